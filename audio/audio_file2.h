@@ -1,0 +1,55 @@
+// The file component: reads every supported audio file as 16-bit PCM blocks and writes
+// WAV, MP3 or WMA files from them. Positions and lengths are sample frames.
+//
+// Reading: OpenFile(name, 0, 1) detects the format from the content; ReadFile(n) returns the
+// next n frames (shorter or empty at the end); SeekFile(pos, 3) is sample-accurate.
+// Writing: choose a format with SetFormatPCM / SetFormatMP3 / SetFormatWMA (SetFormatMP3Ex
+// afterwards only updates the MP3 parameters), then CreateFile, WriteFile..., CloseFile.
+// Failures set LastErrorNum (0 = fine) and LastErrorText; nothing throws.
+#pragma once
+
+#include "audio/sample_array.h"
+
+#include <QString>
+
+#include <memory>
+
+class TAudioFile2LameEnc;
+
+class TAudioFile2 {
+public:
+    TAudioFile2();
+    ~TAudioFile2();
+    TAudioFile2(const TAudioFile2 &) = delete;
+    TAudioFile2 &operator=(const TAudioFile2 &) = delete;
+
+    bool WmaFormatEnabled() const;
+    void setWmaFormatEnabled(bool enabled);
+
+    void SetFormatPCM(int Frequency, int nChannels, int BitsPerSample);
+    void SetFormatMP3(int Frequency, int Bitrate, int nChannels);
+    void SetFormatWMA(int Profile);
+    void SetFormatMP3Ex(const TAudioFile2LameEnc &LameFormat);
+
+    void CreateFile(const QString &fileName, int FormatType);
+    void OpenFile(const QString &fileName, int FormatType, int FlagOpen);
+    void CloseFile();
+
+    void WriteFile(const SampleArray &PCMArray);
+    SampleArray ReadFile(int nSamples);
+    int SeekFile(int nSamples, int Origin);
+
+    // Length in frames: of the open file, of what was written so far, or 0.
+    int nSamples() const;
+    int ArrayFrequency() const;
+    int ArrayChannels() const;
+    QString FormatString() const;
+    // With WMA enabled on a fresh object: the number of WMA profiles.
+    int FormatTag() const;
+    int LastErrorNum() const;
+    QString LastErrorText() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

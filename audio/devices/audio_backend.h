@@ -1,0 +1,106 @@
+// The device backend under the recorder and the player: device lists, mixer lines and
+// capture/playback streams. Implementations: PulseAudio (pulse_backend) and the
+// deterministic virtual sound card (virtual_backend); backend_factory picks one.
+//
+// Threads. Every method of AudioBackend is called on the GUI thread. A stream runs on a
+// thread of the backend's own: CaptureSink::captured, PlaybackSource::fill and both
+// failed() callbacks are called there, never on the GUI thread, and must not block.
+// Destroying a stream stops it; no callback runs after its destructor returned.
+//
+// Errors. Listing and mixer calls never fail loudly: an unknown device or line yields an
+// empty answer and writes are ignored. Opening a stream returns nullptr and fills *error.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+enum class Direction { Input, Output };
+
+struct DeviceInfo {
+    QString name;
+    bool hasMixer = false;  // the device has mixer lines (devSrcEnabled)
+};
+
+// One advanced control of a mixer line: a switch or an integer 0..65535.
+struct AdvancedControl {
+    QString name;
+    bool isSwitch = false;
+    int value = 0;
+};
+
+// A snapshot of one mixer line. Volumes are 0..65535, balance 0..100 with 50 the centre.
+struct MixerLine {
+    QString name;
+    bool hasVolume = false;
+    int volume = 0;
+    bool hasBalance = false;
+    int balance = 50;
+    bool hasMute = false;
+    bool mute = false;
+    bool hasSelect = false;  // may be a recording source; selecting one may clear others
+    bool select = false;
+    std::vector<AdvancedControl> advanced;
+};
+
+struct StreamFormat {
+    int frequency = 44100;
+    int channels = 2;  // 1 or 2, interleaved signed 16-bit
+};
+
+class CaptureSink {
+public:
+    virtual ~CaptureSink() = default;
+    // New frames from the device (interleaved, in the stream's format). Audio thread.
+    virtual void captured(const int16_t *samples, int frames) = 0;
+    // The device went away or failed; no more frames will come. Audio thread.
+    virtual void failed(const QString &reason) = 0;
+};
+
+class PlaybackSource {
+public:
+    virtual ~PlaybackSource() = default;
+    // Fills up to `frames` frames; returns how many were real data (the backend plays
+    // silence for the rest). Audio thread.
+    virtual int fill(int16_t *out, int frames) = 0;
+    // The device went away or failed. Audio thread.
+    virtual void failed(const QString &reason) = 0;
+};
+
+class AudioStream {
+public:
+    virtual ~AudioStream() = default;  // stops the stream and joins its thread
+};
+
+class AudioBackend {
+public:
+    virtual ~AudioBackend() = default;
+
+    // Devices in a stable order: the index is the device number.
+    virtual std::vector<DeviceInfo> devices(Direction direction) = 0;
+
+    // Mixer lines of a device; empty when it has none.
+    virtual std::vector<MixerLine> mixerLines(Direction direction, int device) = 0;
+    virtual void setLineVolume(Direction direction, int device, int line, int volume) = 0;
+    virtual void setLineBalance(Direction direction, int device, int line, int balance) = 0;
+    virtual void setLineMute(Direction direction, int device, int line, bool mute) = 0;
+    virtual void setLineSelect(Direction direction, int device, int line, bool select) = 0;
+    virtual void setLineAdvanced(Direction direction, int device, int line, int index,
+                                 int value) = 0;
+
+    // Overall volume of a device, 0..65535.
+    virtual int deviceVolume(Direction direction, int device) = 0;
+    virtual void setDeviceVolume(Direction direction, int device, int volume) = 0;
+
+    virtual std::unique_ptr<AudioStream> openCapture(int device, const StreamFormat &format,
+                                                     CaptureSink *sink, QString *error) = 0;
+    virtual std::unique_ptr<AudioStream> openPlayback(int device, const StreamFormat &format,
+                                                      PlaybackSource *source,
+                                                      QString *error) = 0;
+};
+
+// The process's backend, created on first use: KORVANTA_AUDIO=virtual selects the virtual
+// sound card, anything else (or nothing) the PulseAudio backend.
+AudioBackend &audioBackend();
