@@ -80,6 +80,8 @@ public:
 
     // Devices in a stable order: the index is the device number.
     virtual std::vector<DeviceInfo> devices(Direction direction) = 0;
+    // The device the system would use by default (an index into devices()).
+    virtual int defaultDevice(Direction direction) = 0;
 
     // Mixer lines of a device; empty when it has none.
     virtual std::vector<MixerLine> mixerLines(Direction direction, int device) = 0;
@@ -97,8 +99,7 @@ public:
     virtual std::unique_ptr<AudioStream> openCapture(int device, const StreamFormat &format,
                                                      CaptureSink *sink, QString *error) = 0;
     virtual std::unique_ptr<AudioStream> openPlayback(int device, const StreamFormat &format,
-                                                      PlaybackSource *source,
-                                                      QString *error) = 0;
+                                                      PlaybackSource *source, QString *error) = 0;
 };
 
 // The process's backend, created on first use: KORVANTA_AUDIO=virtual selects the virtual

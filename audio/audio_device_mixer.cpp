@@ -1,0 +1,127 @@
+#include "audio/audio_device_mixer.h"
+
+#include <algorithm>
+
+AudioDeviceMixer::AudioDeviceMixer(AudioBackend &backend, Direction direction)
+    : backend_(backend), direction_(direction), device_(backend.defaultDevice(direction)) {}
+
+int AudioDeviceMixer::deviceCount() const {
+    return static_cast<int>(backend_.devices(direction_).size()) - 1;
+}
+
+void AudioDeviceMixer::setDevice(int device) {
+    device_ = device;
+    line_ = 0;
+}
+
+QString AudioDeviceMixer::deviceName() const {
+    const auto list = backend_.devices(direction_);
+    if (device_ < 0 || device_ >= static_cast<int>(list.size()))
+        return {};
+    return list[device_].name;
+}
+
+bool AudioDeviceMixer::deviceHasMixer() const {
+    const auto list = backend_.devices(direction_);
+    if (device_ < 0 || device_ >= static_cast<int>(list.size()))
+        return false;
+    return list[device_].hasMixer;
+}
+
+int AudioDeviceMixer::lineCount() const {
+    return static_cast<int>(backend_.mixerLines(direction_, device_).size()) - 1;
+}
+
+MixerLine AudioDeviceMixer::currentLine() const {
+    const auto lines = backend_.mixerLines(direction_, device_);
+    if (line_ < 0 || line_ >= static_cast<int>(lines.size()))
+        return {};
+    return lines[line_];
+}
+
+bool AudioDeviceMixer::lineExists() const {
+    return line_ >= 0 && line_ <= lineCount();
+}
+
+QString AudioDeviceMixer::lineName() const {
+    return currentLine().name;
+}
+
+bool AudioDeviceMixer::volumeEnabled() const {
+    return currentLine().hasVolume;
+}
+int AudioDeviceMixer::volume() const {
+    return currentLine().volume;
+}
+void AudioDeviceMixer::setVolume(int volume) {
+    if (lineExists())
+        backend_.setLineVolume(direction_, device_, line_, std::clamp(volume, 0, 65535));
+}
+
+bool AudioDeviceMixer::balanceEnabled() const {
+    return currentLine().hasBalance;
+}
+int AudioDeviceMixer::balance() const {
+    return currentLine().balance;
+}
+void AudioDeviceMixer::setBalance(int balance) {
+    if (lineExists())
+        backend_.setLineBalance(direction_, device_, line_, std::clamp(balance, 0, 100));
+}
+
+bool AudioDeviceMixer::muteEnabled() const {
+    return currentLine().hasMute;
+}
+bool AudioDeviceMixer::mute() const {
+    return currentLine().mute;
+}
+void AudioDeviceMixer::setMute(bool mute) {
+    if (lineExists())
+        backend_.setLineMute(direction_, device_, line_, mute);
+}
+
+bool AudioDeviceMixer::selectEnabled() const {
+    return currentLine().hasSelect;
+}
+bool AudioDeviceMixer::select() const {
+    return currentLine().select;
+}
+void AudioDeviceMixer::setSelect(bool select) {
+    if (lineExists())
+        backend_.setLineSelect(direction_, device_, line_, select);
+}
+
+int AudioDeviceMixer::advancedCount() const {
+    return static_cast<int>(currentLine().advanced.size()) - 1;
+}
+
+QString AudioDeviceMixer::advancedName(int index) const {
+    const auto line = currentLine();
+    if (index < 0 || index >= static_cast<int>(line.advanced.size()))
+        return {};
+    return line.advanced[index].name;
+}
+
+QVariant AudioDeviceMixer::advancedValue(int index) const {
+    const auto line = currentLine();
+    if (index < 0 || index >= static_cast<int>(line.advanced.size()))
+        return {};
+    const AdvancedControl &control = line.advanced[index];
+    return control.isSwitch ? QVariant(control.value != 0) : QVariant(control.value);
+}
+
+void AudioDeviceMixer::setAdvancedValue(int index, const QVariant &value) {
+    if (index < 0 || index > advancedCount())
+        return;
+    const int v = value.typeId() == QMetaType::Bool ? (value.toBool() ? 1 : 0)
+                                                    : std::clamp(value.toInt(), 0, 65535);
+    backend_.setLineAdvanced(direction_, device_, line_, index, v);
+}
+
+int AudioDeviceMixer::deviceVolume() const {
+    return backend_.deviceVolume(direction_, device_);
+}
+
+void AudioDeviceMixer::setDeviceVolume(int volume) {
+    backend_.setDeviceVolume(direction_, device_, std::clamp(volume, 0, 65535));
+}

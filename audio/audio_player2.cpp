@@ -1,0 +1,261 @@
+#include "audio/audio_player2.h"
+
+#include "audio/dsp/playback_equalizer.h"
+#include "audio/units.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kRingSeconds = 10;
+constexpr int kHistorySeconds = 12;  // more than the ring, so played frames are still known
+constexpr int kDefaultTickMs = 80;
+
+enum PlayError { kNoError = 0, kDeviceOpenFailed = 1, kDeviceLost = 2 };
+
+void raisePeak(std::atomic<int> &peak, int value) {
+    int seen = peak.load(std::memory_order_relaxed);
+    while (value > seen && !peak.compare_exchange_weak(seen, value, std::memory_order_relaxed)) {
+    }
+}
+
+}  // namespace
+
+TAudioPlayer2::TAudioPlayer2(QObject *parent) : TAudioPlayer2(audioBackend(), parent) {}
+
+TAudioPlayer2::TAudioPlayer2(AudioBackend &backend, QObject *parent)
+    : QObject(parent),
+      mixer_(backend, Direction::Output),
+      equalizer_(std::make_unique<PlaybackEqualizer>()) {
+    timer_.setInterval(kDefaultTickMs);
+    connect(&timer_, &QTimer::timeout, this, &TAudioPlayer2::tick);
+}
+
+TAudioPlayer2::~TAudioPlayer2() {
+    ++generation_;
+    stream_.reset();
+}
+
+void TAudioPlayer2::SetEqualizerArray(const std::array<float, kEqualizerBands> &dbGainArray) {
+    equalizer_->setGains(dbGainArray);
+}
+
+void TAudioPlayer2::setEqualizerEnabled(bool on) {
+    if (on && !equalizerEnabled_)
+        equalizer_->reset();
+    equalizerEnabled_ = on;
+}
+
+void TAudioPlayer2::SetFormatArray(int Frequency, int nChannels) {
+    format_.frequency = std::clamp(Frequency, 4000, 192000);
+    format_.channels = std::clamp(nChannels, 1, 2);
+    equalizer_->setFormat(format_.frequency, format_.channels);
+}
+
+int TAudioPlayer2::SecToSamples(int Millisec) const {
+    return MillisecondsToFrames(Millisec, format_.frequency);
+}
+
+int TAudioPlayer2::SamplesToSec(int Samples) const {
+    return FramesToMilliseconds(Samples, format_.frequency);
+}
+
+void TAudioPlayer2::setTimerEnabled(bool on) {
+    timerEnabled_ = on;
+    updateTimer();
+}
+
+void TAudioPlayer2::updateTimer() {
+    if (timerEnabled_ && stream_)
+        timer_.start();
+    else
+        timer_.stop();
+}
+
+void TAudioPlayer2::StartDevice() {
+    lastError_ = kNoError;
+    lastErrorText_.clear();
+    if (stream_)
+        return;
+
+    const size_t ringSamples =
+        static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels;
+    if (!ring_ || ring_->capacity() != ringSamples)
+        ring_ = std::make_unique<SpscRing<int16_t>>(ringSamples);
+    ring_->reset();
+    history_.assign(static_cast<size_t>(kHistorySeconds) * format_.frequency * format_.channels, 0);
+    played_ = 0;
+    peakLeft_ = peakRight_ = 0;
+    notifyPending_ = false;
+    blockEnds_.clear();
+    backlog_.clear();
+    framesSent_ = 0;
+    endOfData_ = endPlayRaised_ = requestRaised_ = false;
+    equalizer_->reset();
+
+    QString error;
+    ++generation_;
+    stream_ = mixer_.backend().openPlayback(mixer_.device(), format_, this, &error);
+    if (!stream_) {
+        lastError_ = kDeviceOpenFailed;
+        lastErrorText_ = error;
+        return;
+    }
+    updateTimer();
+}
+
+void TAudioPlayer2::StopDevice() {
+    if (!stream_)
+        return;
+    ++generation_;  // events of the stopped stream are dropped
+    stream_.reset();
+    timer_.stop();
+    backlog_.clear();
+    blockEnds_.clear();
+}
+
+void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
+    if (!stream_)
+        return;
+    if (WavArray.isEmpty()) {
+        endOfData_ = true;
+        return;
+    }
+    endOfData_ = false;
+    requestRaised_ = false;
+
+    const int channels = format_.channels;
+    std::vector<int16_t> samples;
+    if (WavArray.channels() == channels) {
+        samples = WavArray.samples();
+    } else {
+        // Accept either layout: mono is doubled, stereo is averaged.
+        const int frames = WavArray.frames();
+        samples.resize(static_cast<size_t>(frames) * channels);
+        for (int i = 0; i < frames; ++i) {
+            const int16_t *in = WavArray.data() + static_cast<size_t>(i) * WavArray.channels();
+            if (channels == 2) {
+                samples[2 * i] = samples[2 * i + 1] = in[0];
+            } else {
+                samples[i] = static_cast<int16_t>((int(in[0]) + int(in[1])) / 2);
+            }
+        }
+    }
+    const int frames = static_cast<int>(samples.size()) / channels;
+    if (equalizerEnabled_)
+        equalizer_->process(samples.data(), frames);
+
+    const size_t historyFrames = history_.size() / channels;
+    for (int i = 0; i < frames; ++i) {
+        const size_t slot = static_cast<size_t>((framesSent_ + i) % historyFrames);
+        std::copy_n(samples.data() + static_cast<size_t>(i) * channels, channels,
+                    history_.data() + slot * channels);
+    }
+    framesSent_ += frames;
+    blockEnds_.push_back(framesSent_);
+    backlog_.push_back(std::move(samples));
+    pushPending();
+}
+
+void TAudioPlayer2::pushPending() {
+    while (!backlog_.empty()) {
+        std::vector<int16_t> &block = backlog_.front();
+        const size_t written = ring_->write(block.data(), block.size());
+        if (written < block.size()) {
+            block.erase(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(written));
+            return;
+        }
+        backlog_.pop_front();
+    }
+}
+
+SampleArray TAudioPlayer2::GetCurrentArray(int nSamples) const {
+    const int channels = format_.channels;
+    nSamples = std::max(0, nSamples);
+    std::vector<int16_t> out(static_cast<size_t>(nSamples) * channels, 0);
+    if (history_.empty())
+        return SampleArray(channels, std::move(out));
+    const int64_t historyFrames = static_cast<int64_t>(history_.size()) / channels;
+    const int64_t end = played_.load();
+    for (int i = 0; i < nSamples; ++i) {
+        const int64_t frame = end - nSamples + i;
+        if (frame < 0 || frame < framesSent_ - historyFrames || frame >= framesSent_)
+            continue;
+        std::copy_n(history_.data() + (frame % historyFrames) * channels, channels,
+                    out.data() + static_cast<size_t>(i) * channels);
+    }
+    return SampleArray(channels, std::move(out));
+}
+
+// Audio thread: hand out queued frames, count them, keep peaks, wake the GUI side.
+int TAudioPlayer2::fill(int16_t *out, int frames) {
+    const int channels = format_.channels;
+    const size_t got = ring_->read(out, static_cast<size_t>(frames) * channels);
+    const int gotFrames = static_cast<int>(got / channels);
+    int left = 0, right = 0;
+    for (int i = 0; i < gotFrames; ++i) {
+        left = std::max(left, std::abs(int(out[i * channels])));
+        right = std::max(right, std::abs(int(out[i * channels + channels - 1])));
+    }
+    raisePeak(peakLeft_, std::min(left, 32767));
+    raisePeak(peakRight_, std::min(right, 32767));
+    played_ += gotFrames;
+    if ((gotFrames > 0 || gotFrames < frames) && !notifyPending_.exchange(true)) {
+        const int generation = generation_.load();
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == generation_.load())
+                    onPlayed();
+            },
+            Qt::QueuedConnection);
+    }
+    return gotFrames;
+}
+
+void TAudioPlayer2::failed(const QString &reason) {
+    const int generation = generation_.load();
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, reason] {
+            if (generation != generation_.load())
+                return;
+            StopDevice();
+            lastError_ = kDeviceLost;
+            lastErrorText_ = reason;
+            Q_EMIT OnDeviceError(reason);
+        },
+        Qt::QueuedConnection);
+}
+
+// GUI thread: raise the block, request and end events for what has been played.
+void TAudioPlayer2::onPlayed() {
+    notifyPending_ = false;
+    const int generation = generation_.load();
+    pushPending();
+    const int64_t played = played_.load();
+    while (!blockEnds_.empty() && blockEnds_.front() <= played) {
+        blockEnds_.pop_front();
+        Q_EMIT OnEndArrayPlay();
+        if (generation != generation_.load())
+            return;  // a handler stopped or restarted the device
+    }
+    if (played < framesSent_)
+        return;
+    if (endOfData_) {
+        if (!endPlayRaised_) {
+            endPlayRaised_ = true;
+            Q_EMIT OnEndPlay();
+        }
+    } else if (!requestRaised_) {
+        requestRaised_ = true;
+        Q_EMIT OnRequestOnLoadArray();
+    }
+}
+
+void TAudioPlayer2::tick() {
+    if (!stream_)
+        return;
+    Q_EMIT OnTimer(static_cast<int>(played_.load()), peakLeft_.exchange(0), peakRight_.exchange(0));
+}

@@ -1,0 +1,136 @@
+// The playback component: output device and mixer lines, a twelve-band equaliser, and
+// block-wise playback.
+//
+// SendArray queues a block (equalised on the GUI thread) into a lock-free ring that the
+// backend's thread plays from. The audio thread only copies frames out, counts them and
+// keeps peak levels; it tells the GUI thread when frames were played, and the GUI side
+// raises OnEndArrayPlay for every block that finished, OnRequestOnLoadArray when the queue
+// ran dry before the end, and OnEndPlay once an empty SendArray marked the end of the data
+// and everything queued has been played.
+#pragma once
+
+#include "audio/audio_device_mixer.h"
+#include "audio/devices/audio_backend.h"
+#include "audio/sample_array.h"
+#include "audio/spsc_ring.h"
+
+#include <QObject>
+#include <QTimer>
+#include <QVariant>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+class PlaybackEqualizer;
+
+class TAudioPlayer2 : public QObject, private PlaybackSource {
+    Q_OBJECT
+public:
+    static constexpr int kEqualizerBands = 12;
+
+    explicit TAudioPlayer2(QObject *parent = nullptr);
+    TAudioPlayer2(AudioBackend &backend, QObject *parent = nullptr);
+    ~TAudioPlayer2() override;
+
+    // Devices
+    int devOutputCount() const { return mixer_.deviceCount(); }
+    int devOutput() const { return mixer_.device(); }
+    void setDevOutput(int device) { mixer_.setDevice(device); }
+    QString devOutputName() const { return mixer_.deviceName(); }
+    bool devSrcEnabled() const { return mixer_.deviceHasMixer(); }
+    int devVolume() const { return mixer_.deviceVolume(); }
+    void setDevVolume(int volume) { mixer_.setDeviceVolume(volume); }
+
+    // Mixer lines of the selected device
+    int srcOutputCount() const { return mixer_.lineCount(); }
+    int srcOutput() const { return mixer_.line(); }
+    void setSrcOutput(int line) { mixer_.setLine(line); }
+    QString srcOutputName() const { return mixer_.lineName(); }
+    bool srcVolumeEnabled() const { return mixer_.volumeEnabled(); }
+    int srcVolume() const { return mixer_.volume(); }
+    void setSrcVolume(int volume) { mixer_.setVolume(volume); }
+    bool srcVolumeBalanceEnabled() const { return mixer_.balanceEnabled(); }
+    int srcVolumeBalance() const { return mixer_.balance(); }
+    void setSrcVolumeBalance(int balance) { mixer_.setBalance(balance); }
+    bool srcMuteEnabled() const { return mixer_.muteEnabled(); }
+    bool srcMute() const { return mixer_.mute(); }
+    void setSrcMute(bool mute) { mixer_.setMute(mute); }
+    int srcAdvancedCount() const { return mixer_.advancedCount(); }
+    QString srcAdvancedName(int index) const { return mixer_.advancedName(index); }
+    QVariant srcAdvancedValue(int index) const { return mixer_.advancedValue(index); }
+    void setSrcAdvancedValue(int index, const QVariant &v) { mixer_.setAdvancedValue(index, v); }
+
+    // Equaliser: gains in dB for the twelve bands; the player keeps a copy.
+    void SetEqualizerArray(const std::array<float, kEqualizerBands> &dbGainArray);
+    bool EqualizerEnabled() const { return equalizerEnabled_; }
+    void setEqualizerEnabled(bool on);
+
+    // Playback
+    void SetFormatArray(int Frequency, int nChannels);
+    int SecToSamples(int Millisec) const;
+    int SamplesToSec(int Samples) const;
+    bool TimerEnabled() const { return timerEnabled_; }
+    void setTimerEnabled(bool on);
+    int TimerInterval() const { return timer_.interval(); }
+    void setTimerInterval(int ms) { timer_.setInterval(ms); }
+
+    void StartDevice();
+    void StopDevice();
+    bool isRunning() const { return stream_ != nullptr; }
+    int LastErrorNum() const { return lastError_; }
+    QString LastErrorText() const { return lastErrorText_; }
+
+    // Queues a block; an empty one marks the end of the data.
+    void SendArray(const SampleArray &WavArray);
+    // Frames played since the last StartDevice.
+    int nSamplesCurrent() const { return static_cast<int>(played_.load()); }
+    // The latest nSamples frames played (zeros where unknown).
+    SampleArray GetCurrentArray(int nSamples) const;
+
+Q_SIGNALS:
+    void OnEndArrayPlay();
+    void OnRequestOnLoadArray();
+    void OnEndPlay();
+    void OnTimer(int position, int leftLevel, int rightLevel);
+    void OnDeviceError(const QString &reason);
+
+private:
+    int fill(int16_t *out, int frames) override;
+    void failed(const QString &reason) override;
+
+    void onPlayed();
+    void pushPending();
+    void tick();
+    void updateTimer();
+
+    AudioDeviceMixer mixer_;
+    StreamFormat format_;
+    bool timerEnabled_ = false;
+    QTimer timer_;
+    int lastError_ = 0;
+    QString lastErrorText_;
+    bool equalizerEnabled_ = false;
+    std::unique_ptr<PlaybackEqualizer> equalizer_;
+
+    // Shared with the audio thread.
+    std::unique_ptr<SpscRing<int16_t>> ring_;
+    std::atomic<int64_t> played_{0};
+    std::atomic<int> peakLeft_{0};
+    std::atomic<int> peakRight_{0};
+    std::atomic<bool> notifyPending_{false};
+    std::atomic<int> generation_{0};
+
+    // GUI thread only.
+    std::unique_ptr<AudioStream> stream_;
+    std::deque<int64_t> blockEnds_;             // cumulative frame count at each block's end
+    std::deque<std::vector<int16_t>> backlog_;  // blocks waiting for room in the ring
+    int64_t framesSent_ = 0;
+    bool endOfData_ = false;
+    bool endPlayRaised_ = false;
+    bool requestRaised_ = false;
+    std::vector<int16_t> history_;  // the last frames sent, indexed by frame number
+};

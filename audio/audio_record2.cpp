@@ -1,0 +1,264 @@
+#include "audio/audio_record2.h"
+
+#include "audio/dsp/recording_filter_bank.h"
+#include "audio/units.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kRingSeconds = 30;
+constexpr int kHistoryFrames = 16384;  // covers the largest spectrum request (2 x 4096)
+constexpr int kDefaultTickMs = 50;
+
+enum RecordError { kNoError = 0, kDeviceOpenFailed = 1, kDeviceLost = 2 };
+
+}  // namespace
+
+TAudioRecord2::TAudioRecord2(QObject *parent) : TAudioRecord2(audioBackend(), parent) {}
+
+TAudioRecord2::TAudioRecord2(AudioBackend &backend, QObject *parent)
+    : QObject(parent),
+      mixer_(backend, Direction::Input),
+      filters_(std::make_unique<RecordingFilterBank>()) {
+    timer_.setInterval(kDefaultTickMs);
+    connect(&timer_, &QTimer::timeout, this, &TAudioRecord2::tick);
+}
+
+TAudioRecord2::~TAudioRecord2() {
+    // Stop the device thread before members it writes to go away; no events any more.
+    ++generation_;
+    stream_.reset();
+}
+
+void TAudioRecord2::setNotchFilterEnabled(bool on) {
+    notchEnabled_ = on;
+    updateFilters();
+}
+void TAudioRecord2::setHighPassFilterEnabled(bool on) {
+    highPassEnabled_ = on;
+    updateFilters();
+}
+void TAudioRecord2::setLowPassFilterEnabled(bool on) {
+    lowPassEnabled_ = on;
+    updateFilters();
+}
+void TAudioRecord2::setNotchFilterFrequency(float hz) {
+    notchFrequency_ = hz;
+    updateFilters();
+}
+void TAudioRecord2::setHighPassFilterFrequency(float hz) {
+    highPassFrequency_ = hz;
+    updateFilters();
+}
+void TAudioRecord2::setLowPassFilterFrequency(float hz) {
+    lowPassFrequency_ = hz;
+    updateFilters();
+}
+
+void TAudioRecord2::updateFilters() {
+    RecordingFilterBank::Settings s;
+    s.notch = notchEnabled_;
+    s.highPass = highPassEnabled_;
+    s.lowPass = lowPassEnabled_;
+    s.notchHz = notchFrequency_;
+    s.highPassHz = highPassFrequency_;
+    s.lowPassHz = lowPassFrequency_;
+    filters_->configure(s, format_.frequency, format_.channels);
+}
+
+void TAudioRecord2::SetFormatArray(int Frequency, int nChannels) {
+    format_.frequency = std::clamp(Frequency, 4000, 192000);
+    format_.channels = std::clamp(nChannels, 1, 2);
+    updateFilters();
+}
+
+void TAudioRecord2::setBufferSize(int frames) {
+    bufferSize_ = std::max(1, frames);
+}
+
+int TAudioRecord2::SecToSamples(int Millisec) const {
+    return MillisecondsToFrames(Millisec, format_.frequency);
+}
+
+int TAudioRecord2::SamplesToSec(int Samples) const {
+    return FramesToMilliseconds(Samples, format_.frequency);
+}
+
+void TAudioRecord2::setTimerEnabled(bool on) {
+    timerEnabled_ = on;
+    updateTimer();
+}
+
+void TAudioRecord2::updateTimer() {
+    if (timerEnabled_ && stream_)
+        timer_.start();
+    else
+        timer_.stop();
+}
+
+void TAudioRecord2::StartDevice() {
+    lastError_ = kNoError;
+    lastErrorText_.clear();
+    if (stream_)
+        return;
+
+    const size_t ringSamples =
+        static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels;
+    if (!ring_ || ring_->capacity() != ringSamples)
+        ring_ = std::make_unique<SpscRing<int16_t>>(ringSamples);
+    ring_->reset();
+    scratch_.resize(static_cast<size_t>(format_.frequency / 10) * format_.channels);
+    pending_.clear();
+    pending_.reserve(static_cast<size_t>(bufferSize_) * format_.channels);
+    history_.assign(static_cast<size_t>(kHistoryFrames) * format_.channels, 0);
+    historyPos_ = 0;
+    framesCaptured_ = 0;
+    blockNumber_ = 0;
+    peakLeft_ = peakRight_ = 0;
+    dropped_ = 0;
+    notifyPending_ = false;
+    lastBlock_ = SampleArray();
+    updateFilters();
+
+    QString error;
+    ++generation_;
+    stream_ = mixer_.backend().openCapture(mixer_.device(), format_, this, &error);
+    if (!stream_) {
+        lastError_ = kDeviceOpenFailed;
+        lastErrorText_ = error;
+        return;
+    }
+    updateTimer();
+}
+
+void TAudioRecord2::StopDevice() {
+    if (!stream_)
+        return;
+    ++generation_;
+    stream_.reset();  // joins the device thread: the ring holds the last frames now
+    timer_.stop();
+    if (draining_)
+        return;  // the running drain picks up the rest
+    drain();
+    if (!pending_.empty())
+        emitBlock(std::move(pending_));
+    pending_.clear();
+}
+
+SampleArray TAudioRecord2::ReceiveArray() {
+    return std::move(lastBlock_);
+}
+
+SampleArray TAudioRecord2::GetCurrentArray(int nSamples) const {
+    const int channels = format_.channels;
+    nSamples = std::clamp(nSamples, 0, kHistoryFrames);
+    std::vector<int16_t> out(static_cast<size_t>(nSamples) * channels, 0);
+    if (history_.empty())
+        return SampleArray(channels, std::move(out));
+    const size_t historyFrames = history_.size() / channels;
+    size_t pos = (historyPos_ + historyFrames - nSamples) % historyFrames;
+    for (int i = 0; i < nSamples; ++i) {
+        for (int ch = 0; ch < channels; ++ch)
+            out[static_cast<size_t>(i) * channels + ch] = history_[pos * channels + ch];
+        pos = (pos + 1) % historyFrames;
+    }
+    return SampleArray(channels, std::move(out));
+}
+
+// Audio thread: copy and ask the GUI thread to drain. At most one request is queued.
+void TAudioRecord2::captured(const int16_t *samples, int frames) {
+    const size_t wanted = static_cast<size_t>(frames) * format_.channels;
+    const size_t written = ring_->write(samples, wanted);
+    if (written < wanted)
+        dropped_ += (wanted - written) / format_.channels;
+    if (!notifyPending_.exchange(true)) {
+        const int generation = generation_.load();
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == generation_.load())
+                    drain();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+// Audio thread: the device is gone. The GUI side stops it and reports.
+void TAudioRecord2::failed(const QString &reason) {
+    const int generation = generation_.load();
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, reason] {
+            if (generation != generation_.load())
+                return;
+            StopDevice();
+            lastError_ = kDeviceLost;
+            lastErrorText_ = reason;
+            Q_EMIT OnDeviceError(reason);
+        },
+        Qt::QueuedConnection);
+}
+
+void TAudioRecord2::drain() {
+    if (!ring_ || draining_)
+        return;
+    draining_ = true;
+    notifyPending_ = false;
+    const int channels = format_.channels;
+    for (;;) {
+        const size_t got = ring_->read(scratch_.data(), scratch_.size());
+        if (got == 0)
+            break;
+        absorb(scratch_.data(), static_cast<int>(got / channels));
+    }
+    draining_ = false;
+}
+
+void TAudioRecord2::absorb(int16_t *samples, int frames) {
+    const int channels = format_.channels;
+    filters_->process(samples, frames);
+
+    const size_t historyFrames = history_.size() / channels;
+    for (int i = 0; i < frames; ++i) {
+        const int16_t *frame = samples + static_cast<size_t>(i) * channels;
+        peakLeft_ = std::max(peakLeft_, std::min(32767, std::abs(int(frame[0]))));
+        peakRight_ = std::max(peakRight_, std::min(32767, std::abs(int(frame[channels - 1]))));
+        for (int ch = 0; ch < channels; ++ch)
+            history_[historyPos_ * channels + ch] = frame[ch];
+        historyPos_ = (historyPos_ + 1) % historyFrames;
+    }
+    framesCaptured_ += frames;
+
+    const size_t blockSamples = static_cast<size_t>(bufferSize_) * channels;
+    size_t offset = 0;
+    const size_t total = static_cast<size_t>(frames) * channels;
+    while (offset < total) {
+        const size_t take = std::min(total - offset, blockSamples - pending_.size());
+        pending_.insert(pending_.end(), samples + offset, samples + offset + take);
+        offset += take;
+        if (pending_.size() == blockSamples) {
+            std::vector<int16_t> block;
+            block.reserve(blockSamples);
+            block.swap(pending_);
+            emitBlock(std::move(block));
+        }
+    }
+}
+
+void TAudioRecord2::emitBlock(std::vector<int16_t> &&samples) {
+    lastBlock_ = SampleArray(format_.channels, std::move(samples));
+    Q_EMIT OnEndArrayRecord(++blockNumber_);
+    lastBlock_ = SampleArray();  // a block nobody fetched is dropped, as the contract says
+}
+
+void TAudioRecord2::tick() {
+    if (!stream_)
+        return;
+    drain();
+    const int left = peakLeft_;
+    const int right = peakRight_;
+    peakLeft_ = peakRight_ = 0;
+    Q_EMIT OnTimer(static_cast<int>(framesCaptured_), left, right);
+}

@@ -1,0 +1,153 @@
+// The recording component: input device and mixer lines, capture filters, and capture in
+// blocks of BufferSize frames.
+//
+// The device runs on the backend's thread, which only copies frames into a lock-free ring
+// allocated at StartDevice (30 seconds deep, so a GUI stall of seconds loses nothing).
+// Everything else happens on the GUI thread: the ring is drained whenever the audio thread
+// signals new data and on every timer tick; drained frames pass the filters, feed the
+// levels and the recent-samples history, and are cut into blocks, one OnEndArrayRecord per
+// block. StopDevice drains what is left and hands it on as a last, shorter block, so every
+// captured frame reaches the receiver.
+#pragma once
+
+#include "audio/audio_device_mixer.h"
+#include "audio/devices/audio_backend.h"
+#include "audio/sample_array.h"
+#include "audio/spsc_ring.h"
+
+#include <QObject>
+#include <QTimer>
+#include <QVariant>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class RecordingFilterBank;
+
+class TAudioRecord2 : public QObject, private CaptureSink {
+    Q_OBJECT
+public:
+    explicit TAudioRecord2(QObject *parent = nullptr);
+    TAudioRecord2(AudioBackend &backend, QObject *parent = nullptr);
+    ~TAudioRecord2() override;
+
+    // Devices
+    int devInputCount() const { return mixer_.deviceCount(); }
+    int devInput() const { return mixer_.device(); }
+    void setDevInput(int device) { mixer_.setDevice(device); }
+    QString devInputName() const { return mixer_.deviceName(); }
+    bool devSrcEnabled() const { return mixer_.deviceHasMixer(); }
+
+    // Mixer lines of the selected device
+    int srcInputCount() const { return mixer_.lineCount(); }
+    int srcInput() const { return mixer_.line(); }
+    void setSrcInput(int line) { mixer_.setLine(line); }
+    QString srcInputName() const { return mixer_.lineName(); }
+    bool srcVolumeEnabled() const { return mixer_.volumeEnabled(); }
+    int srcVolume() const { return mixer_.volume(); }
+    void setSrcVolume(int volume) { mixer_.setVolume(volume); }
+    bool srcVolumeBalanceEnabled() const { return mixer_.balanceEnabled(); }
+    int srcVolumeBalance() const { return mixer_.balance(); }
+    void setSrcVolumeBalance(int balance) { mixer_.setBalance(balance); }
+    bool srcSelectEnabled() const { return mixer_.selectEnabled(); }
+    bool srcSelect() const { return mixer_.select(); }
+    void setSrcSelect(bool select) { mixer_.setSelect(select); }
+    int srcAdvancedCount() const { return mixer_.advancedCount(); }
+    QString srcAdvancedName(int index) const { return mixer_.advancedName(index); }
+    QVariant srcAdvancedValue(int index) const { return mixer_.advancedValue(index); }
+    void setSrcAdvancedValue(int index, const QVariant &v) { mixer_.setAdvancedValue(index, v); }
+
+    // Filters on the captured signal (frequencies in Hz)
+    bool NotchFilterEnabled() const { return notchEnabled_; }
+    void setNotchFilterEnabled(bool on);
+    bool HighPassFilterEnabled() const { return highPassEnabled_; }
+    void setHighPassFilterEnabled(bool on);
+    bool LowPassFilterEnabled() const { return lowPassEnabled_; }
+    void setLowPassFilterEnabled(bool on);
+    float NotchFilterFrequency() const { return notchFrequency_; }
+    void setNotchFilterFrequency(float hz);
+    float HighPassFilterFrequency() const { return highPassFrequency_; }
+    void setHighPassFilterFrequency(float hz);
+    float LowPassFilterFrequency() const { return lowPassFrequency_; }
+    void setLowPassFilterFrequency(float hz);
+
+    // Capture
+    void SetFormatArray(int Frequency, int nChannels);
+    int BufferSize() const { return bufferSize_; }
+    void setBufferSize(int frames);
+    int SecToSamples(int Millisec) const;
+    int SamplesToSec(int Samples) const;
+    bool TimerEnabled() const { return timerEnabled_; }
+    void setTimerEnabled(bool on);
+    int TimerInterval() const { return timer_.interval(); }
+    void setTimerInterval(int ms) { timer_.setInterval(ms); }
+
+    void StartDevice();
+    void StopDevice();
+    bool isRunning() const { return stream_ != nullptr; }
+    int LastErrorNum() const { return lastError_; }
+    QString LastErrorText() const { return lastErrorText_; }
+
+    // The block just completed (empty once taken).
+    SampleArray ReceiveArray();
+    // The latest nSamples frames captured (zeros where there is no history yet).
+    SampleArray GetCurrentArray(int nSamples) const;
+    // Frames captured since the last StartDevice.
+    int nSamplesCurrent() const { return static_cast<int>(framesCaptured_); }
+    // Frames the ring could not take because the GUI thread fell too far behind.
+    uint64_t droppedFrames() const { return dropped_.load(); }
+
+Q_SIGNALS:
+    void OnEndArrayRecord(int nBlock);
+    void OnTimer(int position, int leftLevel, int rightLevel);
+    // The device failed or disappeared while running; it has been stopped already.
+    void OnDeviceError(const QString &reason);
+
+private:
+    void captured(const int16_t *samples, int frames) override;
+    void failed(const QString &reason) override;
+
+    void drain();
+    void absorb(int16_t *samples, int frames);
+    void emitBlock(std::vector<int16_t> &&samples);
+    void tick();
+    void updateFilters();
+    void updateTimer();
+
+    AudioDeviceMixer mixer_;
+    StreamFormat format_;
+    int bufferSize_ = 8820;
+    bool timerEnabled_ = false;
+    QTimer timer_;
+    int lastError_ = 0;
+    QString lastErrorText_;
+
+    bool notchEnabled_ = false;
+    bool highPassEnabled_ = false;
+    bool lowPassEnabled_ = false;
+    float notchFrequency_ = 50.0f;
+    float highPassFrequency_ = 100.0f;
+    float lowPassFrequency_ = 15000.0f;
+    std::unique_ptr<RecordingFilterBank> filters_;
+
+    // Shared with the audio thread.
+    std::unique_ptr<SpscRing<int16_t>> ring_;
+    std::atomic<bool> notifyPending_{false};
+    std::atomic<uint64_t> dropped_{0};
+    std::atomic<int> generation_{0};
+
+    // GUI thread only.
+    std::unique_ptr<AudioStream> stream_;
+    std::vector<int16_t> scratch_;
+    std::vector<int16_t> pending_;
+    SampleArray lastBlock_;
+    std::vector<int16_t> history_;
+    size_t historyPos_ = 0;
+    int64_t framesCaptured_ = 0;
+    int blockNumber_ = 0;
+    int peakLeft_ = 0;
+    int peakRight_ = 0;
+    bool draining_ = false;
+};

@@ -1,0 +1,45 @@
+#include "audio/devices/audio_backend.h"
+
+#include "audio/devices/virtual_backend.h"
+
+#include <QtGlobal>
+
+namespace {
+
+// Stands in when no sound server can be reached: no devices, every open fails.
+class NoDeviceBackend : public AudioBackend {
+public:
+    std::vector<DeviceInfo> devices(Direction) override { return {}; }
+    int defaultDevice(Direction) override { return 0; }
+    std::vector<MixerLine> mixerLines(Direction, int) override { return {}; }
+    void setLineVolume(Direction, int, int, int) override {}
+    void setLineBalance(Direction, int, int, int) override {}
+    void setLineMute(Direction, int, int, bool) override {}
+    void setLineSelect(Direction, int, int, bool) override {}
+    void setLineAdvanced(Direction, int, int, int, int) override {}
+    int deviceVolume(Direction, int) override { return 0; }
+    void setDeviceVolume(Direction, int, int) override {}
+    std::unique_ptr<AudioStream> openCapture(int, const StreamFormat &, CaptureSink *,
+                                             QString *error) override {
+        *error = QStringLiteral("No sound device is available.");
+        return nullptr;
+    }
+    std::unique_ptr<AudioStream> openPlayback(int, const StreamFormat &, PlaybackSource *,
+                                              QString *error) override {
+        *error = QStringLiteral("No sound device is available.");
+        return nullptr;
+    }
+};
+
+std::unique_ptr<AudioBackend> createBackend() {
+    if (qEnvironmentVariable("KORVANTA_AUDIO") == QLatin1String("virtual"))
+        return std::make_unique<VirtualBackend>();
+    return std::make_unique<NoDeviceBackend>();
+}
+
+}  // namespace
+
+AudioBackend &audioBackend() {
+    static const std::unique_ptr<AudioBackend> backend = createBackend();
+    return *backend;
+}

@@ -1,0 +1,248 @@
+// The recorder and player components on the virtual sound card: device and mixer
+// conventions, gap-free capture across blocks and GUI stalls, and block-wise playback.
+#include "audio/audio_player2.h"
+#include "audio/audio_record2.h"
+#include "audio/devices/virtual_backend.h"
+#include "tests/support/event_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdlib>
+#include <cstring>
+
+using testsupport::spin;
+using testsupport::waitUntil;
+
+namespace {
+
+struct Capture {
+    std::vector<int16_t> samples;
+    int blocks = 0;
+    int shortBlocks = 0;
+};
+
+void collect(TAudioRecord2 &recorder, Capture &capture) {
+    QObject::connect(&recorder, &TAudioRecord2::OnEndArrayRecord, &recorder, [&](int) {
+        SampleArray block = recorder.ReceiveArray();
+        ++capture.blocks;
+        if (block.frames() != recorder.BufferSize())
+            ++capture.shortBlocks;
+        capture.samples.insert(capture.samples.end(), block.samples().begin(),
+                               block.samples().end());
+    });
+}
+
+// Index of the first sample that differs from the card's tones, or -1.
+long firstMismatch(const std::vector<int16_t> &samples, int channels, int frequency, double gain) {
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const int64_t frame = static_cast<int64_t>(i) / channels;
+        const int ch = static_cast<int>(i % channels);
+        if (samples[i] != VirtualBackend::toneSample(ch, channels, frame, frequency, gain))
+            return static_cast<long>(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(VirtualCard, ListsDevicesWithAndWithoutMixerLines) {
+    VirtualBackend card;
+    TAudioRecord2 recorder(card);
+    TAudioPlayer2 player(card);
+
+    EXPECT_EQ(recorder.devInputCount(), 1);  // highest device number
+    recorder.setDevInput(1);
+    EXPECT_EQ(recorder.devInputName(), QStringLiteral("Virtual Line In"));
+    EXPECT_FALSE(recorder.devSrcEnabled());
+    EXPECT_EQ(recorder.srcInputCount(), -1);
+    recorder.setDevInput(0);
+    EXPECT_TRUE(recorder.devSrcEnabled());
+    EXPECT_EQ(recorder.srcInputCount(), 2);
+
+    player.setDevOutput(1);
+    EXPECT_EQ(player.devOutputName(), QStringLiteral("Virtual Line Out"));
+    EXPECT_FALSE(player.devSrcEnabled());
+    player.setDevOutput(0);
+    EXPECT_EQ(player.srcOutputCount(), 1);
+    player.setSrcOutput(1);
+    EXPECT_EQ(player.srcOutputName(), QStringLiteral("Wave"));
+    EXPECT_TRUE(player.srcMuteEnabled());
+    player.setSrcMute(true);
+    EXPECT_TRUE(player.srcMute());
+    player.setSrcOutput(0);
+    EXPECT_FALSE(player.srcMute());
+    EXPECT_EQ(player.srcAdvancedCount(), -1);
+}
+
+TEST(VirtualCard, RecordingLinesSelectOneSourceAndExposeAdvancedValues) {
+    VirtualBackend card;
+    TAudioRecord2 recorder(card);
+    recorder.setSrcInput(2);
+    EXPECT_EQ(recorder.srcInputName(), QStringLiteral("Stereo Mix"));
+    recorder.setSrcSelect(true);
+    recorder.setSrcInput(0);
+    EXPECT_FALSE(recorder.srcSelect());
+    EXPECT_EQ(recorder.srcAdvancedCount(), 1);
+    EXPECT_EQ(recorder.srcAdvancedName(0), QStringLiteral("Mic Boost"));
+    EXPECT_EQ(recorder.srcAdvancedValue(0).typeId(), QMetaType::Bool);
+    EXPECT_EQ(recorder.srcAdvancedValue(1).typeId(), QMetaType::Int);
+    recorder.setSrcAdvancedValue(1, 70000);  // clamped to the 16-bit range
+    EXPECT_EQ(recorder.srcAdvancedValue(1).toInt(), 65535);
+    recorder.setSrcAdvancedValue(0, true);
+    EXPECT_TRUE(recorder.srcAdvancedValue(0).toBool());
+    // Out-of-range indices read as nothing and are ignored on write.
+    EXPECT_FALSE(recorder.srcAdvancedValue(5).isValid());
+    recorder.setSrcInput(9);
+    recorder.setSrcVolume(100);
+    EXPECT_EQ(recorder.srcInputName(), QString());
+}
+
+TEST(VirtualCard, CaptureIsContinuousAcrossBlocksAndAGuiStall) {
+    VirtualBackend card;
+    TAudioRecord2 recorder(card);
+    recorder.SetFormatArray(44100, 2);
+    recorder.setBufferSize(recorder.SecToSamples(200));
+    ASSERT_EQ(recorder.BufferSize(), 8820);
+    Capture capture;
+    collect(recorder, capture);
+
+    recorder.StartDevice();
+    ASSERT_EQ(recorder.LastErrorNum(), 0);
+    spin(500);
+    QThread::sleep(3);  // the GUI thread is blocked; the card keeps capturing
+    spin(500);
+    const int position = recorder.nSamplesCurrent();
+    recorder.StopDevice();
+
+    const int frames = static_cast<int>(capture.samples.size() / 2);
+    EXPECT_GE(frames, 44100 * 3.8);
+    EXPECT_GE(frames, position);  // StopDevice hands on everything, including the tail
+    EXPECT_LE(capture.shortBlocks, 1);
+    EXPECT_EQ(recorder.droppedFrames(), 0u);
+    EXPECT_EQ(firstMismatch(capture.samples, 2, 44100, 1.0), -1);
+}
+
+TEST(VirtualCard, CaptureFollowsFormatAndLineVolume) {
+    VirtualBackend card;
+    TAudioRecord2 recorder(card);
+    recorder.setSrcInput(0);
+    recorder.setSrcVolume(32768);
+    recorder.SetFormatArray(22050, 1);
+    recorder.setBufferSize(recorder.SecToSamples(200));
+    EXPECT_EQ(recorder.BufferSize(), 4410);
+    Capture capture;
+    collect(recorder, capture);
+    recorder.StartDevice();
+    waitUntil([&] { return capture.blocks >= 2; });
+    recorder.StopDevice();
+    EXPECT_EQ(firstMismatch(capture.samples, 1, 22050, 32768 / 65535.0), -1);
+}
+
+TEST(VirtualCard, TimerReportsPositionAndPeaksWhileRunning) {
+    VirtualBackend card;
+    TAudioRecord2 recorder(card);
+    recorder.SetFormatArray(44100, 2);
+    recorder.setTimerEnabled(true);
+    int ticks = 0, lastPosition = 0, left = 0, right = 0;
+    QObject::connect(&recorder, &TAudioRecord2::OnTimer, &recorder, [&](int p, int l, int r) {
+        ++ticks;
+        lastPosition = p;
+        left = l;
+        right = r;
+    });
+    recorder.StartDevice();
+    spin(400);
+    recorder.StopDevice();
+    EXPECT_GE(ticks, 4);
+    EXPECT_GT(lastPosition, 44100 / 10);
+    EXPECT_NEAR(left, 16384, 2);
+    EXPECT_NEAR(right, 16384, 2);
+    const int before = ticks;
+    spin(200);
+    EXPECT_EQ(ticks, before);  // no ticks once stopped
+}
+
+TEST(VirtualCard, StartingAMissingDeviceFails) {
+    VirtualBackend card;
+    TAudioRecord2 recorder(card);
+    recorder.setDevInput(7);
+    recorder.StartDevice();
+    EXPECT_NE(recorder.LastErrorNum(), 0);
+    EXPECT_FALSE(recorder.isRunning());
+    TAudioPlayer2 player(card);
+    player.setDevOutput(-1);
+    player.StartDevice();
+    EXPECT_NE(player.LastErrorNum(), 0);
+}
+
+TEST(VirtualCard, PlaysQueuedBlocksThenReportsTheEnd) {
+    QTemporaryDir dir;
+    const QString sinkPath = dir.filePath(QStringLiteral("heard.wav"));
+    setenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(sinkPath).constData(), 1);
+    VirtualBackend card;
+    TAudioPlayer2 player(card);
+    unsetenv("KORVANTA_VIRTUAL_SINK");
+
+    player.SetFormatArray(8000, 1);
+    const int blockFrames = player.SecToSamples(200);
+    ASSERT_EQ(blockFrames, 1600);
+    std::vector<int16_t> sent;
+    int nextBlock = 0;
+    auto sendNext = [&] {
+        if (nextBlock == 3) {
+            player.SendArray(SampleArray());
+            return;
+        }
+        std::vector<int16_t> block(blockFrames);
+        for (int i = 0; i < blockFrames; ++i)
+            block[i] = static_cast<int16_t>(nextBlock * 1000 + i % 500);
+        sent.insert(sent.end(), block.begin(), block.end());
+        player.SendArray(SampleArray(1, block));
+        ++nextBlock;
+    };
+    int finishedBlocks = 0, ends = 0;
+    QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, &player, [&] {
+        ++finishedBlocks;
+        sendNext();
+    });
+    QObject::connect(&player, &TAudioPlayer2::OnEndPlay, &player, [&] { ++ends; });
+
+    player.StartDevice();
+    ASSERT_EQ(player.LastErrorNum(), 0);
+    sendNext();
+    sendNext();
+    ASSERT_TRUE(waitUntil([&] { return ends > 0; }, 3000));
+    EXPECT_EQ(finishedBlocks, 3);
+    EXPECT_EQ(player.nSamplesCurrent(), 3 * blockFrames);
+    spin(100);
+    EXPECT_EQ(ends, 1);
+    player.StopDevice();
+
+    QFile heard(sinkPath);
+    ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
+    const QByteArray wav = heard.readAll();
+    ASSERT_EQ(wav.size(), 44 + static_cast<int>(sent.size() * 2));
+    EXPECT_EQ(std::memcmp(wav.constData() + 44, sent.data(), sent.size() * 2), 0);
+}
+
+TEST(VirtualCard, StarvingPlayerAsksForDataAndStopDropsStaleEvents) {
+    VirtualBackend card;
+    TAudioPlayer2 player(card);
+    player.SetFormatArray(44100, 2);
+    int requests = 0, blockEnds = 0;
+    QObject::connect(&player, &TAudioPlayer2::OnRequestOnLoadArray, &player, [&] { ++requests; });
+    QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, &player, [&] { ++blockEnds; });
+    player.StartDevice();
+    ASSERT_TRUE(waitUntil([&] { return requests > 0; }, 1000));
+
+    player.SendArray(SampleArray(2, std::vector<int16_t>(2 * 441 * 30)));  // 300 ms
+    spin(50);
+    player.StopDevice();  // stops mid-block: its end must never be reported
+    spin(400);
+    EXPECT_EQ(blockEnds, 0);
+    EXPECT_EQ(requests, 1);
+}
