@@ -185,7 +185,6 @@ TEST(VirtualCard, PlaysQueuedBlocksThenReportsTheEnd) {
     setenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(sinkPath).constData(), 1);
     VirtualBackend card;
     TAudioPlayer2 player(card);
-    unsetenv("KORVANTA_VIRTUAL_SINK");
 
     player.SetFormatArray(8000, 1);
     const int blockFrames = player.SecToSamples(200);
@@ -221,6 +220,7 @@ TEST(VirtualCard, PlaysQueuedBlocksThenReportsTheEnd) {
     spin(100);
     EXPECT_EQ(ends, 1);
     player.StopDevice();
+    unsetenv("KORVANTA_VIRTUAL_SINK");
 
     QFile heard(sinkPath);
     ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
