@@ -1,0 +1,212 @@
+#include "app/tform1.h"
+
+#include "app/device_list_rule.h"
+#include "audio/audio_file2.h"
+#include "audio/audio_file2_lame_enc.h"
+#include "audio/audio_information2.h"
+#include "audio/audio_player2.h"
+#include "audio/audio_record2.h"
+#include "audio/units.h"
+#include "audio/widgets/audio_visualization2.h"
+#include "audio/widgets/nct_play_button_b2.h"
+#include "settings/app_paths.h"
+#include "settings/recording_settings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+TForm1 *Form1 = nullptr;
+
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
+    AudioRecord1 = new TAudioRecord2(this);
+    AudioPlayer1 = new TAudioPlayer2(this);
+    AudioFile1 = std::make_unique<TAudioFile2>();
+    AudioFile2 = std::make_unique<TAudioFile2>();
+    Mp3LameEncoder = std::make_unique<TAudioFile2LameEnc>();
+    AudioInformation1 = std::make_unique<TAudioInformation2>();
+
+    TimerTip = new QTimer(this);
+    TimerTip->setInterval(1000);
+
+    buildUi();
+    connectCommands();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::connectCommands() {
+    connect(Exit1, &QAction::triggered, this, &TForm1::Exit1Click);
+    connect(Options1, &QAction::triggered, this, &TForm1::Options1Click);
+    connect(PlaybackVolumeControls1, &QAction::triggered, this,
+            &TForm1::PlaybackVolumeControls1Click);
+    connect(FileInfo1, &QAction::triggered, this, &TForm1::FileInfo1Click);
+    connect(NCTPlayButtonB1, &TNCTPlayButtonB2::OnChangeVolume, this,
+            &TForm1::NCTPlayButtonB1ChangeVolume);
+    connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Click);
+    connect(ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox2Click);
+    connect(RadioGroup1Buttons, &QButtonGroup::idClicked, this, &TForm1::RadioGroup1Click);
+    connect(TimerTip, &QTimer::timeout, this, &TForm1::TimerTipTimer);
+}
+
+void TForm1::FormCreate() {
+    TimerTip->start();
+
+    ListView1->setColumnWidth(0, 134);
+    ListView1->setColumnWidth(1, 80);
+    ListView1->setColumnWidth(2, 80);
+    ListView1->setColumnWidth(3, 170);
+
+    RecordingSettings &settings = recordingSettings();
+    LoadRecordingSettings(settings, setupIniPath());
+    if (settings.RecordTime > 0) {
+        setAutoStopIndicator(true, QStringLiteral("Auto stop recording is set to ") +
+                                       SecondToTime(settings.RecordTime));
+    } else {
+        setAutoStopIndicator(false, QStringLiteral("No Auto stop. "));
+    }
+    SetFormat();
+}
+
+void TForm1::setAutoStopIndicator(bool pressed, const QString &hint) {
+    ToolBtnAutostop->setChecked(pressed);
+    ToolBtnAutostop->setToolTip(hint);
+}
+
+void TForm1::SetFormat() {
+    const RecordingSettings &s = recordingSettings();
+    AudioFile1->setWmaFormatEnabled(true);
+    AudioFile2->setWmaFormatEnabled(true);
+    const QString format = s.ext.toUpper();
+    for (TAudioFile2 *file : {AudioFile2.get(), AudioFile1.get()}) {
+        if (format == QLatin1String(".WAV"))
+            file->SetFormatPCM(s.WAVFreq, s.WAVCh, s.WAVBPS);
+        else if (format == QLatin1String(".WMA"))
+            file->SetFormatWMA(s.WMAProfile);
+        else if (format == QLatin1String(".MP3"))
+            file->SetFormatMP3(s.MP3Freq, s.MP3Bitrate, 2);
+    }
+    Mp3LameEncoder->setFrequency(s.MP3Freq);
+    Mp3LameEncoder->setBitrate(s.MP3Bitrate);
+    AudioFile2->SetFormatMP3Ex(*Mp3LameEncoder);
+    AudioFile1->SetFormatMP3Ex(*Mp3LameEncoder);
+}
+
+void TForm1::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow() {
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    Panel1Resize();
+
+    FillDeviceList(DeviceCombo, {[this] { return AudioPlayer1->devOutputCount(); },
+                                 [this] { return AudioPlayer1->devOutput(); },
+                                 [this](int d) { AudioPlayer1->setDevOutput(d); },
+                                 [this] { return AudioPlayer1->devSrcEnabled(); },
+                                 [this] { return AudioPlayer1->devOutputName(); }});
+    FillDeviceList(DeviceComboIn, {[this] { return AudioRecord1->devInputCount(); },
+                                   [this] { return AudioRecord1->devInput(); },
+                                   [this](int d) { AudioRecord1->setDevInput(d); },
+                                   [this] { return AudioRecord1->devSrcEnabled(); },
+                                   [this] { return AudioRecord1->devInputName(); }});
+
+    infoGenre->clear();
+    for (int genre = 0; genre <= 146; ++genre)
+        infoGenre->addItem(AudioInformation1->GenreToString(genre));
+    infoGenre->setCurrentIndex(-1);
+    AudioInformation1->setMp3FastAnalysis(true);
+
+    flgPlay = false;
+    flgPause = false;
+    flgRecord = false;
+
+    AudioPlayer1->setTimerEnabled(true);
+    AudioPlayer1->setTimerInterval(80);
+
+    SetSrcOutput();
+    SetSrcInput();
+
+    ComboBox1->setCurrentIndex(1);
+    ComboBox2->setCurrentIndex(static_cast<int>(AudioVisualization1->WindowFFTType()));
+
+    NCTPlayButtonB1->ChangeVolume(AudioPlayer1->devVolume());
+    AudioPlayer1->setSrcOutput(1);
+    NCTPlayButtonB1->setMute(AudioPlayer1->srcMute());
+}
+
+void TForm1::closeEvent(QCloseEvent *event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm1::FormClose() {
+    AudioFile1->setWmaFormatEnabled(false);
+    AudioFile2->setWmaFormatEnabled(false);
+
+    QString error;
+    if (!SaveTimeLimit(recordingSettings(), setupIniPath(), &error))
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
+}
+
+void TForm1::TimerTipTimer() {
+    TimerTip->stop();
+}
+
+void TForm1::Exit1Click() {
+    close();
+}
+
+void TForm1::Options1Click() {
+    PageControl1->setCurrentWidget(TabSheet3);
+}
+
+void TForm1::PlaybackVolumeControls1Click() {
+    PageControl1->setCurrentWidget(TabSheet4);
+}
+
+void TForm1::FileInfo1Click() {
+    PageControl1->setCurrentWidget(TabSheet2);
+}
+
+void TForm1::NCTPlayButtonB1ChangeVolume(int Volume) {
+    AudioPlayer1->setDevVolume(Volume);
+}
+
+void TForm1::ComboBox1Click() {
+    AudioVisualization1->setWindowArraySize(ComboBox1->currentText().toInt());
+}
+
+void TForm1::ComboBox2Click() {
+    AudioVisualization1->setWindowFFTType(
+        static_cast<TAudioVisualization2::TWindowFFTType>(ComboBox2->currentIndex()));
+}
+
+void TForm1::RadioGroup1Click() {
+    AudioVisualization1->setVisType(
+        static_cast<TAudioVisualization2::TVisType>(RadioGroup1Buttons->checkedId()));
+}
+
+void TForm1::SetSrcOutput() {}
+
+void TForm1::SetSrcInput() {}

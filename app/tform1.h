@@ -1,0 +1,204 @@
+// The main window: owns every audio component and display widget, the transport state and
+// the recorded-files list. Handlers keep the names of their controls and events and stay
+// thin; the work is done by the subsystem classes they call.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+
+class TAudioFile2;
+class TAudioFile2LameEnc;
+class TAudioInformation2;
+class TAudioPlayer2;
+class TAudioRecord2;
+class TAudioVisualization2;
+class TNCTAmpBar2;
+class TNCTPlayButtonB2;
+class TNCTSliderB2;
+class TNCTTimeDisplay2;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Applies the recording-format settings to both file components and the MP3 encoder.
+    void SetFormat();
+
+    // Status bar panels 0..2.
+    QString statusPanel(int index) const;
+    void setStatusPanel(int index, const QString &text);
+
+    // Transport state
+    bool flgPlay = false;
+    bool flgPause = false;
+    bool flgRecord = false;
+    bool flgPauseRecord = false;
+    // Pipeline fields
+    int BufferSize = 0;
+    int StartSamples = 0;
+    int mSamples = 0;
+    bool SliderBusy = false;
+
+    // Audio components
+    TAudioRecord2 *AudioRecord1 = nullptr;
+    TAudioPlayer2 *AudioPlayer1 = nullptr;
+    std::unique_ptr<TAudioFile2> AudioFile1;
+    std::unique_ptr<TAudioFile2> AudioFile2;
+    std::unique_ptr<TAudioFile2LameEnc> Mp3LameEncoder;
+    std::unique_ptr<TAudioInformation2> AudioInformation1;
+
+    // Tool bar
+    QToolButton *ToolBtnOpen = nullptr;
+    QToolButton *ToolBtnOptions = nullptr;
+    QToolButton *ToolBtnAutostop = nullptr;
+    QToolButton *ToolBtnHelp = nullptr;
+    QToolButton *ToolBtnAbout = nullptr;
+
+    // Menu items
+    QAction *Open1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QAction *Record1 = nullptr;
+    QAction *Play1 = nullptr;
+    QAction *Pause1 = nullptr;
+    QAction *Stop1 = nullptr;
+    QAction *Options1 = nullptr;
+    QAction *PlaybackVolumeControls1 = nullptr;
+    QAction *FileInfo1 = nullptr;
+    QAction *Options2 = nullptr;
+    QAction *HelpContents2 = nullptr;
+    QAction *Homepage2 = nullptr;
+    QAction *ipoftheDay1 = nullptr;
+    QAction *About1 = nullptr;
+
+    // Tabs
+    QTabWidget *PageControl1 = nullptr;
+    QWidget *TabSheet1 = nullptr;
+    QWidget *TabSheet2 = nullptr;
+    QWidget *TabSheet3 = nullptr;
+    QWidget *TabSheet4 = nullptr;
+
+    // "Record Sound"
+    QComboBox *ComboBox1 = nullptr;
+    QComboBox *ComboBox2 = nullptr;
+    QGroupBox *RadioGroup1 = nullptr;
+    QButtonGroup *RadioGroup1Buttons = nullptr;
+    TAudioVisualization2 *AudioVisualization1 = nullptr;
+
+    // Mixer tabs
+    QLabel *LabelInputDevice = nullptr;
+    QComboBox *DeviceComboIn = nullptr;
+    QPushButton *btnSetFilter = nullptr;
+    QLabel *LabelOutputDevice = nullptr;
+    QComboBox *DeviceCombo = nullptr;
+    QCheckBox *chEqualizer = nullptr;
+
+    // "File Info"
+    QTreeWidget *ListView1 = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *Play2 = nullptr;
+    QAction *Rename1 = nullptr;
+    QAction *DeleteFromListBox1 = nullptr;
+    QAction *DeleteFromHardDisk1 = nullptr;
+    QLineEdit *infoTitle = nullptr;
+    QLineEdit *infoArtist = nullptr;
+    QLineEdit *infoAlbum = nullptr;
+    QComboBox *infoGenre = nullptr;
+    QLineEdit *infoCopyright = nullptr;
+    QLineEdit *infoYear = nullptr;
+    QLineEdit *infoTrack = nullptr;
+    QLineEdit *infoComment = nullptr;
+    QGroupBox *infoMTV = nullptr;
+    QRadioButton *infoMTVv1 = nullptr;
+    QRadioButton *infoMTVv2 = nullptr;
+    QPushButton *btnReset = nullptr;
+    QPushButton *btnApply = nullptr;
+
+    // Bottom strip
+    QWidget *Panel1 = nullptr;
+    TNCTSliderB2 *NCTSliderB1 = nullptr;
+    TNCTPlayButtonB2 *NCTPlayButtonB1 = nullptr;
+    TNCTAmpBar2 *NCTAmpBar1 = nullptr;
+    TNCTAmpBar2 *NCTAmpBar2 = nullptr;
+    TNCTTimeDisplay2 *NCTTimeDisplay1 = nullptr;
+
+    QTimer *TimerTip = nullptr;
+
+    // The current file name: the file the open dialog chose last, the new recording, or
+    // the selected list row, whichever was set last.
+    QString currentFileName() const { return currentFileName_; }
+    void setCurrentFileName(const QString &fileName) { currentFileName_ = fileName; }
+
+    // Shows the auto-stop indicator as pressed or released with a hint.
+    void setAutoStopIndicator(bool pressed, const QString &hint);
+
+    // Layout handlers
+    void Panel1Resize();
+    void TabSheet2Resize();
+    void TabSheet3Resize();
+    void TabSheet4Resize();
+
+    // Commands
+    void Exit1Click();
+    void Options1Click();
+    void PlaybackVolumeControls1Click();
+    void FileInfo1Click();
+    void NCTPlayButtonB1ChangeVolume(int Volume);
+    void ComboBox1Click();
+    void ComboBox2Click();
+    void RadioGroup1Click();
+
+    // Mixer panels of the selected devices.
+    void SetSrcOutput();
+    void SetSrcInput();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void TimerTipTimer();
+
+    void buildUi();
+    void buildActions();
+    void buildMenus();
+    void buildToolBar();
+    void buildTabs();
+    QWidget *buildRecordSoundTab();
+    QWidget *buildRecordingControlsTab();
+    QWidget *buildPlaybackControlsTab();
+    QWidget *buildFileInfoTab();
+    void buildBottomStrip();
+    void buildStatusBar();
+    void connectCommands();
+
+    QLabel *statusPanels_[3] = {};
+    QString currentFileName_;
+    bool shown_ = false;
+};
+
+// The one main window of the process.
+extern TForm1 *Form1;

@@ -1,0 +1,432 @@
+// Building the main window's controls and the pixel rules that follow its size.
+#include "app/tform1.h"
+
+#include "audio/widgets/audio_visualization2.h"
+#include "audio/widgets/nct_amp_bar2.h"
+#include "audio/widgets/nct_play_button_b2.h"
+#include "audio/widgets/nct_slider_b2.h"
+#include "audio/widgets/nct_time_display2.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPanelHeight = 65;
+constexpr int kFieldRow = 26;
+
+QIcon standardIcon(QStyle::StandardPixmap pixmap) {
+    return QApplication::style()->standardIcon(pixmap);
+}
+
+QIcon themeIcon(const char *name, QStyle::StandardPixmap fallback) {
+    return QIcon::fromTheme(QString::fromLatin1(name), standardIcon(fallback));
+}
+
+QToolButton *makeToolButton(QToolBar *bar, const QString &caption, const QString &hint,
+                            const QIcon &icon) {
+    auto *button = new QToolButton(bar);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    button->setIconSize(QSize(32, 32));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    // 54 x 52 at least; wider only where a caption needs it ("Auto Stop").
+    button->setMinimumSize(54, 52);
+    button->setMaximumHeight(52);
+    bar->addWidget(button);
+    return button;
+}
+
+QLabel *makeLabel(const QString &text, QWidget *parent) {
+    auto *label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+}  // namespace
+
+void TForm1::buildUi() {
+    setWindowTitle(QStringLiteral("Korvanta Sound Recorder"));
+    setMinimumSize(560, 375);
+    resize(598, 428);
+
+    buildActions();
+    buildMenus();
+    buildToolBar();
+
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildTabs();
+    column->addWidget(PageControl1, 1);
+    buildBottomStrip();
+    column->addWidget(Panel1);
+    setCentralWidget(central);
+    buildStatusBar();
+}
+
+void TForm1::buildActions() {
+    auto action = [this](const QString &text, const QKeySequence &shortcut = {}) {
+        auto *a = new QAction(text, this);
+        a->setShortcut(shortcut);
+        return a;
+    };
+    Open1 = action(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Open1->setIcon(standardIcon(QStyle::SP_DialogOpenButton));
+    Exit1 = action(QStringLiteral("Exit"));
+    Exit1->setIcon(standardIcon(QStyle::SP_DialogCloseButton));
+    Record1 = action(QStringLiteral("Record"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    Record1->setIcon(themeIcon("media-record", QStyle::SP_DialogYesButton));
+    Play1 = action(QStringLiteral("Play"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    Play1->setIcon(standardIcon(QStyle::SP_MediaPlay));
+    Pause1 = action(QStringLiteral("Pause"));
+    Pause1->setIcon(standardIcon(QStyle::SP_MediaPause));
+    Stop1 = action(QStringLiteral("Stop"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    Stop1->setIcon(standardIcon(QStyle::SP_MediaStop));
+    Options1 = action(QStringLiteral("Recording Controls"));
+    PlaybackVolumeControls1 = action(QStringLiteral("Playback Volume Controls"));
+    PlaybackVolumeControls1->setIcon(standardIcon(QStyle::SP_MediaVolume));
+    FileInfo1 = action(QStringLiteral("File Info..."));
+    FileInfo1->setIcon(standardIcon(QStyle::SP_FileDialogInfoView));
+    Options2 = action(QStringLiteral("Options..."), QKeySequence(Qt::Key_F2));
+    Options2->setIcon(standardIcon(QStyle::SP_FileDialogDetailedView));
+    HelpContents2 = action(QStringLiteral("Help Contents"), QKeySequence(Qt::Key_F1));
+    HelpContents2->setIcon(standardIcon(QStyle::SP_DialogHelpButton));
+    Homepage2 = action(QStringLiteral("Homepage"));
+    Homepage2->setIcon(standardIcon(QStyle::SP_DirHomeIcon));
+    ipoftheDay1 = action(QStringLiteral("Tip of the Day"));
+    About1 = action(QStringLiteral("About"));
+    About1->setIcon(standardIcon(QStyle::SP_MessageBoxInformation));
+}
+
+void TForm1::buildMenus() {
+    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    file->addAction(Open1);
+    file->addSeparator();
+    file->addAction(Exit1);
+
+    QMenu *actionMenu = menuBar()->addMenu(QStringLiteral("Action"));
+    actionMenu->addAction(Record1);
+    actionMenu->addSeparator();
+    actionMenu->addAction(Play1);
+    actionMenu->addAction(Pause1);
+    actionMenu->addAction(Stop1);
+
+    QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
+    options->addAction(Options1);
+    options->addAction(PlaybackVolumeControls1);
+    options->addAction(FileInfo1);
+    options->addSeparator();
+    options->addAction(Options2);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->addAction(HelpContents2);
+    help->addSeparator();
+    help->addAction(Homepage2);
+    help->addSeparator();
+    help->addAction(ipoftheDay1);
+    help->addAction(About1);
+}
+
+void TForm1::buildToolBar() {
+    auto *bar = new QToolBar(QStringLiteral("ToolBar1"), this);
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    ToolBtnOpen = makeToolButton(bar, QStringLiteral("Open"), QStringLiteral("Open a file"),
+                                 standardIcon(QStyle::SP_DialogOpenButton));
+    ToolBtnOptions = makeToolButton(bar, QStringLiteral("Options"), QStringLiteral("Options"),
+                                    standardIcon(QStyle::SP_FileDialogDetailedView));
+    ToolBtnAutostop = makeToolButton(bar, QStringLiteral("Auto Stop"), QString(),
+                                     themeIcon("chronometer", QStyle::SP_BrowserReload));
+    // Pressed while a limit is set; only the program changes that state.
+    ToolBtnAutostop->setCheckable(true);
+    auto *separator = new QWidget(bar);
+    separator->setFixedWidth(8);
+    bar->addWidget(separator);
+    ToolBtnHelp = makeToolButton(bar, QStringLiteral("Help"), QStringLiteral("Help Contents"),
+                                 standardIcon(QStyle::SP_DialogHelpButton));
+    ToolBtnAbout = makeToolButton(bar, QStringLiteral("About"), QStringLiteral("About"),
+                                  standardIcon(QStyle::SP_MessageBoxInformation));
+    addToolBar(Qt::TopToolBarArea, bar);
+}
+
+void TForm1::buildTabs() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setStyleSheet(
+        QStringLiteral("QTabBar::tab { font-weight: bold; color: navy; padding: 4px 5px; }"));
+    TabSheet1 = buildRecordSoundTab();
+    TabSheet3 = buildRecordingControlsTab();
+    TabSheet4 = buildPlaybackControlsTab();
+    TabSheet2 = buildFileInfoTab();
+    PageControl1->addTab(TabSheet1, themeIcon("media-record", QStyle::SP_MediaPlay),
+                         QStringLiteral("Record Sound"));
+    PageControl1->addTab(TabSheet3, themeIcon("audio-input-microphone", QStyle::SP_MediaVolume),
+                         QStringLiteral("Recording Controls"));
+    PageControl1->addTab(TabSheet4, standardIcon(QStyle::SP_MediaVolume),
+                         QStringLiteral("Playback Volume Controls"));
+    PageControl1->addTab(TabSheet2, standardIcon(QStyle::SP_FileDialogInfoView),
+                         QStringLiteral("File Info"));
+    PageControl1->setCurrentIndex(0);
+    for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
+        sheet->installEventFilter(this);
+}
+
+QWidget *TForm1::buildRecordSoundTab() {
+    auto *sheet = new QWidget;
+    auto *row = new QHBoxLayout(sheet);
+    row->setContentsMargins(4, 4, 4, 4);
+
+    auto *left = new QWidget(sheet);
+    left->setFixedWidth(225);
+    auto *controls = new QVBoxLayout(left);
+    controls->setContentsMargins(0, 0, 0, 0);
+    controls->setSpacing(2);  // compact enough for the window's minimum height
+    controls->addWidget(makeLabel(QStringLiteral("FFTArraySize"), left));
+    ComboBox1 = new QComboBox(left);
+    ComboBox1->addItems({QStringLiteral("256"), QStringLiteral("1024"), QStringLiteral("4096")});
+    controls->addWidget(ComboBox1);
+    controls->addWidget(makeLabel(QStringLiteral("FFTWindowType"), left));
+    ComboBox2 = new QComboBox(left);
+    ComboBox2->addItems({QStringLiteral("None"), QStringLiteral("Welch"), QStringLiteral("Barlett"),
+                         QStringLiteral("Hanning"), QStringLiteral("Hamming")});
+    controls->addWidget(ComboBox2);
+
+    RadioGroup1 = new QGroupBox(QStringLiteral("VisType"), left);
+    RadioGroup1Buttons = new QButtonGroup(RadioGroup1);
+    auto *grid = new QGridLayout(RadioGroup1);
+    grid->setContentsMargins(4, 4, 4, 4);
+    grid->setHorizontalSpacing(2);
+    grid->setVerticalSpacing(0);
+    const QStringList types = {QStringLiteral("vtFFTAnalog"), QStringLiteral("vtFFTLinear"),
+                               QStringLiteral("vtFFTNormal"), QStringLiteral("vtFFTFire"),
+                               QStringLiteral("vtFFTGlass"),  QStringLiteral("vtFFTKryptonite")};
+    for (int i = 0; i < types.size(); ++i) {
+        auto *radio = new QRadioButton(types[i], RadioGroup1);
+        RadioGroup1Buttons->addButton(radio, i);
+        grid->addWidget(radio, i / 2, i % 2);
+    }
+    RadioGroup1Buttons->button(2)->setChecked(true);
+    controls->addWidget(RadioGroup1);
+    controls->addStretch(1);
+    row->addWidget(left);
+
+    AudioVisualization1 = new TAudioVisualization2(sheet);
+    AudioVisualization1->setToolTip(QStringLiteral("Sound Visualization"));
+    row->addWidget(AudioVisualization1, 1);
+    return sheet;
+}
+
+QWidget *TForm1::buildRecordingControlsTab() {
+    auto *sheet = new QWidget;
+    LabelInputDevice = makeLabel(QStringLiteral("Input Device"), sheet);
+    LabelInputDevice->move(0, 6);
+    LabelInputDevice->adjustSize();
+    DeviceComboIn = new QComboBox(sheet);
+    DeviceComboIn->move(72, 2);
+    btnSetFilter = new QPushButton(QStringLiteral("Set Filter"), sheet);
+    btnSetFilter->resize(79, DeviceComboIn->sizeHint().height());
+    btnSetFilter->move(sheet->width() - 81, 2);
+    return sheet;
+}
+
+QWidget *TForm1::buildPlaybackControlsTab() {
+    auto *sheet = new QWidget;
+    LabelOutputDevice = makeLabel(QStringLiteral("Output Device"), sheet);
+    LabelOutputDevice->move(0, 6);
+    LabelOutputDevice->adjustSize();
+    DeviceCombo = new QComboBox(sheet);
+    DeviceCombo->move(80, 2);
+    chEqualizer = new QCheckBox(QStringLiteral("Equalizer"), sheet);
+    chEqualizer->setTristate(true);
+    chEqualizer->setCheckState(Qt::PartiallyChecked);  // undecided until the user acts
+    chEqualizer->move(360, 4);
+    chEqualizer->adjustSize();
+    return sheet;
+}
+
+QWidget *TForm1::buildFileInfoTab() {
+    auto *sheet = new QWidget;
+    ListView1 = new QTreeWidget(sheet);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setHeaderLabels({QStringLiteral("File name"), QStringLiteral("Size"),
+                                QStringLiteral("Time"), QStringLiteral("Save Directory")});
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    PopupMenu1 = new QMenu(this);
+    Play2 = PopupMenu1->addAction(standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Play"));
+    Rename1 = PopupMenu1->addAction(QStringLiteral("Rename"));
+    DeleteFromListBox1 = PopupMenu1->addAction(QStringLiteral("Delete from list box"));
+    DeleteFromHardDisk1 = PopupMenu1->addAction(standardIcon(QStyle::SP_TrashIcon),
+                                                QStringLiteral("Delete from hard disk"));
+    for (QAction *a : PopupMenu1->actions())
+        a->setEnabled(false);
+
+    auto field = [sheet](const QString &caption) {
+        auto *label = makeLabel(caption, sheet);
+        label->setObjectName(QStringLiteral("label ") + caption);
+        return new QLineEdit(sheet);
+    };
+    infoTitle = field(QStringLiteral("Title:"));
+    infoArtist = field(QStringLiteral("Artist:"));
+    infoAlbum = field(QStringLiteral("Album:"));
+    infoComment = field(QStringLiteral("Comment:"));
+    infoCopyright = field(QStringLiteral("Copyright:"));
+    infoYear = field(QStringLiteral("Year:"));
+    infoTrack = field(QStringLiteral("Track:"));
+    makeLabel(QStringLiteral("Genre:"), sheet)->setObjectName(QStringLiteral("label Genre:"));
+    infoGenre = new QComboBox(sheet);
+    infoGenre->setMaxVisibleItems(20);
+
+    infoMTV = new QGroupBox(QStringLiteral("Mpeg Tag Version"), sheet);
+    auto *versions = new QVBoxLayout(infoMTV);
+    infoMTVv1 = new QRadioButton(QStringLiteral("ID3v1"), infoMTV);
+    infoMTVv2 = new QRadioButton(QStringLiteral("ID3v2"), infoMTV);
+    infoMTVv2->setChecked(true);
+    versions->addWidget(infoMTVv1);
+    versions->addWidget(infoMTVv2);
+    infoMTV->resize(110, 76);
+
+    btnReset = new QPushButton(QStringLiteral("Reset"), sheet);
+    btnReset->setToolTip(QStringLiteral("Reset file info"));
+    btnReset->resize(110, 26);
+    btnReset->setEnabled(false);
+    btnApply = new QPushButton(QStringLiteral("Apply"), sheet);
+    btnApply->setToolTip(QStringLiteral("Apply file info"));
+    btnApply->resize(110, 26);
+    btnApply->setEnabled(false);
+    return sheet;
+}
+
+void TForm1::buildBottomStrip() {
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kPanelHeight);
+    Panel1->installEventFilter(this);
+
+    NCTSliderB1 = new TNCTSliderB2(Panel1);
+    NCTSliderB1->setGeometry(8, 8, 200, 15);
+    NCTPlayButtonB1 = new TNCTPlayButtonB2(Panel1);
+    NCTPlayButtonB1->setToolTip(QStringLiteral("Play/Record Control"));
+    NCTPlayButtonB1->setGeometry(8, 27, 200, 27);
+    // The upper bar is cut to 14 high so the two bars sit one above the other.
+    NCTAmpBar1 = new TNCTAmpBar2(Panel1);
+    NCTAmpBar1->setGeometry(0, 28, 153, 14);
+    NCTAmpBar2 = new TNCTAmpBar2(Panel1);
+    NCTAmpBar2->setGeometry(0, 43, 153, 13);
+    NCTTimeDisplay1 = new TNCTTimeDisplay2(Panel1);
+    NCTTimeDisplay1->setToolTip(QStringLiteral("Time Elapsed"));
+    NCTTimeDisplay1->setGeometry(0, 24, 121, 33);
+}
+
+void TForm1::buildStatusBar() {
+    const int widths[3] = {60, 320, 300};
+    for (int i = 0; i < 3; ++i) {
+        statusPanels_[i] = new QLabel(statusBar());
+        statusPanels_[i]->setFixedWidth(widths[i]);
+        statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        statusBar()->addWidget(statusPanels_[i]);
+    }
+    statusBar()->setSizeGripEnabled(true);
+}
+
+QString TForm1::statusPanel(int index) const {
+    return statusPanels_[index]->text();
+}
+
+void TForm1::setStatusPanel(int index, const QString &text) {
+    statusPanels_[index]->setText(text);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == Panel1)
+            Panel1Resize();
+        else if (watched == TabSheet2)
+            TabSheet2Resize();
+        else if (watched == TabSheet3)
+            TabSheet3Resize();
+        else if (watched == TabSheet4)
+            TabSheet4Resize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::Panel1Resize() {
+    const int width = Panel1->width();
+    NCTSliderB1->resize(width - 24, NCTSliderB1->height());
+    NCTPlayButtonB1->resize(width - 308, NCTPlayButtonB1->height());
+    const int barsLeft = NCTPlayButtonB1->x() + NCTPlayButtonB1->width() + 7;
+    NCTAmpBar1->move(barsLeft, NCTAmpBar1->y());
+    NCTAmpBar2->move(NCTAmpBar1->x(), NCTAmpBar2->y());
+    NCTTimeDisplay1->move(NCTAmpBar1->x() + NCTAmpBar1->width() + 7, NCTTimeDisplay1->y());
+}
+
+void TForm1::TabSheet2Resize() {
+    const int width = TabSheet2->width();
+    const int height = TabSheet2->height();
+    btnReset->move(width - btnReset->width() - 2, 8 + infoMTV->height() + 8);
+    btnApply->move(btnReset->x(), btnReset->y() + btnReset->height() + 6);
+    infoMTV->move(btnReset->x(), 4);
+
+    const int listWidth = infoMTV->x() - 28;
+    const int fieldsTop = height - 4 * kFieldRow - 4;
+    ListView1->setGeometry(8, 8, listWidth, std::max(40, fieldsTop - 14));
+
+    // Two columns of tag fields under the list; the right column ends with the list.
+    const int rightWidth = listWidth - 267;
+    const int rightLeft = 8 + 267;
+    auto place = [this](const QString &caption, QWidget *edit, int labelLeft, int editLeft,
+                        int editWidth, int row, int top) {
+        if (auto *label = TabSheet2->findChild<QLabel *>(QStringLiteral("label ") + caption))
+            label->setGeometry(labelLeft, top + row * kFieldRow, editLeft - labelLeft - 4, 22);
+        edit->setGeometry(editLeft, top + row * kFieldRow, editWidth, 22);
+    };
+    place(QStringLiteral("Title:"), infoTitle, 8, 70, 130, 0, fieldsTop);
+    place(QStringLiteral("Artist:"), infoArtist, 8, 70, 130, 1, fieldsTop);
+    place(QStringLiteral("Album:"), infoAlbum, 8, 70, 130, 2, fieldsTop);
+    place(QStringLiteral("Comment:"), infoComment, 8, 70, 130, 3, fieldsTop);
+    place(QStringLiteral("Copyright:"), infoCopyright, rightLeft - 70, rightLeft, rightWidth, 0,
+          fieldsTop);
+    place(QStringLiteral("Year:"), infoYear, rightLeft - 70, rightLeft, rightWidth, 1, fieldsTop);
+    place(QStringLiteral("Genre:"), infoGenre, rightLeft - 70, rightLeft, rightWidth, 2, fieldsTop);
+    place(QStringLiteral("Track:"), infoTrack, rightLeft - 70, rightLeft, rightWidth, 3, fieldsTop);
+}
+
+void TForm1::TabSheet3Resize() {
+    btnSetFilter->move(TabSheet3->width() - btnSetFilter->width() - 2, btnSetFilter->y());
+    DeviceComboIn->resize(btnSetFilter->x() - DeviceComboIn->x() - 4, DeviceComboIn->height());
+}
+
+void TForm1::TabSheet4Resize() {
+    DeviceCombo->resize(chEqualizer->x() - DeviceCombo->x() - 8, DeviceCombo->height());
+}
