@@ -58,7 +58,9 @@ void TForm1::connectCommands() {
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Click);
     connect(ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox2Click);
     connect(RadioGroup1Buttons, &QButtonGroup::idClicked, this, &TForm1::RadioGroup1Click);
-    connect(TimerTip, &QTimer::timeout, this, &TForm1::TimerTipTimer);
+    connectSettingsCommands();
+    connectExtrasCommands();
+    connectMixerCommands();
 }
 
 void TForm1::FormCreate() {
@@ -169,10 +171,6 @@ void TForm1::FormClose() {
         QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
 }
 
-void TForm1::TimerTipTimer() {
-    TimerTip->stop();
-}
-
 void TForm1::Exit1Click() {
     close();
 }
@@ -206,7 +204,3 @@ void TForm1::RadioGroup1Click() {
     AudioVisualization1->setVisType(
         static_cast<TAudioVisualization2::TVisType>(RadioGroup1Buttons->checkedId()));
 }
-
-void TForm1::SetSrcOutput() {}
-
-void TForm1::SetSrcInput() {}

@@ -167,9 +167,24 @@ public:
     void ComboBox2Click();
     void RadioGroup1Click();
 
-    // Mixer panels of the selected devices.
+    // Settings commands (tform1_settings.cpp)
+    void Options2Click();
+    void ToolBtnAutostopClick();
+
+    // Help, tips and About (tform1_extras.cpp)
+    void HelpContents2Click();
+    void Homepage2Click();
+    void ipoftheDay1Click();
+    void ToolBtnAboutClick();
+    void TimerTipTimer();
+
+    // Mixer tabs and effects (tform1_mixer.cpp)
     void SetSrcOutput();
     void SetSrcInput();
+    void DeviceComboClick();
+    void DeviceComboInClick();
+    void chEqualizerClick();
+    void btnSetFilterClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -180,7 +195,6 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
-    void TimerTipTimer();
 
     void buildUi();
     void buildActions();
@@ -194,6 +208,9 @@ private:
     void buildBottomStrip();
     void buildStatusBar();
     void connectCommands();
+    void connectSettingsCommands();
+    void connectExtrasCommands();
+    void connectMixerCommands();
 
     QLabel *statusPanels_[3] = {};
     QString currentFileName_;
