@@ -1,5 +1,6 @@
 // Program entry: the application, the main window and its long-lived companions.
 #include "app/tform1.h"
+#include "files/rename_form.h"
 
 #include <QApplication>
 
@@ -10,8 +11,11 @@ int main(int argc, char **argv) {
 
     TForm1 window;
     Form1 = &window;
+    TRenameForm renameForm(&window);
+    RenameForm = &renameForm;
     window.show();
     const int result = QApplication::exec();
+    RenameForm = nullptr;
     Form1 = nullptr;
     return result;
 }

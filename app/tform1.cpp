@@ -9,6 +9,9 @@
 #include "audio/units.h"
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_play_button_b2.h"
+#include "files/tag_editor.h"
+#include "playback/playback_pipeline.h"
+#include "recording/recording_pipeline.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 
@@ -33,6 +36,9 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
     AudioFile2 = std::make_unique<TAudioFile2>();
     Mp3LameEncoder = std::make_unique<TAudioFile2LameEnc>();
     AudioInformation1 = std::make_unique<TAudioInformation2>();
+    AudioFileProbe = std::make_unique<TAudioFile2>();
+    recording_ = std::make_unique<RecordingPipeline>(*AudioRecord1, *AudioFileProbe, *AudioFile2);
+    playback_ = std::make_unique<PlaybackPipeline>(*AudioPlayer1, *AudioFile1);
 
     TimerTip = new QTimer(this);
     TimerTip->setInterval(1000);
@@ -58,6 +64,8 @@ void TForm1::connectCommands() {
     connect(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Click);
     connect(ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox2Click);
     connect(RadioGroup1Buttons, &QButtonGroup::idClicked, this, &TForm1::RadioGroup1Click);
+    connectTransportCommands();
+    connectFileCommands();
     connectSettingsCommands();
     connectExtrasCommands();
     connectMixerCommands();
@@ -91,8 +99,9 @@ void TForm1::SetFormat() {
     const RecordingSettings &s = recordingSettings();
     AudioFile1->setWmaFormatEnabled(true);
     AudioFile2->setWmaFormatEnabled(true);
+    AudioFileProbe->setWmaFormatEnabled(true);
     const QString format = s.ext.toUpper();
-    for (TAudioFile2 *file : {AudioFile2.get(), AudioFile1.get()}) {
+    for (TAudioFile2 *file : {AudioFile2.get(), AudioFile1.get(), AudioFileProbe.get()}) {
         if (format == QLatin1String(".WAV"))
             file->SetFormatPCM(s.WAVFreq, s.WAVCh, s.WAVBPS);
         else if (format == QLatin1String(".WMA"))
@@ -104,6 +113,7 @@ void TForm1::SetFormat() {
     Mp3LameEncoder->setBitrate(s.MP3Bitrate);
     AudioFile2->SetFormatMP3Ex(*Mp3LameEncoder);
     AudioFile1->SetFormatMP3Ex(*Mp3LameEncoder);
+    AudioFileProbe->SetFormatMP3Ex(*Mp3LameEncoder);
 }
 
 void TForm1::showEvent(QShowEvent *event) {
@@ -163,6 +173,10 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::FormClose() {
+    if (flgPlay)
+        StopPlay();
+    if (flgRecord)
+        StopRecord();
     AudioFile1->setWmaFormatEnabled(false);
     AudioFile2->setWmaFormatEnabled(false);
 

@@ -34,6 +34,9 @@ class TNCTAmpBar2;
 class TNCTPlayButtonB2;
 class TNCTSliderB2;
 class TNCTTimeDisplay2;
+class RecordingPipeline;
+class PlaybackPipeline;
+struct TagFields;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -66,6 +69,9 @@ public:
     std::unique_ptr<TAudioFile2> AudioFile2;
     std::unique_ptr<TAudioFile2LameEnc> Mp3LameEncoder;
     std::unique_ptr<TAudioInformation2> AudioInformation1;
+    // Creates new output files, probes them and reads opened files' facts, so that none of
+    // that disturbs a playback reading from AudioFile1.
+    std::unique_ptr<TAudioFile2> AudioFileProbe;
 
     // Tool bar
     QToolButton *ToolBtnOpen = nullptr;
@@ -117,8 +123,8 @@ public:
     QMenu *PopupMenu1 = nullptr;
     QAction *Play2 = nullptr;
     QAction *Rename1 = nullptr;
-    QAction *DeleteFromListBox1 = nullptr;
-    QAction *DeleteFromHardDisk1 = nullptr;
+    QAction *Delete2 = nullptr;  // "Delete from list box"
+    QAction *Delete1 = nullptr;  // "Delete from hard disk"
     QLineEdit *infoTitle = nullptr;
     QLineEdit *infoArtist = nullptr;
     QLineEdit *infoAlbum = nullptr;
@@ -178,6 +184,56 @@ public:
     void ToolBtnAboutClick();
     void TimerTipTimer();
 
+    // Transport commands and routines (tform1_transport.cpp)
+    void Record1Click();
+    void Play1Click();
+    void Pause1Click();
+    void Stop1Click();
+    void NCTPlayButtonB1MouseClick(int Button);
+    void StartRecord();
+    void PauseRecord();
+    void StopRecord();
+    void StartPlay();
+    void PausePlay();
+    void StopPlay();
+
+    // Recording pipeline and clock (tform1_recording.cpp)
+    void AudioRecord1EndBlockRecord(int nBlock);
+    void AudioRecord1Timer(int position, int leftLevel, int rightLevel);
+    void AudioRecord1DeviceError(const QString &reason);
+    bool CreateNewFile();
+    void ListFile(const QString &path);
+
+    // Playback pipeline and slider (tform1_playback.cpp)
+    void LoadPlayBuffer();
+    void AudioPlayer1EndBlockPlay();
+    void AudioPlayer1RequestOnLoadBlock();
+    void AudioPlayer1EndPlay();
+    void AudioPlayer1Timer(int position, int leftLevel, int rightLevel);
+    void AudioPlayer1DeviceError(const QString &reason);
+    void NCTSliderB1MouseDown();
+    void NCTSliderB1MouseUp();
+    void NCTSliderB1ValueChange(int Value);
+
+    // Files, tags and the list (tform1_files.cpp)
+    void Open1Click();
+    void OpenFile();
+    void btnResetClick();
+    void btnApplyClick();
+    void infoMTVClick();
+    void ListView1SelectItem();
+    void Play2Click();
+    void Rename1Click();
+    void Delete2Click();
+    void Delete1Click();
+
+    // Process-wide file names: the output file chosen last, the selected list row, and the
+    // file being played.
+    QString CurrentFileName;
+    QString SelectFileName;
+    QString CurrentPlayFile;
+    QString NewName;
+
     // Mixer tabs and effects (tform1_mixer.cpp)
     void SetSrcOutput();
     void SetSrcInput();
@@ -211,7 +267,20 @@ private:
     void connectSettingsCommands();
     void connectExtrasCommands();
     void connectMixerCommands();
+    void connectTransportCommands();
+    void connectFileCommands();
+    void setControlsIdle();
+    void resetDisplays();
+    void splitRecording();
+    bool askRewrite();
+    void reportRecordingStopped(const QString &message);
+    TagFields tagFields() const;
+    bool loadTags();
+    bool loadTagsAndFacts();
 
+    std::unique_ptr<RecordingPipeline> recording_;
+    std::unique_ptr<PlaybackPipeline> playback_;
+    bool recordingActive_ = false;  // from a recording's start until its stop
     QLabel *statusPanels_[3] = {};
     QString currentFileName_;
     bool shown_ = false;

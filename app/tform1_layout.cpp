@@ -285,9 +285,9 @@ QWidget *TForm1::buildFileInfoTab() {
     PopupMenu1 = new QMenu(this);
     Play2 = PopupMenu1->addAction(standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Play"));
     Rename1 = PopupMenu1->addAction(QStringLiteral("Rename"));
-    DeleteFromListBox1 = PopupMenu1->addAction(QStringLiteral("Delete from list box"));
-    DeleteFromHardDisk1 = PopupMenu1->addAction(standardIcon(QStyle::SP_TrashIcon),
-                                                QStringLiteral("Delete from hard disk"));
+    Delete2 = PopupMenu1->addAction(QStringLiteral("Delete from list box"));
+    Delete1 = PopupMenu1->addAction(standardIcon(QStyle::SP_TrashIcon),
+                                    QStringLiteral("Delete from hard disk"));
     for (QAction *a : PopupMenu1->actions())
         a->setEnabled(false);
 

@@ -1,0 +1,230 @@
+// Files, tags and the recorded-files list: opening a file, the tag editor's Reset and
+// Apply, and the list's selection, play, rename and delete commands.
+#include "app/tform1.h"
+
+#include "audio/audio_file2.h"
+#include "audio/audio_information2.h"
+#include "audio/widgets/nct_play_button_b2.h"
+#include "audio/widgets/nct_slider_b2.h"
+#include "files/rename_form.h"
+#include "files/tag_editor.h"
+#include "playback/format_text.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral(
+    "All audio files|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc|"
+    "Wav files (*.wav)|*.wav|"
+    "MPEG files (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|"
+    "Ogg Vorbis files (*.ogg)|*.ogg|"
+    "AVI files (*.avi)|*.avi|"
+    "G721 files (*.g721)|*.g721|"
+    "MPPlus files (*.mpc;*.mp+)|*.mpc;*.mp+|"
+    "WMA files (*.wma)|*.wma");
+
+// "Description|*.a;*.b|..." pairs as Qt name filters "Description (*.a *.b)".
+QStringList qtNameFilters(const QString &filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QString description = parts[i];
+        const int paren = description.indexOf(QLatin1String(" ("));
+        if (paren >= 0)
+            description.truncate(paren);
+        filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+}  // namespace
+
+void TForm1::connectFileCommands() {
+    connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
+    connect(ToolBtnOpen, &QToolButton::clicked, this, &TForm1::Open1Click);
+    connect(btnReset, &QPushButton::clicked, this, &TForm1::btnResetClick);
+    connect(btnApply, &QPushButton::clicked, this, &TForm1::btnApplyClick);
+    connect(infoMTVv1, &QRadioButton::clicked, this, &TForm1::infoMTVClick);
+    connect(infoMTVv2, &QRadioButton::clicked, this, &TForm1::infoMTVClick);
+    connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TForm1::ListView1SelectItem);
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &TForm1::Play2Click);
+    connect(ListView1, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos));
+    });
+    connect(Play2, &QAction::triggered, this, &TForm1::Play2Click);
+    connect(Rename1, &QAction::triggered, this, &TForm1::Rename1Click);
+    connect(Delete2, &QAction::triggered, this, &TForm1::Delete2Click);
+    connect(Delete1, &QAction::triggered, this, &TForm1::Delete1Click);
+}
+
+void TForm1::Open1Click() {
+    setCurrentFileName(QString());
+    QFileDialog dialog(this, QStringLiteral("Open file"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(qtNameFilters(kOpenFilter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    setCurrentFileName(dialog.selectedFiles().first());
+    AudioFileProbe->setWmaFormatEnabled(true);
+    const bool wasPlaying = flgPlay;
+    if (!loadTagsAndFacts())
+        return;
+    if (wasPlaying)
+        StartPlay();
+    ListFile(currentFileName());
+}
+
+void TForm1::OpenFile() {
+    loadTagsAndFacts();
+}
+
+// The steps of OpenFile; false when reading the tags failed, which ends an Open command
+// before the file is listed.
+bool TForm1::loadTagsAndFacts() {
+    QCoreApplication::processEvents();
+    NCTPlayButtonB1->setEnabled(true);
+    NCTSliderB1->setEnabled(true);
+    NCTSliderB1->setStripColor(palette().color(QPalette::Window));
+    if (!loadTags())
+        return false;
+    AudioFileProbe->OpenFile(currentFileName(), 0, 1);
+    if (AudioFileProbe->LastErrorNum() != 0)
+        return true;
+    const QFontMetrics metrics(statusBar()->font());
+    setStatusPanel(1, ShortenPath(currentFileName(), metrics, 320 - 8));
+    setStatusPanel(2, FormatMP3Str(AudioFileProbe->FormatString()));
+    mSamples = AudioFileProbe->nSamples();
+    AudioFileProbe->CloseFile();
+    setStatusPanel(0, QStringLiteral("Stop"));
+    btnReset->setEnabled(true);
+    btnApply->setEnabled(!recordingActive_);
+    return true;
+}
+
+TagFields TForm1::tagFields() const {
+    return {infoTitle,     infoArtist, infoAlbum, infoGenre,
+            infoCopyright, infoYear,   infoTrack, infoComment};
+}
+
+bool TForm1::loadTags() {
+    if (ResetTagFields(*AudioInformation1, currentFileName(), tagFields()))
+        return true;
+    QMessageBox::critical(this, QApplication::applicationDisplayName(),
+                          AudioInformation1->LastErrorText());
+    return false;
+}
+
+void TForm1::btnResetClick() {
+    loadTags();
+}
+
+void TForm1::btnApplyClick() {
+    switch (ApplyTagFields(*AudioInformation1, currentFileName(), tagFields())) {
+        case ApplyResult::Written:
+            break;
+        case ApplyResult::InvalidYear:
+            QMessageBox::information(this, QApplication::applicationDisplayName(),
+                                     QStringLiteral("Invalid Year Value"));
+            infoYear->setFocus();
+            break;
+        case ApplyResult::InvalidTrack:
+            QMessageBox::information(this, QApplication::applicationDisplayName(),
+                                     QStringLiteral("Invalid Track Value"));
+            infoTrack->setFocus();
+            break;
+        case ApplyResult::WriteFailed:
+            QMessageBox::critical(this, QApplication::applicationDisplayName(),
+                                  AudioInformation1->LastErrorText());
+            break;
+    }
+}
+
+void TForm1::infoMTVClick() {
+    AudioInformation1->setMp3TagInfoVersion(infoMTVv1->isChecked() ? 1 : 2);
+}
+
+void TForm1::ListView1SelectItem() {
+    QTreeWidgetItem *row = ListView1->currentItem();
+    const bool selected = row && row->isSelected();
+    for (QAction *a : {Play2, Rename1, Delete2, Delete1})
+        a->setEnabled(selected);
+    if (!selected) {
+        SelectFileName.clear();
+        return;
+    }
+    SelectFileName = row->text(3) + row->text(0);
+    if (!AudioInformation1->GetAudioInformation(SelectFileName)) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(),
+                              AudioInformation1->LastErrorText());
+        return;
+    }
+    setStatusPanel(1, SelectFileName);
+    setStatusPanel(2, FormatMP3Str(AudioInformation1->FormatString()));
+    setCurrentFileName(SelectFileName);
+    if (!loadTags())
+        return;
+    // Never write tags into the file being played or recorded.
+    const bool busy = (flgPlay && SelectFileName == CurrentPlayFile) ||
+                      (recordingActive_ && SelectFileName == CurrentFileName);
+    btnApply->setEnabled(!busy);
+}
+
+void TForm1::Play2Click() {
+    StartPlay();
+}
+
+void TForm1::Rename1Click() {
+    QTreeWidgetItem *row = ListView1->currentItem();
+    if (!row || !row->isSelected())
+        return;
+    if (!RenameForm)
+        return;
+    RenameForm->onAccept = [this, row](const QString &typed) {
+        const QString folder = row->text(3);
+        const QString newName = RenamedFileName(typed, row->text(0));
+        if (newName != row->text(0) &&
+            !RenameWithoutReplacing(folder + row->text(0), folder + newName)) {
+            QMessageBox::information(RenameForm, RenameForm->windowTitle(),
+                                     QStringLiteral("Cannot rename the file to \"%1\": a file of "
+                                                    "that name exists or the name is not allowed.")
+                                         .arg(newName));
+            return false;
+        }
+        NewName = newName;
+        row->setText(0, NewName);
+        SelectFileName = folder + NewName;
+        return true;
+    };
+    RenameForm->exec();
+    RenameForm->onAccept = nullptr;
+}
+
+void TForm1::Delete2Click() {
+    QTreeWidgetItem *row = ListView1->currentItem();
+    if (row && row->isSelected())
+        delete row;
+}
+
+void TForm1::Delete1Click() {
+    QTreeWidgetItem *row = ListView1->currentItem();
+    if (!row || !row->isSelected())
+        return;
+    QFile::remove(row->text(3) + row->text(0));
+    delete row;
+}

@@ -1,0 +1,81 @@
+// Playback handlers: block requests, the end of the data, the timed displays and seeking
+// with the position slider.
+#include "app/tform1.h"
+
+#include "audio/audio_file2.h"
+#include "audio/audio_player2.h"
+#include "audio/units.h"
+#include "audio/widgets/audio_visualization2.h"
+#include "audio/widgets/nct_amp_bar2.h"
+#include "audio/widgets/nct_play_button_b2.h"
+#include "audio/widgets/nct_slider_b2.h"
+#include "audio/widgets/nct_time_display2.h"
+#include "playback/playback_pipeline.h"
+
+#include <algorithm>
+
+void TForm1::LoadPlayBuffer() {
+    if (flgPlay)
+        playback_->LoadPlayBuffer(BufferSize);
+}
+
+void TForm1::AudioPlayer1EndBlockPlay() {
+    LoadPlayBuffer();
+}
+
+void TForm1::AudioPlayer1RequestOnLoadBlock() {
+    LoadPlayBuffer();
+}
+
+void TForm1::AudioPlayer1EndPlay() {
+    StopPlay();
+}
+
+void TForm1::AudioPlayer1DeviceError(const QString & /*reason*/) {
+    if (flgPlay)
+        StopPlay();
+}
+
+void TForm1::AudioPlayer1Timer(int position, int leftLevel, int rightLevel) {
+    NCTAmpBar1->setValue(leftLevel);
+    NCTAmpBar2->setValue(rightLevel);
+    NCTTimeDisplay1->setMilliseconds(AudioPlayer1->SamplesToSec(position + StartSamples));
+    AudioVisualization1->SendArray(
+        AudioPlayer1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
+    if (!SliderBusy)
+        NCTSliderB1->setValue(
+            std::min(1000, MulDiv(position + StartSamples, 1000, AudioFile1->nSamples())));
+}
+
+void TForm1::NCTSliderB1MouseDown() {
+    SliderBusy = true;
+    if (flgPlay && flgPause) {
+        // Pressing the slider ends a paused playback; the next Play starts at the slider.
+        flgPause = false;
+        flgPlay = false;
+        playback_->CloseFile();
+        NCTPlayButtonB1->Stop();
+    }
+}
+
+void TForm1::NCTSliderB1ValueChange(int Value) {
+    if (flgPlay || flgRecord)
+        return;
+    const int t = AudioPlayer1->SamplesToSec(MulDiv(Value, mSamples, 1000));
+    if (t < 1000)
+        NCTTimeDisplay1->setSeconds(0);
+    if (t < 60000)
+        NCTTimeDisplay1->setMinutes(0);
+    NCTTimeDisplay1->setMilliseconds(t);
+}
+
+void TForm1::NCTSliderB1MouseUp() {
+    if (flgPlay) {
+        StartSamples = playback_->Reposition(NCTSliderB1->Value());
+        SliderBusy = false;
+        LoadPlayBuffer();
+        LoadPlayBuffer();
+        return;
+    }
+    SliderBusy = false;
+}

@@ -1,0 +1,82 @@
+#include "files/rename_form.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <fcntl.h>
+#include <cerrno>
+#include <cstdio>
+
+TRenameForm *RenameForm = nullptr;
+
+namespace {
+
+// The extension: from the last "." after the last "/", dot included; "" when none.
+QString extensionOf(const QString &name) {
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const int slash = name.lastIndexOf(QLatin1Char('/'));
+    return dot > slash ? name.mid(dot) : QString();
+}
+
+}  // namespace
+
+TRenameForm::TRenameForm(QWidget *parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Rename"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(306, 100);
+    auto *column = new QVBoxLayout(this);
+    column->addWidget(new QLabel(QStringLiteral("Input New Filename:"), this));
+    Edit1 = new QLineEdit(this);
+    column->addWidget(Edit1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    BtnOK = new QPushButton(QStringLiteral("OK"), this);
+    BtnOK->setDefault(true);
+    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    buttons->addWidget(BtnOK);
+    buttons->addWidget(BtnCancel);
+    column->addLayout(buttons);
+    connect(BtnOK, &QPushButton::clicked, this, &TRenameForm::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TRenameForm::BtnCancelClick);
+    // Enter in the edit box presses the default button, "OK".
+}
+
+void TRenameForm::BtnOKClick() {
+    if (Edit1->text().isEmpty()) {
+        QMessageBox::information(this, windowTitle(), QStringLiteral("new name can not be blank!"));
+        return;
+    }
+    if (!onAccept || onAccept(Edit1->text()))
+        accept();
+}
+
+void TRenameForm::BtnCancelClick() {
+    reject();
+}
+
+QString RenamedFileName(const QString &typed, const QString &caption) {
+    const QString typedExt = extensionOf(typed);
+    return typed.left(typed.size() - typedExt.size()) + extensionOf(caption);
+}
+
+bool RenameWithoutReplacing(const QString &from, const QString &to) {
+    // renameat2(RENAME_NOREPLACE) is atomic; a check-then-rename would race with others.
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return true;
+    // Some file systems lack the flag; there, a hard link refuses an existing target too.
+    if (errno != EINVAL)
+        return false;
+    if (QFileInfo::exists(to))
+        return false;
+    return std::rename(source.constData(), target.constData()) == 0;
+}

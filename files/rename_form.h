@@ -1,0 +1,34 @@
+// The small dialog that asks for a recorded file's new name. One instance lives for the
+// whole run and keeps the text typed last.
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QLineEdit;
+class QPushButton;
+
+class TRenameForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TRenameForm(QWidget *parent = nullptr);
+
+    QLineEdit *Edit1 = nullptr;
+    QPushButton *BtnOK = nullptr;
+    QPushButton *BtnCancel = nullptr;
+
+    // Called by "OK" with the typed text; returns false to keep the dialog open.
+    std::function<bool(const QString &)> onAccept;
+
+    void BtnOKClick();
+    void BtnCancelClick();
+};
+
+extern TRenameForm *RenameForm;
+
+// The name a row gets: the typed name without its extension, then the old extension.
+QString RenamedFileName(const QString &typed, const QString &caption);
+
+// Renames `from` to `to` without ever replacing an existing file. False when refused.
+bool RenameWithoutReplacing(const QString &from, const QString &to);
