@@ -1,0 +1,312 @@
+#include "audio/widgets/audio_visualization2.h"
+
+#include "audio/widgets/spectrum_painters.h"
+#include "audio/widgets/widget_style.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Columns jump up at once and sink by this much of the height per block.
+constexpr float kFallPerBlock = 0.05f;
+// Peak markers stay this many blocks, then sink slowly.
+constexpr int kPeakHoldBlocks = 8;
+constexpr float kPeakFallPerBlock = 0.02f;
+
+constexpr double kLowestHz = 40.0;
+constexpr double kHighestHz = 20000.0;
+
+bool showsFrequencyLabels(TAudioVisualization2::TVisType type) {
+    return type != TAudioVisualization2::TVisType::vtFFTGlass &&
+           type != TAudioVisualization2::TVisType::vtFFTKryptonite;
+}
+
+bool showsDbLabels(TAudioVisualization2::TVisType type) {
+    return type == TAudioVisualization2::TVisType::vtFFTNormal ||
+           type == TAudioVisualization2::TVisType::vtFFTLinear;
+}
+
+QString hzLabel(double hz) {
+    if (hz >= 1000.0)
+        return QString::number(hz / 1000.0, 'g', 3) + QLatin1Char('k');
+    return QString::number(hz, 'g', 3);
+}
+
+}  // namespace
+
+TAudioVisualization2::TAudioVisualization2(QWidget *parent)
+    : QWidget(parent), analyzer_(SpectrumAnalyzer::kDefaultSize, FftWindow::None) {
+    rebuildColumns();
+}
+
+TAudioVisualization2::~TAudioVisualization2() = default;
+
+void TAudioVisualization2::setWindowArraySize(int WindowArraySize) {
+    if (SpectrumAnalyzer::supportedSize(WindowArraySize) == analyzer_.windowSize())
+        return;
+    analyzer_.setWindowSize(WindowArraySize);
+    rebuildColumns();
+}
+
+void TAudioVisualization2::setVisType(TVisType VisType) {
+    if (VisType == visType_)
+        return;
+    visType_ = VisType;
+    rebuildColumns();
+    update();
+}
+
+void TAudioVisualization2::setWindowFFTType(TWindowFFTType WindowFFTType) {
+    windowType_ = WindowFFTType;
+    analyzer_.setWindow(static_cast<FftWindow>(WindowFFTType));
+}
+
+void TAudioVisualization2::setSampleRate(int SampleRate) {
+    if (SampleRate <= 0 || SampleRate == sampleRate_)
+        return;
+    sampleRate_ = SampleRate;
+    rebuildColumns();
+    update();
+}
+
+bool TAudioVisualization2::isClear() const {
+    const auto zero = [](float v) { return v <= 0.0f; };
+    return std::all_of(levels_.begin(), levels_.end(), zero) &&
+           std::all_of(peaks_.begin(), peaks_.end(), zero);
+}
+
+double TAudioVisualization2::columnLowFrequency(int column) const {
+    if (column < 0 || column >= static_cast<int>(columns_.size()))
+        return 0.0;
+    return columns_[static_cast<size_t>(column)].lowHz;
+}
+
+double TAudioVisualization2::columnHighFrequency(int column) const {
+    if (column < 0 || column >= static_cast<int>(columns_.size()))
+        return 0.0;
+    return columns_[static_cast<size_t>(column)].highHz;
+}
+
+QRect TAudioVisualization2::plotRect() const {
+    const int left = showsDbLabels(visType_) ? 30 : 7;
+    const int bottom = showsFrequencyLabels(visType_) && height() >= 70 ? 16 : 7;
+    return rect().adjusted(left, 7, -7, -bottom);
+}
+
+int TAudioVisualization2::columnCountFor(int width) const {
+    switch (visType_) {
+        case TVisType::vtFFTAnalog:
+            return std::clamp(width / 11, 8, 48);
+        case TVisType::vtFFTLinear:
+            return std::clamp(width / 2, 16, 512);
+        case TVisType::vtFFTFire:
+            return std::clamp(width / 4, 16, 160);
+        case TVisType::vtFFTGlass:
+            return std::clamp(width / 14, 8, 40);
+        case TVisType::vtFFTNormal:
+        case TVisType::vtFFTKryptonite:
+            break;
+    }
+    return std::clamp(width / 6, 16, 96);
+}
+
+double TAudioVisualization2::lowestFrequency() const {
+    if (!logAxis())
+        return 0.0;
+    const double binWidth = static_cast<double>(sampleRate_) / analyzer_.windowSize();
+    return std::max(kLowestHz, binWidth);
+}
+
+double TAudioVisualization2::highestFrequency() const {
+    return std::min(kHighestHz, sampleRate_ / 2.0);
+}
+
+void TAudioVisualization2::rebuildColumns() {
+    const int n = columnCountFor(plotRect().width());
+    const double low = lowestFrequency();
+    const double high = highestFrequency();
+    const double binWidth = static_cast<double>(sampleRate_) / analyzer_.windowSize();
+    const int bins = analyzer_.binCount();
+    auto edge = [&](int i) {
+        const double t = static_cast<double>(i) / n;
+        return logAxis() ? low * std::pow(high / low, t) : low + (high - low) * t;
+    };
+
+    columns_.assign(static_cast<size_t>(n), Column{});
+    for (int i = 0; i < n; ++i) {
+        Column &c = columns_[static_cast<size_t>(i)];
+        c.lowHz = edge(i);
+        c.highHz = edge(i + 1);
+        // Bin k covers (k - 1/2 .. k + 1/2) bin widths; DC is never shown.
+        c.firstBin = std::clamp(static_cast<int>(std::lround(c.lowHz / binWidth)), 1, bins - 1);
+        c.endBin =
+            std::clamp(static_cast<int>(std::lround(c.highHz / binWidth)), c.firstBin + 1, bins);
+    }
+    if (levels_.size() != columns_.size())
+        resampleLevels();
+}
+
+void TAudioVisualization2::resampleLevels() {
+    // Keep what is shown when the column count changes (a resize, another look), so the
+    // picture does not blank out until the next block arrives.
+    const size_t n = columns_.size();
+    const std::vector<float> oldLevels = levels_;
+    const std::vector<float> oldPeaks = peaks_;
+    resetLevels();
+    if (oldLevels.empty())
+        return;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t from = std::min(oldLevels.size() - 1, i * oldLevels.size() / n);
+        levels_[i] = oldLevels[from];
+        peaks_[i] = oldPeaks[from];
+    }
+}
+
+void TAudioVisualization2::resetLevels() {
+    levels_.assign(columns_.size(), 0.0f);
+    peaks_.assign(columns_.size(), 0.0f);
+    peakHold_.assign(columns_.size(), 0);
+}
+
+void TAudioVisualization2::SendArray(const SampleArray &InpArray) {
+    if (!analyzer_.analyze(InpArray)) {
+        resetLevels();
+        update();
+        return;
+    }
+    updateLevels();
+    update();
+}
+
+void TAudioVisualization2::updateLevels() {
+    const std::vector<float> &db = analyzer_.magnitudesDb();
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        const Column &c = columns_[i];
+        float loudest = SpectrumAnalyzer::kFloorDb;
+        for (int k = c.firstBin; k < c.endBin; ++k)
+            loudest = std::max(loudest, db[static_cast<size_t>(k)]);
+        const float target = std::clamp((loudest - kFloorDb) / -kFloorDb, 0.0f, 1.0f);
+        levels_[i] = std::max(target, levels_[i] - kFallPerBlock);
+
+        if (levels_[i] >= peaks_[i]) {
+            peaks_[i] = levels_[i];
+            peakHold_[i] = kPeakHoldBlocks;
+        } else if (peakHold_[i] > 0) {
+            --peakHold_[i];
+        } else {
+            peaks_[i] = std::max(levels_[i], peaks_[i] - kPeakFallPerBlock);
+        }
+    }
+}
+
+void TAudioVisualization2::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    rebuildColumns();
+}
+
+double TAudioVisualization2::xForFrequency(double hz, const QRectF &plot) const {
+    const double low = lowestFrequency();
+    const double high = highestFrequency();
+    const double t =
+        logAxis() ? std::log(hz / low) / std::log(high / low) : (hz - low) / (high - low);
+    return plot.left() + t * plot.width();
+}
+
+void TAudioVisualization2::paintGrid(QPainter &p, const QRectF &plot) const {
+    QFont small = font();
+    small.setPixelSize(9);
+    p.setFont(small);
+    const bool grid = visType_ != TVisType::vtFFTGlass && visType_ != TVisType::vtFFTKryptonite;
+
+    // Level lines every 20 dB.
+    for (int db = -20; db > static_cast<int>(kFloorDb); db -= 20) {
+        const qreal y = plot.bottom() - (db - kFloorDb) / -kFloorDb * plot.height();
+        if (grid) {
+            p.setPen(QPen(widgetstyle::gridLine(), 1.0, Qt::DotLine));
+            p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        }
+        if (showsDbLabels(visType_)) {
+            p.setPen(widgetstyle::labelText());
+            p.drawText(QRectF(0, y - 6, plot.left() - 4, 12), Qt::AlignRight | Qt::AlignVCenter,
+                       QString::number(db));
+        }
+    }
+
+    // Frequency marks; a label is left out where it would crowd the previous one.
+    std::vector<double> marks;
+    if (logAxis()) {
+        for (double decade = 10.0; decade <= kHighestHz; decade *= 10.0) {
+            for (double m : {1.0, 2.0, 5.0})
+                marks.push_back(decade * m);
+        }
+    } else {
+        const double high = highestFrequency();
+        double step = 1000.0;
+        for (double candidate : {1000.0, 2000.0, 5000.0, 10000.0}) {
+            step = candidate;
+            if (plot.width() * candidate / high >= 44.0)
+                break;
+        }
+        for (double f = step; f < high; f += step)
+            marks.push_back(f);
+    }
+    const bool labels = showsFrequencyLabels(visType_) && height() >= 70;
+    qreal lastRight = -1e9;
+    for (double f : marks) {
+        if (f <= lowestFrequency() || f >= highestFrequency())
+            continue;
+        const qreal x = xForFrequency(f, plot);
+        if (grid) {
+            p.setPen(QPen(widgetstyle::gridLine(), 1.0, Qt::DotLine));
+            p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        }
+        if (!labels)
+            continue;
+        const QString text = hzLabel(f);
+        const qreal w = p.fontMetrics().horizontalAdvance(text) + 4;
+        if (x - w / 2 < lastRight + 4 || x + w / 2 > width())
+            continue;
+        p.setPen(widgetstyle::labelText());
+        p.drawText(QRectF(x - w / 2, plot.bottom() + 2, w, 12), Qt::AlignHCenter | Qt::AlignTop,
+                   text);
+        lastRight = x + w / 2;
+    }
+}
+
+void TAudioVisualization2::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    widgetstyle::drawPanel(p, rect(), 4.0);
+    const QRectF plot = plotRect();
+    if (plot.width() < 4 || plot.height() < 4)
+        return;
+    paintGrid(p, plot);
+
+    p.save();
+    p.setClipRect(plot.adjusted(-1, -1, 1, 1));
+    const spectrumpaint::Scene scene{plot, levels_, peaks_, isEnabled()};
+    switch (visType_) {
+        case TVisType::vtFFTAnalog:
+            spectrumpaint::paintAnalog(p, scene);
+            break;
+        case TVisType::vtFFTLinear:
+            spectrumpaint::paintLinear(p, scene);
+            break;
+        case TVisType::vtFFTNormal:
+            spectrumpaint::paintNormal(p, scene);
+            break;
+        case TVisType::vtFFTFire:
+            spectrumpaint::paintFire(p, scene);
+            break;
+        case TVisType::vtFFTGlass:
+            spectrumpaint::paintGlass(p, scene);
+            break;
+        case TVisType::vtFFTKryptonite:
+            spectrumpaint::paintKryptonite(p, scene);
+            break;
+    }
+    p.restore();
+}

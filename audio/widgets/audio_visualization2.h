@@ -1,0 +1,97 @@
+// Spectrum view: draws the frequency spectrum of the latest block of sound.
+//
+// SendArray() analyses the newest WindowArraySize() frames of the block (mono mix, chosen
+// FFT window) and repaints; an empty block clears the view. Columns rise at once and fall
+// back gradually, so the picture stays calm at the 50..80 ms rate it is fed at. VisType
+// picks one of six looks; all but vtFFTLinear use a logarithmic frequency axis.
+#pragma once
+
+#include "audio/dsp/spectrum_analyzer.h"
+#include "audio/sample_array.h"
+
+#include <QWidget>
+
+class QPainter;
+
+#include <vector>
+
+class TAudioVisualization2 : public QWidget {
+    Q_OBJECT
+
+public:
+    enum class TVisType {
+        vtFFTAnalog,
+        vtFFTLinear,
+        vtFFTNormal,
+        vtFFTFire,
+        vtFFTGlass,
+        vtFFTKryptonite
+    };
+    enum class TWindowFFTType { None, Welch, Barlett, Hanning, Hamming };
+
+    // Levels are drawn from this dBFS floor up to 0 dBFS.
+    static constexpr float kFloorDb = -90.0f;
+
+    explicit TAudioVisualization2(QWidget *parent = nullptr);
+    ~TAudioVisualization2() override;
+
+    void SendArray(const SampleArray &InpArray);
+
+    // FFT size in frames: 256, 1024 or 4096 (other values go to the nearest power of two).
+    int WindowArraySize() const { return analyzer_.windowSize(); }
+    void setWindowArraySize(int WindowArraySize);
+
+    TVisType VisType() const { return visType_; }
+    void setVisType(TVisType VisType);
+
+    TWindowFFTType WindowFFTType() const { return windowType_; }
+    void setWindowFFTType(TWindowFFTType WindowFFTType);
+
+    // Sample rate of the blocks, for the frequency axis; 44100 unless told otherwise.
+    int SampleRate() const { return sampleRate_; }
+    void setSampleRate(int SampleRate);
+
+    // What is on screen: one level per column, 0 (floor) .. 1 (0 dBFS).
+    const std::vector<float> &levels() const { return levels_; }
+    bool isClear() const;
+    // The frequency range a column covers, in Hz.
+    double columnLowFrequency(int column) const;
+    double columnHighFrequency(int column) const;
+
+    QSize sizeHint() const override { return QSize(360, 220); }
+    QSize minimumSizeHint() const override { return QSize(80, 40); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    struct Column {
+        int firstBin = 0;
+        int endBin = 0;  // one past the last bin
+        double lowHz = 0.0;
+        double highHz = 0.0;
+    };
+
+    QRect plotRect() const;
+    int columnCountFor(int width) const;
+    bool logAxis() const { return visType_ != TVisType::vtFFTLinear; }
+    double lowestFrequency() const;
+    double highestFrequency() const;
+    void rebuildColumns();
+    void updateLevels();
+    void resetLevels();
+    void resampleLevels();
+    double xForFrequency(double hz, const QRectF &plot) const;
+    void paintGrid(QPainter &p, const QRectF &plot) const;
+
+    SpectrumAnalyzer analyzer_;
+    TVisType visType_ = TVisType::vtFFTNormal;
+    TWindowFFTType windowType_ = TWindowFFTType::None;
+    int sampleRate_ = 44100;
+
+    std::vector<Column> columns_;
+    std::vector<float> levels_;
+    std::vector<float> peaks_;
+    std::vector<int> peakHold_;
+};

@@ -1,0 +1,46 @@
+// Level bar: a horizontal LED meter for one channel.
+//
+// Value is a linear peak amplitude of 16-bit samples (0..32767), as the devices report it.
+// The bar shows it on a dBFS scale from kMinDb to 0 with green, yellow and red zones, and
+// holds the highest recent level as a thin marker that falls back after a moment.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+class TNCTAmpBar2 : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxValue = 32767;
+    static constexpr double kMinDb = -60.0;
+    static constexpr double kYellowDb = -12.0;
+    static constexpr double kRedDb = -3.0;
+
+    explicit TNCTAmpBar2(QWidget *parent = nullptr);
+
+    int Value() const { return value_; }
+    // Clamped to 0..32767.
+    void setValue(int Value);
+
+    // Level as dBFS (kMinDb for silence) and as a fill fraction 0..1 of the bar.
+    static double toDb(int value);
+    static double toFraction(int value);
+    // The held peak marker as a fraction of the bar, 0 when none is shown.
+    double peakFraction() const { return peak_; }
+
+    QSize sizeHint() const override { return QSize(153, 21); }
+    QSize minimumSizeHint() const override { return QSize(40, 6); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void decayPeak();
+
+    int value_ = 0;
+    double peak_ = 0.0;
+    QElapsedTimer peakAge_;
+    QTimer decayTimer_;
+};

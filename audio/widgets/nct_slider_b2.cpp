@@ -1,0 +1,152 @@
+#include "audio/widgets/nct_slider_b2.h"
+
+#include "audio/widgets/widget_style.h"
+
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+TNCTSliderB2::TNCTSliderB2(QWidget *parent)
+    : QWidget(parent), stripColor_(palette().color(QPalette::Window)) {
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void TNCTSliderB2::setValue(int Value) {
+    Value = std::clamp(Value, 0, kMaxValue);
+    if (Value == value_)
+        return;
+    value_ = Value;
+    update();
+    Q_EMIT OnValueChange(value_);
+}
+
+void TNCTSliderB2::setStripColor(const QColor &StripColor) {
+    stripColor_ = StripColor;
+    update();
+}
+
+int TNCTSliderB2::thumbWidth() const {
+    return std::clamp(height() - 2, 7, 13);
+}
+
+int TNCTSliderB2::thumbXFor(int value) const {
+    const int half = thumbWidth() / 2;
+    const int span = std::max(1, width() - 2 * half - 1);
+    return half + static_cast<int>(std::lround(static_cast<double>(value) * span / kMaxValue));
+}
+
+QRect TNCTSliderB2::thumbRect() const {
+    const int w = thumbWidth();
+    return QRect(thumbXFor(value_) - w / 2, 0, w, height());
+}
+
+int TNCTSliderB2::valueAt(int x) const {
+    const int half = thumbWidth() / 2;
+    const int span = std::max(1, width() - 2 * half - 1);
+    const double v = static_cast<double>(x - half) * kMaxValue / span;
+    return std::clamp(static_cast<int>(std::lround(v)), 0, kMaxValue);
+}
+
+void TNCTSliderB2::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton || dragging_) {
+        event->ignore();
+        return;
+    }
+    const int x = qRound(event->position().x());
+    const QRect thumb = thumbRect();
+    grabOffset_ = thumb.contains(x, thumb.center().y()) ? x - thumbXFor(value_) : 0;
+    dragging_ = true;
+    Q_EMIT OnMouseDown();
+    setValue(valueAt(x - grabOffset_));
+    update();
+}
+
+void TNCTSliderB2::mouseMoveEvent(QMouseEvent *event) {
+    const int x = qRound(event->position().x());
+    if (dragging_) {
+        setValue(valueAt(x - grabOffset_));
+        return;
+    }
+    const bool over = thumbRect().contains(x, height() / 2);
+    if (over != hoverThumb_) {
+        hoverThumb_ = over;
+        update();
+    }
+}
+
+void TNCTSliderB2::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton || !dragging_) {
+        event->ignore();
+        return;
+    }
+    setValue(valueAt(qRound(event->position().x()) - grabOffset_));
+    finishDrag();
+}
+
+void TNCTSliderB2::finishDrag() {
+    dragging_ = false;
+    grabOffset_ = 0;
+    update();
+    Q_EMIT OnMouseUp();
+}
+
+void TNCTSliderB2::leaveEvent(QEvent *) {
+    if (hoverThumb_) {
+        hoverThumb_ = false;
+        update();
+    }
+}
+
+void TNCTSliderB2::changeEvent(QEvent *event) {
+    // A disabled widget gets no release, so close the drag here; otherwise whoever
+    // listens would think the slider is still held.
+    if (event->type() == QEvent::EnabledChange && !isEnabled() && dragging_)
+        finishDrag();
+    QWidget::changeEvent(event);
+}
+
+void TNCTSliderB2::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.fillRect(rect(), stripColor_);
+
+    const bool enabled = isEnabled();
+    const int half = thumbWidth() / 2;
+    const qreal grooveH = std::max(3, height() / 3);
+    const QRectF groove(half, (height() - grooveH) / 2.0, width() - 2 * half - 1, grooveH);
+    p.setPen(QPen(widgetstyle::panelBorder(), 1.0));
+    p.setBrush(widgetstyle::panelBackground());
+    p.drawRoundedRect(groove, grooveH / 2, grooveH / 2);
+
+    const int thumbX = thumbXFor(value_);
+    if (enabled && value_ > 0) {
+        QRectF played = groove;
+        played.setRight(thumbX);
+        p.setPen(Qt::NoPen);
+        p.setBrush(widgetstyle::accent());
+        p.drawRoundedRect(played, grooveH / 2, grooveH / 2);
+    }
+
+    const QRectF thumb = QRectF(thumbRect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QLinearGradient shade(thumb.topLeft(), thumb.bottomLeft());
+    if (enabled) {
+        const bool lit = hoverThumb_ || dragging_;
+        shade.setColorAt(0.0, lit ? QColor(0xff, 0xff, 0xff) : QColor(0xe8, 0xec, 0xf0));
+        shade.setColorAt(1.0, lit ? QColor(0xc8, 0xd6, 0xe4) : QColor(0xa9, 0xb3, 0xbe));
+        p.setPen(QPen(dragging_ ? widgetstyle::accent() : QColor(0x4a, 0x52, 0x5c), 1.0));
+    } else {
+        shade.setColorAt(0.0, QColor(0x9a, 0x9f, 0xa5));
+        shade.setColorAt(1.0, QColor(0x80, 0x85, 0x8b));
+        p.setPen(QPen(QColor(0x6a, 0x70, 0x77), 1.0));
+    }
+    p.setBrush(shade);
+    p.drawRoundedRect(thumb, 3, 3);
+    // Grip line so the thumb reads as something to grab.
+    p.setPen(QPen(enabled ? QColor(0x5a, 0x64, 0x70) : QColor(0x70, 0x75, 0x7b), 1.0));
+    const qreal cx = thumb.center().x();
+    p.drawLine(QPointF(cx, thumb.top() + 3), QPointF(cx, thumb.bottom() - 3));
+}

@@ -1,0 +1,58 @@
+// Position slider: a horizontal strip with a thumb, Value 0..1000 (thousandths of a file).
+//
+// A mouse press anywhere on the strip starts a drag: OnMouseDown, then the thumb jumps to
+// the pointer (unless the press hit the thumb itself), OnValueChange for every new value,
+// and OnMouseUp on release. OnValueChange also fires when the program calls setValue().
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+class TNCTSliderB2 : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxValue = 1000;
+
+    explicit TNCTSliderB2(QWidget *parent = nullptr);
+
+    int Value() const { return value_; }
+    // Clamped to 0..1000; emits OnValueChange when the value changes.
+    void setValue(int Value);
+
+    // Colour of the strip behind the track.
+    QColor StripColor() const { return stripColor_; }
+    void setStripColor(const QColor &StripColor);
+
+    bool isDragging() const { return dragging_; }
+    // Where the thumb sits for a value, and the value under an x position; in widget pixels.
+    QRect thumbRect() const;
+    int valueAt(int x) const;
+
+    QSize sizeHint() const override { return QSize(300, 15); }
+    QSize minimumSizeHint() const override { return QSize(40, 11); }
+
+Q_SIGNALS:
+    void OnValueChange(int Value);
+    void OnMouseDown();
+    void OnMouseUp();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    int thumbWidth() const;
+    int thumbXFor(int value) const;
+    void finishDrag();
+
+    int value_ = 0;
+    QColor stripColor_;
+    bool dragging_ = false;
+    bool hoverThumb_ = false;
+    int grabOffset_ = 0;  // pointer x minus thumb centre when the press hit the thumb
+};

@@ -1,0 +1,42 @@
+// Elapsed-time readout: an LCD-style "HH:MM:SS" with tenths of a second.
+//
+// The four fields are plain properties. setMilliseconds() also accepts a whole elapsed time:
+// a total of 1000 ms or more is spread over all four fields, so Hours(), Minutes() and
+// Seconds() read back the split-up time (the recording clock relies on that).
+#pragma once
+
+#include <QWidget>
+
+class TNCTTimeDisplay2 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TNCTTimeDisplay2(QWidget *parent = nullptr);
+
+    int Hours() const { return hours_; }
+    int Minutes() const { return minutes_; }
+    int Seconds() const { return seconds_; }
+    int Milliseconds() const { return milliseconds_; }
+
+    void setHours(int Hours);
+    void setMinutes(int Minutes);
+    void setSeconds(int Seconds);
+    // Below 1000 only the milliseconds field changes; from 1000 on the total is spread.
+    // A negative total (a failed conversion) shows as 0.
+    void setMilliseconds(int Milliseconds);
+
+    // The readout as text, e.g. "01:02:05.3"; what the display paints.
+    QString text() const;
+
+    QSize sizeHint() const override { return QSize(121, 33); }
+    QSize minimumSizeHint() const override { return QSize(60, 16); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int hours_ = 0;
+    int minutes_ = 0;
+    int seconds_ = 0;
+    int milliseconds_ = 0;
+};
