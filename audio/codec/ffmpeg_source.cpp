@@ -1,0 +1,411 @@
+#include "audio/codec/ffmpeg_source.h"
+
+#include "audio/codec/codec_error.h"
+#include "audio/codec/posix_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+
+namespace korvanta::codec {
+
+namespace {
+
+// Consecutive undecodable packets after which a stream counts as ended.
+constexpr int kMaxDecodeErrors = 64;
+// Decoded and dropped before a seek target, so that codecs with overlapping frames or a bit
+// reservoir have settled by the time the target arrives.
+constexpr int kPrerollMilliseconds = 1000;
+// Probe score below which a .g721 file is taken as headerless G.721 data.
+constexpr int kConfidentProbeScore = AVPROBE_SCORE_MAX / 2;
+
+bool isPcm(AVCodecID id) {
+    return id >= AV_CODEC_ID_PCM_S16LE && id < AV_CODEC_ID_ADPCM_IMA_QT;
+}
+
+bool isG726(AVCodecID id) {
+    return id == AV_CODEC_ID_ADPCM_G726 || id == AV_CODEC_ID_ADPCM_G726LE;
+}
+
+bool hasG721Extension(const QString &path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("g721") || suffix == QLatin1String("g726");
+}
+
+// The WMA 1/2 frame length in samples for a rate; every decoded block is a whole number of
+// frames, which lets us recover exact positions from ASF's millisecond timestamps.
+int wmaFrameLength(int sampleRate) {
+    if (sampleRate <= 16000) {
+        return 512;
+    }
+    if (sampleRate <= 22050) {
+        return 1024;
+    }
+    return 2048;
+}
+
+// Probes the file's start without the extension's help; returns the best score.
+int contentProbeScore(const QString &path) {
+    FileReader reader;
+    if (reader.open(path) != 0) {
+        return 0;
+    }
+    std::vector<uint8_t> buf(64 * 1024 + AVPROBE_PADDING_SIZE, 0);
+    const size_t got = reader.readAt(0, buf.data(), buf.size() - AVPROBE_PADDING_SIZE);
+    AVProbeData pd{};
+    pd.filename = "";
+    pd.buf = buf.data();
+    pd.buf_size = static_cast<int>(got);
+    int score = 0;
+    av_probe_input_format3(&pd, 1, &score);
+    return score;
+}
+
+QString channelsText(int channels) {
+    if (channels == 1) {
+        return QStringLiteral("mono");
+    }
+    if (channels == 2) {
+        return QStringLiteral("stereo");
+    }
+    return QStringLiteral("%1 channels").arg(channels);
+}
+
+QString mpegVersionText(int sampleRate) {
+    if (sampleRate >= 32000) {
+        return QStringLiteral("1.0");
+    }
+    return sampleRate >= 16000 ? QStringLiteral("2.0") : QStringLiteral("2.5");
+}
+
+}  // namespace
+
+std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, int *errorNum,
+                                                 QString *errorText) {
+    quietFfmpegLog();
+    FileReader check;
+    if (const int err = check.open(path); err != 0) {
+        *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
+        *errorText = systemErrorText(err);
+        return nullptr;
+    }
+    std::unique_ptr<FfmpegSource> source(new FfmpegSource);
+    source->path_ = path;
+    source->fileSize_ = check.size();
+    source->rawG721_ = hasG721Extension(path) && contentProbeScore(path) < kConfidentProbeScore;
+    if (!source->openInput(errorNum, errorText) || !source->openStream(errorNum, errorText)) {
+        return nullptr;
+    }
+    return source;
+}
+
+bool FfmpegSource::openInput(int *errorNum, QString *errorText) {
+    const QByteArray name = QFile::encodeName(path_);
+    AVFormatContext *ctx = nullptr;
+    const AVInputFormat *format = nullptr;
+    AVDictionary *options = nullptr;
+    if (rawG721_) {
+        // Headerless G.721: 32 kbit/s ADPCM at 8000 Hz, codes packed from the low bits up.
+        format = av_find_input_format("g726le");
+        av_dict_set(&options, "sample_rate", "8000", 0);
+        av_dict_set(&options, "code_size", "4", 0);
+    }
+    const int rc = avformat_open_input(&ctx, name.constData(), format, &options);
+    av_dict_free(&options);
+    if (rc < 0) {
+        *errorNum = ErrNotAudio;
+        *errorText = QStringLiteral("Unknown or damaged file format (%1)").arg(ffmpegErrorText(rc));
+        return false;
+    }
+    input_.reset(ctx);
+    return true;
+}
+
+bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
+    if (avformat_find_stream_info(input_.get(), nullptr) < 0 && input_->nb_streams == 0) {
+        *errorNum = ErrNotAudio;
+        *errorText = QStringLiteral("The file's streams can't be read");
+        return false;
+    }
+    const AVCodec *codec = nullptr;
+    streamIndex_ = av_find_best_stream(input_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (streamIndex_ < 0 || codec == nullptr) {
+        *errorNum = ErrNotAudio;
+        *errorText = streamIndex_ == AVERROR_DECODER_NOT_FOUND
+                         ? QStringLiteral("The file's audio coding is not supported")
+                         : QStringLiteral("The file holds no audio");
+        return false;
+    }
+    for (unsigned i = 0; i < input_->nb_streams; ++i) {
+        if (static_cast<int>(i) != streamIndex_) {
+            input_->streams[i]->discard = AVDISCARD_ALL;
+        }
+    }
+    AVStream *st = input_->streams[streamIndex_];
+    timeBase_ = st->time_base;
+    decoder_.reset(avcodec_alloc_context3(codec));
+    packet_ = makePacket();
+    frame_ = makeFrame();
+    if (!decoder_ || !packet_ || !frame_ ||
+        avcodec_parameters_to_context(decoder_.get(), st->codecpar) < 0) {
+        *errorNum = ErrCorrupt;
+        *errorText = QStringLiteral("Out of memory");
+        return false;
+    }
+    decoder_->pkt_timebase = st->time_base;
+    if (avcodec_open2(decoder_.get(), codec, nullptr) < 0 || st->codecpar->sample_rate <= 0) {
+        *errorNum = ErrCorrupt;
+        *errorText = QStringLiteral("The audio stream can't be decoded");
+        return false;
+    }
+    const int rate = st->codecpar->sample_rate;
+    const int channels = PcmConverter::outputChannels(st->codecpar->ch_layout.nb_channels);
+    converter_ = std::make_unique<PcmConverter>(channels);
+    const AVCodecID id = st->codecpar->codec_id;
+    frameGrid_ = (id == AV_CODEC_ID_WMAV1 || id == AV_CODEC_ID_WMAV2) ? wmaFrameLength(rate) : 1;
+    originTs_ = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+
+    int64_t length = rawG721_ ? fileSize_ * 2 : lengthFromContainer();
+    setStreamInfo(rate, channels, std::max<int64_t>(length, 0), QString());
+
+    // Decode the first block: proves the stream decodes and fixes where sample 0 is.
+    rewind();
+    Block first;
+    const bool decoded = decodeNext(first) && !first.samples.empty();
+    if (!decoded) {
+        // A stream without a single packet is an empty file (a recording that never got a
+        // block); packets that don't decode mean damage.
+        if (length > 0 || (length < 0 && packetsRead_ > 0)) {
+            *errorNum = ErrCorrupt;
+            *errorText = QStringLiteral("The audio data does not decode");
+            return false;
+        }
+        length = 0;
+    }
+    if (length < 0) {
+        // No length in the container: count it once.
+        length = static_cast<int64_t>(first.samples.size()) / channels;
+        Block more;
+        while (decodeNext(more)) {
+            length += static_cast<int64_t>(more.samples.size()) / channels;
+            more.samples.clear();
+        }
+    }
+    setStreamInfo(rate, channels, length, describe());
+    setContainerName(QString::fromLatin1(input_->iformat->name));
+    rewind();
+    return true;
+}
+
+int64_t FfmpegSource::lengthFromContainer() const {
+    const AVStream *st = input_->streams[streamIndex_];
+    const AVRational perSample{1, st->codecpar->sample_rate};
+    int64_t length = -1;
+    if (st->duration != AV_NOPTS_VALUE && st->duration > 0) {
+        length = av_rescale_q(st->duration, st->time_base, perSample);
+    } else if (input_->duration != AV_NOPTS_VALUE && input_->duration > 0) {
+        length = av_rescale_q(input_->duration, AV_TIME_BASE_Q, perSample);
+    }
+    if (length > 0 && frameGrid_ > 1) {
+        // ASF counts every packet, but the decoder's output starts with the second frame
+        // (the first only primes the overlap), so one frame fewer is heard.
+        length = std::max<int64_t>(
+            0, static_cast<int64_t>(std::llround(static_cast<double>(length) / frameGrid_) - 1) *
+                   frameGrid_);
+    }
+    return length;
+}
+
+int64_t FfmpegSource::positionOf(int64_t timestamp) const {
+    const AVRational perSample{1, sampleRate()};
+    int64_t pos = av_rescale_q_rnd(timestamp - originTs_, timeBase_, perSample,
+                                   static_cast<AVRounding>(AV_ROUND_NEAR_INF));
+    if (frameGrid_ > 1) {
+        pos =
+            static_cast<int64_t>(std::llround(static_cast<double>(pos) / frameGrid_)) * frameGrid_;
+    }
+    return pos;
+}
+
+int64_t FfmpegSource::timestampOf(int64_t position) const {
+    return originTs_ + av_rescale_q(position, AVRational{1, sampleRate()}, timeBase_);
+}
+
+bool FfmpegSource::randomAccess() const {
+    return !rawG721_ && !isG726(input_->streams[streamIndex_]->codecpar->codec_id);
+}
+
+void FfmpegSource::flushDecoder() {
+    avcodec_flush_buffers(decoder_.get());
+    converter_->reset();
+    draining_ = false;
+    finished_ = false;
+}
+
+bool FfmpegSource::decodeNext(Block &block) {
+    int errors = 0;
+    while (!finished_) {
+        const int rc = avcodec_receive_frame(decoder_.get(), frame_.get());
+        if (rc == 0) {
+            errors = 0;
+            if (frame_->nb_samples <= 0) {
+                av_frame_unref(frame_.get());
+                continue;
+            }
+            const int64_t ts = frame_->best_effort_timestamp;
+            const bool converted = converter_->append(*frame_, block.samples);
+            av_frame_unref(frame_.get());
+            if (!converted) {
+                continue;
+            }
+            if (repositioned_) {
+                block.start = ts != AV_NOPTS_VALUE ? positionOf(ts) : kUnknownStart;
+                if (rewound_) {
+                    // From the top the first sample is position 0, whatever its timestamp.
+                    if (ts != AV_NOPTS_VALUE) {
+                        originTs_ = ts;
+                    }
+                    block.start = 0;
+                }
+                repositioned_ = rewound_ = false;
+            }
+            return true;
+        }
+        if (rc == AVERROR_EOF) {
+            finished_ = true;
+            break;
+        }
+        if (rc == AVERROR(EAGAIN)) {
+            if (draining_) {
+                finished_ = true;
+                break;
+            }
+            const int readRc = av_read_frame(input_.get(), packet_.get());
+            if (readRc < 0) {
+                avcodec_send_packet(decoder_.get(), nullptr);
+                draining_ = true;
+                continue;
+            }
+            if (packet_->stream_index == streamIndex_) {
+                ++packetsRead_;
+                const int sendRc = avcodec_send_packet(decoder_.get(), packet_.get());
+                if (sendRc < 0 && sendRc != AVERROR(EAGAIN) && ++errors > kMaxDecodeErrors) {
+                    finished_ = true;
+                }
+            }
+            av_packet_unref(packet_.get());
+            continue;
+        }
+        if (++errors > kMaxDecodeErrors) {
+            finished_ = true;
+        }
+    }
+    return false;
+}
+
+bool FfmpegSource::seekBefore(int64_t target) {
+    if (!randomAccess()) {
+        return false;
+    }
+    const AVCodecID id = input_->streams[streamIndex_]->codecpar->codec_id;
+    const int64_t preroll = isPcm(id) ? 0 : int64_t{sampleRate()} * kPrerollMilliseconds / 1000;
+    const int64_t ts = timestampOf(std::max<int64_t>(0, target - preroll));
+    if (av_seek_frame(input_.get(), streamIndex_, ts, AVSEEK_FLAG_BACKWARD) < 0) {
+        return false;
+    }
+    flushDecoder();
+    repositioned_ = true;
+    return true;
+}
+
+bool FfmpegSource::rewind() {
+    flushDecoder();
+    const AVStream *st = input_->streams[streamIndex_];
+    const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : originTs_;
+    if (rawG721_ || av_seek_frame(input_.get(), streamIndex_, start, AVSEEK_FLAG_BACKWARD) < 0) {
+        // Some raw streams can't seek; opening them again is cheap and always lands at 0.
+        int errorNum = 0;
+        QString errorText;
+        input_.reset();
+        if (!openInput(&errorNum, &errorText)) {
+            finished_ = true;
+            return false;
+        }
+        for (unsigned i = 0; i < input_->nb_streams; ++i) {
+            if (static_cast<int>(i) != streamIndex_) {
+                input_->streams[i]->discard = AVDISCARD_ALL;
+            }
+        }
+    }
+    repositioned_ = rewound_ = true;
+    return true;
+}
+
+QString FfmpegSource::describe() const {
+    const AVStream *st = input_->streams[streamIndex_];
+    const AVCodecParameters *par = st->codecpar;
+    const int sourceChannels = par->ch_layout.nb_channels;
+    const QString format = QString::fromLatin1(input_->iformat->name);
+    QString name;
+    QString quality;
+    if (isPcm(par->codec_id)) {
+        name = QStringLiteral("PCM");
+        int bits = av_get_exact_bits_per_sample(par->codec_id);
+        if (bits <= 0) {
+            bits = par->bits_per_coded_sample;
+        }
+        quality = QStringLiteral("%1 bit").arg(bits);
+    } else {
+        int64_t bitRate = par->bit_rate > 0 ? par->bit_rate : input_->bit_rate;
+        if (bitRate <= 0 && length() > 0) {
+            bitRate = fileSize_ * 8 * sampleRate() / length();
+        }
+        if (isG726(par->codec_id) && par->bits_per_coded_sample > 0) {
+            bitRate = int64_t{par->bits_per_coded_sample} * par->sample_rate;
+        }
+        quality = QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000);
+        switch (par->codec_id) {
+            case AV_CODEC_ID_MP1:
+            case AV_CODEC_ID_MP2:
+            case AV_CODEC_ID_MP3:
+                name = QStringLiteral("MPEG %1 layer-%2")
+                           .arg(mpegVersionText(par->sample_rate))
+                           .arg(par->codec_id == AV_CODEC_ID_MP1   ? 1
+                                : par->codec_id == AV_CODEC_ID_MP2 ? 2
+                                                                   : 3);
+                break;
+            case AV_CODEC_ID_VORBIS:
+                name = format.contains(QLatin1String("ogg")) ? QStringLiteral("Ogg Vorbis")
+                                                             : QStringLiteral("Vorbis");
+                break;
+            case AV_CODEC_ID_ADPCM_G726:
+            case AV_CODEC_ID_ADPCM_G726LE:
+                name = par->bits_per_coded_sample == 4 ? QStringLiteral("G.721 ADPCM")
+                                                       : QStringLiteral("G.726 ADPCM");
+                break;
+            default: {
+                const AVCodecDescriptor *desc = avcodec_descriptor_get(par->codec_id);
+                name = desc != nullptr && desc->long_name != nullptr
+                           ? QString::fromUtf8(desc->long_name)
+                           : QStringLiteral("Audio");
+                break;
+            }
+        }
+    }
+    return QStringLiteral("%1: %2 Hz, %3, %4")
+        .arg(name)
+        .arg(par->sample_rate)
+        .arg(quality)
+        .arg(channelsText(sourceChannels));
+}
+
+}  // namespace korvanta::codec

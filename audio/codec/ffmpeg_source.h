@@ -1,0 +1,57 @@
+// Reads any audio FFmpeg can demux and decode (WAV, WMA/ASF, Ogg Vorbis, AVI, MPEG program
+// streams, Musepack, G.721/G.726 ...). Positions come from the stream's timestamps, snapped
+// to the codec's frame grid where the container's clock is coarser than a sample (ASF).
+#pragma once
+
+#include "audio/codec/audio_source.h"
+#include "audio/codec/ffmpeg_handles.h"
+#include "audio/codec/pcm_converter.h"
+
+#include <memory>
+
+namespace korvanta::codec {
+
+class FfmpegSource : public AudioSource {
+public:
+    // Opens `path`, detecting the format from its content. A headerless G.721 file can't be
+    // recognised that way; it is opened by its extension.
+    static std::unique_ptr<FfmpegSource> open(const QString &path, int *errorNum,
+                                              QString *errorText);
+
+protected:
+    bool decodeNext(Block &block) override;
+    bool seekBefore(int64_t target) override;
+    bool rewind() override;
+
+private:
+    FfmpegSource() = default;
+
+    bool openInput(int *errorNum, QString *errorText);
+    bool openStream(int *errorNum, QString *errorText);
+    int64_t lengthFromContainer() const;
+    int64_t positionOf(int64_t timestamp) const;
+    int64_t timestampOf(int64_t position) const;
+    QString describe() const;
+    bool randomAccess() const;
+    void flushDecoder();
+
+    QString path_;
+    bool rawG721_ = false;
+    InputFormatPtr input_;
+    CodecContextPtr decoder_;
+    PacketPtr packet_;
+    FramePtr frame_;
+    std::unique_ptr<PcmConverter> converter_;
+    int streamIndex_ = -1;
+    AVRational timeBase_{1, 1};
+    int64_t originTs_ = 0;  // timestamp of the first decoded sample
+    int frameGrid_ = 1;     // positions are multiples of this (codec frame length)
+    bool draining_ = false;
+    bool finished_ = false;
+    bool rewound_ = false;       // the next block is the first after rewind()
+    bool repositioned_ = false;  // the next block is the first after any reposition
+    int64_t fileSize_ = 0;
+    int64_t packetsRead_ = 0;  // of our stream, since opening
+};
+
+}  // namespace korvanta::codec

@@ -1,0 +1,364 @@
+#include "audio/codec/mpeg_audio_source.h"
+
+#include "audio/codec/codec_error.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace korvanta::codec {
+
+namespace {
+
+// How far into the file (past ID3v2) the first frame may lie.
+constexpr int64_t kFirstFrameSearchBytes = 256 * 1024;
+// Frames the stream must continue for a header to count as real rather than chance bytes.
+constexpr int kConfirmFrames = 3;
+// Frames decoded and dropped before a seek target: layer 3 frames borrow up to 511 bytes
+// from earlier frames (the bit reservoir) and overlap the previous granule.
+constexpr int64_t kPrerollFramesLayer3 = 10;
+constexpr int64_t kPrerollFramesOther = 2;
+// Frames looked at to decide that a stream without a Xing tag has a constant bitrate.
+constexpr int kCbrProbeFrames = 8;
+
+uint32_t readLe32(const uint8_t *p) {
+    return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
+}
+
+}  // namespace
+
+std::unique_ptr<MpegAudioSource> MpegAudioSource::open(const QString &path, int *errorNum,
+                                                       QString *errorText) {
+    std::unique_ptr<MpegAudioSource> source(new MpegAudioSource);
+    if (!source->openStream(path, errorNum, errorText)) {
+        return nullptr;
+    }
+    return source;
+}
+
+bool MpegAudioSource::looksLikeMpegAudio(const QString &path) {
+    MpegAudioSource probe;
+    if (probe.file_.open(path) != 0) {
+        return false;
+    }
+    probe.findAudioRange();
+    return probe.findFirstFrame();
+}
+
+std::optional<MpegFrameHeader> MpegAudioSource::headerAt(int64_t offset) {
+    uint8_t bytes[4];
+    if (offset < 0 || offset + 4 > audioEnd_ || file_.readAt(offset, bytes, 4) != 4) {
+        return std::nullopt;
+    }
+    return parseMpegHeader(bytes);
+}
+
+void MpegAudioSource::findAudioRange() {
+    audioStart_ = 0;
+    for (;;) {
+        uint8_t head[10];
+        if (file_.readAt(audioStart_, head, sizeof head) != sizeof head) {
+            break;
+        }
+        const int64_t tag = id3v2TagSize(head, sizeof head);
+        if (tag == 0) {
+            break;
+        }
+        audioStart_ += tag;
+    }
+    audioEnd_ = file_.size();
+    uint8_t tail[32];
+    if (audioEnd_ - audioStart_ >= 128 && file_.readAt(audioEnd_ - 128, tail, 3) == 3 &&
+        std::memcmp(tail, "TAG", 3) == 0) {
+        audioEnd_ -= 128;
+    }
+    if (audioEnd_ - audioStart_ >= 32 && file_.readAt(audioEnd_ - 32, tail, 32) == 32 &&
+        std::memcmp(tail, "APETAGEX", 8) == 0) {
+        const int64_t size = readLe32(tail + 12);
+        const bool hasHeader = (readLe32(tail + 20) & 0x80000000u) != 0;
+        const int64_t total = size + (hasHeader ? 32 : 0);
+        if (total <= audioEnd_ - audioStart_) {
+            audioEnd_ -= total;
+        }
+    }
+    audioEnd_ = std::max(audioEnd_, audioStart_);
+}
+
+bool MpegAudioSource::confirmedFrameAt(int64_t offset, MpegFrameHeader *header) {
+    const auto h = headerAt(offset);
+    if (!h) {
+        return false;
+    }
+    int64_t next = offset + h->frameBytes;
+    for (int i = 1; i < kConfirmFrames; ++i) {
+        if (next == audioEnd_) {
+            break;  // a short stream that ends exactly on a frame boundary
+        }
+        const auto n = headerAt(next);
+        if (!n || !sameMpegStream(*h, *n)) {
+            return false;
+        }
+        next += n->frameBytes;
+    }
+    if (next > audioEnd_) {
+        return false;
+    }
+    *header = *h;
+    return true;
+}
+
+bool MpegAudioSource::findFirstFrame() {
+    const int64_t limit = std::min(audioEnd_, audioStart_ + kFirstFrameSearchBytes);
+    for (int64_t off = audioStart_; off + 4 <= limit; ++off) {
+        uint8_t b;
+        if (file_.readAt(off, &b, 1) != 1) {
+            return false;
+        }
+        if (b != 0xFF) {
+            continue;
+        }
+        MpegFrameHeader h;
+        if (confirmedFrameAt(off, &h)) {
+            first_ = h;
+            firstFrameOffset_ = off;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Extends the frame index until it holds `untilIndex` or the stream ends. Bytes that aren't
+// frames (damage, stray tags) are skipped up to the next confirmed frame.
+void MpegAudioSource::scanFrames(int64_t untilIndex) {
+    while (!scanDone_ && static_cast<int64_t>(frameOffsets_.size()) <= untilIndex) {
+        const auto h = headerAt(scanOffset_);
+        if (h && sameMpegStream(first_, *h) && scanOffset_ + h->frameBytes <= audioEnd_) {
+            frameOffsets_.push_back(scanOffset_);
+            scanOffset_ += h->frameBytes;
+            continue;
+        }
+        bool found = false;
+        for (int64_t off = scanOffset_ + 1; off + 4 <= audioEnd_; ++off) {
+            MpegFrameHeader c;
+            uint8_t b;
+            if (file_.readAt(off, &b, 1) == 1 && b == 0xFF && confirmedFrameAt(off, &c) &&
+                sameMpegStream(first_, c)) {
+                scanOffset_ = off;
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            scanDone_ = true;
+        }
+    }
+}
+
+bool MpegAudioSource::frameAt(int64_t index, int64_t *offset, MpegFrameHeader *header) {
+    if (index < 0 || index >= frameCount_) {
+        return false;
+    }
+    scanFrames(index);
+    if (index >= static_cast<int64_t>(frameOffsets_.size())) {
+        return false;
+    }
+    const auto h = headerAt(frameOffsets_[static_cast<size_t>(index)]);
+    if (!h) {
+        return false;
+    }
+    *offset = frameOffsets_[static_cast<size_t>(index)];
+    *header = *h;
+    return true;
+}
+
+bool MpegAudioSource::isConstantBitrate() {
+    scanFrames(kCbrProbeFrames - 1);
+    for (size_t i = 0; i < frameOffsets_.size(); ++i) {
+        const auto h = headerAt(frameOffsets_[i]);
+        if (!h || h->bitrateKbps != first_.bitrateKbps) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MpegAudioSource::openDecoder() {
+    const AVCodecID id = first_.layer == 3   ? AV_CODEC_ID_MP3
+                         : first_.layer == 2 ? AV_CODEC_ID_MP2
+                                             : AV_CODEC_ID_MP1;
+    const AVCodec *codec = avcodec_find_decoder(id);
+    if (codec == nullptr) {
+        return false;
+    }
+    decoder_.reset(avcodec_alloc_context3(codec));
+    packet_ = makePacket();
+    frame_ = makeFrame();
+    if (!decoder_ || !packet_ || !frame_) {
+        return false;
+    }
+    decoder_->sample_rate = first_.sampleRate;
+    av_channel_layout_default(&decoder_->ch_layout, first_.channels());
+    if (avcodec_open2(decoder_.get(), codec, nullptr) < 0) {
+        return false;
+    }
+    converter_ = std::make_unique<PcmConverter>(first_.channels());
+    return true;
+}
+
+bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *errorText) {
+    quietFfmpegLog();
+    if (const int err = file_.open(path); err != 0) {
+        *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
+        *errorText = systemErrorText(err);
+        return false;
+    }
+    findAudioRange();
+    if (!findFirstFrame()) {
+        *errorNum = ErrNotAudio;
+        *errorText = QStringLiteral("No MPEG audio frames found");
+        return false;
+    }
+
+    std::vector<uint8_t> firstBytes(static_cast<size_t>(first_.frameBytes));
+    file_.readAt(firstFrameOffset_, firstBytes.data(), firstBytes.size());
+    const MpegStreamTag tag = parseMpegStreamTag(firstBytes.data(), firstBytes.size(), first_);
+    const bool tagFrame = tag.kind != MpegStreamTag::None;
+    scanOffset_ = firstFrameOffset_ + (tagFrame ? first_.frameBytes : 0);
+    audioBytes_ = audioEnd_ - scanOffset_;
+    if (const auto h = headerAt(scanOffset_); tagFrame && h && sameMpegStream(first_, *h)) {
+        first_ = *h;  // describe the stream by its first audio frame, not by the tag frame
+    }
+
+    const int spf = first_.samplesPerFrame;
+    // Trust the tag's frame count unless the file is plainly shorter than the tag says
+    // (a file cut off after it was written).
+    const bool tagFramesUsable =
+        tag.frames >= 0 &&
+        (tag.bytes <= 0 || audioBytes_ >= tag.bytes - tag.bytes / 100 - 2 * first_.frameBytes);
+    bool vbr = tag.kind == MpegStreamTag::Xing || tag.kind == MpegStreamTag::Vbri;
+    if (tagFramesUsable) {
+        frameCount_ = tag.frames;
+    } else {
+        frameCount_ = std::numeric_limits<int64_t>::max();  // let the probe scan freely
+        if (isConstantBitrate()) {
+            frameCount_ =
+                std::llround(static_cast<double>(audioBytes_) / first_.averageFrameBytes());
+            vbr = false;
+        } else {
+            scanFrames(std::numeric_limits<int64_t>::max() - 1);
+            frameCount_ = static_cast<int64_t>(frameOffsets_.size());
+            vbr = true;
+        }
+    }
+
+    int64_t length = frameCount_ * spf;
+    skip_ = 0;
+    if (tag.hasEncoderGap && tagFramesUsable) {
+        skip_ = tag.encoderDelay + kMp3DecoderDelay;
+        length = std::max<int64_t>(0, length - tag.encoderDelay - tag.encoderPadding);
+        setStopAtLength(true);
+    }
+
+    if (!openDecoder()) {
+        *errorNum = ErrCorrupt;
+        *errorText = QStringLiteral("No decoder for MPEG audio layer %1").arg(first_.layer);
+        return false;
+    }
+    setStreamInfo(first_.sampleRate, first_.channels(), length, describe(vbr));
+    setContainerName(QStringLiteral("mp3"));
+
+    // The stream must actually decode; chance headers in other data would not.
+    if (frameCount_ > 0) {
+        bool decoded = false;
+        for (int64_t i = 0; i < std::min<int64_t>(frameCount_, 4) && !decoded; ++i) {
+            int64_t off;
+            MpegFrameHeader h;
+            std::vector<int16_t> pcm;
+            decoded = frameAt(i, &off, &h) && decodeFrame(off, h, pcm) && !pcm.empty();
+        }
+        if (!decoded) {
+            *errorNum = ErrCorrupt;
+            *errorText = QStringLiteral("The MPEG audio data does not decode");
+            return false;
+        }
+    }
+    rewind();
+    return true;
+}
+
+QString MpegAudioSource::describe(bool vbr) const {
+    int kbps = first_.bitrateKbps;
+    if (vbr && length() > 0) {
+        const double seconds =
+            static_cast<double>(frameCount_ * first_.samplesPerFrame) / first_.sampleRate;
+        kbps = static_cast<int>(std::lround(audioBytes_ * 8.0 / seconds / 1000.0));
+    }
+    const char *mode = first_.channelMode == 3   ? "mono"
+                       : first_.channelMode == 2 ? "dual channel"
+                                                 : "stereo";
+    return QStringLiteral("%1: %2 Hz, %3 kbps%4, %5")
+        .arg(first_.versionText())
+        .arg(first_.sampleRate)
+        .arg(kbps)
+        .arg(vbr ? QStringLiteral(" VBR") : QString())
+        .arg(QLatin1String(mode));
+}
+
+bool MpegAudioSource::decodeFrame(int64_t offset, const MpegFrameHeader &header,
+                                  std::vector<int16_t> &out) {
+    if (av_new_packet(packet_.get(), header.frameBytes) < 0) {
+        return false;
+    }
+    const size_t got = file_.readAt(offset, packet_->data, static_cast<size_t>(header.frameBytes));
+    bool ok = got == static_cast<size_t>(header.frameBytes) &&
+              avcodec_send_packet(decoder_.get(), packet_.get()) >= 0;
+    av_packet_unref(packet_.get());
+    while (ok) {
+        const int rc = avcodec_receive_frame(decoder_.get(), frame_.get());
+        if (rc == AVERROR(EAGAIN)) {
+            break;
+        }
+        if (rc < 0) {
+            ok = false;
+            break;
+        }
+        ok = converter_->append(*frame_, out);
+        av_frame_unref(frame_.get());
+    }
+    return ok;
+}
+
+bool MpegAudioSource::decodeNext(Block &block) {
+    int64_t offset;
+    MpegFrameHeader header;
+    if (!frameAt(nextFrame_, &offset, &header)) {
+        return false;
+    }
+    const int spf = first_.samplesPerFrame;
+    decodeFrame(offset, header, block.samples);
+    // One frame is always spf samples on the timeline, even if it didn't decode cleanly.
+    block.samples.resize(static_cast<size_t>(spf) * channels(), 0);
+    block.start = nextFrame_ * spf - skip_;
+    ++nextFrame_;
+    return true;
+}
+
+bool MpegAudioSource::seekBefore(int64_t target) {
+    const int64_t spf = first_.samplesPerFrame;
+    const int64_t preroll = first_.layer == 3 ? kPrerollFramesLayer3 : kPrerollFramesOther;
+    const int64_t frame = (target + skip_) / spf;
+    nextFrame_ = std::max<int64_t>(0, frame - preroll);
+    avcodec_flush_buffers(decoder_.get());
+    converter_->reset();
+    return true;
+}
+
+bool MpegAudioSource::rewind() {
+    nextFrame_ = 0;
+    avcodec_flush_buffers(decoder_.get());
+    converter_->reset();
+    return true;
+}
+
+}  // namespace korvanta::codec
