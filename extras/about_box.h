@@ -1,0 +1,49 @@
+// The About box: program name, version and the homepage and support links, as given by
+// support.ini beside the executable (read afresh at every showing) or by the built-in values.
+#pragma once
+
+#include "extras/product_info.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class TLinkLabel;
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget *owner);
+    ~TAboutBox() override;
+
+    void Label5Click();
+    void Label7Click();
+    void BtnCloseClick();
+
+    QString ProgramName;
+    QString VersionName;
+    QString HomePage;
+    QString Email;
+
+    QLabel *Label1 = nullptr;      // title line
+    QLabel *Label3 = nullptr;      // version
+    TLinkLabel *Label5 = nullptr;  // homepage link
+    TLinkLabel *Label7 = nullptr;  // support link
+    QPushButton *BtnClose = nullptr;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void buildUi();
+};
+
+// The About box while it exists, else null.
+extern TAboutBox *AboutBox;
+
+// Shows the About box modally over owner, creating it when there is none. Modal without a
+// nested event loop: the call returns at once.
+void ShowAboutBox(QWidget *owner);
+
+// The address the homepage link opens for a homepage text: web addresses as they are, a bare
+// host name such as "www.example.org" as an http address.
+QUrl HomePageUrl(const QString &homePage);

@@ -1,0 +1,137 @@
+#include "extras/tip_form.h"
+
+#include "extras/korvanta_icons.h"
+#include "settings/app_paths.h"
+#include "settings/setup_keys.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+TTipForm *TipForm = nullptr;
+int TipDelay = 0;
+
+TTipForm::TTipForm(QWidget *owner) : QDialog(owner), setup_(setupIniPath()) {
+    buildUi();
+    FormCreate();
+    // Every way of closing (Close, the close box, Escape) ends in finished().
+    connect(this, &QDialog::finished, this, &TTipForm::FormClose);
+}
+
+TTipForm::~TTipForm() {
+    if (TipForm == this)
+        TipForm = nullptr;
+}
+
+void TTipForm::buildUi() {
+    setWindowTitle(QStringLiteral("Tip of the Day"));
+    resize(358, 295);
+
+    auto *frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Panel);
+    frame->setFrameShadow(QFrame::Sunken);
+    auto *framed = new QVBoxLayout(frame);
+    framed->setContentsMargins(2, 2, 2, 2);
+
+    auto *panel = new QWidget(frame);
+    panel->setAutoFillBackground(true);
+    QPalette white = panel->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    white.setColor(QPalette::Text, Qt::black);
+    panel->setPalette(white);
+    auto *column = new QVBoxLayout(panel);
+
+    auto *heading = new QHBoxLayout;
+    auto *picture = new QLabel(panel);
+    picture->setPixmap(korvantaBundledIcon("korvanta-tip").pixmap(32, 32));
+    heading->addWidget(picture);
+    auto *title = new QLabel(QStringLiteral("Did you know..."), panel);
+    QFont bold = title->font();
+    bold.setBold(true);
+    bold.setPixelSize(16);
+    title->setFont(bold);
+    heading->addWidget(title, 1);
+    column->addLayout(heading);
+
+    RichEdit1 = new QTextEdit(panel);
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setAcceptRichText(false);
+    RichEdit1->setFrameShape(QFrame::NoFrame);
+    RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEdit1->setPalette(white);
+    column->addWidget(RichEdit1, 1);
+    framed->addWidget(panel);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Show Tips on Startup"), this);
+    CheckBox1->setChecked(true);
+    BtnNext = new QPushButton(QStringLiteral("Next Tip"), this);
+    BtnClose = new QPushButton(QStringLiteral("Close"), this);
+    BtnClose->setDefault(true);
+    connect(BtnNext, &QPushButton::clicked, this, &TTipForm::BtnNextClick);
+    connect(BtnClose, &QPushButton::clicked, this, &TTipForm::BtnCloseClick);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(CheckBox1, 1);
+    buttons->addWidget(BtnNext);
+    buttons->addWidget(BtnClose);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(frame, 1);
+    layout->addLayout(buttons);
+}
+
+void TTipForm::FormCreate() {
+    const int storedTipNo = setupkeys::read(setup_, setupkeys::kTipNumber);
+    ShowTip = setupkeys::read(setup_, setupkeys::kShowTip);
+    CheckBox1->setChecked(ShowTip == 1);
+    tips_.emplace(ReadTips(tipsPath()), storedTipNo);
+    BtnNext->setEnabled(tips_->TotalLine() > 0);
+    showTipText();
+}
+
+void TTipForm::showTipText() {
+    RichEdit1->setPlainText(tips_->ShownText());
+}
+
+void TTipForm::BtnNextClick() {
+    if (tips_->Next())
+        showTipText();
+}
+
+void TTipForm::BtnCloseClick() {
+    const bool saved =
+        setupkeys::write(setup_, setupkeys::kTipNumber, tips_->CurrentTipNo()) &&
+        setupkeys::write(setup_, setupkeys::kShowTip, CheckBox1->isChecked() ? 1 : 0);
+    // A read-only setup.ini must not trap the user in the window: say so, then close anyway.
+    if (!saved)
+        QMessageBox::critical(this, windowTitle(), setup_.lastError());
+    accept();
+}
+
+void TTipForm::FormClose() {
+    if (TipForm == this)
+        TipForm = nullptr;
+    deleteLater();
+}
+
+void ShowTipOfTheDay(QWidget *owner, TipOccasion occasion) {
+    if (occasion == TipOccasion::Startup && ReadTips(tipsPath()).isEmpty())
+        return;
+    if (!TipForm)
+        TipForm = new TTipForm(owner);
+    TipForm->setWindowModality(Qt::ApplicationModal);
+    TipForm->show();
+    TipForm->raise();
+    TipForm->activateWindow();
+}
+
+bool TipsWantedAtStartup() {
+    return setupkeys::read(IniFile(setupIniPath()), setupkeys::kShowTip) == 1;
+}

@@ -1,0 +1,177 @@
+// The About box, its links, the help file and homepage commands, and the bundled pictures.
+#include "extras/about_box.h"
+#include "extras/help_commands.h"
+#include "extras/korvanta_icons.h"
+#include "extras/link_label.h"
+#include "extras/shell_open.h"
+#include "settings/app_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        setExecutableDirectoryForTesting(dir_.path());
+        setShellOpenHandlerForTesting([this](const QUrl &url) { opened_ << url; });
+    }
+    void TearDown() override {
+        delete AboutBox;
+        setShellOpenHandlerForTesting({});
+        setExecutableDirectoryForTesting(QString());
+    }
+
+    void writeFile(const QString &name, const QByteArray &text) {
+        QFile file(dir_.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QTemporaryDir dir_;
+    QList<QUrl> opened_;
+    QWidget owner_;
+};
+
+void hover(QWidget *widget, bool enter) {
+    if (enter) {
+        QEnterEvent event(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(widget, &event);
+    } else {
+        QEvent event(QEvent::Leave);
+        QCoreApplication::sendEvent(widget, &event);
+    }
+}
+
+void click(QWidget *widget, Qt::MouseButton button) {
+    const QPointF at(2, 2);
+    QMouseEvent press(QEvent::MouseButtonPress, at, widget->mapToGlobal(at), button, button,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, widget->mapToGlobal(at), button,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+QColor textColour(const QWidget *widget) {
+    return widget->palette().color(QPalette::WindowText);
+}
+
+}  // namespace
+
+TEST_F(AboutBoxTest, WithoutSupportIniTheBuiltInValuesAreShown) {
+    TAboutBox box(&owner_);
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("About"));
+    EXPECT_EQ(box.Label1->text(), QStringLiteral("Korvanta Sound Recorder v3.3.3"));
+    EXPECT_EQ(box.Label3->text(), QStringLiteral("v3.3.3"));
+    EXPECT_EQ(box.Label5->text(), QStringLiteral("https://korvanta.example.org/"));
+    EXPECT_EQ(box.Label7->text(), QStringLiteral("Technology Support"));
+    EXPECT_TRUE(box.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_GE(box.width(), 405);
+    EXPECT_GE(box.height(), 248);
+
+    box.Label5Click();
+    box.Label7Click();
+    EXPECT_EQ(opened_, (QList<QUrl>{QUrl(QStringLiteral("https://korvanta.example.org/")),
+                                    QUrl(QStringLiteral("mailto:support@korvanta.example.org"))}));
+}
+
+TEST_F(AboutBoxTest, SupportIniOverridesNameVersionAndAddresses) {
+    writeFile(QStringLiteral("support.ini"),
+              "[About]\nversionname=v9\nhomepage=https://other.example.net/recorder\n"
+              "email=help@other.example.net\n");
+    TAboutBox box(&owner_);
+    EXPECT_EQ(box.Label1->text(), QStringLiteral("Korvanta Sound Recorder v9"));
+    EXPECT_EQ(box.Label3->text(), QStringLiteral("v9"));
+    EXPECT_EQ(box.Label5->text(), QStringLiteral("https://other.example.net/recorder"));
+
+    click(box.Label5, Qt::LeftButton);
+    click(box.Label7, Qt::LeftButton);
+    click(box.Label7, Qt::RightButton);  // not a click on a link
+    EXPECT_EQ(opened_, (QList<QUrl>{QUrl(QStringLiteral("https://other.example.net/recorder")),
+                                    QUrl(QStringLiteral("mailto:help@other.example.net"))}));
+}
+
+TEST_F(AboutBoxTest, AHomepageWithoutSchemeOpensAsAWebAddress) {
+    EXPECT_EQ(HomePageUrl(QStringLiteral("www.example.org")),
+              QUrl(QStringLiteral("http://www.example.org")));
+    writeFile(QStringLiteral("support.ini"), "[about]\nhomepage=\n");
+    TAboutBox box(&owner_);
+    box.Label5Click();  // nothing to open
+    EXPECT_TRUE(opened_.isEmpty());
+}
+
+TEST_F(AboutBoxTest, LinksTurnRedAndUnderlinedWhileHoveredAndBackAfter) {
+    TAboutBox box(&owner_);
+    for (TLinkLabel *link : {box.Label5, box.Label7}) {
+        EXPECT_EQ(textColour(link), QColor(Qt::blue));
+        EXPECT_FALSE(link->font().underline());
+        EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+        hover(link, true);
+        EXPECT_EQ(textColour(link), QColor(Qt::red));
+        EXPECT_TRUE(link->font().underline());
+        hover(link, false);
+        EXPECT_EQ(textColour(link), QColor(Qt::blue));
+        EXPECT_FALSE(link->font().underline());
+    }
+}
+
+TEST_F(AboutBoxTest, EachShowingIsAFreshBoxReadingSupportIniAgain) {
+    ShowAboutBox(&owner_);
+    QPointer<TAboutBox> first = AboutBox;
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_TRUE(first->isModal());
+    ShowAboutBox(&owner_);
+    EXPECT_EQ(AboutBox, first.data());  // already open: the same box
+
+    first->BtnClose->click();
+    EXPECT_EQ(AboutBox, nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+
+    writeFile(QStringLiteral("support.ini"), "[about]\nversionname=v9\n");
+    ShowAboutBox(&owner_);
+    ASSERT_NE(AboutBox, nullptr);
+    EXPECT_EQ(AboutBox->Label3->text(), QStringLiteral("v9"));
+    EXPECT_TRUE(AboutBox->close());  // the close box
+    EXPECT_EQ(AboutBox, nullptr);
+}
+
+TEST_F(AboutBoxTest, HelpOpensTheHelpFileOnlyWhenItIsThere) {
+    OpenHelpContents();
+    EXPECT_TRUE(opened_.isEmpty());
+
+    writeFile(QStringLiteral("korvantasoundrecorder.chm"), "help");
+    OpenHelpContents();
+    EXPECT_EQ(opened_, QList<QUrl>{QUrl::fromLocalFile(helpFilePath())});
+}
+
+TEST_F(AboutBoxTest, HomepageOpensTheBuiltInAddress) {
+    OpenHomepage();
+    EXPECT_EQ(opened_, QList<QUrl>{QUrl(QStringLiteral("https://korvanta.example.org/"))});
+}
+
+TEST(KorvantaIconsTest, EveryBundledPictureLoads) {
+    for (const char *name :
+         {"document-open", "application-exit", "media-record", "media-playback-start",
+          "media-playback-pause", "media-playback-stop", "audio-input-microphone",
+          "audio-volume-high", "document-properties", "preferences-system", "chronometer",
+          "help-contents", "help-about", "go-home", "audio-x-generic", "edit-rename", "edit-delete",
+          "list-remove", "korvanta-tip"}) {
+        EXPECT_FALSE(korvantaBundledIcon(name).pixmap(32, 32).isNull()) << name;
+        EXPECT_FALSE(korvantaIcon(name).isNull()) << name;
+    }
+    EXPECT_TRUE(korvantaBundledIcon("no-such-picture").isNull());
+    const QIcon app = korvantaAppIcon();
+    EXPECT_EQ(app.availableSizes().size(), 6);
+    EXPECT_EQ(app.pixmap(256, 256).size(), QSize(256, 256));
+}
