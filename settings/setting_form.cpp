@@ -1,0 +1,233 @@
+#include "settings/setting_form.h"
+
+#include "audio/audio_file2.h"
+#include "settings/app_paths.h"
+#include "settings/dialog_messages.h"
+#include "settings/field_values.h"
+#include "settings/format_tables.h"
+#include "settings/recording_settings.h"
+#include "settings/setup_keys.h"
+#include "settings/time_limit_group.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShowEvent>
+#include <QToolButton>
+
+#include <utility>
+
+QPointer<TSettingForm> SettingForm;
+
+namespace {
+
+constexpr int kMaxWmaDescriptionLength = 100;
+
+// The output directory is used as a prefix of every output name, so it must end in "/".
+QString withTrailingSeparator(const QString &path) {
+    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+// The row a list stands on. The lists take typed text, and a text that names no row selects
+// none, whatever row was chosen before the typing.
+int selectedRow(const QComboBox *list) {
+    if (!list->isEditable())
+        return list->currentIndex();
+    return list->findText(list->currentText());
+}
+
+QString pickFolder(QWidget *parent, const QString &title) {
+    return QFileDialog::getExistingDirectory(parent, title, QDir::rootPath(),
+                                             QFileDialog::ShowDirsOnly);
+}
+
+}  // namespace
+
+TSettingForm::TSettingForm(MainWindowHooks hooks, QWidget *parent)
+    : QDialog(parent),
+      AudioFile1(std::make_unique<TAudioFile2>()),
+      hooks_(std::move(hooks)),
+      folderPicker_(pickFolder) {
+    buildUi();
+    connectControls();
+    FormCreate();
+}
+
+TSettingForm::~TSettingForm() = default;
+
+void TSettingForm::connectControls() {
+    // toggled, not clicked: a button checked from code must have the same effect as a click.
+    const auto onCheck = [this](QAbstractButton *button, void (TSettingForm::*handler)()) {
+        connect(button, &QAbstractButton::toggled, this, [this, handler](bool checked) {
+            if (checked)
+                (this->*handler)();
+        });
+    };
+    onCheck(RBMP3, &TSettingForm::RBMP3Click);
+    onCheck(RBWAV, &TSettingForm::RBWAVClick);
+    onCheck(RBWMA, &TSettingForm::RBWMAClick);
+    connect(CheckSplit, &QCheckBox::toggled, this, &TSettingForm::CheckSplitClick);
+    connect(SpeedBtnSelect, &QToolButton::clicked, this, &TSettingForm::SpeedBtnSelectClick);
+    connect(BtnOK, &QPushButton::clicked, this, &TSettingForm::BtnOKClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &TSettingForm::BtnCancelClick);
+}
+
+void TSettingForm::FormCreate() {
+    InitComboBox();
+    const RecordingSettings &s = recordingSettings();
+    if (s.flgSplit) {
+        CheckSplit->setChecked(true);
+        Edit4->setText(QString::number(s.SplitTime / 60));
+        Edit5->setText(QString::number(s.SplitTime % 60));
+    }
+}
+
+void TSettingForm::InitComboBox() {
+    cbMP3->clear();
+    cbMP3->addItems(Mp3RowTexts());
+    cbWAV->clear();
+    cbWAV->addItems(WavRowTexts());
+    cbWAV->setCurrentIndex(15);
+
+    // Row k describes profile number k + 1 of the component's listing, which is the profile
+    // the component encodes with when given k; so the stored row and the profile agree.
+    AudioFile1->setWmaFormatEnabled(true);
+    const int WMAProfileNum = AudioFile1->FormatTag();
+    cbWMA->clear();
+    for (int number = 1; number <= WMAProfileNum; ++number)
+        cbWMA->addItem(GetWMAString(number));
+    cbWMA->setCurrentIndex(recordingSettings().WMAProfile);
+
+    const QString format = recordingSettings().ext.toUpper();
+    if (format == QLatin1String(".MP3"))
+        enableFormatList(cbMP3);
+    else if (format == QLatin1String(".WAV"))
+        enableFormatList(cbWAV);
+    else if (format == QLatin1String(".WMA"))
+        enableFormatList(cbWMA);
+}
+
+QString TSettingForm::GetWMAString(int ProfileIndex) {
+    AudioFile1->setWmaFormatEnabled(true);
+    AudioFile1->SetFormatWMA(ProfileIndex);
+    return AudioFile1->FormatString().mid(4, kMaxWmaDescriptionLength);
+}
+
+void TSettingForm::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TSettingForm::FormShow() {
+    const RecordingSettings &s = recordingSettings();
+    EdSavePath->setText(s.SavePath);
+
+    const QString format = s.ext.toUpper();
+    if (format == QLatin1String(".MP3"))
+        RBMP3->setChecked(true);
+    else if (format == QLatin1String(".WAV"))
+        RBWAV->setChecked(true);
+    else if (format == QLatin1String(".WMA"))
+        RBWMA->setChecked(true);
+
+    GBTimeLimit->ShowLimit(s.RecordTime);
+
+    // A stored row outside a list leaves that list without a selection.
+    const IniFile ini(setupIniPath());
+    const int mp3Row = setupkeys::read(ini, setupkeys::kMp3Row);
+    const int wavRow = setupkeys::read(ini, setupkeys::kWavRow);
+    cbMP3->setCurrentIndex(mp3Row >= 0 && mp3Row < cbMP3->count() ? mp3Row : -1);
+    cbWAV->setCurrentIndex(wavRow >= 0 && wavRow < cbWAV->count() ? wavRow : -1);
+}
+
+void TSettingForm::enableFormatList(QComboBox *list) {
+    for (QComboBox *each : {cbMP3, cbWAV, cbWMA})
+        each->setEnabled(each == list);
+}
+
+void TSettingForm::RBMP3Click() {
+    enableFormatList(cbMP3);
+}
+
+void TSettingForm::RBWAVClick() {
+    enableFormatList(cbWAV);
+}
+
+void TSettingForm::RBWMAClick() {
+    enableFormatList(cbWMA);
+}
+
+void TSettingForm::CheckSplitClick() {
+    Edit4->setEnabled(CheckSplit->isChecked());
+    Edit5->setEnabled(CheckSplit->isChecked());
+}
+
+void TSettingForm::SpeedBtnSelectClick() {
+    const QString folder =
+        folderPicker_(this, QStringLiteral("Select a directory to save output files"));
+    if (folder.isEmpty())
+        return;
+    const QString path = withTrailingSeparator(folder);
+    EdSavePath->setText(path);
+    // Taken over at once, even if the dialog is cancelled afterwards.
+    recordingSettings().SavePath = path;
+}
+
+void TSettingForm::BtnOKClick() {
+    RecordingSettings &s = recordingSettings();
+
+    // An empty directory would make every later recording fail, so it is not taken.
+    if (EdSavePath->text().trimmed().isEmpty()) {
+        ShowInformation(this, QStringLiteral("Please select a directory to save output files."));
+        EdSavePath->setFocus();
+        return;
+    }
+    s.SavePath = withTrailingSeparator(EdSavePath->text());
+
+    // Only the chosen format's values change; the others keep theirs.
+    if (RBMP3->isChecked()) {
+        s.ext = QStringLiteral(".mp3");
+        const Mp3Value mp3 = GetMP3Value(selectedRow(cbMP3));
+        s.MP3Freq = mp3.freq;
+        s.MP3Bitrate = mp3.bitrate;
+    } else if (RBWAV->isChecked()) {
+        s.ext = QStringLiteral(".wav");
+        GetWavValue(selectedRow(cbWAV), s.WAVFreq, s.WAVBPS, s.WAVCh);
+    } else if (RBWMA->isChecked()) {
+        s.ext = QStringLiteral(".wma");
+        s.WMAProfile = selectedRow(cbWMA);
+    }
+
+    if (!GBTimeLimit->ApplyTo(s, hooks_.setAutoStopIndicator))
+        return;
+
+    s.flgSplit = CheckSplit->isChecked();
+    if (s.flgSplit) {
+        QString badText;
+        const std::optional<int> split = SplitSeconds(Edit4->text(), Edit5->text(), &badText);
+        if (!split) {
+            ShowError(this, QStringLiteral("'%1' is not a valid integer value").arg(badText));
+            return;
+        }
+        s.SplitTime = *split;
+    }
+
+    if (hooks_.setFormat)
+        hooks_.setFormat();
+
+    QString error;
+    if (!SaveSettings(s, selectedRow(cbMP3), selectedRow(cbWAV), setupIniPath(), &error)) {
+        ShowError(this, error);
+        return;
+    }
+    accept();
+}
+
+void TSettingForm::BtnCancelClick() {
+    reject();
+}

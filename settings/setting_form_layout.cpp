@@ -1,0 +1,108 @@
+// The Options dialog's controls and their arrangement.
+#include "settings/setting_form.h"
+
+#include "settings/dialog_frame.h"
+#include "settings/time_limit_group.h"
+#include "settings/up_down.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QComboBox *makeFormatList(QWidget *parent) {
+    auto *list = new QComboBox(parent);
+    // The lists take typed text too; typing never adds a row.
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(12);
+    list->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return list;
+}
+
+}  // namespace
+
+void TSettingForm::buildUi() {
+    setWindowTitle(QStringLiteral("Options"));
+    SetFixedDialogFrame(this, 319, 419);
+
+    GBPath = new QGroupBox(QStringLiteral("Save Path"), this);
+    EdSavePath = new QLineEdit(GBPath);
+    SpeedBtnSelect = new QToolButton(GBPath);
+    SpeedBtnSelect->setAutoRaise(true);
+    SpeedBtnSelect->setIcon(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
+    SpeedBtnSelect->setToolTip(QStringLiteral("select save directory"));
+    auto *pathRow = new QHBoxLayout(GBPath);
+    pathRow->addWidget(EdSavePath);
+    pathRow->addWidget(SpeedBtnSelect);
+
+    GBFormat = new QGroupBox(QStringLiteral("Record Format"), this);
+    RBMP3 = new QRadioButton(QStringLiteral("MP3"), GBFormat);
+    RBWAV = new QRadioButton(QStringLiteral("WAV"), GBFormat);
+    RBWMA = new QRadioButton(QStringLiteral("WMA"), GBFormat);
+    cbMP3 = makeFormatList(GBFormat);
+    cbWAV = makeFormatList(GBFormat);
+    cbWMA = makeFormatList(GBFormat);
+    RBMP3->setChecked(true);
+    cbWAV->setEnabled(false);
+    cbWMA->setEnabled(false);
+    auto *formats = new QGridLayout(GBFormat);
+    formats->addWidget(RBMP3, 0, 0);
+    formats->addWidget(cbMP3, 0, 1);
+    formats->addWidget(RBWAV, 1, 0);
+    formats->addWidget(cbWAV, 1, 1);
+    formats->addWidget(RBWMA, 2, 0);
+    formats->addWidget(cbWMA, 2, 1);
+    formats->setColumnStretch(1, 1);
+
+    GBTimeLimit = new TTimeLimitGroup(this);
+    RBNoLimit = GBTimeLimit->RBNoLimit;
+    RBLimit = GBTimeLimit->RBLimit;
+    Edit1 = GBTimeLimit->Edit1;
+    Edit2 = GBTimeLimit->Edit2;
+    Edit3 = GBTimeLimit->Edit3;
+    UpDown1 = GBTimeLimit->UpDown1;
+    UpDown2 = GBTimeLimit->UpDown2;
+    UpDown3 = GBTimeLimit->UpDown3;
+
+    GBSplit = new QGroupBox(QStringLiteral("Auto Split"), this);
+    CheckSplit = new QCheckBox(QStringLiteral("Split Every"), GBSplit);
+    Edit4 = MakeNumberField(GBSplit);
+    Edit5 = MakeNumberField(GBSplit);
+    UpDown4 = MakeUpDown(Edit4, 1, GBSplit);
+    UpDown5 = MakeUpDown(Edit5, 5, GBSplit);
+    auto *split = new QHBoxLayout(GBSplit);
+    split->setSpacing(0);
+    split->addWidget(CheckSplit);
+    split->addSpacing(8);
+    AddNumberField(split, Edit4, UpDown4, QStringLiteral("minutes"));
+    AddNumberField(split, Edit5, UpDown5, QStringLiteral("seconds"));
+    split->addStretch();
+
+    BtnOK = new QPushButton(QStringLiteral("OK"), this);
+    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnOK->setDefault(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BtnOK);
+    buttons->addWidget(BtnCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(GBPath);
+    layout->addWidget(GBFormat);
+    layout->addWidget(GBTimeLimit);
+    layout->addWidget(GBSplit);
+    layout->addStretch();
+    layout->addLayout(buttons);
+}
