@@ -232,6 +232,9 @@ void TForm1::StartPlay() {
     setStatusPanel(0, QStringLiteral("Playing..."));
     setStatusPanel(1, CurrentPlayFile);
     NCTPlayButtonB1->Play();
+    // Tags written while the file is being read would corrupt what is heard.
+    if (currentFileName() == CurrentPlayFile)
+        btnApply->setEnabled(false);
 }
 
 void TForm1::PausePlay() {

@@ -1,0 +1,95 @@
+// A main window on the virtual sound card, with setup.ini and the recordings in a
+// temporary folder that stands in for the executable's directory.
+#pragma once
+
+#include "app/tform1.h"
+#include "audio/audio_file2.h"
+#include "settings/app_paths.h"
+#include "settings/recording_settings.h"
+#include "tests/support/event_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <memory>
+#include <vector>
+
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
+        recordingSettings() = RecordingSettings();
+    }
+
+    void TearDown() override {
+        window_.reset();
+        Form1 = nullptr;
+        setExecutableDirectoryForTesting(QString());
+    }
+
+    void writeIni(const QByteArray &text) {
+        QFile f(dir_.filePath(QStringLiteral("setup.ini")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+
+    TForm1 &openWindow() {
+        window_ = std::make_unique<TForm1>();
+        Form1 = window_.get();
+        window_->show();
+        QCoreApplication::processEvents();
+        return *window_;
+    }
+
+    QString recordingDir() const { return dir_.path() + QStringLiteral("/Recording/"); }
+
+    QStringList listedFiles() const {
+        QStringList names;
+        for (int i = 0; i < window_->ListView1->topLevelItemCount(); ++i)
+            names << window_->ListView1->topLevelItem(i)->text(0);
+        return names;
+    }
+
+    // Answers every message box that appears with `button`, remembering its text.
+    void answerMessageBoxes(QMessageBox::StandardButton button) {
+        auto *timer = new QTimer(window_.get());
+        QObject::connect(timer, &QTimer::timeout, [this, button] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                messages_ << box->text();
+                box->done(button);
+            }
+        });
+        timer->start(20);
+    }
+
+    // Every frame of a file, read through the file component.
+    static std::vector<int16_t> readAll(const QString &path, int *channels, int *frequency) {
+        TAudioFile2 file;
+        file.OpenFile(path, 0, 1);
+        std::vector<int16_t> samples;
+        if (file.LastErrorNum() != 0)
+            return samples;
+        *channels = file.ArrayChannels();
+        *frequency = file.ArrayFrequency();
+        for (;;) {
+            const SampleArray block = file.ReadFile(8192);
+            if (block.isEmpty())
+                break;
+            samples.insert(samples.end(), block.samples().begin(), block.samples().end());
+        }
+        file.CloseFile();
+        return samples;
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<TForm1> window_;
+    QStringList messages_;
+};
