@@ -80,7 +80,7 @@ private:
     std::vector<int16_t> buf_;  // decoded frames not yet delivered
     size_t bufOffset_ = 0;      // samples of buf_ already consumed
     int64_t bufStart_ = 0;      // position of buf_[bufOffset_]
-    bool synced_ = true;        // false until the first block after a reposition arrived
+    bool synced_ = false;       // false until the first block after a reposition arrived
     int64_t nextStart_ = 0;     // position of the next decoded block once synced
     bool eof_ = false;
     bool overshoot_ = false;  // the first block after a reposition started after the target

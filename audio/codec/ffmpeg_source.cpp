@@ -15,6 +15,7 @@ extern "C" {
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 namespace korvanta::codec {
 
@@ -25,6 +26,8 @@ constexpr int kMaxDecodeErrors = 64;
 // Decoded and dropped before a seek target, so that codecs with overlapping frames or a bit
 // reservoir have settled by the time the target arrives.
 constexpr int kPrerollMilliseconds = 1000;
+// Larger files of containers that only estimate their length aren't read through to count.
+constexpr int64_t kMaxLengthScanBytes = 512LL * 1024 * 1024;
 // Probe score below which a .g721 file is taken as headerless G.721 data.
 constexpr int kConfidentProbeScore = AVPROBE_SCORE_MAX / 2;
 
@@ -152,17 +155,9 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
     }
     AVStream *st = input_->streams[streamIndex_];
     timeBase_ = st->time_base;
-    decoder_.reset(avcodec_alloc_context3(codec));
     packet_ = makePacket();
     frame_ = makeFrame();
-    if (!decoder_ || !packet_ || !frame_ ||
-        avcodec_parameters_to_context(decoder_.get(), st->codecpar) < 0) {
-        *errorNum = ErrCorrupt;
-        *errorText = QStringLiteral("Out of memory");
-        return false;
-    }
-    decoder_->pkt_timebase = st->time_base;
-    if (avcodec_open2(decoder_.get(), codec, nullptr) < 0 || st->codecpar->sample_rate <= 0) {
+    if (!packet_ || !frame_ || !openDecoder() || st->codecpar->sample_rate <= 0) {
         *errorNum = ErrCorrupt;
         *errorText = QStringLiteral("The audio stream can't be decoded");
         return false;
@@ -171,10 +166,25 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
     const int channels = PcmConverter::outputChannels(st->codecpar->ch_layout.nb_channels);
     converter_ = std::make_unique<PcmConverter>(channels);
     const AVCodecID id = st->codecpar->codec_id;
-    frameGrid_ = (id == AV_CODEC_ID_WMAV1 || id == AV_CODEC_ID_WMAV2) ? wmaFrameLength(rate) : 1;
+    if (id == AV_CODEC_ID_WMAV1 || id == AV_CODEC_ID_WMAV2) {
+        frameGrid_ = wmaFrameLength(rate);
+        firstFrameDropped_ = true;
+    } else if ((id == AV_CODEC_ID_MP1 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP3) &&
+               st->codecpar->frame_size > 0) {
+        // Program streams stamp MPEG audio frames at 90 kHz, rounded: the grid undoes that.
+        frameGrid_ = st->codecpar->frame_size;
+    }
     originTs_ = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
 
-    int64_t length = rawG721_ ? fileSize_ * 2 : lengthFromContainer();
+    setStreamInfo(rate, channels, 0, QString());
+    int64_t length = -1;
+    if (rawG721_) {
+        length = fileSize_ * 2;  // two 4-bit codes per byte
+    } else if (containerKnowsLength() || fileSize_ > kMaxLengthScanBytes) {
+        length = lengthFromContainer();
+    } else {
+        length = lengthFromPackets();
+    }
     setStreamInfo(rate, channels, std::max<int64_t>(length, 0), QString());
 
     // Decode the first block: proves the stream decodes and fixes where sample 0 is.
@@ -206,6 +216,24 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
     return true;
 }
 
+bool FfmpegSource::openDecoder() {
+    const AVStream *st = input_->streams[streamIndex_];
+    const AVCodec *codec = avcodec_find_decoder(st->codecpar->codec_id);
+    if (codec == nullptr) {
+        return false;
+    }
+    CodecContextPtr decoder(avcodec_alloc_context3(codec));
+    if (!decoder || avcodec_parameters_to_context(decoder.get(), st->codecpar) < 0) {
+        return false;
+    }
+    decoder->pkt_timebase = st->time_base;
+    if (avcodec_open2(decoder.get(), codec, nullptr) < 0) {
+        return false;
+    }
+    decoder_ = std::move(decoder);
+    return true;
+}
+
 int64_t FfmpegSource::lengthFromContainer() const {
     const AVStream *st = input_->streams[streamIndex_];
     const AVRational perSample{1, st->codecpar->sample_rate};
@@ -215,25 +243,63 @@ int64_t FfmpegSource::lengthFromContainer() const {
     } else if (input_->duration != AV_NOPTS_VALUE && input_->duration > 0) {
         length = av_rescale_q(input_->duration, AV_TIME_BASE_Q, perSample);
     }
-    if (length > 0 && frameGrid_ > 1) {
+    if (length > 0 && firstFrameDropped_) {
         // ASF counts every packet, but the decoder's output starts with the second frame
         // (the first only primes the overlap), so one frame fewer is heard.
-        length = std::max<int64_t>(
-            0, static_cast<int64_t>(std::llround(static_cast<double>(length) / frameGrid_) - 1) *
-                   frameGrid_);
+        length = std::max<int64_t>(0, snapToGrid(length) - frameGrid_);
     }
     return length;
 }
 
+// Containers whose header or last timestamp gives the exact length in samples.
+bool FfmpegSource::containerKnowsLength() const {
+    static const char *const kExact[] = {"wav",  "w64",  "ogg", "asf",  "mpc",
+                                         "mpc8", "aiff", "au",  "flac", "caf"};
+    const char *name = input_->iformat->name;
+    for (const char *exact : kExact) {
+        if (std::strcmp(name, exact) == 0) {
+            return true;
+        }
+    }
+    return std::strstr(name, "mp4") != nullptr;
+}
+
+// The others (AVI, MPEG program streams) only estimate it: add up the packet durations,
+// which reads the file through once but decodes nothing.
+int64_t FfmpegSource::lengthFromPackets() {
+    if (av_seek_frame(input_.get(), streamIndex_, originTs_, AVSEEK_FLAG_BACKWARD) < 0) {
+        return lengthFromContainer();
+    }
+    int64_t total = 0;
+    while (av_read_frame(input_.get(), packet_.get()) >= 0) {
+        const bool ours = packet_->stream_index == streamIndex_;
+        const int64_t duration = packet_->duration;
+        av_packet_unref(packet_.get());
+        if (!ours) {
+            continue;
+        }
+        if (duration <= 0) {
+            return lengthFromContainer();
+        }
+        total += duration;
+    }
+    const int64_t length = av_rescale_q_rnd(total, timeBase_, AVRational{1, sampleRate()},
+                                            static_cast<AVRounding>(AV_ROUND_NEAR_INF));
+    return snapToGrid(length);
+}
+
+int64_t FfmpegSource::snapToGrid(int64_t position) const {
+    if (frameGrid_ <= 1) {
+        return position;
+    }
+    return static_cast<int64_t>(std::llround(static_cast<double>(position) / frameGrid_)) *
+           frameGrid_;
+}
+
 int64_t FfmpegSource::positionOf(int64_t timestamp) const {
     const AVRational perSample{1, sampleRate()};
-    int64_t pos = av_rescale_q_rnd(timestamp - originTs_, timeBase_, perSample,
-                                   static_cast<AVRounding>(AV_ROUND_NEAR_INF));
-    if (frameGrid_ > 1) {
-        pos =
-            static_cast<int64_t>(std::llround(static_cast<double>(pos) / frameGrid_)) * frameGrid_;
-    }
-    return pos;
+    return snapToGrid(av_rescale_q_rnd(timestamp - originTs_, timeBase_, perSample,
+                                       static_cast<AVRounding>(AV_ROUND_NEAR_INF)));
 }
 
 int64_t FfmpegSource::timestampOf(int64_t position) const {
@@ -329,6 +395,11 @@ bool FfmpegSource::seekBefore(int64_t target) {
 
 bool FfmpegSource::rewind() {
     flushDecoder();
+    if (!randomAccess() && !openDecoder()) {
+        // Stateful ADPCM: a flush keeps the predictor, a new decoder starts as the file did.
+        finished_ = true;
+        return false;
+    }
     const AVStream *st = input_->streams[streamIndex_];
     const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : originTs_;
     if (rawG721_ || av_seek_frame(input_.get(), streamIndex_, start, AVSEEK_FLAG_BACKWARD) < 0) {

@@ -28,7 +28,11 @@ private:
 
     bool openInput(int *errorNum, QString *errorText);
     bool openStream(int *errorNum, QString *errorText);
+    bool openDecoder();
     int64_t lengthFromContainer() const;
+    int64_t lengthFromPackets();
+    bool containerKnowsLength() const;
+    int64_t snapToGrid(int64_t position) const;
     int64_t positionOf(int64_t timestamp) const;
     int64_t timestampOf(int64_t position) const;
     QString describe() const;
@@ -44,8 +48,9 @@ private:
     std::unique_ptr<PcmConverter> converter_;
     int streamIndex_ = -1;
     AVRational timeBase_{1, 1};
-    int64_t originTs_ = 0;  // timestamp of the first decoded sample
-    int frameGrid_ = 1;     // positions are multiples of this (codec frame length)
+    int64_t originTs_ = 0;            // timestamp of the first decoded sample
+    int frameGrid_ = 1;               // positions are multiples of this (codec frame length)
+    bool firstFrameDropped_ = false;  // the decoder never outputs the first frame (WMA)
     bool draining_ = false;
     bool finished_ = false;
     bool rewound_ = false;       // the next block is the first after rewind()

@@ -7,6 +7,8 @@
 #include "audio/codec/mpeg_audio_source.h"
 #include "audio/codec/posix_file.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstring>
 
@@ -14,10 +16,16 @@ namespace korvanta::codec {
 
 namespace {
 
-enum class Content { MpegAudio, Other, Unknown };
+// Below this FFmpeg is guessing; a headerless G.721 file often draws such a guess.
+constexpr int kConfidentScore = AVPROBE_SCORE_MAX / 2;
+
+struct Probe {
+    const AVInputFormat *format = nullptr;
+    int score = 0;
+};
 
 // Asks FFmpeg's probes what the content is, past any ID3v2 tags (which may be large).
-Content probeContent(FileReader &file) {
+Probe probeContent(FileReader &file) {
     int64_t start = 0;
     for (;;) {
         uint8_t head[10];
@@ -36,12 +44,14 @@ Content probeContent(FileReader &file) {
     pd.filename = "";
     pd.buf = buf.data();
     pd.buf_size = static_cast<int>(got);
-    int score = 0;
-    const AVInputFormat *format = av_probe_input_format3(&pd, 1, &score);
-    if (format == nullptr || score <= 0) {
-        return Content::Unknown;
-    }
-    return std::strcmp(format->name, "mp3") == 0 ? Content::MpegAudio : Content::Other;
+    Probe probe;
+    probe.format = av_probe_input_format3(&pd, 1, &probe.score);
+    return probe;
+}
+
+bool hasG721Extension(const QString &path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("g721") || suffix == QLatin1String("g726");
 }
 
 }  // namespace
@@ -60,9 +70,13 @@ std::unique_ptr<AudioSource> openAudioSource(const QString &path, int *errorNum,
         *errorText = QStringLiteral("The file is empty");
         return nullptr;
     }
-    const Content content = probeContent(file);
-    if (content == Content::MpegAudio ||
-        (content == Content::Unknown && MpegAudioSource::looksLikeMpegAudio(path))) {
+    const Probe probe = probeContent(file);
+    if (hasG721Extension(path) && probe.score < kConfidentScore) {
+        // Raw G.721 has no header to recognise; FfmpegSource opens it by its extension.
+        return FfmpegSource::open(path, errorNum, errorText);
+    }
+    const bool mpeg = probe.format != nullptr && std::strcmp(probe.format->name, "mp3") == 0;
+    if (mpeg || (probe.score == 0 && MpegAudioSource::looksLikeMpegAudio(path))) {
         return MpegAudioSource::open(path, errorNum, errorText);
     }
     return FfmpegSource::open(path, errorNum, errorText);
