@@ -242,8 +242,10 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
     } else {
         frameCount_ = std::numeric_limits<int64_t>::max();  // let the probe scan freely
         if (isConstantBitrate()) {
-            frameCount_ =
-                std::llround(static_cast<double>(audioBytes_) / first_.averageFrameBytes());
+            // Whole frames only: frame lengths stay within a byte of the average, and a frame
+            // cut off at the end (a recording that was never closed) doesn't decode.
+            frameCount_ = static_cast<int64_t>((static_cast<double>(audioBytes_) + 1.0) /
+                                               first_.averageFrameBytes());
             vbr = false;
         } else {
             scanFrames(std::numeric_limits<int64_t>::max() - 1);

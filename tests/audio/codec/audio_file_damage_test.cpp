@@ -1,0 +1,268 @@
+// Files that are missing, damaged or cut short, recordings whose writer died, and a disk
+// that fills up: the file component reports errors and keeps what can be kept.
+#include "audio/audio_file2.h"
+#include "codec_test_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace codectest;
+
+namespace {
+
+constexpr int kRate = 44100;
+
+QByteArray randomBytes(int n, uint32_t seed) {
+    QByteArray b(n, '\0');
+    for (char &c : b) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return b;
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Opens and reads to the end; must not hang or crash whatever the file holds.
+int openAndDrain(const QString &path, int *frames = nullptr) {
+    TAudioFile2 file;
+    file.setWmaFormatEnabled(true);
+    file.OpenFile(path, 0, 1);
+    if (file.LastErrorNum() == 0) {
+        const std::vector<int16_t> all = readToEnd(file);
+        if (frames != nullptr) {
+            *frames = static_cast<int>(all.size()) / file.ArrayChannels();
+        }
+        file.SeekFile(file.nSamples() / 2, 3);
+        file.ReadFile(1000);
+    }
+    return file.LastErrorNum();
+}
+
+class DamageTest : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    // A valid file of each kind the writer or ffmpeg can make, 2 s of tone.
+    QStringList makeValidFiles() {
+        QStringList files;
+        TAudioFile2 w;
+        w.setWmaFormatEnabled(true);
+        const std::vector<int16_t> t = tone(kRate, 2, kRate * 2, 440.0);
+        w.SetFormatPCM(kRate, 2, 16);
+        w.CreateFile(path(QStringLiteral("v.wav")), 0);
+        w.WriteFile(SampleArray(2, t));
+        w.SetFormatMP3(kRate, 128, 2);
+        w.CreateFile(path(QStringLiteral("v.mp3")), 0);
+        w.WriteFile(SampleArray(2, t));
+        w.SetFormatWMA(38);
+        w.CreateFile(path(QStringLiteral("v.wma")), 0);
+        w.WriteFile(SampleArray(2, t));
+        w.CloseFile();
+        files << path(QStringLiteral("v.wav")) << path(QStringLiteral("v.mp3"))
+              << path(QStringLiteral("v.wma"));
+        if (haveTool(QStringLiteral("ffmpeg"))) {
+            const QString src = path(QStringLiteral("v.wav"));
+            const struct {
+                const char *name;
+                const char *args;
+            } made[] = {{"v.mp2", "-c:a mp2"},
+                        {"v.ogg", "-c:a libvorbis"},
+                        {"v.avi", "-c:a pcm_s16le"},
+                        {"v.mpeg", "-c:a mp2 -f mpeg"}};
+            for (const auto &m : made) {
+                QStringList args{QStringLiteral("-i"), src};
+                args += QString::fromLatin1(m.args).split(QLatin1Char(' '));
+                args += path(QLatin1String(m.name));
+                if (ffmpeg(args)) {
+                    files << path(QLatin1String(m.name));
+                }
+            }
+        }
+        return files;
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(DamageTest, MissingEmptyAndUnreadableFilesFail) {
+    TAudioFile2 file;
+    file.OpenFile(path(QStringLiteral("nothing-here.mp3")), 0, 1);
+    EXPECT_NE(file.LastErrorNum(), 0);
+    EXPECT_FALSE(file.LastErrorText().isEmpty());
+    EXPECT_EQ(file.nSamples(), 0);
+    EXPECT_TRUE(file.ReadFile(100).isEmpty());
+
+    file.OpenFile(dir.path(), 0, 1);  // a directory
+    EXPECT_NE(file.LastErrorNum(), 0);
+
+    for (const char *ext : {"wav", "mp3", "mp2", "mp1", "mpeg", "wma", "ogg", "avi", "g721",
+                            "mpc", "mp+"}) {
+        const QString empty = path(QStringLiteral("empty.") + QLatin1String(ext));
+        writeBytes(empty, QByteArray());
+        EXPECT_NE(openAndDrain(empty), 0) << ext;
+    }
+
+    if (geteuid() != 0) {  // root reads anything
+        const QString locked = path(QStringLiteral("locked.wav"));
+        writeBytes(locked, readBytes(QStringLiteral("/dev/null")));
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        file.OpenFile(locked, 0, 1);
+        EXPECT_NE(file.LastErrorNum(), 0);
+    }
+}
+
+TEST_F(DamageTest, GarbageWithAnyAudioExtensionFails) {
+    // Raw G.721 has no structure at all: any bytes decode (as noise), so it is not listed.
+    for (const char *ext : {"wav", "mp3", "mp2", "mp1", "mpeg", "wma", "ogg", "avi", "mpc", "mp+"}) {
+        for (uint32_t seed : {1u, 2u, 3u}) {
+            const QString garbage = path(QStringLiteral("garbage%1.").arg(seed) + QLatin1String(ext));
+            writeBytes(garbage, randomBytes(64 * 1024, seed));
+            EXPECT_NE(openAndDrain(garbage), 0) << ext << " seed " << seed;
+        }
+        const QString text = path(QStringLiteral("text.") + QLatin1String(ext));
+        writeBytes(text, QByteArray("This is not a sound file.\n").repeated(500));
+        EXPECT_NE(openAndDrain(text), 0) << ext;
+    }
+}
+
+TEST_F(DamageTest, FilesCutInsideTheirHeaderFailAndCutLaterStillPlay) {
+    for (const QString &valid : makeValidFiles()) {
+        const QByteArray bytes = readBytes(valid);
+        for (const int keep : {4, 16, 40}) {
+            const QString cut = valid + QStringLiteral(".cut%1").arg(keep);
+            writeBytes(cut, bytes.left(keep));
+            EXPECT_NE(openAndDrain(cut), 0) << valid.toStdString() << " cut to " << keep;
+        }
+        if (valid.endsWith(QLatin1String(".ogg"))) {
+            continue;  // FFmpeg's Ogg reader refuses a file that ends mid-page
+        }
+        // Cut in the middle of the audio: what is there can still be read.
+        const QString half = valid + QStringLiteral(".half");
+        writeBytes(half, bytes.left(bytes.size() / 2));
+        int frames = 0;
+        EXPECT_EQ(openAndDrain(half, &frames), 0) << valid.toStdString();
+        EXPECT_GT(frames, kRate / 2) << valid.toStdString();
+        EXPECT_LT(frames, kRate * 2) << valid.toStdString();
+    }
+}
+
+TEST_F(DamageTest, DamagedMiddleNeitherCrashesNorHangs) {
+    for (const QString &valid : makeValidFiles()) {
+        QByteArray bytes = readBytes(valid);
+        const QByteArray junk = randomBytes(4096, 7);
+        bytes.replace(bytes.size() / 3, junk.size(), junk);
+        const QString damaged = valid + QStringLiteral(".damaged");
+        writeBytes(damaged, bytes);
+        openAndDrain(damaged);  // any outcome but a crash or a hang is fine
+    }
+}
+
+TEST_F(DamageTest, RecordingCopiedWhileTheWriterRunsIsReadable) {
+    // A copy taken while the file is open shows what a crash would leave on disk.
+    const std::vector<int16_t> input = tone(kRate, 2, kRate * 5 / 2, 440.0);
+    for (const char *name : {"open.wav", "open.mp3"}) {
+        TAudioFile2 writer;
+        if (QString::fromLatin1(name).endsWith(QLatin1String("wav"))) {
+            writer.SetFormatPCM(kRate, 2, 16);
+        } else {
+            writer.SetFormatMP3(kRate, 128, 2);
+        }
+        writer.CreateFile(path(QLatin1String(name)), 0);
+        writeInBlocks(writer, input, 2, kRate);
+        const QString copy = path(QStringLiteral("copy-") + QLatin1String(name));
+        ASSERT_TRUE(QFile::copy(path(QLatin1String(name)), copy));
+
+        TAudioFile2 reader;
+        reader.OpenFile(copy, 0, 1);
+        ASSERT_EQ(reader.LastErrorNum(), 0) << name << reader.LastErrorText().toStdString();
+        const std::vector<int16_t> back = readToEnd(reader);
+        const int frames = static_cast<int>(back.size() / 2);
+        EXPECT_GE(frames, kRate * 3 / 2) << name << ": all but the last second";
+        EXPECT_LE(frames, kRate * 5 / 2 + 2 * 1152) << name;
+        EXPECT_EQ(reader.nSamples(), frames) << name;
+        if (QString::fromLatin1(name).endsWith(QLatin1String("wav"))) {
+            EXPECT_EQ(frames, kRate * 5 / 2);
+            EXPECT_TRUE(std::equal(back.begin(), back.end(), input.begin()));
+        } else {
+            EXPECT_NEAR(dominantFrequency(back, 2, kRate), 440.0, 5.0);
+        }
+        writer.CloseFile();
+    }
+}
+
+// Writes in a child process whose file size limit is `limit` bytes, as a full disk would
+// stop it. The child exits 0 when the writer reported the failure.
+int writeUntilFull(const QString &file, int format, off_t limit) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit rl {};
+        rl.rlim_cur = rl.rlim_max = static_cast<rlim_t>(limit);
+        setrlimit(RLIMIT_FSIZE, &rl);
+        int code = 1;
+        {
+            TAudioFile2 writer;
+            writer.setWmaFormatEnabled(true);
+            if (format == 0) {
+                writer.SetFormatPCM(kRate, 2, 16);
+            } else if (format == 1) {
+                writer.SetFormatMP3(kRate, 128, 2);
+            } else {
+                writer.SetFormatWMA(38);
+            }
+            writer.CreateFile(file, 0);
+            const SampleArray block(2, tone(kRate, 2, kRate / 5, 440.0));
+            for (int i = 0; i < 1000 && writer.LastErrorNum() == 0; ++i) {
+                writer.WriteFile(block);
+            }
+            const bool reported = writer.LastErrorNum() != 0 && !writer.LastErrorText().isEmpty();
+            writer.CloseFile();
+            code = reported && writer.LastErrorNum() != 0 ? 0 : 2;
+        }
+        _exit(code);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(DamageTest, FullDiskIsReportedAndTheFileStaysValid) {
+    const off_t limit = 300 * 1024;
+    const struct {
+        const char *name;
+        int format;
+    } cases[] = {{"full.wav", 0}, {"full.mp3", 1}, {"full.wma", 2}};
+    for (const auto &c : cases) {
+        const QString file = path(QLatin1String(c.name));
+        ASSERT_EQ(writeUntilFull(file, c.format, limit), 0) << c.name;
+        EXPECT_LE(QFileInfo(file).size(), limit);
+        int frames = 0;
+        EXPECT_EQ(openAndDrain(file, &frames), 0) << c.name;
+        EXPECT_GT(frames, kRate / 2) << c.name << ": what fitted is kept";
+    }
+    // The WAV holds exactly the whole frames that fitted.
+    TAudioFile2 wav;
+    wav.OpenFile(path(QStringLiteral("full.wav")), 0, 1);
+    EXPECT_EQ(wav.nSamples(), (limit - 44) / 4);
+}
+
+}  // namespace
