@@ -198,6 +198,12 @@ void TForm1::Rename1Click() {
     RenameForm->onAccept = [this, row](const QString &typed) {
         const QString folder = row->text(3);
         const QString newName = RenamedFileName(typed, row->text(0));
+        // A "/" would move the file into another folder instead of renaming it.
+        if (newName.contains(QLatin1Char('/'))) {
+            QMessageBox::information(RenameForm, RenameForm->windowTitle(),
+                                     QStringLiteral("A file name cannot contain \"/\"."));
+            return false;
+        }
         if (newName != row->text(0) &&
             !RenameWithoutReplacing(folder + row->text(0), folder + newName)) {
             QMessageBox::information(RenameForm, RenameForm->windowTitle(),
@@ -225,6 +231,18 @@ void TForm1::Delete1Click() {
     QTreeWidgetItem *row = ListView1->currentItem();
     if (!row || !row->isSelected())
         return;
-    QFile::remove(row->text(3) + row->text(0));
+    const QString path = row->text(3) + row->text(0);
+    // Destroying a file is not undoable: ask first, and keep the row if it fails.
+    if (QMessageBox::question(this, QApplication::applicationDisplayName(),
+                              QStringLiteral("Delete \"%1\" from the hard disk?").arg(path),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    QFile file(path);
+    if (file.exists() && !file.remove()) {
+        QMessageBox::warning(
+            this, QApplication::applicationDisplayName(),
+            QStringLiteral("Cannot delete \"%1\": %2").arg(path, file.errorString()));
+        return;
+    }
     delete row;
 }

@@ -3,6 +3,7 @@
 // tform1_recording.cpp and tform1_playback.cpp.
 #include "app/tform1.h"
 
+#include "audio/audio_file2.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/widgets/audio_visualization2.h"
@@ -131,6 +132,7 @@ void TForm1::StartRecord() {
     }
     bool started = false;
     BufferSize = recording_->BeginCapture(currentFileName(), &started);
+    AudioVisualization1->setSampleRate(AudioFile2->ArrayFrequency());
     if (!started)
         StopRecord();
 }

@@ -229,7 +229,7 @@ std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int device, const Stre
     const QString sinkPath = qEnvironmentVariable("KORVANTA_VIRTUAL_SINK");
     if (!sinkPath.isEmpty()) {
         std::lock_guard<std::mutex> lock(sinkMutex_);
-        if (!sink_)
+        if (!sink_ || !sink_->matches(sinkPath, format.frequency, format.channels))
             sink_ = std::make_shared<WavSinkWriter>(sinkPath, format.frequency, format.channels);
         sink = sink_;
     }

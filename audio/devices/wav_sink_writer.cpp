@@ -20,6 +20,7 @@ void put16(unsigned char *p, uint16_t v) {
 
 WavSinkWriter::WavSinkWriter(const QString &path, int frequency, int channels)
     : file_(std::fopen(QFile::encodeName(path).constData(), "wb")),
+      path_(path),
       frequency_(frequency),
       channels_(channels) {
     if (file_)

@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -60,11 +62,16 @@ protected:
 
     // Answers every message box that appears with `button`, remembering its text.
     void answerMessageBoxes(QMessageBox::StandardButton button) {
+        delete answerTimer_;
         auto *timer = new QTimer(window_.get());
+        answerTimer_ = timer;
         QObject::connect(timer, &QTimer::timeout, [this, button] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 messages_ << box->text();
-                box->done(button);
+                if (QAbstractButton *b = box->button(button))
+                    b->click();
+                else
+                    box->done(button);
             }
         });
         timer->start(20);
@@ -92,4 +99,5 @@ protected:
     QTemporaryDir dir_;
     std::unique_ptr<TForm1> window_;
     QStringList messages_;
+    QPointer<QTimer> answerTimer_;
 };
