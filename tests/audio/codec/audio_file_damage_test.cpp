@@ -114,8 +114,8 @@ TEST_F(DamageTest, MissingEmptyAndUnreadableFilesFail) {
     file.OpenFile(dir.path(), 0, 1);  // a directory
     EXPECT_NE(file.LastErrorNum(), 0);
 
-    for (const char *ext : {"wav", "mp3", "mp2", "mp1", "mpeg", "wma", "ogg", "avi", "g721",
-                            "mpc", "mp+"}) {
+    for (const char *ext :
+         {"wav", "mp3", "mp2", "mp1", "mpeg", "wma", "ogg", "avi", "g721", "mpc", "mp+"}) {
         const QString empty = path(QStringLiteral("empty.") + QLatin1String(ext));
         writeBytes(empty, QByteArray());
         EXPECT_NE(openAndDrain(empty), 0) << ext;
@@ -132,9 +132,11 @@ TEST_F(DamageTest, MissingEmptyAndUnreadableFilesFail) {
 
 TEST_F(DamageTest, GarbageWithAnyAudioExtensionFails) {
     // Raw G.721 has no structure at all: any bytes decode (as noise), so it is not listed.
-    for (const char *ext : {"wav", "mp3", "mp2", "mp1", "mpeg", "wma", "ogg", "avi", "mpc", "mp+"}) {
+    for (const char *ext :
+         {"wav", "mp3", "mp2", "mp1", "mpeg", "wma", "ogg", "avi", "mpc", "mp+"}) {
         for (uint32_t seed : {1u, 2u, 3u}) {
-            const QString garbage = path(QStringLiteral("garbage%1.").arg(seed) + QLatin1String(ext));
+            const QString garbage =
+                path(QStringLiteral("garbage%1.").arg(seed) + QLatin1String(ext));
             writeBytes(garbage, randomBytes(64 * 1024, seed));
             EXPECT_NE(openAndDrain(garbage), 0) << ext << " seed " << seed;
         }
