@@ -85,7 +85,8 @@ void TAudioPlayer2::StartDevice() {
         ring_ = std::make_unique<SpscRing<int16_t>>(ringSamples);
     ring_->reset();
     history_.assign(static_cast<size_t>(kHistorySeconds) * format_.frequency * format_.channels, 0);
-    played_ = 0;
+    handedOut_ = 0;
+    heardAtStop_ = 0;
     peakLeft_ = peakRight_ = 0;
     notifyPending_ = false;
     blockEnds_.clear();
@@ -109,6 +110,7 @@ void TAudioPlayer2::StopDevice() {
     if (!stream_)
         return;
     ++generation_;  // events of the stopped stream are dropped
+    heardAtStop_ = heardFrames();
     stream_.reset();
     timer_.stop();
     backlog_.clear();
@@ -177,7 +179,7 @@ SampleArray TAudioPlayer2::GetCurrentArray(int nSamples) const {
     if (history_.empty())
         return SampleArray(channels, std::move(out));
     const int64_t historyFrames = static_cast<int64_t>(history_.size()) / channels;
-    const int64_t end = played_.load();
+    const int64_t end = heardFrames();
     for (int i = 0; i < nSamples; ++i) {
         const int64_t frame = end - nSamples + i;
         if (frame < 0 || frame < framesSent_ - historyFrames || frame >= framesSent_)
@@ -200,7 +202,7 @@ int TAudioPlayer2::fill(int16_t *out, int frames) {
     }
     raisePeak(peakLeft_, std::min(left, 32767));
     raisePeak(peakRight_, std::min(right, 32767));
-    played_ += gotFrames;
+    handedOut_ += gotFrames;
     if ((gotFrames > 0 || gotFrames < frames) && !notifyPending_.exchange(true)) {
         const int generation = generation_.load();
         QMetaObject::invokeMethod(
@@ -229,22 +231,32 @@ void TAudioPlayer2::failed(const QString &reason) {
         Qt::QueuedConnection);
 }
 
+int64_t TAudioPlayer2::heardFrames() const {
+    if (!stream_)
+        return heardAtStop_;
+    const int64_t handedOut = handedOut_.load();
+    const int64_t heard = stream_->framesPlayed();
+    return heard < 0 ? handedOut : std::min(heard, handedOut);
+}
+
 // GUI thread: raise the block, request and end events for what has been played.
 void TAudioPlayer2::onPlayed() {
     notifyPending_ = false;
     const int generation = generation_.load();
     pushPending();
-    const int64_t played = played_.load();
-    while (!blockEnds_.empty() && blockEnds_.front() <= played) {
+    const int64_t handedOut = handedOut_.load();
+    while (!blockEnds_.empty() && blockEnds_.front() <= handedOut) {
         blockEnds_.pop_front();
         Q_EMIT OnEndArrayPlay();
         if (generation != generation_.load())
             return;  // a handler stopped or restarted the device
     }
-    if (played < framesSent_)
+    if (handedOut < framesSent_)
         return;
     if (endOfData_) {
-        if (!endPlayRaised_) {
+        // The backend keeps asking for data while it plays out, so this runs again until
+        // the tail has been heard.
+        if (!endPlayRaised_ && heardFrames() >= framesSent_) {
             endPlayRaised_ = true;
             Q_EMIT OnEndPlay();
         }
@@ -257,5 +269,5 @@ void TAudioPlayer2::onPlayed() {
 void TAudioPlayer2::tick() {
     if (!stream_)
         return;
-    Q_EMIT OnTimer(static_cast<int>(played_.load()), peakLeft_.exchange(0), peakRight_.exchange(0));
+    Q_EMIT OnTimer(static_cast<int>(heardFrames()), peakLeft_.exchange(0), peakRight_.exchange(0));
 }

@@ -3,10 +3,15 @@
 //
 // SendArray queues a block (equalised on the GUI thread) into a lock-free ring that the
 // backend's thread plays from. The audio thread only copies frames out, counts them and
-// keeps peak levels; it tells the GUI thread when frames were played, and the GUI side
-// raises OnEndArrayPlay for every block that finished, OnRequestOnLoadArray when the queue
-// ran dry before the end, and OnEndPlay once an empty SendArray marked the end of the data
-// and everything queued has been played.
+// keeps peak levels; it tells the GUI thread when frames were taken, and the GUI side
+// raises OnEndArrayPlay for every block the device has taken, OnRequestOnLoadArray when the
+// queue ran dry before the end, and OnEndPlay once an empty SendArray marked the end of the
+// data and everything queued has been heard.
+//
+// "Taken" and "heard" differ on a sound server, which buffers what it took: the block and
+// request events follow what was taken, so the queue stays ahead of the device; positions
+// (nSamplesCurrent, OnTimer, GetCurrentArray) and OnEndPlay follow the stream's
+// framesPlayed(), so a handler that stops the device on OnEndPlay does not cut off the end.
 #pragma once
 
 #include "audio/audio_device_mixer.h"
@@ -86,8 +91,8 @@ public:
 
     // Queues a block; an empty one marks the end of the data.
     void SendArray(const SampleArray &WavArray);
-    // Frames played since the last StartDevice.
-    int nSamplesCurrent() const { return static_cast<int>(played_.load()); }
+    // Frames heard since the last StartDevice.
+    int nSamplesCurrent() const { return static_cast<int>(heardFrames()); }
     // The latest nSamples frames played (zeros where unknown).
     SampleArray GetCurrentArray(int nSamples) const;
 
@@ -103,6 +108,7 @@ private:
     void failed(const QString &reason) override;
 
     void onPlayed();
+    int64_t heardFrames() const;
     void pushPending();
     void tick();
     void updateTimer();
@@ -118,7 +124,7 @@ private:
 
     // Shared with the audio thread.
     std::unique_ptr<SpscRing<int16_t>> ring_;
-    std::atomic<int64_t> played_{0};
+    std::atomic<int64_t> handedOut_{0};  // frames fill() has given the device
     std::atomic<int> peakLeft_{0};
     std::atomic<int> peakRight_{0};
     std::atomic<bool> notifyPending_{false};
@@ -129,6 +135,7 @@ private:
     std::deque<int64_t> blockEnds_;             // cumulative frame count at each block's end
     std::deque<std::vector<int16_t>> backlog_;  // blocks waiting for room in the ring
     int64_t framesSent_ = 0;
+    int64_t heardAtStop_ = 0;
     bool endOfData_ = false;
     bool endPlayRaised_ = false;
     bool requestRaised_ = false;

@@ -72,11 +72,22 @@ public:
 class AudioStream {
 public:
     virtual ~AudioStream() = default;  // stops the stream and joins its thread
+
+    // Playback: frames of real data the listener has heard since the stream opened, or -1
+    // when the backend plays frames the moment fill() hands them out (the source's own
+    // count is exact then). A sound server buffers what fill() handed out, so there this
+    // lags behind that count; such a backend keeps calling fill() at least every few tens of
+    // milliseconds while it plays out, so the source sees the end arrive. Any thread.
+    virtual int64_t framesPlayed() const { return -1; }
 };
 
 class AudioBackend {
 public:
     virtual ~AudioBackend() = default;
+
+    // Empty while the devices can be reached; otherwise one line for the user saying why
+    // not (e.g. no sound server is running).
+    virtual QString unavailableReason() const { return {}; }
 
     // Devices in a stable order: the index is the device number.
     virtual std::vector<DeviceInfo> devices(Direction direction) = 0;
@@ -103,5 +114,6 @@ public:
 };
 
 // The process's backend, created on first use: KORVANTA_AUDIO=virtual selects the virtual
-// sound card, anything else (or nothing) the PulseAudio backend.
+// sound card, KORVANTA_AUDIO=none no devices at all, anything else (or nothing) the
+// PulseAudio backend (which also serves PipeWire).
 AudioBackend &audioBackend();

@@ -1,14 +1,18 @@
 #include "audio/devices/audio_backend.h"
 
+#include "audio/devices/pulse_backend.h"
 #include "audio/devices/virtual_backend.h"
 
 #include <QtGlobal>
 
 namespace {
 
-// Stands in when no sound server can be reached: no devices, every open fails.
+// Sound switched off on purpose: no devices, every open fails.
 class NoDeviceBackend : public AudioBackend {
 public:
+    QString unavailableReason() const override {
+        return QStringLiteral("Sound is switched off (KORVANTA_AUDIO=none).");
+    }
     std::vector<DeviceInfo> devices(Direction) override { return {}; }
     int defaultDevice(Direction) override { return 0; }
     std::vector<MixerLine> mixerLines(Direction, int) override { return {}; }
@@ -32,9 +36,14 @@ public:
 };
 
 std::unique_ptr<AudioBackend> createBackend() {
-    if (qEnvironmentVariable("KORVANTA_AUDIO") == QLatin1String("virtual"))
+    const QString choice = qEnvironmentVariable("KORVANTA_AUDIO");
+    if (choice == QLatin1String("virtual"))
         return std::make_unique<VirtualBackend>();
-    return std::make_unique<NoDeviceBackend>();
+    if (choice == QLatin1String("none"))
+        return std::make_unique<NoDeviceBackend>();
+    // Without a reachable server this lists no devices, and picks the server up once it
+    // appears.
+    return std::make_unique<PulseBackend>();
 }
 
 }  // namespace

@@ -1,0 +1,106 @@
+#include "audio/devices/pulse_backend.h"
+
+#include "audio/devices/pulse_connection.h"
+#include "audio/devices/pulse_mixer_map.h"
+#include "audio/devices/pulse_streams.h"
+
+PulseBackend::PulseBackend() : connection_(std::make_shared<PulseConnection>()) {}
+
+PulseBackend::~PulseBackend() = default;
+
+QString PulseBackend::unavailableReason() const {
+    if (connection_->connected())
+        return {};
+    return QStringLiteral("No sound server was found (PulseAudio or PipeWire).");
+}
+
+std::vector<DeviceInfo> PulseBackend::devices(Direction direction) {
+    std::vector<DeviceInfo> list;
+    for (const PulseDevice &device : connection_->devices(direction))
+        list.push_back({device.description, device.present});  // present devices have "Master"
+    return list;
+}
+
+int PulseBackend::defaultDevice(Direction direction) {
+    return connection_->defaultDevice(direction);
+}
+
+std::vector<MixerLine> PulseBackend::mixerLines(Direction direction, int device) {
+    const auto found = connection_->device(direction, device);
+    return found ? mixerLinesFor(*found, direction) : std::vector<MixerLine>{};
+}
+
+void PulseBackend::setLineVolume(Direction direction, int device, int line, int volume) {
+    if (line != 0)
+        return;  // port lines have no volume of their own
+    connection_->changeVolume(direction, device, [volume](const PulseDevice &current) {
+        return withKnobVolume(current.volume, volume);
+    });
+}
+
+void PulseBackend::setLineBalance(Direction direction, int device, int line, int balance) {
+    if (line != 0)
+        return;
+    connection_->changeVolume(direction, device, [balance](const PulseDevice &current) {
+        return withBalance(current.volume, current.channelMap, balance);
+    });
+}
+
+void PulseBackend::setLineMute(Direction direction, int device, int line, bool mute) {
+    if (line == 0 && direction == Direction::Output)
+        connection_->changeMute(direction, device, mute);
+}
+
+void PulseBackend::setLineSelect(Direction direction, int device, int line, bool select) {
+    // A device always has one active port, so clearing a port's switch has nothing to do:
+    // it reads back as selected.
+    if (!select)
+        return;
+    const auto found = connection_->device(direction, device);
+    if (!found)
+        return;
+    if (const PulsePort *port = portOfLine(*found, direction, line))
+        connection_->changePort(direction, device, port->name);
+}
+
+void PulseBackend::setLineAdvanced(Direction, int, int, int, int) {}
+
+int PulseBackend::deviceVolume(Direction direction, int device) {
+    const auto lines = mixerLines(direction, device);
+    return lines.empty() ? 0 : lines.front().volume;
+}
+
+void PulseBackend::setDeviceVolume(Direction direction, int device, int volume) {
+    setLineVolume(direction, device, 0, volume);
+}
+
+template <typename Stream, typename Client>
+std::unique_ptr<AudioStream> PulseBackend::open(Direction direction, int device,
+                                                const StreamFormat &format, Client *client,
+                                                QString *error) {
+    if (!connection_->connected()) {
+        *error = unavailableReason();
+        return nullptr;
+    }
+    const auto found = connection_->device(direction, device);
+    if (!found || !found->present) {
+        *error = direction == Direction::Input
+                     ? QStringLiteral("The chosen input device is not available.")
+                     : QStringLiteral("The chosen output device is not available.");
+        return nullptr;
+    }
+    auto stream = std::make_unique<Stream>(connection_, *found, format, client);
+    if (!stream->start(error))
+        return nullptr;
+    return stream;
+}
+
+std::unique_ptr<AudioStream> PulseBackend::openCapture(int device, const StreamFormat &format,
+                                                       CaptureSink *sink, QString *error) {
+    return open<PulseCaptureStream>(Direction::Input, device, format, sink, error);
+}
+
+std::unique_ptr<AudioStream> PulseBackend::openPlayback(int device, const StreamFormat &format,
+                                                        PlaybackSource *source, QString *error) {
+    return open<PulsePlaybackStream>(Direction::Output, device, format, source, error);
+}

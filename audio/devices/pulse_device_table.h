@@ -1,0 +1,54 @@
+// What the sound server reported about its sinks and sources, numbered for the recorder
+// and the player.
+//
+// Device numbers stay the same for the whole run: a device seen for the first time is
+// appended, a device that goes away keeps its number (marked absent), and a device that
+// comes back, even after a reconnect, gets its old number again. The server's own indices
+// cannot serve for this, since they change whenever a device is re-created.
+#pragma once
+
+#include <pulse/pulseaudio.h>
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PulsePort {
+    std::string name;
+    QString description;
+    bool unplugged = false;  // the jack reports nothing plugged in
+};
+
+struct PulseDevice {
+    std::string name;  // the server's name, e.g. "alsa_input.pci-0000_00_1f.3.analog-stereo"
+    QString description;
+    uint32_t serverIndex = PA_INVALID_INDEX;
+    bool present = false;
+    bool isMonitor = false;
+    pa_channel_map channelMap{};
+    pa_cvolume volume{};
+    bool mute = false;
+    std::vector<PulsePort> ports;
+    std::string activePort;
+};
+
+class PulseDeviceTable {
+public:
+    // Records a device the server reported (present from now on); returns its number.
+    int update(PulseDevice device);
+    // The device with this server index went away.
+    void remove(uint32_t serverIndex);
+    // The server went away: every device is absent until reported again.
+    void removeAll();
+
+    // The number of the device with this server name, or -1.
+    int find(const std::string &name) const;
+    const PulseDevice *at(int number) const;
+    PulseDevice *at(int number);
+    const std::vector<PulseDevice> &all() const { return devices_; }
+
+private:
+    std::vector<PulseDevice> devices_;
+};

@@ -1,0 +1,298 @@
+#include "audio/devices/pulse_streams.h"
+
+#include "audio/devices/pulse_connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr auto kOpenTimeout = std::chrono::seconds(5);
+constexpr pa_usec_t kCaptureFragmentUs = 20 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kPlaybackTargetUs = 80 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
+constexpr int kPlaybackChunkMs = 250;
+constexpr int kSilenceFrames = 4096;
+
+pa_sample_spec sampleSpec(const StreamFormat &format) {
+    pa_sample_spec spec;
+    spec.format = PA_SAMPLE_S16NE;
+    spec.rate = static_cast<uint32_t>(format.frequency);
+    spec.channels = static_cast<uint8_t>(format.channels);
+    return spec;
+}
+
+int64_t monotonicMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+PulseStream::PulseStream(std::shared_ptr<PulseConnection> connection, const PulseDevice &device,
+                         const StreamFormat &format)
+    : format_(format),
+      frameBytes_(static_cast<size_t>(format.channels) * sizeof(int16_t)),
+      connection_(std::move(connection)),
+      deviceName_(device.name),
+      deviceDescription_(device.description) {}
+
+PulseStream::~PulseStream() {
+    close();
+}
+
+pa_threaded_mainloop *PulseStream::mainloop() const {
+    return connection_->mainloop();
+}
+
+bool PulseStream::open(const char *mediaName,
+                       const std::function<int(pa_stream *, const char *)> &connect,
+                       QString *error) {
+    const QString failure = QStringLiteral("Could not open \"%1\": %2").arg(deviceDescription_);
+    {
+        PulseLock lock(mainloop());
+        pa_context *current = connection_->context();
+        if (!current || pa_context_get_state(current) != PA_CONTEXT_READY) {
+            *error = QStringLiteral("No sound server is running.");
+            return false;
+        }
+        context_ = shareContext(current);
+        const pa_sample_spec spec = sampleSpec(format_);
+        PulsePropListPtr properties(pa_proplist_new());
+        pa_proplist_sets(properties.get(), PA_PROP_MEDIA_NAME, mediaName);
+        pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "production");
+        stream_.reset(pa_stream_new_with_proplist(context_.get(), mediaName, &spec, nullptr,
+                                                  properties.get()));
+        if (!stream_) {
+            *error = failure.arg(QString::fromUtf8(pa_strerror(pa_context_errno(current))));
+            return false;
+        }
+        pa_stream_set_state_callback(stream_.get(), &PulseStream::onState, this);
+        if (connect(stream_.get(), deviceName_.c_str()) < 0) {
+            *error = failure.arg(QString::fromUtf8(pa_strerror(pa_context_errno(current))));
+            return false;
+        }
+    }
+    std::unique_lock<std::mutex> lock(stateMutex_);
+    if (!stateChanged_.wait_for(lock, kOpenTimeout, [this] { return state_ != State::Opening; })) {
+        *error = failure.arg(QStringLiteral("the sound server did not answer"));
+        return false;
+    }
+    if (state_ == State::Running)
+        return true;
+    *error = failure.arg(openError_);
+    return false;
+}
+
+void PulseStream::close() {
+    if (!connection_->mainloop())
+        return;
+    PulseLock lock(mainloop());
+    if (stream_) {
+        pa_stream_set_state_callback(stream_.get(), nullptr, nullptr);
+        pa_stream_set_read_callback(stream_.get(), nullptr, nullptr);
+        pa_stream_set_write_callback(stream_.get(), nullptr, nullptr);
+        if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_.get())))
+            pa_stream_disconnect(stream_.get());
+        stream_.reset();
+    }
+    context_.reset();
+}
+
+void PulseStream::onState(pa_stream *stream, void *self) {
+    auto *me = static_cast<PulseStream *>(self);
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state != PA_STREAM_READY && state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED)
+        return;
+    bool wasRunning = false;
+    {
+        std::lock_guard<std::mutex> lock(me->stateMutex_);
+        if (state == PA_STREAM_READY) {
+            if (me->state_ == State::Opening)
+                me->state_ = State::Running;
+        } else {
+            wasRunning = me->state_ == State::Running;
+            if (me->state_ == State::Opening)
+                me->openError_ =
+                    QString::fromUtf8(pa_strerror(pa_context_errno(me->context_.get())));
+            me->state_ = State::Failed;
+        }
+    }
+    me->stateChanged_.notify_all();
+    if (wasRunning)
+        me->lost(me->lostReason());
+}
+
+QString PulseStream::lostReason() const {
+    if (pa_context_get_state(context_.get()) != PA_CONTEXT_READY)
+        return QStringLiteral("The connection to the sound server was lost.");
+    return QStringLiteral("The sound device \"%1\" is no longer available.")
+        .arg(deviceDescription_);
+}
+
+// Capture
+
+PulseCaptureStream::PulseCaptureStream(std::shared_ptr<PulseConnection> connection,
+                                       const PulseDevice &device, const StreamFormat &format,
+                                       CaptureSink *sink)
+    : PulseStream(std::move(connection), device, format),
+      sink_(sink),
+      silence_(static_cast<size_t>(kSilenceFrames) * format.channels, 0) {}
+
+PulseCaptureStream::~PulseCaptureStream() {
+    close();
+}
+
+bool PulseCaptureStream::start(QString *error) {
+    return open(
+        "Recording",
+        [this](pa_stream *stream, const char *device) {
+            pa_stream_set_read_callback(stream, &PulseCaptureStream::onRead, this);
+            const pa_sample_spec spec = sampleSpec(format_);
+            pa_buffer_attr attributes;
+            attributes.maxlength = static_cast<uint32_t>(-1);
+            attributes.tlength = static_cast<uint32_t>(-1);
+            attributes.prebuf = static_cast<uint32_t>(-1);
+            attributes.minreq = static_cast<uint32_t>(-1);
+            attributes.fragsize =
+                static_cast<uint32_t>(pa_usec_to_bytes(kCaptureFragmentUs, &spec));
+            const auto flags =
+                static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
+            return pa_stream_connect_record(stream, device, &attributes, flags);
+        },
+        error);
+}
+
+void PulseCaptureStream::onRead(pa_stream *stream, size_t, void *self) {
+    auto *me = static_cast<PulseCaptureStream *>(self);
+    for (;;) {
+        const void *data = nullptr;
+        size_t bytes = 0;
+        if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0)
+            return;
+        const int frames = static_cast<int>(bytes / me->frameBytes_);
+        if (data) {
+            me->sink_->captured(static_cast<const int16_t *>(data), frames);
+        } else {
+            // A hole: the server lost data. Silence keeps the timeline.
+            for (int done = 0; done < frames;) {
+                const int chunk = std::min(frames - done, kSilenceFrames);
+                me->sink_->captured(me->silence_.data(), chunk);
+                done += chunk;
+            }
+        }
+        pa_stream_drop(stream);
+    }
+}
+
+// Playback
+
+PulsePlaybackStream::PulsePlaybackStream(std::shared_ptr<PulseConnection> connection,
+                                         const PulseDevice &device, const StreamFormat &format,
+                                         PlaybackSource *source)
+    : PulseStream(std::move(connection), device, format),
+      source_(source),
+      buffer_(static_cast<size_t>(format.frequency) * kPlaybackChunkMs / 1000 * format.channels),
+      clock_(format.frequency) {}
+
+PulsePlaybackStream::~PulsePlaybackStream() {
+    {
+        PulseLock lock(mainloop());
+        tick_.reset();
+        timingRequest_.cancel();
+    }
+    close();
+}
+
+bool PulsePlaybackStream::start(QString *error) {
+    const bool opened = open(
+        "Playback",
+        [this](pa_stream *stream, const char *device) {
+            pa_stream_set_write_callback(stream, &PulsePlaybackStream::onWrite, this);
+            const pa_sample_spec spec = sampleSpec(format_);
+            pa_buffer_attr attributes;
+            attributes.maxlength = static_cast<uint32_t>(-1);
+            attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kPlaybackTargetUs, &spec));
+            attributes.prebuf = static_cast<uint32_t>(-1);
+            attributes.minreq = static_cast<uint32_t>(-1);
+            attributes.fragsize = static_cast<uint32_t>(-1);
+            const auto flags =
+                static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
+            return pa_stream_connect_playback(stream, device, &attributes, flags, nullptr, nullptr);
+        },
+        error);
+    if (!opened)
+        return false;
+    PulseLock lock(mainloop());
+    armTick();
+    return true;
+}
+
+void PulsePlaybackStream::onWrite(pa_stream *, size_t bytes, void *self) {
+    static_cast<PulsePlaybackStream *>(self)->pump(bytes);
+}
+
+// Mainloop thread: hand the server as much as it has room for and the source has.
+void PulsePlaybackStream::pump(size_t bytes) {
+    if (bytes == static_cast<size_t>(-1))
+        return;
+    const int bufferFrames = static_cast<int>(buffer_.size() / format_.channels);
+    int room = static_cast<int>(std::min<size_t>(bytes / frameBytes_, INT32_MAX));
+    while (room > 0) {
+        const int asked = std::min(room, bufferFrames);
+        const int got = std::clamp(source_->fill(buffer_.data(), asked), 0, asked);
+        if (got > 0) {
+            pa_stream_write(stream(), buffer_.data(), static_cast<size_t>(got) * frameBytes_,
+                            nullptr, 0, PA_SEEK_RELATIVE);
+            written_ += got;
+            playOutRequested_ = false;
+        }
+        if (got < asked) {
+            // The source ran dry. Without this the server would keep the last part of its
+            // buffer until enough new data arrives to start playing again.
+            if (!playOutRequested_) {
+                playOutRequested_ = true;
+                forgetOperation(pa_stream_trigger(stream(), nullptr, nullptr));
+            }
+            return;
+        }
+        room -= got;
+    }
+}
+
+void PulsePlaybackStream::armTick() {
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop());
+    struct timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), kTickUs);
+    if (tick_.get())
+        api->time_restart(tick_.get(), &when);
+    else
+        tick_ = PulseTimeEvent(api, api->time_new(api, &when, &PulsePlaybackStream::onTick, this));
+}
+
+// Mainloop thread, every 20 ms: resume after the source ran dry (the server asks for data
+// only as it consumes some, so it would not ask again) and refresh the timing.
+void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *,
+                                 void *self) {
+    auto *me = static_cast<PulsePlaybackStream *>(self);
+    pa_stream *stream = me->stream();
+    if (!stream || pa_stream_get_state(stream) != PA_STREAM_READY)
+        return;
+    me->pump(pa_stream_writable_size(stream));
+    if (!me->timingRequest_.running())
+        me->timingRequest_ = PulsePendingOperation(
+            pa_stream_update_timing_info(stream, &PulsePlaybackStream::onTiming, self));
+    me->armTick();
+}
+
+void PulsePlaybackStream::onTiming(pa_stream *stream, int success, void *self) {
+    auto *me = static_cast<PulsePlaybackStream *>(self);
+    const pa_timing_info *timing = pa_stream_get_timing_info(stream);
+    if (!success || !timing || timing->read_index_corrupt)
+        return;
+    const int64_t read = timing->read_index / static_cast<int64_t>(me->frameBytes_);
+    me->heard_ = me->clock_.update(read, me->written_, timing->sink_usec, monotonicMicroseconds());
+}

@@ -1,0 +1,116 @@
+// Capture and playback streams on the sound server.
+//
+// Both ask for the format the component wants (the server converts from the device's own)
+// and for small buffers, so that little is in flight: about 20 ms per capture fragment and
+// an 80 ms playback target. Both refuse to be moved to another device: when their device
+// disappears, or the server does, they fail and say so through failed() rather than
+// silently carrying on elsewhere.
+//
+// Playback pulls from the source only when the server has room, and never writes silence
+// of its own. When the source runs dry it asks the server to play out what it holds
+// (otherwise the last fraction of a buffer would wait for more data for ever), and
+// framesPlayed() follows the server's timing reports, so it counts what was heard, not
+// what was handed over.
+#pragma once
+
+#include "audio/devices/audio_backend.h"
+#include "audio/devices/pulse_device_table.h"
+#include "audio/devices/pulse_handles.h"
+#include "audio/devices/pulse_playback_clock.h"
+
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class PulseConnection;
+
+class PulseStream : public AudioStream {
+public:
+    ~PulseStream() override;
+
+protected:
+    PulseStream(std::shared_ptr<PulseConnection> connection, const PulseDevice &device,
+                const StreamFormat &format);
+
+    // Creates the stream, lets `connect` set its callbacks and connect it, and waits (a few
+    // seconds at most) until the server runs it. Otherwise false, with *error set.
+    bool open(const char *mediaName, const std::function<int(pa_stream *, const char *)> &connect,
+              QString *error);
+    // Detaches every callback and releases the stream; a derived class calls it first thing
+    // in its destructor, so no callback reaches a half-destroyed object.
+    void close();
+    // The stream broke after it ran: called once, on the mainloop's thread.
+    virtual void lost(const QString &reason) = 0;
+
+    pa_threaded_mainloop *mainloop() const;
+    pa_stream *stream() const { return stream_.get(); }
+    pa_context *context() const { return context_.get(); }
+
+    const StreamFormat format_;
+    const size_t frameBytes_;
+
+private:
+    enum class State { Opening, Running, Failed };
+    static void onState(pa_stream *stream, void *self);
+    QString lostReason() const;
+
+    std::shared_ptr<PulseConnection> connection_;
+    std::string deviceName_;
+    QString deviceDescription_;
+    PulseContextPtr context_;  // ours, so a reconnect does not pull it away under the stream
+    PulseStreamPtr stream_;
+
+    std::mutex stateMutex_;
+    std::condition_variable stateChanged_;
+    State state_ = State::Opening;
+    QString openError_;
+};
+
+class PulseCaptureStream : public PulseStream {
+public:
+    PulseCaptureStream(std::shared_ptr<PulseConnection> connection, const PulseDevice &device,
+                       const StreamFormat &format, CaptureSink *sink);
+    ~PulseCaptureStream() override;
+    bool start(QString *error);
+
+private:
+    static void onRead(pa_stream *stream, size_t bytes, void *self);
+    void lost(const QString &reason) override { sink_->failed(reason); }
+
+    CaptureSink *sink_;
+    std::vector<int16_t> silence_;  // stands in for holes the server reports
+};
+
+class PulsePlaybackStream : public PulseStream {
+public:
+    PulsePlaybackStream(std::shared_ptr<PulseConnection> connection, const PulseDevice &device,
+                        const StreamFormat &format, PlaybackSource *source);
+    ~PulsePlaybackStream() override;
+    bool start(QString *error);
+
+    int64_t framesPlayed() const override { return heard_.load(); }
+
+private:
+    static void onWrite(pa_stream *stream, size_t bytes, void *self);
+    static void onTick(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
+                       void *self);
+    static void onTiming(pa_stream *stream, int success, void *self);
+    void pump(size_t bytes);
+    void armTick();
+    void lost(const QString &reason) override { source_->failed(reason); }
+
+    PlaybackSource *source_;
+    std::vector<int16_t> buffer_;
+    // Mainloop thread only.
+    int64_t written_ = 0;
+    bool playOutRequested_ = true;  // nothing written since the last play-out request
+    PulseTimeEvent tick_;
+    PulsePendingOperation timingRequest_;
+    PulsePlaybackClock clock_;
+    std::atomic<int64_t> heard_{0};
+};
