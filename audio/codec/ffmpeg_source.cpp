@@ -4,7 +4,6 @@
 #include "audio/codec/posix_file.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -27,9 +26,7 @@ constexpr int kMaxDecodeErrors = 64;
 // reservoir have settled by the time the target arrives.
 constexpr int kPrerollMilliseconds = 1000;
 // Larger files of containers that only estimate their length aren't read through to count.
-constexpr int64_t kMaxLengthScanBytes = 512LL * 1024 * 1024;
-// Probe score below which a .g721 file is taken as headerless G.721 data.
-constexpr int kConfidentProbeScore = AVPROBE_SCORE_MAX / 2;
+constexpr int64_t kMaxLengthScanBytes = 128LL * 1024 * 1024;
 
 bool isPcm(AVCodecID id) {
     return id >= AV_CODEC_ID_PCM_S16LE && id < AV_CODEC_ID_ADPCM_IMA_QT;
@@ -37,11 +34,6 @@ bool isPcm(AVCodecID id) {
 
 bool isG726(AVCodecID id) {
     return id == AV_CODEC_ID_ADPCM_G726 || id == AV_CODEC_ID_ADPCM_G726LE;
-}
-
-bool hasG721Extension(const QString &path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("g721") || suffix == QLatin1String("g726");
 }
 
 // The WMA 1/2 frame length in samples for a rate; every decoded block is a whole number of
@@ -54,23 +46,6 @@ int wmaFrameLength(int sampleRate) {
         return 1024;
     }
     return 2048;
-}
-
-// Probes the file's start without the extension's help; returns the best score.
-int contentProbeScore(const QString &path) {
-    FileReader reader;
-    if (reader.open(path) != 0) {
-        return 0;
-    }
-    std::vector<uint8_t> buf(64 * 1024 + AVPROBE_PADDING_SIZE, 0);
-    const size_t got = reader.readAt(0, buf.data(), buf.size() - AVPROBE_PADDING_SIZE);
-    AVProbeData pd{};
-    pd.filename = "";
-    pd.buf = buf.data();
-    pd.buf_size = static_cast<int>(got);
-    int score = 0;
-    av_probe_input_format3(&pd, 1, &score);
-    return score;
 }
 
 QString channelsText(int channels) {
@@ -92,7 +67,7 @@ QString mpegVersionText(int sampleRate) {
 
 }  // namespace
 
-std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, int *errorNum,
+std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, bool rawG721, int *errorNum,
                                                  QString *errorText) {
     quietFfmpegLog();
     FileReader check;
@@ -104,7 +79,7 @@ std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, int *error
     std::unique_ptr<FfmpegSource> source(new FfmpegSource);
     source->path_ = path;
     source->fileSize_ = check.size();
-    source->rawG721_ = hasG721Extension(path) && contentProbeScore(path) < kConfidentProbeScore;
+    source->rawG721_ = rawG721;
     if (!source->openInput(errorNum, errorText) || !source->openStream(errorNum, errorText)) {
         return nullptr;
     }

@@ -13,9 +13,9 @@ namespace korvanta::codec {
 
 class FfmpegSource : public AudioSource {
 public:
-    // Opens `path`, detecting the format from its content. A headerless G.721 file can't be
-    // recognised that way; it is opened by its extension.
-    static std::unique_ptr<FfmpegSource> open(const QString &path, int *errorNum,
+    // Opens `path`, detecting the format from its content; with `rawG721` as headerless
+    // G.721 data (32 kbit/s ADPCM at 8000 Hz), which has nothing to detect it by.
+    static std::unique_ptr<FfmpegSource> open(const QString &path, bool rawG721, int *errorNum,
                                               QString *errorText);
 
 protected:

@@ -72,14 +72,14 @@ std::unique_ptr<AudioSource> openAudioSource(const QString &path, int *errorNum,
     }
     const Probe probe = probeContent(file);
     if (hasG721Extension(path) && probe.score < kConfidentScore) {
-        // Raw G.721 has no header to recognise; FfmpegSource opens it by its extension.
-        return FfmpegSource::open(path, errorNum, errorText);
+        // Raw G.721 has no header to recognise; it is known by its extension alone.
+        return FfmpegSource::open(path, true, errorNum, errorText);
     }
     const bool mpeg = probe.format != nullptr && std::strcmp(probe.format->name, "mp3") == 0;
     if (mpeg || (probe.score == 0 && MpegAudioSource::looksLikeMpegAudio(path))) {
         return MpegAudioSource::open(path, errorNum, errorText);
     }
-    return FfmpegSource::open(path, errorNum, errorText);
+    return FfmpegSource::open(path, false, errorNum, errorText);
 }
 
 }  // namespace korvanta::codec
