@@ -77,15 +77,6 @@ TEST_F(TipFormTest, AFreshInstallationShowsTipTwoAndCloseRemembersIt) {
     EXPECT_EQ(shownTip(next), QStringLiteral("tip 3"));
 }
 
-TEST_F(TipFormTest, StoredNumbersWrapAroundTheTipFile) {
-    writeSetup("[tips]\ntipno=25\n");
-    EXPECT_EQ(shownTip(TTipForm(&owner_)), QStringLiteral("tip 6"));
-    writeSetup("[tips]\ntipno=10\n");
-    EXPECT_EQ(shownTip(TTipForm(&owner_)), QStringLiteral("tip 1"));
-    writeSetup("[tips]\ntipno=0\n");
-    EXPECT_EQ(shownTip(TTipForm(&owner_)), QStringLiteral("tip 1"));
-}
-
 TEST_F(TipFormTest, NextTipWrapsAndCloseStoresTheTipOnDisplay) {
     writeSetup("[tips]\ntipno=8\n");
     TTipForm form(&owner_);
@@ -96,26 +87,6 @@ TEST_F(TipFormTest, NextTipWrapsAndCloseStoresTheTipOnDisplay) {
     EXPECT_EQ(shownTip(form), QStringLiteral("tip 1"));
     form.BtnClose->click();
     EXPECT_EQ(readSetup(), QByteArray("[tips]\ntipno=1\nshowtip=1\n"));
-}
-
-TEST_F(TipFormTest, ANegativeNumberOpensWithoutATipUntilNextTip) {
-    writeSetup("[tips]\ntipno=-1\n");
-    TTipForm form(&owner_);
-    EXPECT_TRUE(shownTip(form).isEmpty());
-    form.BtnNextClick();  // 0: still nothing
-    EXPECT_TRUE(shownTip(form).isEmpty());
-    form.BtnNextClick();
-    EXPECT_EQ(shownTip(form), QStringLiteral("tip 1"));
-}
-
-TEST_F(TipFormTest, BlankLinesAreNoTipsButALineOfBlanksIs) {
-    writeFile(QStringLiteral("tips.txt"), "one\n\ntwo\n  \n\nthree\n");
-    writeSetup("[tips]\ntipno=2\n");
-    TTipForm form(&owner_);
-    EXPECT_EQ(form.TotalLine(), 4);
-    EXPECT_EQ(shownTip(form), QStringLiteral("  "));
-    form.BtnNextClick();
-    EXPECT_EQ(shownTip(form), QStringLiteral("three"));
 }
 
 TEST_F(TipFormTest, UncheckingAndClosingTurnsOffTheStartupTip) {

@@ -77,14 +77,6 @@ TEST(TipSequenceTest, WithoutTipsNothingIsShownAndNothingDividesByZero) {
     }
 }
 
-TEST(TipSequenceTest, OneTipAlwaysShowsThatTip) {
-    TipSequence tips({QStringLiteral("only")}, 1);
-    EXPECT_EQ(tips.CurrentTipNo(), 1);
-    EXPECT_EQ(tips.ShownText(), QStringLiteral("only"));
-    EXPECT_TRUE(tips.Next());
-    EXPECT_EQ(tips.CurrentTipNo(), 1);
-}
-
 TEST(ReadTipsTest, EmptyLinesAreSkippedAndLinesOfBlanksAreTips) {
     QTemporaryDir dir;
     const QString path = writeFile(dir, "first\n\n\n   \nsecond\r\n\r\nthird\rfourth");
