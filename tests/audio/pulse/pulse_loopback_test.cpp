@@ -3,6 +3,9 @@
 #include "pulse_test_support.h"
 #include "tests/support/event_loop.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 using namespace pulsetest;
 using testsupport::spin;
 using testsupport::waitUntil;
@@ -116,4 +119,41 @@ TEST_F(PulseServerTest, ATonePlayedIntoTheSinkIsRecordedWholeFromItsMonitor) {
         EXPECT_EQ(dominantFrequency(signal, static_cast<size_t>(first) + rate / 2, rate / 2, rate),
                   kToneHz);
     }
+}
+
+TEST_F(PulseServerTest, CaptureLosesNothingWhileTheGuiThreadStalls) {
+    pactl({QStringLiteral("load-module"), QStringLiteral("module-sine-source"),
+           QStringLiteral("source_name=korvanta_sine"), QStringLiteral("frequency=440")});
+    TAudioRecord2 recorder(*backend);
+    const QString sine = QStringLiteral("Sine source at 440 Hz");
+    ASSERT_TRUE(waitUntil([&] { return findInput(recorder, sine) >= 0; }));
+    recorder.setDevInput(findInput(recorder, sine));
+    recorder.SetFormatArray(44100, 1);
+    recorder.setBufferSize(recorder.SecToSamples(200));
+    Recording recording;
+    collect(recorder, recording);
+
+    QElapsedTimer clock;
+    clock.start();
+    recorder.StartDevice();
+    ASSERT_EQ(recorder.LastErrorNum(), 0) << recorder.LastErrorText().toStdString();
+    spin(500);
+    QThread::msleep(2500);  // the GUI thread is blocked; the server keeps delivering
+    spin(500);
+    recorder.StopDevice();
+    const double elapsed = clock.elapsed() / 1000.0;
+
+    EXPECT_EQ(recorder.droppedFrames(), 0u);
+    const std::vector<double> signal = firstChannel(recording.samples, 1);
+    // At least the time it ran (this source delivers its first buffer ahead, so it may be more).
+    EXPECT_GE(static_cast<double>(signal.size()) / 44100, elapsed - 0.1);
+    // A gap would show as a jump no sine of this pitch and loudness can make.
+    double peak = 0, steepest = 0;
+    for (size_t i = 1; i < signal.size(); ++i) {
+        peak = std::max(peak, std::abs(signal[i]));
+        steepest = std::max(steepest, std::abs(signal[i] - signal[i - 1]));
+    }
+    ASSERT_GT(peak, 1000);
+    EXPECT_LE(steepest, 1.05 * peak * 2 * M_PI * 440 / 44100 + 2);
+    EXPECT_EQ(dominantFrequency(signal, 0, 22050, 44100), 440);
 }
