@@ -19,8 +19,9 @@ constexpr int kConfirmFrames = 3;
 // from earlier frames (the bit reservoir) and overlap the previous granule.
 constexpr int64_t kPrerollFramesLayer3 = 10;
 constexpr int64_t kPrerollFramesOther = 2;
-// Frames looked at to decide that a stream without a Xing tag has a constant bitrate.
-constexpr int kCbrProbeFrames = 8;
+// Frames looked at to decide that a stream without a Xing tag has a constant bitrate, and
+// whether its encoder pads frames (even at 8 kbps a padding encoder pads one in eight).
+constexpr int kCbrProbeFrames = 32;
 
 uint32_t readLe32(const uint8_t *p) {
     return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
@@ -172,14 +173,19 @@ bool MpegAudioSource::frameAt(int64_t index, int64_t *offset, MpegFrameHeader *h
     return true;
 }
 
-bool MpegAudioSource::isConstantBitrate() {
+// Whether the stream's first frames share one bitrate; if so, `frameBytes` is the average
+// frame length, taking into account whether the encoder uses padding at all.
+bool MpegAudioSource::isConstantBitrate(double *frameBytes) {
     scanFrames(kCbrProbeFrames - 1);
+    bool padded = false;
     for (size_t i = 0; i < frameOffsets_.size(); ++i) {
         const auto h = headerAt(frameOffsets_[i]);
         if (!h || h->bitrateKbps != first_.bitrateKbps) {
             return false;
         }
+        padded = padded || h->padding;
     }
+    *frameBytes = padded ? first_.averageFrameBytes() : std::floor(first_.averageFrameBytes());
     return true;
 }
 
@@ -241,11 +247,12 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
         frameCount_ = tag.frames;
     } else {
         frameCount_ = std::numeric_limits<int64_t>::max();  // let the probe scan freely
-        if (isConstantBitrate()) {
+        double frameBytes = 0;
+        if (isConstantBitrate(&frameBytes)) {
             // Whole frames only: frame lengths stay within a byte of the average, and a frame
             // cut off at the end (a recording that was never closed) doesn't decode.
-            frameCount_ = static_cast<int64_t>((static_cast<double>(audioBytes_) + 1.0) /
-                                               first_.averageFrameBytes());
+            frameCount_ =
+                static_cast<int64_t>((static_cast<double>(audioBytes_) + 1.0) / frameBytes);
             vbr = false;
         } else {
             scanFrames(std::numeric_limits<int64_t>::max() - 1);

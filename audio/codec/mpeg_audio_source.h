@@ -39,7 +39,7 @@ private:
     void scanFrames(int64_t untilIndex);
     bool openDecoder();
     bool decodeFrame(int64_t offset, const MpegFrameHeader &header, std::vector<int16_t> &out);
-    bool isConstantBitrate();
+    bool isConstantBitrate(double *frameBytes);
     QString describe(bool vbr) const;
 
     FileReader file_;
