@@ -1,6 +1,8 @@
 // Program entry: the application, the main window and its long-lived companions.
 #include "app/tform1.h"
 #include "files/rename_form.h"
+#include "mixer/eq_form.h"
+#include "mixer/rec_flt_form.h"
 
 #include <QApplication>
 
@@ -11,6 +13,10 @@ int main(int argc, char **argv) {
 
     TForm1 window;
     Form1 = &window;
+    TfrmEQ eqForm(*window.AudioPlayer1, window.chEqualizer, &window);
+    frmEQ = &eqForm;
+    TfrmRecFlt recFltForm(*window.AudioRecord1, &window);
+    frmRecFlt = &recFltForm;
     TRenameForm renameForm(&window);
     RenameForm = &renameForm;
     window.show();

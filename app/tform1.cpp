@@ -10,6 +10,7 @@
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_play_button_b2.h"
 #include "files/tag_editor.h"
+#include "mixer/rec_flt_form.h"
 #include "playback/playback_pipeline.h"
 #include "recording/recording_pipeline.h"
 #include "settings/app_paths.h"
@@ -148,6 +149,8 @@ void TForm1::FormShow() {
         infoGenre->addItem(AudioInformation1->GenreToString(genre));
     infoGenre->setCurrentIndex(-1);
     AudioInformation1->setMp3FastAnalysis(true);
+    if (frmRecFlt)
+        frmRecFlt->SetUpFromRecorder();
 
     flgPlay = false;
     flgPause = false;

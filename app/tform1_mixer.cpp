@@ -1,25 +1,72 @@
 // The main window's mixer tabs: device choice, source panels, equaliser and filters.
 #include "app/tform1.h"
 
+#include "audio/audio_player2.h"
+#include "audio/audio_record2.h"
+#include "mixer/eq_form.h"
+#include "mixer/rec_flt_form.h"
+#include "mixer/source_panels.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+
+namespace {
+
+// The equaliser window's bands are reached from the playback tab, beside the switch.
+void ToolBtnEqualizerClick() {
+    if (frmEQ)
+        frmEQ->exec();
+}
+
+}  // namespace
 
 void TForm1::connectMixerCommands() {
     connect(DeviceCombo, &QComboBox::activated, this, &TForm1::DeviceComboClick);
     connect(DeviceComboIn, &QComboBox::activated, this, &TForm1::DeviceComboInClick);
     connect(chEqualizer, &QCheckBox::clicked, this, &TForm1::chEqualizerClick);
     connect(btnSetFilter, &QPushButton::clicked, this, &TForm1::btnSetFilterClick);
+
+    auto *equalizerBands = new QPushButton(QStringLiteral("EQ..."), TabSheet4);
+    equalizerBands->setObjectName(QStringLiteral("ToolBtnEqualizer"));
+    equalizerBands->setToolTip(QStringLiteral("Adjust the equalizer bands"));
+    equalizerBands->resize(equalizerBands->sizeHint().width(), DeviceCombo->sizeHint().height());
+    equalizerBands->move(chEqualizer->x() + chEqualizer->width() + 8, 2);
+    connect(equalizerBands, &QPushButton::clicked, this, &ToolBtnEqualizerClick);
 }
 
-void TForm1::SetSrcOutput() {}
+void TForm1::SetSrcOutput() {
+    BuildPlaybackPanels(TabSheet4, {AudioRecord1, AudioPlayer1});
+}
 
-void TForm1::SetSrcInput() {}
+void TForm1::SetSrcInput() {
+    BuildRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+}
 
-void TForm1::DeviceComboClick() {}
+void TForm1::DeviceComboClick() {
+    const QVariant device = DeviceCombo->currentData();
+    if (!device.isValid())
+        return;
+    AudioPlayer1->setDevOutput(device.toInt());
+    SetSrcOutput();
+}
 
-void TForm1::DeviceComboInClick() {}
+void TForm1::DeviceComboInClick() {
+    const QVariant device = DeviceComboIn->currentData();
+    if (!device.isValid())
+        return;
+    AudioRecord1->setDevInput(device.toInt());
+    SetSrcInput();
+}
 
-void TForm1::chEqualizerClick() {}
+void TForm1::chEqualizerClick() {
+    EqualizerSwitchClick(chEqualizer, *AudioPlayer1);
+}
 
-void TForm1::btnSetFilterClick() {}
+void TForm1::btnSetFilterClick() {
+    if (!frmRecFlt)
+        return;
+    frmRecFlt->show();
+    frmRecFlt->raise();
+    frmRecFlt->activateWindow();
+}

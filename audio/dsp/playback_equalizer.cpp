@@ -3,49 +3,84 @@
 #include <algorithm>
 #include <cmath>
 
-const std::array<float, PlaybackEqualizer::kBands> &PlaybackEqualizer::centreFrequencies() {
-    static const std::array<float, kBands> frequencies = {31.5f, 63,   125,  250,   500,   1000,
-                                                          2000,  4000, 8000, 12000, 16000, 20000};
-    return frequencies;
+namespace {
+
+constexpr int kFadesPerSecond = 50;  // a 20 ms ramp for every change of curve
+
+double octavesBetween(int low, int high) {
+    return std::log2(static_cast<double>(high) / low);
+}
+
+}  // namespace
+
+double PlaybackEqualizer::bandQ(int band) {
+    const auto &f = kCentreFrequencies;
+    double octaves;
+    if (band <= 0)
+        octaves = octavesBetween(f[0], f[1]);
+    else if (band >= kBands - 1)
+        octaves = octavesBetween(f[kBands - 2], f[kBands - 1]);
+    else
+        octaves = (octavesBetween(f[band - 1], f[band]) + octavesBetween(f[band], f[band + 1])) / 2;
+    const double ratio = std::pow(2.0, octaves);
+    return std::sqrt(ratio) / (ratio - 1);
+}
+
+PlaybackEqualizer::PlaybackEqualizer() {
+    cascade_.configure(channels_, sampleRate_ / kFadesPerSecond);
 }
 
 void PlaybackEqualizer::setGains(const std::array<float, kBands> &gainsDb) {
-    for (int i = 0; i < kBands; ++i)
-        gains_[i] = std::isfinite(gainsDb[i]) ? std::clamp(gainsDb[i], -15.0f, 15.0f) : 0.0f;
-    design();
+    for (int i = 0; i < kBands; ++i) {
+        gains_[i] =
+            std::isfinite(gainsDb[i]) ? std::clamp(gainsDb[i], kMinGainDb, kMaxGainDb) : 0.0f;
+    }
+    cascade_.setDesign(design());
 }
 
 void PlaybackEqualizer::setFormat(int sampleRate, int channels) {
-    sampleRate_ = std::max(sampleRate, 1000);
-    channels_ = std::clamp(channels, 1, 2);
-    design();
+    sampleRate = std::max(sampleRate, 1000);
+    channels = std::clamp(channels, 1, 2);
+    if (sampleRate == sampleRate_ && channels == channels_)
+        return;
+    sampleRate_ = sampleRate;
+    channels_ = channels;
+    cascade_.configure(channels_, sampleRate_ / kFadesPerSecond);
+    cascade_.setDesignNow(design());
 }
 
 void PlaybackEqualizer::reset() {
-    for (Biquad &b : bands_)
-        b.reset();
-}
-
-void PlaybackEqualizer::design() {
-    flat_ = std::all_of(gains_.begin(), gains_.end(), [](float g) { return g == 0.0f; });
-    for (int i = 0; i < kBands; ++i) {
-        bands_[i].setCoefficients(
-            BiquadCoefficients::peaking(centreFrequencies()[i], sampleRate_, gains_[i]));
-    }
+    cascade_.restart();
 }
 
 void PlaybackEqualizer::process(int16_t *samples, int frames) {
-    if (flat_)
-        return;
-    for (int i = 0; i < frames; ++i) {
-        for (int ch = 0; ch < channels_; ++ch) {
-            int16_t &s = samples[i * channels_ + ch];
-            float x = s;
-            for (int b = 0; b < kBands; ++b) {
-                if (gains_[b] != 0.0f)
-                    x = bands_[b].process(ch, x);
+    cascade_.process(samples, frames);
+}
+
+BiquadCascade::Design PlaybackEqualizer::design() const {
+    // Bands the format cannot carry (above its Nyquist limit) are moved down to the top of
+    // its range. Several bands landing there would stack their gains, so they act as one
+    // band with their average gain.
+    const double top = BiquadCoefficients::maxDesignFrequency(sampleRate_);
+    BiquadCascade::Design design{};
+    int b = 0;
+    while (b < kBands) {
+        double frequency = kCentreFrequencies[b];
+        int last = b;
+        double gain = gains_[b];
+        if (frequency > top) {
+            frequency = top;
+            while (last + 1 < kBands) {
+                gain += gains_[++last];
             }
-            s = static_cast<int16_t>(std::clamp(std::lround(x), -32768L, 32767L));
+            gain /= last - b + 1;
         }
+        if (gain != 0) {
+            design[b].active = true;
+            design[b].coefficients =
+                BiquadCoefficients::peaking(frequency, sampleRate_, gain, bandQ(b));
+        }
+        b = last + 1;
     }
+    return design;
 }

@@ -1,0 +1,164 @@
+#include "mixer/source_panels.h"
+
+#include "mixer/adv_form.h"
+#include "mixer/src_frame.h"
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QToolTip>
+
+#include <memory>
+
+namespace {
+
+// The handlers of one side's panels. The Playback... and Record... handlers of the two tabs
+// differ only in the component they act on, which `lines_` stands for.
+class PanelHandlers {
+public:
+    PanelHandlers(std::shared_ptr<MixerLines> lines, const MixerComponents &components,
+                  QWidget *sheet)
+        : lines_(std::move(lines)), components_(components), sheet_(sheet) {}
+
+    // PlaybackTrackBarChange, RecordTrackBarChange
+    void TrackBarChange(QSlider *sender, int line) {
+        const int volume = 65535 - sender->value();
+        const QString hint = QString::number(volume);
+        sender->setToolTip(hint);
+        // The value follows the thumb while it is dragged.
+        QToolTip::showText(QCursor::pos(), hint, sender);
+        lines_->select(line);
+        lines_->setVolume(volume);
+    }
+
+    // PlaybackBalanceTrackBarChange, RecordBalanceTrackBarChange
+    void BalanceTrackBarChange(QSlider *sender, int line) {
+        lines_->select(line);
+        lines_->setBalance(sender->value());
+    }
+
+    // PlaybackMuteChange
+    void MuteChange(QCheckBox *sender, int line) {
+        lines_->select(line);
+        lines_->setSwitch(sender->isChecked());
+    }
+
+    // RecordSrcSelectChange: a device may record from one line only, so selecting one can
+    // clear the others; every panel shows what the device made of it.
+    void SrcSelectChange(QCheckBox *sender, int line) {
+        lines_->select(line);
+        lines_->setSwitch(sender->isChecked());
+        const int count = lines_->count();
+        if (count < 0)
+            return;
+        for (int i = 0; i <= count; ++i) {
+            lines_->select(i);
+            if (!sheet_)
+                continue;
+            const QString name = QStringLiteral("sfr") + QString::number(i);
+            if (auto *panel = sheet_->findChild<TsrcFrame *>(name, Qt::FindDirectChildrenOnly))
+                panel->CheckBox1->setChecked(lines_->switchOn());
+        }
+    }
+
+    // PlaybackAdvClick, RecordAdvClick
+    void AdvClick(int line) {
+        lines_->select(line);
+        TfrmAdv dialog(components_, sheet_ ? sheet_->window() : nullptr);
+        dialog.m_Rec = lines_->isRecording();
+        dialog.exec();
+    }
+
+private:
+    std::shared_ptr<MixerLines> lines_;
+    MixerComponents components_;
+    QPointer<QWidget> sheet_;
+};
+
+void fillPanel(TsrcFrame *panel, MixerLines &lines) {
+    panel->Label1->setText(lines.name());
+    panel->TrackBar1->setEnabled(lines.volumeEnabled());
+    panel->TrackBar1->setValue(65535 - lines.volume());
+    panel->TrackBar1->setToolTip(QString::number(65535 - panel->TrackBar1->value()));
+    panel->TrackBar2->setEnabled(lines.balanceEnabled());
+    panel->TrackBar2->setValue(lines.balance());
+    panel->CheckBox1->setEnabled(lines.switchEnabled());
+    panel->CheckBox1->setChecked(lines.switchOn());
+    if (lines.isRecording())
+        panel->setSwitchCaption(QStringLiteral("Select"));
+    panel->Button1->setVisible(lines.advancedCount() >= 0);
+}
+
+// Values are in place before the handlers are bound, so building writes nothing back.
+void bindPanel(TsrcFrame *panel, const std::shared_ptr<PanelHandlers> &handlers, bool recording) {
+    const int line = panel->Tag;
+    QSlider *volume = panel->TrackBar1;
+    QObject::connect(volume, &QSlider::valueChanged, volume,
+                     [handlers, volume, line] { handlers->TrackBarChange(volume, line); });
+    QSlider *balance = panel->TrackBar2;
+    QObject::connect(balance, &QSlider::valueChanged, balance,
+                     [handlers, balance, line] { handlers->BalanceTrackBarChange(balance, line); });
+    QCheckBox *box = panel->CheckBox1;
+    if (recording) {
+        QObject::connect(box, &QCheckBox::clicked, box,
+                         [handlers, box, line] { handlers->SrcSelectChange(box, line); });
+    } else {
+        QObject::connect(box, &QCheckBox::clicked, box,
+                         [handlers, box, line] { handlers->MuteChange(box, line); });
+    }
+    QObject::connect(panel->Button1, &QPushButton::clicked, panel->Button1,
+                     [handlers, line] { handlers->AdvClick(line); });
+}
+
+void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
+                 const MixerComponents &components) {
+    if (!sheet || !lines)
+        return;
+    const QList<TsrcFrame *> old = SourcePanelsOf(sheet);
+    for (auto it = old.rbegin(); it != old.rend(); ++it)
+        delete *it;
+
+    // The count is the highest line number: 0 is a device with one line, which still gets
+    // its panel.
+    const int count = lines->count();
+    if (count < 0)
+        return;
+
+    const bool recording = lines->isRecording();
+    const QString prefix = recording ? QStringLiteral("sfr") : QStringLiteral("sf");
+    auto handlers = std::make_shared<PanelHandlers>(lines, components, sheet);
+    for (int i = 0; i <= count; ++i) {
+        auto *panel = new TsrcFrame(sheet);
+        panel->setObjectName(prefix + QString::number(i));
+        panel->Tag = i;
+        panel->setGeometry(i * source_panels::kPitch, source_panels::kTop, TsrcFrame::kWidth,
+                           TsrcFrame::kHeight);
+        lines->select(i);
+        fillPanel(panel, *lines);
+        bindPanel(panel, handlers, recording);
+        panel->show();
+    }
+
+    // The window grows to show every panel; it never shrinks here.
+    QWidget *window = sheet->window();
+    const int wanted = count * source_panels::kPitch + source_panels::kWindowAllowance;
+    if (window != sheet && window->width() < wanted)
+        window->resize(wanted, window->height());
+}
+
+}  // namespace
+
+void BuildPlaybackPanels(QWidget *sheet, const MixerComponents &components) {
+    buildPanels(sheet, LinesOf(components, false), components);
+}
+
+void BuildRecordingPanels(QWidget *sheet, const MixerComponents &components) {
+    buildPanels(sheet, LinesOf(components, true), components);
+}
+
+QList<TsrcFrame *> SourcePanelsOf(const QWidget *sheet) {
+    return sheet->findChildren<TsrcFrame *>(QString(), Qt::FindDirectChildrenOnly);
+}

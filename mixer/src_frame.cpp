@@ -1,0 +1,66 @@
+#include "mixer/src_frame.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include <algorithm>
+
+TsrcFrame::TsrcFrame(QWidget *parent) : QWidget(parent) {
+    resize(kWidth, kHeight);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setGeometry(0, 0, kWidth, kHeight);
+
+    Label1 = new QLabel(Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setWordWrap(true);
+    Label1->setGeometry(0, 4, kWidth, 17);
+
+    TrackBar2 = new QSlider(Qt::Horizontal, Panel1);
+    TrackBar2->setObjectName(QStringLiteral("TrackBar2"));
+    TrackBar2->setRange(0, 100);
+    TrackBar2->setValue(50);
+    TrackBar2->setTickInterval(25);
+    TrackBar2->setTickPosition(QSlider::TicksBelow);
+    TrackBar2->setPageStep(25);
+    TrackBar2->setGeometry(8, 20, 65, 24);
+    TrackBar2->setToolTip(QStringLiteral("Balance"));
+
+    Panel2 = new QFrame(Panel1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    Panel2->setGeometry(0, 48, kWidth, 2);
+
+    TrackBar1 = new QSlider(Qt::Vertical, Panel1);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setRange(0, 65535);
+    TrackBar1->setTickInterval(5000);
+    TrackBar1->setTickPosition(QSlider::TicksBothSides);
+    TrackBar1->setSingleStep(655);
+    TrackBar1->setPageStep(6554);
+    // Position 0 is at the top and means full volume; the keys and the wheel move the thumb
+    // the way they point.
+    TrackBar1->setInvertedAppearance(true);
+    TrackBar1->setInvertedControls(true);
+    TrackBar1->setGeometry(24, 52, 33, 73);
+
+    CheckBox1 = new QCheckBox(Panel1);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    setSwitchCaption(QStringLiteral("Mute"));
+
+    Button1 = new QPushButton(QStringLiteral("Advanced"), Panel1);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(8, 152, 65, 25);
+}
+
+void TsrcFrame::setSwitchCaption(const QString &caption) {
+    CheckBox1->setText(caption);
+    const int width = std::clamp(CheckBox1->sizeHint().width(), 49, kWidth - 16 - 2);
+    CheckBox1->setGeometry(16, 128, width, 17);
+}

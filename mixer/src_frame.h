@@ -1,0 +1,35 @@
+// One mixer source panel: a line's name, balance, volume, mute or select switch and an
+// "Advanced" button, in a fixed 81 x 185 frame. The panel holds no mixer state of its own;
+// whoever builds it fills the controls and binds them (source_panels.h).
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+class TsrcFrame : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 81;
+    static constexpr int kHeight = 185;
+
+    explicit TsrcFrame(QWidget *parent = nullptr);
+
+    // Captions the switch ("Mute" or "Select"), widening it if the caption needs more room.
+    void setSwitchCaption(const QString &caption);
+
+    // The mixer line this panel shows: the "Tag" every control of the panel reports.
+    int Tag = 0;
+
+    QFrame *Panel1 = nullptr;
+    QLabel *Label1 = nullptr;        // line name
+    QSlider *TrackBar2 = nullptr;    // balance 0..100
+    QFrame *Panel2 = nullptr;        // separator
+    QSlider *TrackBar1 = nullptr;    // volume, as 65535 - volume so that the top is loudest
+    QCheckBox *CheckBox1 = nullptr;  // "Mute", or "Select" on recording panels
+    QPushButton *Button1 = nullptr;  // "Advanced"
+};
