@@ -1,18 +1,61 @@
 // The main window's settings commands: the Options dialog and the auto-stop button.
 #include "app/tform1.h"
 
+#include "settings/recording_settings.h"
+#include "settings/setting_form.h"
+#include "settings/time_limit_form.h"
+#include "settings/time_limit_group.h"
+
 #include <QAction>
 #include <QToolButton>
+
+namespace {
+
+MainWindowHooks hooksOf(TForm1 *window) {
+    return {[window](bool pressed, const QString &hint) {
+                window->setAutoStopIndicator(pressed, hint);
+            },
+            [window] { window->SetFormat(); }};
+}
+
+// Shows a freshly created dialog modally and destroys it afterwards. The guard stays empty
+// if the dialog went away with its owner meanwhile.
+template <typename Dialog>
+void runDialog(QPointer<Dialog> &reference, TForm1 *owner) {
+    QPointer<Dialog> dialog = new Dialog(hooksOf(owner), owner);
+    reference = dialog;
+    dialog->exec();
+    delete dialog.data();
+}
+
+}  // namespace
 
 void TForm1::connectSettingsCommands() {
     connect(Options2, &QAction::triggered, this, &TForm1::Options2Click);
     connect(ToolBtnOptions, &QToolButton::clicked, this, &TForm1::Options2Click);
-    connect(ToolBtnAutostop, &QToolButton::clicked, this, &TForm1::ToolBtnAutostopClick);
+    connect(ToolBtnAutostop, &QToolButton::clicked, this, [this] {
+        // Qt has just toggled the checkable button itself; its state shows the limit and
+        // belongs to the program alone.
+        ToolBtnAutostop->setChecked(!ToolBtnAutostop->isChecked());
+        ToolBtnAutostopClick();
+    });
 }
 
-void TForm1::Options2Click() {}
+void TForm1::Options2Click() {
+    // The dialog changes the output format, which a running recording must not see.
+    if (flgRecord || SettingForm)
+        return;
+    runDialog(SettingForm, this);
+}
 
 void TForm1::ToolBtnAutostopClick() {
-    // The button shows the limit; a click must not toggle it by itself.
-    ToolBtnAutostop->setChecked(!ToolBtnAutostop->isChecked());
+    RecordingSettings &s = recordingSettings();
+    if (s.RecordTime > 0) {
+        // Written to setup.ini only at the next Options OK or when the window closes.
+        s.RecordTime = -1;
+        setAutoStopIndicator(false, QString::fromLatin1(kAutoStopClearedHint));
+        return;
+    }
+    if (!TimeLimitForm)
+        runDialog(TimeLimitForm, this);
 }

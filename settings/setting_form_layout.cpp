@@ -44,6 +44,7 @@ void TSettingForm::buildUi() {
     SpeedBtnSelect->setIcon(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
     SpeedBtnSelect->setToolTip(QStringLiteral("select save directory"));
     auto *pathRow = new QHBoxLayout(GBPath);
+    UseGroupMargins(pathRow);
     pathRow->addWidget(EdSavePath);
     pathRow->addWidget(SpeedBtnSelect);
 
@@ -58,6 +59,7 @@ void TSettingForm::buildUi() {
     cbWAV->setEnabled(false);
     cbWMA->setEnabled(false);
     auto *formats = new QGridLayout(GBFormat);
+    UseGroupMargins(formats);
     formats->addWidget(RBMP3, 0, 0);
     formats->addWidget(cbMP3, 0, 1);
     formats->addWidget(RBWAV, 1, 0);
@@ -82,13 +84,15 @@ void TSettingForm::buildUi() {
     Edit5 = MakeNumberField(GBSplit);
     UpDown4 = MakeUpDown(Edit4, 1, GBSplit);
     UpDown5 = MakeUpDown(Edit5, 5, GBSplit);
-    auto *split = new QHBoxLayout(GBSplit);
-    split->setSpacing(0);
+    auto *splitFields = new QHBoxLayout;
+    splitFields->setSpacing(0);
+    AddNumberField(splitFields, Edit4, UpDown4, QStringLiteral("minutes"));
+    AddNumberField(splitFields, Edit5, UpDown5, QStringLiteral("seconds"));
+    splitFields->addStretch();
+    auto *split = new QVBoxLayout(GBSplit);
+    UseGroupMargins(split);
     split->addWidget(CheckSplit);
-    split->addSpacing(8);
-    AddNumberField(split, Edit4, UpDown4, QStringLiteral("minutes"));
-    AddNumberField(split, Edit5, UpDown5, QStringLiteral("seconds"));
-    split->addStretch();
+    split->addLayout(splitFields);
 
     BtnOK = new QPushButton(QStringLiteral("OK"), this);
     BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -99,6 +103,7 @@ void TSettingForm::buildUi() {
     buttons->addWidget(BtnCancel);
 
     auto *layout = new QVBoxLayout(this);
+    UseDialogMargins(layout);
     layout->addWidget(GBPath);
     layout->addWidget(GBFormat);
     layout->addWidget(GBTimeLimit);

@@ -36,6 +36,7 @@ TTimeLimitForm::TTimeLimitForm(MainWindowHooks hooks, QWidget *parent)
     buttons->addWidget(BtnCancel);
 
     auto *layout = new QVBoxLayout(this);
+    UseDialogMargins(layout);
     layout->addWidget(GBTimeLimit);
     layout->addStretch();
     layout->addLayout(buttons);

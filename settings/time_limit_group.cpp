@@ -1,6 +1,7 @@
 #include "settings/time_limit_group.h"
 
 #include "audio/units.h"
+#include "settings/dialog_frame.h"
 #include "settings/dialog_messages.h"
 #include "settings/field_values.h"
 #include "settings/recording_settings.h"
@@ -40,6 +41,7 @@ TTimeLimitGroup::TTimeLimitGroup(QWidget *parent)
     fields->addStretch();
 
     auto *layout = new QVBoxLayout(this);
+    UseGroupMargins(layout);
     layout->addLayout(choices);
     layout->addLayout(fields);
 

@@ -20,7 +20,7 @@ QToolButton *makeArrow(Qt::ArrowType arrow, QWidget *parent) {
     button->setArrowType(arrow);
     button->setAutoRepeat(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setFixedSize(16, 11);
+    button->setFixedSize(13, 11);
     return button;
 }
 
@@ -83,7 +83,7 @@ bool TUpDown::eventFilter(QObject *watched, QEvent *event) {
 
 QLineEdit *MakeNumberField(QWidget *parent) {
     auto *field = new QLineEdit(QStringLiteral("0"), parent);
-    field->setFixedWidth(34);
+    field->setFixedWidth(28);  // room for "100"
     field->setEnabled(false);
     return field;
 }
@@ -96,9 +96,10 @@ TUpDown *MakeUpDown(QLineEdit *field, int increment, QWidget *parent) {
 }
 
 void AddNumberField(QHBoxLayout *row, QLineEdit *field, TUpDown *upDown, const QString &unit) {
+    if (row->count() > 0)
+        row->addSpacing(4);
     row->addWidget(field);
     row->addWidget(upDown);
     row->addSpacing(2);
     row->addWidget(new QLabel(unit, field->parentWidget()));
-    row->addSpacing(6);
 }

@@ -1,0 +1,440 @@
+// The Options dialog: what it shows at opening, what OK takes over and writes, and what each
+// failure leaves behind in memory and in setup.ini.
+#include "settings/setting_form.h"
+
+#include "audio/codec/wma_profiles.h"
+#include "settings/ini_file.h"
+#include "settings/time_limit_group.h"
+#include "settings/up_down.h"
+#include "tests/settings/modal_answerer.h"
+#include "tests/settings/settings_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+
+#include <memory>
+
+using testsupport::ModalAnswerer;
+
+namespace {
+
+class SettingFormTest : public testsupport::SettingsFixture {
+protected:
+    void SetUp() override {
+        SettingsFixture::SetUp();
+        loadAsAtStartUp();  // the defaults, as without setup.ini
+    }
+    void TearDown() override {
+        if (!expectMessages) {
+            EXPECT_TRUE(answerer.messages.empty()) << answerer.messages[0].text.toStdString();
+        }
+        SettingsFixture::TearDown();
+    }
+
+    std::unique_ptr<TSettingForm> open() {
+        auto form = std::make_unique<TSettingForm>(hooks(), nullptr);
+        form->show();
+        return form;
+    }
+
+    int iniInt(const char *section, const char *key) const {
+        return IniFile(iniPath()).ReadInteger(QLatin1String(section), QLatin1String(key), -999);
+    }
+    QString iniText(const char *section, const char *key) const {
+        return IniFile(iniPath()).ReadString(QLatin1String(section), QLatin1String(key),
+                                             QStringLiteral("<missing>"));
+    }
+
+    // Answers every message box, so a failing test cannot hang on one.
+    ModalAnswerer answerer;
+    bool expectMessages = false;
+};
+
+}  // namespace
+
+TEST_F(SettingFormTest, OpensWithTheDefaultsWithoutSetupIni) {
+    loadAsAtStartUp();
+    auto form = open();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Options"));
+    EXPECT_EQ(form->size(), QSize(319, 419));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_EQ(form->SpeedBtnSelect->toolTip(), QStringLiteral("select save directory"));
+
+    EXPECT_EQ(form->EdSavePath->text(), dir_.path() + QStringLiteral("/Recording/"));
+    EXPECT_TRUE(form->RBMP3->isChecked());
+    EXPECT_EQ(form->cbMP3->currentText(), QStringLiteral("44100 Hz, 128 kbps"));
+    EXPECT_EQ(form->cbWAV->currentText(), QStringLiteral("44100 Hz - 16 bit,Stereo"));
+    EXPECT_EQ(form->cbWMA->currentIndex(), 38);
+    EXPECT_TRUE(form->cbMP3->isEnabled());
+    EXPECT_FALSE(form->cbWAV->isEnabled());
+    EXPECT_FALSE(form->cbWMA->isEnabled());
+
+    EXPECT_TRUE(form->RBNoLimit->isChecked());
+    EXPECT_FALSE(form->CheckSplit->isChecked());
+    for (QLineEdit *field : {form->Edit1, form->Edit2, form->Edit3, form->Edit4, form->Edit5}) {
+        EXPECT_EQ(field->text(), QStringLiteral("0"));
+        EXPECT_FALSE(field->isEnabled());
+    }
+    EXPECT_FALSE(QFile::exists(iniPath()));
+}
+
+TEST_F(SettingFormTest, EachWmaRowDescribesTheProfileItsRowNumberRecordsWith) {
+    auto form = open();
+    ASSERT_EQ(form->cbWMA->count(), korvanta::codec::wmaProfileCount());
+    for (int row = 0; row < form->cbWMA->count(); ++row) {
+        EXPECT_EQ(form->cbWMA->itemText(row),
+                  korvanta::codec::wmaProfileText(korvanta::codec::wmaProfileForEncoding(row)))
+            << row;
+    }
+    EXPECT_EQ(form->cbWMA->itemText(38), QStringLiteral("44100 Hz, 128 kbps, stereo"));
+    EXPECT_EQ(form->GetWMAString(39), form->cbWMA->itemText(38));
+}
+
+TEST_F(SettingFormTest, OpensOnTheStoredFormatLimitAndRows) {
+    writeIni("[options]\nsaveformat=.Wav\ntimelimit=3725\n[mp3]\nind=2\n[wav]\nind=9\n");
+    loadAsAtStartUp();
+    auto form = open();
+    EXPECT_TRUE(form->RBWAV->isChecked());
+    EXPECT_FALSE(form->cbMP3->isEnabled());
+    EXPECT_TRUE(form->cbWAV->isEnabled());
+    EXPECT_TRUE(form->RBLimit->isChecked());
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->Edit2->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->Edit3->text(), QStringLiteral("5"));
+    EXPECT_TRUE(form->Edit3->isEnabled());
+    EXPECT_EQ(form->cbMP3->currentIndex(), 2);
+    EXPECT_EQ(form->cbWAV->currentText(), QStringLiteral("22050 Hz - 16 bit,Mono"));
+}
+
+TEST_F(SettingFormTest, StoredRowsOutsideTheListsLeaveThemWithoutASelection) {
+    writeIni("[mp3]\nind=10\n[wav]\nind=-1\n");
+    loadAsAtStartUp();
+    auto form = open();
+    EXPECT_EQ(form->cbMP3->currentIndex(), -1);
+    EXPECT_EQ(form->cbMP3->currentText(), QString());
+    EXPECT_EQ(form->cbWAV->currentIndex(), -1);
+}
+
+TEST_F(SettingFormTest, FormatChoiceEnablesOnlyItsOwnList) {
+    auto form = open();
+    form->RBWMA->click();
+    EXPECT_FALSE(form->cbMP3->isEnabled());
+    EXPECT_FALSE(form->cbWAV->isEnabled());
+    EXPECT_TRUE(form->cbWMA->isEnabled());
+    form->RBWAV->click();
+    EXPECT_TRUE(form->cbWAV->isEnabled());
+    EXPECT_FALSE(form->cbWMA->isEnabled());
+    form->CheckSplit->click();
+    EXPECT_TRUE(form->Edit4->isEnabled() && form->Edit5->isEnabled());
+    form->CheckSplit->click();
+    EXPECT_FALSE(form->Edit4->isEnabled() || form->Edit5->isEnabled());
+}
+
+TEST_F(SettingFormTest, OkWithWav22050MonoAppliesAndWritesAllElevenKeys) {
+    writeIni("; my notes\n[other]\nfoo=bar\n[options]\nsaveformat=.mp3\ncustom=1\n");
+    loadAsAtStartUp();
+    RecordingSettings &s = recordingSettings();
+    s.MP3Freq = 22050;  // an MP3 choice made earlier, which a WAV OK must keep
+    s.MP3Bitrate = 64;
+
+    auto form = open();
+    form->cbMP3->setCurrentIndex(9);  // changed, then WAV chosen after all
+    form->RBWAV->click();
+    form->cbWAV->setCurrentIndex(9);
+    form->RBLimit->click();
+    form->Edit2->setText(QStringLiteral("90"));
+    form->CheckSplit->click();
+    form->Edit4->setText(QStringLiteral("2"));
+    form->Edit5->setText(QStringLiteral("30"));
+    form->EdSavePath->setText(QStringLiteral("/data/rec"));
+    form->BtnOK->click();
+
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(s.ext, QStringLiteral(".wav"));
+    EXPECT_EQ(s.WAVFreq, 22050);
+    EXPECT_EQ(s.WAVBPS, 16);
+    EXPECT_EQ(s.WAVCh, 1);
+    EXPECT_EQ(s.MP3Freq, 22050);
+    EXPECT_EQ(s.MP3Bitrate, 64);
+    EXPECT_EQ(s.SavePath, QStringLiteral("/data/rec/"));
+    EXPECT_EQ(s.RecordTime, 5400);
+    EXPECT_TRUE(s.flgSplit);
+    EXPECT_EQ(s.SplitTime, 150);
+    EXPECT_EQ(setFormatCalls, 1);
+    ASSERT_EQ(indicator.size(), 1u);
+    EXPECT_EQ(indicator[0],
+              std::make_pair(true, QStringLiteral("Auto stop recording is set to 90:00")));
+
+    EXPECT_EQ(iniText("options", "savepath"), QStringLiteral("/data/rec/"));
+    EXPECT_EQ(iniText("options", "saveformat"), QStringLiteral(".wav"));
+    EXPECT_EQ(iniInt("options", "timelimit"), 5400);
+    EXPECT_EQ(iniInt("mp3", "bitrate"), 64);
+    EXPECT_EQ(iniInt("mp3", "freq"), 22050);
+    EXPECT_EQ(iniInt("mp3", "ind"), 9);
+    EXPECT_EQ(iniInt("wav", "freq"), 22050);
+    EXPECT_EQ(iniInt("wav", "ch"), 1);
+    EXPECT_EQ(iniInt("wav", "bps"), 16);
+    EXPECT_EQ(iniInt("wav", "ind"), 9);
+    EXPECT_EQ(iniInt("wma", "profile"), 38);
+    const QByteArray text = readIni();
+    EXPECT_TRUE(text.startsWith("; my notes\n[other]\nfoo=bar\n[options]\n")) << text.constData();
+    EXPECT_TRUE(text.contains("custom=1\n"));
+
+    // The split interval lives in memory only; the next opening shows it.
+    auto again = open();
+    EXPECT_TRUE(again->CheckSplit->isChecked());
+    EXPECT_EQ(again->Edit4->text(), QStringLiteral("2"));
+    EXPECT_EQ(again->Edit5->text(), QStringLiteral("30"));
+    EXPECT_TRUE(again->Edit4->isEnabled());
+}
+
+TEST_F(SettingFormTest, Mp3TextThatNamesNoRowGivesTheDefaultsAndStoresNoRow) {
+    auto form = open();
+    form->cbMP3->setEditText(QStringLiteral("96 kbps please"));
+    form->BtnOK->click();
+    EXPECT_EQ(recordingSettings().MP3Freq, 44100);
+    EXPECT_EQ(recordingSettings().MP3Bitrate, 128);
+    EXPECT_EQ(iniInt("mp3", "ind"), -1);
+
+    auto again = open();
+    EXPECT_EQ(again->cbMP3->currentIndex(), -1);
+    EXPECT_EQ(again->cbMP3->currentText(), QString());
+}
+
+TEST_F(SettingFormTest, WavWithNoRowGives8000AndKeepsBitsAndChannels) {
+    RecordingSettings &s = recordingSettings();
+    s.WAVBPS = 8;
+    s.WAVCh = 1;
+    auto form = open();
+    form->RBWAV->click();
+    form->cbWAV->setCurrentIndex(-1);
+    form->BtnOK->click();
+    EXPECT_EQ(s.WAVFreq, 8000);
+    EXPECT_EQ(s.WAVBPS, 8);
+    EXPECT_EQ(s.WAVCh, 1);
+    EXPECT_EQ(iniInt("wav", "ind"), -1);
+}
+
+TEST_F(SettingFormTest, WmaRowBecomesTheProfile) {
+    auto form = open();
+    form->RBWMA->click();
+    form->cbWMA->setCurrentIndex(3);
+    form->BtnOK->click();
+    EXPECT_EQ(recordingSettings().ext, QStringLiteral(".wma"));
+    EXPECT_EQ(recordingSettings().WMAProfile, 3);
+    EXPECT_EQ(iniInt("wma", "profile"), 3);
+    EXPECT_EQ(open()->cbWMA->currentIndex(), 3);
+}
+
+TEST_F(SettingFormTest, AnUnknownExtensionOpensOnMp3AndOkMakesItMp3) {
+    writeIni("[options]\nsaveformat=.ogg\n");
+    loadAsAtStartUp();
+    auto form = open();
+    EXPECT_TRUE(form->RBMP3->isChecked());
+    EXPECT_TRUE(form->cbMP3->isEnabled());
+    EXPECT_FALSE(form->cbWAV->isEnabled());
+    form->BtnOK->click();
+    EXPECT_EQ(recordingSettings().ext, QStringLiteral(".mp3"));
+    EXPECT_EQ(iniText("options", "saveformat"), QStringLiteral(".mp3"));
+}
+
+TEST_F(SettingFormTest, NoLimitAndEmptyLimitFields) {
+    recordingSettings().RecordTime = 90;
+    auto form = open();
+    form->RBNoLimit->click();
+    form->BtnOK->click();
+    EXPECT_EQ(recordingSettings().RecordTime, -1);
+    EXPECT_EQ(iniInt("options", "timelimit"), -1);
+    ASSERT_EQ(indicator.size(), 1u);
+    EXPECT_EQ(indicator[0], std::make_pair(false, QStringLiteral("No Auto stop.")));
+
+    // All fields empty: a limit of 0, shown pressed, stored as 0.
+    auto second = open();
+    second->RBLimit->click();
+    for (QLineEdit *field : {second->Edit1, second->Edit2, second->Edit3})
+        field->clear();
+    second->BtnOK->click();
+    EXPECT_EQ(recordingSettings().RecordTime, 0);
+    EXPECT_EQ(iniInt("options", "timelimit"), 0);
+    EXPECT_EQ(indicator.back(),
+              std::make_pair(true, QStringLiteral("Auto stop recording is set to 00:00")));
+    EXPECT_TRUE(open()->RBNoLimit->isChecked());  // 0 is no limit to show
+}
+
+TEST_F(SettingFormTest, SplitOffKeepsTheIntervalAndZeroIsKept) {
+    RecordingSettings &s = recordingSettings();
+    s.flgSplit = true;
+    s.SplitTime = 75;
+    auto form = open();
+    EXPECT_EQ(form->Edit4->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->Edit5->text(), QStringLiteral("15"));
+    form->CheckSplit->click();
+    form->BtnOK->click();
+    EXPECT_FALSE(s.flgSplit);
+    EXPECT_EQ(s.SplitTime, 75);
+    EXPECT_FALSE(open()->CheckSplit->isChecked());
+
+    auto zero = open();
+    zero->CheckSplit->click();
+    zero->Edit4->setText(QStringLiteral("0"));
+    zero->Edit5->setText(QStringLiteral("0"));
+    zero->BtnOK->click();
+    EXPECT_TRUE(s.flgSplit);
+    EXPECT_EQ(s.SplitTime, 0);
+    auto again = open();
+    EXPECT_TRUE(again->CheckSplit->isChecked());
+    EXPECT_EQ(again->Edit4->text(), QStringLiteral("0"));
+    EXPECT_EQ(again->Edit5->text(), QStringLiteral("0"));
+}
+
+TEST_F(SettingFormTest, ABadLimitFieldKeepsTheFirstStepsInMemoryOnly) {
+    writeIni("[options]\nsavepath=/old/\n");
+    loadAsAtStartUp();
+    const QByteArray before = readIni();
+    expectMessages = true;
+    auto form = open();
+    form->EdSavePath->setText(QStringLiteral("/new"));
+    form->RBWAV->click();
+    form->cbWAV->setCurrentIndex(0);
+    form->RBLimit->click();
+    form->Edit1->setText(QStringLiteral("one"));
+    form->CheckSplit->click();
+    form->BtnOK->click();
+
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_EQ(answerer.messages[0].title, QStringLiteral("Information"));
+    EXPECT_EQ(answerer.messages[0].text, QStringLiteral("Please input correct integer number!"));
+    EXPECT_EQ(answerer.messages[0].icon, QMessageBox::Information);
+    EXPECT_TRUE(form->isVisible());
+
+    const RecordingSettings &s = recordingSettings();
+    EXPECT_EQ(s.SavePath, QStringLiteral("/new/"));
+    EXPECT_EQ(s.ext, QStringLiteral(".wav"));
+    EXPECT_EQ(s.WAVFreq, 8000);
+    EXPECT_EQ(s.RecordTime, -1);
+    EXPECT_FALSE(s.flgSplit);
+    EXPECT_TRUE(indicator.empty());
+    EXPECT_EQ(setFormatCalls, 0);
+    EXPECT_EQ(readIni(), before);
+}
+
+TEST_F(SettingFormTest, ABadSplitFieldIsReportedAfterTheLimitWasTaken) {
+    const QByteArray before = "[options]\ntimelimit=-1\n";
+    writeIni(before);
+    recordingSettings().SplitTime = 40;
+    expectMessages = true;
+    auto form = open();
+    form->RBLimit->click();
+    form->Edit3->setText(QStringLiteral("30"));
+    form->CheckSplit->click();
+    form->Edit4->setText(QStringLiteral("1"));
+    form->Edit5->clear();
+    form->BtnOK->click();
+    form->Edit4->setText(QStringLiteral("x1"));
+    form->BtnOK->click();
+
+    ASSERT_EQ(answerer.messages.size(), 2u);
+    EXPECT_EQ(answerer.messages[0].text, QStringLiteral("'' is not a valid integer value"));
+    EXPECT_EQ(answerer.messages[1].text, QStringLiteral("'x1' is not a valid integer value"));
+    EXPECT_EQ(answerer.messages[1].icon, QMessageBox::Critical);
+    EXPECT_TRUE(form->isVisible());
+
+    const RecordingSettings &s = recordingSettings();
+    EXPECT_EQ(s.RecordTime, 30);
+    EXPECT_TRUE(s.flgSplit);
+    EXPECT_EQ(s.SplitTime, 40);
+    EXPECT_EQ(setFormatCalls, 0);
+    EXPECT_EQ(readIni(), before);
+}
+
+TEST_F(SettingFormTest, AnEmptySavePathIsRefusedAndNothingIsTaken) {
+    loadAsAtStartUp();
+    const RecordingSettings old = recordingSettings();
+    expectMessages = true;
+    auto form = open();
+    form->EdSavePath->setText(QStringLiteral("  "));
+    form->RBWAV->click();
+    form->BtnOK->click();
+
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_EQ(answerer.messages[0].title, QStringLiteral("Information"));
+    EXPECT_EQ(answerer.messages[0].icon, QMessageBox::Information);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(recordingSettings().SavePath, old.SavePath);
+    EXPECT_EQ(recordingSettings().ext, old.ext);
+    EXPECT_EQ(setFormatCalls, 0);
+    EXPECT_FALSE(QFile::exists(iniPath()));
+}
+
+TEST_F(SettingFormTest, AFailedSaveIsReportedAndTheDialogStaysOpen) {
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("setup.ini")));  // in the way
+    expectMessages = true;
+    auto form = open();
+    form->RBWAV->click();
+    form->BtnOK->click();
+
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_EQ(answerer.messages[0].text, QStringLiteral("Unable to write to ") + iniPath());
+    EXPECT_EQ(answerer.messages[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(recordingSettings().ext, QStringLiteral(".wav"));
+    EXPECT_EQ(setFormatCalls, 1);
+}
+
+TEST_F(SettingFormTest, ThePickedFolderIsTakenAtOnceEvenWhenCancelled) {
+    loadAsAtStartUp();
+    auto form = open();
+    QString askedTitle;
+    QString answer = QStringLiteral("/music/takes");
+    form->setFolderPicker([&](QWidget *, const QString &title) {
+        askedTitle = title;
+        return answer;
+    });
+    form->SpeedBtnSelect->click();
+    EXPECT_EQ(askedTitle, QStringLiteral("Select a directory to save output files"));
+    EXPECT_EQ(form->EdSavePath->text(), QStringLiteral("/music/takes/"));
+    EXPECT_EQ(recordingSettings().SavePath, QStringLiteral("/music/takes/"));
+
+    answer = QStringLiteral("/");  // already ends in a separator
+    form->SpeedBtnSelect->click();
+    EXPECT_EQ(recordingSettings().SavePath, QStringLiteral("/"));
+
+    answer.clear();  // picker cancelled
+    form->SpeedBtnSelect->click();
+    EXPECT_EQ(form->EdSavePath->text(), QStringLiteral("/"));
+
+    form->BtnCancel->click();
+    EXPECT_EQ(recordingSettings().SavePath, QStringLiteral("/"));
+    EXPECT_FALSE(QFile::exists(iniPath()));
+}
+
+TEST_F(SettingFormTest, CancelAndTheCloseBoxApplyNothing) {
+    loadAsAtStartUp();
+    const RecordingSettings old = recordingSettings();
+    for (bool viaCloseBox : {false, true}) {
+        auto form = open();
+        form->RBWAV->click();
+        form->RBLimit->click();
+        form->CheckSplit->click();
+        form->EdSavePath->setText(QStringLiteral("/elsewhere"));
+        if (viaCloseBox)
+            form->close();
+        else
+            form->BtnCancel->click();
+        EXPECT_EQ(form->result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(recordingSettings().ext, old.ext);
+    EXPECT_EQ(recordingSettings().SavePath, old.SavePath);
+    EXPECT_EQ(recordingSettings().RecordTime, old.RecordTime);
+    EXPECT_FALSE(recordingSettings().flgSplit);
+    EXPECT_TRUE(indicator.empty());
+    EXPECT_EQ(setFormatCalls, 0);
+    EXPECT_FALSE(QFile::exists(iniPath()));
+}
