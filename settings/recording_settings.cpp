@@ -1,0 +1,53 @@
+#include "settings/recording_settings.h"
+
+#include "settings/app_paths.h"
+
+using namespace setupkeys;
+
+namespace {
+
+bool reportResult(bool ok, const IniFile &ini, QString *error) {
+    if (!ok && error) {
+        *error = ini.lastError();
+    }
+    return ok;
+}
+
+}  // namespace
+
+RecordingSettings &recordingSettings() {
+    static RecordingSettings settings;
+    return settings;
+}
+
+void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath) {
+    const IniFile ini(iniPath);
+    s.ext = read(ini, kSaveFormat, QString::fromLatin1(kDefaultSaveFormat));
+    s.SavePath =
+        read(ini, kSavePath, executableDirectory() + QLatin1String(kDefaultRecordingFolder));
+    s.MP3Bitrate = read(ini, kMp3Bitrate);
+    s.MP3Freq = read(ini, kMp3Freq);
+    s.WAVFreq = read(ini, kWavFreq);
+    s.WAVCh = read(ini, kWavChannels);
+    s.WAVBPS = read(ini, kWavBits);
+    s.WMAProfile = read(ini, kWmaProfile);
+    s.RecordTime = read(ini, kTimeLimit);
+}
+
+bool SaveTimeLimit(const RecordingSettings &s, const QString &iniPath, QString *error) {
+    IniFile ini(iniPath);
+    return reportResult(write(ini, kTimeLimit, s.RecordTime), ini, error);
+}
+
+bool SaveSettings(const RecordingSettings &s, int mp3Row, int wavRow, const QString &iniPath,
+                  QString *error) {
+    IniFile ini(iniPath);
+    // && stops at the first failed write, leaving the later keys as they were.
+    const bool ok = write(ini, kSavePath, s.SavePath) && write(ini, kSaveFormat, s.ext) &&
+                    write(ini, kTimeLimit, s.RecordTime) && write(ini, kMp3Bitrate, s.MP3Bitrate) &&
+                    write(ini, kMp3Freq, s.MP3Freq) && write(ini, kMp3Row, mp3Row) &&
+                    write(ini, kWavFreq, s.WAVFreq) && write(ini, kWavChannels, s.WAVCh) &&
+                    write(ini, kWavBits, s.WAVBPS) && write(ini, kWavRow, wavRow) &&
+                    write(ini, kWmaProfile, s.WMAProfile);
+    return reportResult(ok, ini, error);
+}

@@ -1,0 +1,142 @@
+// The recording-format settings against setup.ini: defaults, loading as stored, and the exact
+// keys the two save paths write.
+#include "settings/recording_settings.h"
+#include "settings/app_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class RecordingSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { setExecutableDirectoryForTesting(dir_.path()); }
+    void TearDown() override { setExecutableDirectoryForTesting(QString()); }
+
+    void writeFile(const QByteArray &bytes) const {
+        QFile file(setupIniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray readFile() const {
+        QFile file(setupIniPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir_;
+};
+
+TEST_F(RecordingSettingsTest, PathsFollowTheExecutableDirectory) {
+    EXPECT_EQ(setupIniPath(), dir_.path() + "/setup.ini");
+    setExecutableDirectoryForTesting(QString());
+    EXPECT_EQ(executableDirectory(), QCoreApplication::applicationDirPath() + u'/');
+}
+
+TEST_F(RecordingSettingsTest, MissingFileGivesDefaultsAndIsNotCreated) {
+    RecordingSettings s;
+    s.ext = QStringLiteral("junk");
+    s.MP3Bitrate = s.MP3Freq = s.WAVFreq = s.WAVCh = s.WAVBPS = s.WMAProfile = s.RecordTime = 0;
+    LoadRecordingSettings(s, setupIniPath());
+    EXPECT_EQ(s.ext, ".mp3");
+    EXPECT_EQ(s.SavePath, executableDirectory() + "Recording/");
+    EXPECT_EQ(s.MP3Bitrate, 128);
+    EXPECT_EQ(s.MP3Freq, 44100);
+    EXPECT_EQ(s.WAVFreq, 44100);
+    EXPECT_EQ(s.WAVCh, 2);
+    EXPECT_EQ(s.WAVBPS, 16);
+    EXPECT_EQ(s.WMAProfile, 38);
+    EXPECT_EQ(s.RecordTime, -1);
+    EXPECT_FALSE(QFile::exists(setupIniPath()));
+}
+
+TEST_F(RecordingSettingsTest, LoadsValuesAsStored) {
+    writeFile(
+        "[OPTIONS]\r\n"
+        "SaveFormat=.Wav\r\n"
+        "savepath=\r\n"
+        "timelimit=0\r\n"
+        "[mp3]\r\n"
+        "bitrate=100\r\n"
+        "freq=fast\r\n"
+        "[wav]\r\n"
+        "freq=$1F40\r\n"
+        "ch=1\r\n"
+        "bps=8\r\n"
+        "[wma]\r\n"
+        "profile=-3\r\n");
+    RecordingSettings s;
+    s.flgSplit = true;
+    s.SplitTime = 60;
+    s.TotalFileTime = 120;
+    LoadRecordingSettings(s, setupIniPath());
+    EXPECT_EQ(s.ext, ".Wav");
+    EXPECT_EQ(s.SavePath, "");
+    EXPECT_EQ(s.RecordTime, 0);
+    EXPECT_EQ(s.MP3Bitrate, 100);
+    EXPECT_EQ(s.MP3Freq, 44100);
+    EXPECT_EQ(s.WAVFreq, 8000);
+    EXPECT_EQ(s.WAVCh, 1);
+    EXPECT_EQ(s.WAVBPS, 8);
+    EXPECT_EQ(s.WMAProfile, -3);
+    EXPECT_TRUE(s.flgSplit);
+    EXPECT_EQ(s.SplitTime, 60);
+    EXPECT_EQ(s.TotalFileTime, 120);
+}
+
+TEST_F(RecordingSettingsTest, SaveSettingsWritesAllKeysInOrder) {
+    RecordingSettings s;
+    s.ext = QStringLiteral(".wav");
+    s.SavePath = QStringLiteral("/home/u/Rec/");
+    s.RecordTime = 90;
+    s.MP3Bitrate = 320;
+    s.MP3Freq = 22050;
+    s.WAVFreq = 11025;
+    s.WAVCh = 1;
+    s.WAVBPS = 8;
+    s.WMAProfile = 4;
+    QString error = QStringLiteral("untouched");
+    ASSERT_TRUE(SaveSettings(s, 9, 2, setupIniPath(), &error));
+    EXPECT_EQ(error, "untouched");
+    EXPECT_EQ(readFile(),
+              "[options]\nsavepath=/home/u/Rec/\nsaveformat=.wav\ntimelimit=90\n\n"
+              "[mp3]\nbitrate=320\nfreq=22050\nind=9\n\n"
+              "[wav]\nfreq=11025\nch=1\nbps=8\nind=2\n\n"
+              "[wma]\nprofile=4\n");
+
+    RecordingSettings loaded;
+    LoadRecordingSettings(loaded, setupIniPath());
+    EXPECT_EQ(loaded.SavePath, s.SavePath);
+    EXPECT_EQ(loaded.WMAProfile, s.WMAProfile);
+}
+
+TEST_F(RecordingSettingsTest, SaveTimeLimitTouchesOnlyItsLine) {
+    const QByteArray before =
+        "[tips]\r\ntipno=4\r\n\r\n[options]\r\nsaveformat=.wma\r\nTimeLimit = 30\r\n";
+    writeFile(before);
+    RecordingSettings s;
+    s.RecordTime = 0;
+    ASSERT_TRUE(SaveTimeLimit(s, setupIniPath(), nullptr));
+    QByteArray expected = before;
+    expected.replace("TimeLimit = 30", "TimeLimit = 0");
+    EXPECT_EQ(readFile(), expected);
+}
+
+TEST_F(RecordingSettingsTest, FailedSavesReportThePath) {
+    writeFile("[options]\ntimelimit=5\n");
+    // setup.ini is a file, so nothing can be created below it.
+    const QString blocked = setupIniPath() + QStringLiteral("/setup.ini");
+    RecordingSettings s;
+    QString error;
+    EXPECT_FALSE(SaveSettings(s, 5, 15, blocked, &error));
+    EXPECT_EQ(error, "Unable to write to " + blocked);
+    error.clear();
+    EXPECT_FALSE(SaveTimeLimit(s, blocked, &error));
+    EXPECT_EQ(error, "Unable to write to " + blocked);
+    EXPECT_FALSE(SaveTimeLimit(s, blocked, nullptr));
+}
+
+}  // namespace
