@@ -33,6 +33,7 @@ TfrmEQ::TfrmEQ(TAudioPlayer2 &player, QCheckBox *equalizerSwitch, QWidget *paren
     BtnClose->setObjectName(QStringLiteral("BtnClose"));
     BtnClose->resize(kCloseWidth, kCloseHeight);
     resize(kClientWidth, kClientHeight);
+    layoutControls();  // a hidden window gets its resize event only when shown
 
     connect(NCTEqualizer1, &TNCTEqualizer2::OnValueChange, this, &TfrmEQ::NCTEqualizer1ValueChange);
     connect(BtnClose, &QPushButton::clicked, this, &TfrmEQ::BtnCloseClick);
@@ -45,6 +46,10 @@ TfrmEQ::~TfrmEQ() {
 
 void TfrmEQ::resizeEvent(QResizeEvent *event) {
     QDialog::resizeEvent(event);
+    layoutControls();
+}
+
+void TfrmEQ::layoutControls() {
     // The bands fill the window above the button row; "Close" stays centred under them.
     const int bandsHeight = height() - (kClientHeight - kBandsHeight);
     NCTEqualizer1->setGeometry(0, 0, width(), bandsHeight);

@@ -35,6 +35,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void layoutControls();
+
     TAudioPlayer2 &player_;
     QPointer<QCheckBox> switch_;
 };
