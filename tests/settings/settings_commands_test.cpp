@@ -87,20 +87,27 @@ TEST_F(SettingsCommandsTest, ALimitSetInTheDialogPressesTheButtonAndIsWrittenAtC
     EXPECT_TRUE(restarted.ToolBtnAutostop->isChecked());
 }
 
-TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedAndAClickOpensTheDialogAgain) {
-    TForm1 window;
+TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedUntilTheNextStart) {
     {
-        ModalAnswerer setZero(confirmLimit(QString()));
-        window.ToolBtnAutostop->click();
-    }
-    EXPECT_EQ(recordingSettings().RecordTime, 0);
-    EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
+        TForm1 window;
+        {
+            ModalAnswerer setZero(confirmLimit(QString()));
+            window.ToolBtnAutostop->click();
+        }
+        EXPECT_EQ(recordingSettings().RecordTime, 0);
+        EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
 
-    ModalAnswerer cancelling(cancel);
-    window.ToolBtnAutostop->click();
-    EXPECT_EQ(cancelling.dialogTitles.size(), 1u);
-    EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
+        // 0 is no limit, so a click asks for one instead of clearing.
+        ModalAnswerer cancelling(cancel);
+        window.ToolBtnAutostop->click();
+        EXPECT_EQ(cancelling.dialogTitles.size(), 1u);
+        EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
+        EXPECT_EQ(recordingSettings().RecordTime, 0);
+        window.close();
+    }
+    TForm1 restarted;
     EXPECT_EQ(recordingSettings().RecordTime, 0);
+    EXPECT_FALSE(restarted.ToolBtnAutostop->isChecked());
 }
 
 TEST_F(SettingsCommandsTest, OptionsOpensFromMenuAndToolBarAsAFreshDialogEachTime) {
