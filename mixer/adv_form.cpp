@@ -8,6 +8,8 @@
 #include <QSlider>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kClientWidth = 390;
@@ -35,7 +37,7 @@ TfrmAdv::TfrmAdv(const MixerComponents &components, QWidget *parent)
     Label1 = new QLabel(
         QStringLiteral("These settings can be used to make fine adjustments to your audio."), this);
     Label1->setWordWrap(true);
-    Label1->setGeometry(69, 8, 289, 26);
+    Label1->setGeometry(69, 8, 289, std::max(26, Label1->heightForWidth(289)));
 
     gbOther = new QGroupBox(QStringLiteral("Other Controls"), this);
     gbOther->setObjectName(QStringLiteral("gbOther"));
@@ -44,7 +46,7 @@ TfrmAdv::TfrmAdv(const MixerComponents &components, QWidget *parent)
                                        "sounds. See your hardware documentation for details."),
                         gbOther);
     Label2->setWordWrap(true);
-    Label2->setGeometry(16, 32, 321, 26);
+    Label2->setGeometry(16, 32, 321, std::max(26, Label2->heightForWidth(321)));
 
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));

@@ -94,11 +94,14 @@ void TfrmRecFlt::buildRow(int row, int top, const QString &caption, int min, int
 
     r.checkBox = new QCheckBox(caption, this);
     r.checkBox->setObjectName(QStringLiteral("CheckBox") + number);
-    r.checkBox->setGeometry(16, top, std::clamp(r.checkBox->sizeHint().width(), 89, 94), 21);
+    const int boxWidth = std::max(89, r.checkBox->sizeHint().width());
+    r.checkBox->setGeometry(16, top, boxWidth, 21);
 
+    // A caption wider than its design space takes it from the slider, not from the caption.
+    const int sliderLeft = std::max(112, 16 + boxWidth + 4);
     r.trackBar = new QSlider(Qt::Horizontal, this);
     r.trackBar->setObjectName(QStringLiteral("TrackBar") + number);
-    r.trackBar->setGeometry(112, top, 185, 25);
+    r.trackBar->setGeometry(sliderLeft, top, 297 - sliderLeft, 25);
     r.trackBar->setRange(min, max);
     r.trackBar->setValue(position);
     r.trackBar->setTickInterval(tick);

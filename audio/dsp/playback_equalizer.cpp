@@ -35,7 +35,15 @@ void PlaybackEqualizer::setGains(const std::array<float, kBands> &gainsDb) {
         gains_[i] =
             std::isfinite(gainsDb[i]) ? std::clamp(gainsDb[i], kMinGainDb, kMaxGainDb) : 0.0f;
     }
-    cascade_.setDesign(design());
+    if (enabled_)
+        cascade_.setDesign(design());
+}
+
+void PlaybackEqualizer::setEnabled(bool on) {
+    if (on == enabled_)
+        return;
+    enabled_ = on;
+    cascade_.setDesign(on ? design() : BiquadCascade::Design{});
 }
 
 void PlaybackEqualizer::setFormat(int sampleRate, int channels) {
@@ -46,7 +54,7 @@ void PlaybackEqualizer::setFormat(int sampleRate, int channels) {
     sampleRate_ = sampleRate;
     channels_ = channels;
     cascade_.configure(channels_, sampleRate_ / kFadesPerSecond);
-    cascade_.setDesignNow(design());
+    cascade_.setDesignNow(enabled_ ? design() : BiquadCascade::Design{});
 }
 
 void PlaybackEqualizer::reset() {

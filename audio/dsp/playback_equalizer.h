@@ -28,6 +28,11 @@ public:
 
     void setGains(const std::array<float, kBands> &gainsDb);
     const std::array<float, kBands> &gains() const { return gains_; }
+    // Switching off fades to the unequalised signal (then passed on bit for bit) and switching
+    // on fades the curve in, for a player that keeps calling process() either way. The curve
+    // is kept while off.
+    void setEnabled(bool on);
+    bool enabled() const { return enabled_; }
     void setFormat(int sampleRate, int channels);
     // The next frames do not follow the last ones processed (playback restarted, or the
     // equaliser was switched back on): fade the curve in from the unequalised signal.
@@ -42,4 +47,5 @@ private:
     BiquadCascade cascade_;
     int sampleRate_ = 44100;
     int channels_ = 2;
+    bool enabled_ = true;
 };

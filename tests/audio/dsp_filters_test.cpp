@@ -47,7 +47,7 @@ double measuredGain(double hz, int rate, const std::function<void(std::vector<in
     return db(rms(s, 1, 0, rate / 4) / rms(in, 1, 0, rate / 4));
 }
 
-// How sharply the output bends, relative to the sharpest bend a clean tone of that frequency
+// How sharply a mono signal bends, relative to the sharpest bend a clean tone of that frequency
 // and of the output's peak level can make (peak x w^2). A clean signal stays near 1; a click
 // (a step or a corner in the waveform) shows as a large multiple.
 double bendRatio(const std::vector<int16_t> &s, double hz, int rate) {
@@ -172,6 +172,34 @@ TEST(PlaybackEqualizerDsp, GainChangesAndSwitchingOnDoNotClick) {
     EXPECT_LT(bendRatio(out, 1000, rate), 1.15);
     // ...and the last curve is the one in force.
     EXPECT_NEAR(db(rms(out, 1, 0, out.size() - 4410) / (7000 / std::sqrt(2.0))), 12.0, 0.2);
+}
+
+TEST(PlaybackEqualizerDsp, SwitchingOffFadesToTheUnequalisedSignal) {
+    const int rate = 44100, chunk = 441;
+    PlaybackEqualizer eq;
+    eq.setFormat(rate, 1);
+    eq.setGains(oneBand(5, 12.0f));
+    std::vector<int16_t> out, dry;
+    for (int k = 0; k < 60; ++k) {
+        if (k == 20)
+            eq.setEnabled(false);
+        if (k == 35)
+            eq.setGains(oneBand(6, -9.0f));  // kept for later, not heard while off
+        if (k == 40)
+            eq.setEnabled(true);
+        if (k == 50)
+            eq.setEnabled(false);
+        std::vector<int16_t> s = tone(1000, rate, chunk, 7000, 1, int64_t(k) * chunk);
+        if (k >= 25 && k < 40)
+            dry.insert(dry.end(), s.begin(), s.end());
+        eq.process(s.data(), chunk);
+        out.insert(out.end(), s.begin(), s.end());
+    }
+    EXPECT_LT(bendRatio(out, 1000, rate), 1.15);
+    const std::vector<int16_t> whileOff(out.begin() + 25 * chunk, out.begin() + 40 * chunk);
+    EXPECT_EQ(whileOff, dry);
+    EXPECT_FALSE(eq.enabled());
+    EXPECT_FLOAT_EQ(eq.gains()[6], -9.0f);
 }
 
 TEST(RecordingFilterDsp, SwitchedOffFiltersLeaveTheSignalBitExact) {
