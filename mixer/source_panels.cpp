@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QToolTip>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -113,6 +114,21 @@ void bindPanel(TsrcFrame *panel, const std::shared_ptr<PanelHandlers> &handlers,
                      [handlers, line] { handlers->AdvClick(line); });
 }
 
+// The panels stand below the tab's top row. The design's 26 pixels fit a 21-pixel drop-down;
+// where the style draws the row taller, the panels move down rather than cover it.
+int panelTop(const QWidget *sheet) {
+    int top = source_panels::kTop;
+    for (const QObject *child : sheet->children()) {
+        const auto *widget = qobject_cast<const QWidget *>(child);
+        if (!widget || widget->isWindow() || widget->isHidden() ||
+            qobject_cast<const TsrcFrame *>(widget))
+            continue;
+        if (widget->y() < source_panels::kTop)
+            top = std::max(top, widget->y() + widget->height() + 2);
+    }
+    return top;
+}
+
 void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
                  const MixerComponents &components) {
     if (!sheet || !lines)
@@ -130,12 +146,12 @@ void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
     const bool recording = lines->isRecording();
     const QString prefix = recording ? QStringLiteral("sfr") : QStringLiteral("sf");
     auto handlers = std::make_shared<PanelHandlers>(lines, components, sheet);
+    const int top = panelTop(sheet);
     for (int i = 0; i <= count; ++i) {
         auto *panel = new TsrcFrame(sheet);
         panel->setObjectName(prefix + QString::number(i));
         panel->Tag = i;
-        panel->setGeometry(i * source_panels::kPitch, source_panels::kTop, TsrcFrame::kWidth,
-                           TsrcFrame::kHeight);
+        panel->setGeometry(i * source_panels::kPitch, top, TsrcFrame::kWidth, TsrcFrame::kHeight);
         lines->select(i);
         fillPanel(panel, *lines);
         bindPanel(panel, handlers, recording);

@@ -1,0 +1,240 @@
+// The mixer tabs of the main window on the virtual sound card, with the equaliser and the
+// recording filters windows created beside it as at program start.
+#include "app/tform1.h"
+#include "audio/audio_player2.h"
+#include "audio/audio_record2.h"
+#include "audio/widgets/nct_equalizer2.h"
+#include "mixer/adv_form.h"
+#include "mixer/eq_form.h"
+#include "mixer/rec_flt_form.h"
+#include "mixer/source_panels.h"
+#include "mixer/src_frame.h"
+#include "settings/app_paths.h"
+#include "settings/recording_settings.h"
+#include "tests/support/event_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+class MixerTabs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
+        recordingSettings() = RecordingSettings();
+        window_ = std::make_unique<TForm1>();
+        Form1 = window_.get();
+        eq_ = std::make_unique<TfrmEQ>(*window_->AudioPlayer1, window_->chEqualizer, window_.get());
+        frmEQ = eq_.get();
+        filters_ = std::make_unique<TfrmRecFlt>(*window_->AudioRecord1, window_.get());
+        frmRecFlt = filters_.get();
+        window_->show();
+        QCoreApplication::processEvents();
+    }
+
+    void TearDown() override {
+        filters_.reset();
+        eq_.reset();
+        window_.reset();
+        Form1 = nullptr;
+        setExecutableDirectoryForTesting(QString());
+    }
+
+    TsrcFrame *panel(QWidget *sheet, const QString &name) {
+        return sheet->findChild<TsrcFrame *>(name, Qt::FindDirectChildrenOnly);
+    }
+
+    // Runs `inside` once a modal window is up, then closes it.
+    static void whileModal(const std::function<void(QWidget *)> &inside) {
+        auto *timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, inside] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                timer->stop();
+                inside(modal);
+                modal->close();
+                timer->deleteLater();
+            }
+        });
+        timer->start(10);
+    }
+
+    QTemporaryDir dir_;
+    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<TfrmEQ> eq_;
+    std::unique_ptr<TfrmRecFlt> filters_;
+};
+
+}  // namespace
+
+TEST_F(MixerTabs, PanelsShowTheLinesOfTheVirtualCard) {
+    TForm1 &w = *window_;
+    // Under the device row: at 26, or lower where the style draws the drop-down taller.
+    const int top = std::max(26, w.DeviceCombo->y() + w.DeviceCombo->height() + 2);
+    const int topIn = std::max(26, std::max(w.DeviceComboIn->y() + w.DeviceComboIn->height(),
+                                            w.btnSetFilter->y() + w.btnSetFilter->height()) +
+                                       2);
+    const QStringList outputs = {QStringLiteral("Master"), QStringLiteral("Wave")};
+    ASSERT_EQ(SourcePanelsOf(w.TabSheet4).size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        TsrcFrame *p = panel(w.TabSheet4, QStringLiteral("sf%1").arg(i));
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->Label1->text(), outputs[i]);
+        EXPECT_EQ(p->geometry(), QRect(i * 79, top, 81, 185));
+        EXPECT_EQ(p->CheckBox1->text(), QStringLiteral("Mute"));
+        EXPECT_TRUE(p->CheckBox1->isEnabled());
+        EXPECT_FALSE(p->Button1->isVisibleTo(p));
+        w.AudioPlayer1->setSrcOutput(i);
+        EXPECT_EQ(p->TrackBar1->value(), 65535 - w.AudioPlayer1->srcVolume());
+    }
+
+    const QStringList inputs = {QStringLiteral("Microphone"), QStringLiteral("Line In"),
+                                QStringLiteral("Stereo Mix")};
+    ASSERT_EQ(SourcePanelsOf(w.TabSheet3).size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        TsrcFrame *p = panel(w.TabSheet3, QStringLiteral("sfr%1").arg(i));
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->Label1->text(), inputs[i]);
+        EXPECT_EQ(p->geometry(), QRect(i * 79, topIn, 81, 185));
+        EXPECT_EQ(p->CheckBox1->text(), QStringLiteral("Select"));
+        EXPECT_EQ(p->Button1->isVisibleTo(p), i == 0);  // only the microphone has extras
+        w.AudioRecord1->setSrcInput(i);
+        EXPECT_EQ(p->CheckBox1->isChecked(), w.AudioRecord1->srcSelect());
+    }
+}
+
+TEST_F(MixerTabs, ChoosingADeviceRebuildsItsPanels) {
+    TForm1 &w = *window_;
+    EXPECT_EQ(w.DeviceComboIn->count(), 1);  // the card's second input has no lines
+    QPointer<TsrcFrame> old = panel(w.TabSheet3, QStringLiteral("sfr1"));
+    w.DeviceComboIn->setCurrentIndex(0);
+    Q_EMIT w.DeviceComboIn->activated(0);
+    EXPECT_TRUE(old.isNull());
+    EXPECT_NE(panel(w.TabSheet3, QStringLiteral("sfr1")), nullptr);
+    EXPECT_EQ(w.AudioRecord1->devInput(), 0);
+
+    const int width = w.width();
+    w.AudioRecord1->setDevInput(1);
+    w.SetSrcInput();
+    EXPECT_TRUE(SourcePanelsOf(w.TabSheet3).isEmpty());
+    EXPECT_EQ(w.width(), width);
+    w.AudioRecord1->setDevInput(0);
+    w.SetSrcInput();
+    EXPECT_EQ(SourcePanelsOf(w.TabSheet3).size(), 3);
+}
+
+TEST_F(MixerTabs, SelectingARecordingLineClearsTheOthers) {
+    TForm1 &w = *window_;
+    panel(w.TabSheet3, QStringLiteral("sfr2"))->CheckBox1->click();
+    EXPECT_FALSE(panel(w.TabSheet3, QStringLiteral("sfr0"))->CheckBox1->isChecked());
+    EXPECT_FALSE(panel(w.TabSheet3, QStringLiteral("sfr1"))->CheckBox1->isChecked());
+    EXPECT_TRUE(panel(w.TabSheet3, QStringLiteral("sfr2"))->CheckBox1->isChecked());
+    EXPECT_EQ(w.AudioRecord1->srcInput(), 2);  // the last line stays selected
+    EXPECT_TRUE(w.AudioRecord1->srcSelect());
+
+    panel(w.TabSheet3, QStringLiteral("sfr0"))->CheckBox1->click();
+    EXPECT_TRUE(panel(w.TabSheet3, QStringLiteral("sfr0"))->CheckBox1->isChecked());
+    EXPECT_FALSE(panel(w.TabSheet3, QStringLiteral("sfr2"))->CheckBox1->isChecked());
+}
+
+TEST_F(MixerTabs, VolumeSliderAtTheTopSendsFullScale) {
+    TForm1 &w = *window_;
+    QSlider *volume = panel(w.TabSheet4, QStringLiteral("sf1"))->TrackBar1;
+    w.AudioPlayer1->setSrcOutput(0);
+    volume->setValue(1000);
+    EXPECT_EQ(w.AudioPlayer1->srcOutput(), 1);
+    EXPECT_EQ(w.AudioPlayer1->srcVolume(), 64535);
+    volume->setValue(0);
+    EXPECT_EQ(w.AudioPlayer1->srcVolume(), 65535);
+    EXPECT_EQ(volume->toolTip(), QStringLiteral("65535"));
+}
+
+TEST_F(MixerTabs, AdvancedOpensTheDialogForItsLine) {
+    TForm1 &w = *window_;
+    w.AudioRecord1->setSrcInput(2);
+    QString title;
+    bool recording = false;
+    int rows = 0;
+    whileModal([&](QWidget *modal) {
+        if (auto *dialog = qobject_cast<TfrmAdv *>(modal)) {
+            title = dialog->windowTitle();
+            recording = dialog->m_Rec;
+            rows = dialog->gbOther->findChildren<QCheckBox *>().size() +
+                   dialog->gbOther->findChildren<QSlider *>().size();
+        }
+    });
+    panel(w.TabSheet3, QStringLiteral("sfr0"))->Button1->click();
+    EXPECT_EQ(title, QStringLiteral("Advanced Properties for Microphone"));
+    EXPECT_TRUE(recording);
+    EXPECT_EQ(rows, 2);  // "Mic Boost" and "Gain"
+    EXPECT_EQ(w.AudioRecord1->srcInput(), 0);
+}
+
+TEST_F(MixerTabs, TheEqualiserIsReachedFromThePlaybackTab) {
+    TForm1 &w = *window_;
+    w.PlaybackVolumeControls1Click();
+    w.resize(800, w.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.chEqualizer->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(w.DeviceCombo->x() + w.DeviceCombo->width() + 8, w.chEqualizer->x());
+    auto *open = w.TabSheet4->findChild<QPushButton *>(QStringLiteral("ToolBtnEqualizer"));
+    ASSERT_NE(open, nullptr);
+    EXPECT_GT(open->x(), w.chEqualizer->x() + w.chEqualizer->width());
+
+    bool shownModal = false;
+    whileModal([&](QWidget *modal) {
+        shownModal = modal == frmEQ;
+        TNCTEqualizer2 *bands = frmEQ->NCTEqualizer1;
+        const QPointF at(bands->bandRect(6).center().x(), bands->yForDb(6.0f));
+        QMouseEvent press(QEvent::MouseButtonPress, at, bands->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(bands, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, bands->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(bands, &release);
+    });
+    open->click();
+    EXPECT_TRUE(shownModal);
+    EXPECT_EQ(w.chEqualizer->checkState(), Qt::Checked);
+    EXPECT_TRUE(w.AudioPlayer1->EqualizerEnabled());
+
+    w.chEqualizer->click();
+    EXPECT_EQ(w.chEqualizer->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(w.AudioPlayer1->EqualizerEnabled());
+}
+
+TEST_F(MixerTabs, SetFilterShowsTheFiltersWithoutBlockingTheWindow) {
+    TForm1 &w = *window_;
+    // Set up from the recorder when the window was first shown.
+    EXPECT_EQ(frmRecFlt->Edit2->text(),
+              QString::number(qRound(w.AudioRecord1->HighPassFilterFrequency())));
+    EXPECT_EQ(frmRecFlt->Edit3->text(),
+              QString::number(qRound(w.AudioRecord1->LowPassFilterFrequency())));
+    EXPECT_EQ(frmRecFlt->CheckBox1->isChecked(), w.AudioRecord1->NotchFilterEnabled());
+
+    w.btnSetFilter->click();
+    EXPECT_TRUE(frmRecFlt->isVisible());
+    EXPECT_FALSE(frmRecFlt->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    frmRecFlt->TrackBar1->setValue(60);
+    EXPECT_EQ(w.AudioRecord1->NotchFilterFrequency(), 60.0f);
+    frmRecFlt->close();
+    EXPECT_FALSE(frmRecFlt->isVisible());
+    EXPECT_EQ(frmRecFlt, filters_.get());
+}
