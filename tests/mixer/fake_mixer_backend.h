@@ -1,15 +1,13 @@
-// A device backend with mixer lines made to measure, that counts every write: for the mixer
-// windows' rules on line counts and advanced values the virtual card does not have. It has
-// no streams.
+// A device backend with mixer lines made to measure (the virtual card's are fixed), that
+// counts every write. Device 0 of each side has the lines; device 1 has none; no streams.
 #pragma once
 
 #include "audio/devices/audio_backend.h"
 
-#include <vector>
+#include <gtest/gtest.h>
 
 class FakeMixerBackend : public AudioBackend {
 public:
-    // Device 0 of each side has the lines below; device 1 has none.
     std::vector<MixerLine> inputLines;
     std::vector<MixerLine> outputLines;
     int writes = 0;
@@ -28,31 +26,23 @@ public:
         return {{QStringLiteral("Fake Card"), true}, {QStringLiteral("Fake Plain"), false}};
     }
     int defaultDevice(Direction) override { return 0; }
-    std::vector<MixerLine> mixerLines(Direction direction, int device) override {
-        if (device != 0)
-            return {};
-        return direction == Direction::Input ? inputLines : outputLines;
+    std::vector<MixerLine> mixerLines(Direction d, int device) override {
+        return device == 0 ? lines(d) : std::vector<MixerLine>{};
     }
-    void setLineVolume(Direction d, int device, int index, int volume) override {
-        if (MixerLine *l = find(d, device, index))
-            l->volume = volume;
+    void setLineVolume(Direction d, int device, int i, int v) override {
+        at(d, device, i).volume = v;
     }
-    void setLineBalance(Direction d, int device, int index, int balance) override {
-        if (MixerLine *l = find(d, device, index))
-            l->balance = balance;
+    void setLineBalance(Direction d, int device, int i, int v) override {
+        at(d, device, i).balance = v;
     }
-    void setLineMute(Direction d, int device, int index, bool mute) override {
-        if (MixerLine *l = find(d, device, index))
-            l->mute = mute;
+    void setLineMute(Direction d, int device, int i, bool on) override {
+        at(d, device, i).mute = on;
     }
-    void setLineSelect(Direction d, int device, int index, bool select) override {
-        if (MixerLine *l = find(d, device, index))
-            l->select = select;
+    void setLineSelect(Direction d, int device, int i, bool on) override {
+        at(d, device, i).select = on;
     }
-    void setLineAdvanced(Direction d, int device, int index, int control, int value) override {
-        MixerLine *l = find(d, device, index);
-        if (l && control >= 0 && control < static_cast<int>(l->advanced.size()))
-            l->advanced[control].value = value;
+    void setLineAdvanced(Direction d, int device, int i, int control, int value) override {
+        at(d, device, i).advanced.at(control).value = value;
     }
     int deviceVolume(Direction, int) override { return 65535; }
     void setDeviceVolume(Direction, int, int) override { ++writes; }
@@ -68,11 +58,12 @@ public:
     }
 
 private:
-    MixerLine *find(Direction d, int device, int index) {
+    std::vector<MixerLine> &lines(Direction d) {
+        return d == Direction::Input ? inputLines : outputLines;
+    }
+    MixerLine &at(Direction d, int device, int index) {
         ++writes;
-        auto &lines = d == Direction::Input ? inputLines : outputLines;
-        if (device != 0 || index < 0 || index >= static_cast<int>(lines.size()))
-            return nullptr;
-        return &lines[index];
+        EXPECT_EQ(device, 0);
+        return lines(d).at(static_cast<size_t>(index));
     }
 };
