@@ -6,6 +6,7 @@
 #include "audio/audio_information2.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
+#include "audio/devices/audio_backend.h"
 #include "audio/units.h"
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_play_button_b2.h"
@@ -143,6 +144,11 @@ void TForm1::FormShow() {
                                    [this](int d) { AudioRecord1->setDevInput(d); },
                                    [this] { return AudioRecord1->devSrcEnabled(); },
                                    [this] { return AudioRecord1->devInputName(); }});
+
+    // Without a sound server the lists stay empty; say why instead of leaving the user guessing.
+    const QString unavailable = audioBackend().unavailableReason();
+    if (!unavailable.isEmpty())
+        setStatusPanel(1, unavailable);
 
     infoGenre->clear();
     for (int genre = 0; genre <= 146; ++genre)

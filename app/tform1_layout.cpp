@@ -6,6 +6,7 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
+#include "extras/korvanta_icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,14 +35,6 @@ namespace {
 
 constexpr int kPanelHeight = 65;
 constexpr int kFieldRow = 26;
-
-QIcon standardIcon(QStyle::StandardPixmap pixmap) {
-    return QApplication::style()->standardIcon(pixmap);
-}
-
-QIcon themeIcon(const char *name, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QString::fromLatin1(name), standardIcon(fallback));
-}
 
 QToolButton *makeToolButton(QToolBar *bar, const QString &caption, const QString &hint,
                             const QIcon &icon) {
@@ -95,31 +88,32 @@ void TForm1::buildActions() {
         return a;
     };
     Open1 = action(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    Open1->setIcon(standardIcon(QStyle::SP_DialogOpenButton));
+    Open1->setIcon(korvantaIcon("document-open"));
     Exit1 = action(QStringLiteral("Exit"));
-    Exit1->setIcon(standardIcon(QStyle::SP_DialogCloseButton));
+    Exit1->setIcon(korvantaIcon("application-exit"));
     Record1 = action(QStringLiteral("Record"), QKeySequence(Qt::CTRL | Qt::Key_R));
-    Record1->setIcon(themeIcon("media-record", QStyle::SP_DialogYesButton));
+    Record1->setIcon(korvantaIcon("media-record"));
     Play1 = action(QStringLiteral("Play"), QKeySequence(Qt::CTRL | Qt::Key_P));
-    Play1->setIcon(standardIcon(QStyle::SP_MediaPlay));
+    Play1->setIcon(korvantaIcon("media-playback-start"));
     Pause1 = action(QStringLiteral("Pause"));
-    Pause1->setIcon(standardIcon(QStyle::SP_MediaPause));
+    Pause1->setIcon(korvantaIcon("media-playback-pause"));
     Stop1 = action(QStringLiteral("Stop"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    Stop1->setIcon(standardIcon(QStyle::SP_MediaStop));
+    Stop1->setIcon(korvantaIcon("media-playback-stop"));
     Options1 = action(QStringLiteral("Recording Controls"));
+    Options1->setIcon(korvantaIcon("audio-input-microphone"));
     PlaybackVolumeControls1 = action(QStringLiteral("Playback Volume Controls"));
-    PlaybackVolumeControls1->setIcon(standardIcon(QStyle::SP_MediaVolume));
+    PlaybackVolumeControls1->setIcon(korvantaIcon("audio-volume-high"));
     FileInfo1 = action(QStringLiteral("File Info..."));
-    FileInfo1->setIcon(standardIcon(QStyle::SP_FileDialogInfoView));
+    FileInfo1->setIcon(korvantaIcon("document-properties"));
     Options2 = action(QStringLiteral("Options..."), QKeySequence(Qt::Key_F2));
-    Options2->setIcon(standardIcon(QStyle::SP_FileDialogDetailedView));
+    Options2->setIcon(korvantaIcon("preferences-system"));
     HelpContents2 = action(QStringLiteral("Help Contents"), QKeySequence(Qt::Key_F1));
-    HelpContents2->setIcon(standardIcon(QStyle::SP_DialogHelpButton));
+    HelpContents2->setIcon(korvantaIcon("help-contents"));
     Homepage2 = action(QStringLiteral("Homepage"));
-    Homepage2->setIcon(standardIcon(QStyle::SP_DirHomeIcon));
+    Homepage2->setIcon(korvantaIcon("go-home"));
     ipoftheDay1 = action(QStringLiteral("Tip of the Day"));
     About1 = action(QStringLiteral("About"));
-    About1->setIcon(standardIcon(QStyle::SP_MessageBoxInformation));
+    About1->setIcon(korvantaIcon("help-about"));
 }
 
 void TForm1::buildMenus() {
@@ -158,20 +152,20 @@ void TForm1::buildToolBar() {
     bar->setFloatable(false);
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
     ToolBtnOpen = makeToolButton(bar, QStringLiteral("Open"), QStringLiteral("Open a file"),
-                                 standardIcon(QStyle::SP_DialogOpenButton));
+                                 korvantaIcon("document-open"));
     ToolBtnOptions = makeToolButton(bar, QStringLiteral("Options"), QStringLiteral("Options"),
-                                    standardIcon(QStyle::SP_FileDialogDetailedView));
-    ToolBtnAutostop = makeToolButton(bar, QStringLiteral("Auto Stop"), QString(),
-                                     themeIcon("chronometer", QStyle::SP_BrowserReload));
+                                    korvantaIcon("preferences-system"));
+    ToolBtnAutostop =
+        makeToolButton(bar, QStringLiteral("Auto Stop"), QString(), korvantaIcon("chronometer"));
     // Pressed while a limit is set; only the program changes that state.
     ToolBtnAutostop->setCheckable(true);
     auto *separator = new QWidget(bar);
     separator->setFixedWidth(8);
     bar->addWidget(separator);
     ToolBtnHelp = makeToolButton(bar, QStringLiteral("Help"), QStringLiteral("Help Contents"),
-                                 standardIcon(QStyle::SP_DialogHelpButton));
+                                 korvantaIcon("help-contents"));
     ToolBtnAbout = makeToolButton(bar, QStringLiteral("About"), QStringLiteral("About"),
-                                  standardIcon(QStyle::SP_MessageBoxInformation));
+                                  korvantaIcon("help-about"));
     addToolBar(Qt::TopToolBarArea, bar);
 }
 
@@ -184,13 +178,12 @@ void TForm1::buildTabs() {
     TabSheet3 = buildRecordingControlsTab();
     TabSheet4 = buildPlaybackControlsTab();
     TabSheet2 = buildFileInfoTab();
-    PageControl1->addTab(TabSheet1, themeIcon("media-record", QStyle::SP_MediaPlay),
-                         QStringLiteral("Record Sound"));
-    PageControl1->addTab(TabSheet3, themeIcon("audio-input-microphone", QStyle::SP_MediaVolume),
+    PageControl1->addTab(TabSheet1, korvantaIcon("media-record"), QStringLiteral("Record Sound"));
+    PageControl1->addTab(TabSheet3, korvantaIcon("audio-input-microphone"),
                          QStringLiteral("Recording Controls"));
-    PageControl1->addTab(TabSheet4, standardIcon(QStyle::SP_MediaVolume),
+    PageControl1->addTab(TabSheet4, korvantaIcon("audio-volume-high"),
                          QStringLiteral("Playback Volume Controls"));
-    PageControl1->addTab(TabSheet2, standardIcon(QStyle::SP_FileDialogInfoView),
+    PageControl1->addTab(TabSheet2, korvantaIcon("document-properties"),
                          QStringLiteral("File Info"));
     PageControl1->setCurrentIndex(0);
     for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
@@ -283,11 +276,12 @@ QWidget *TForm1::buildFileInfoTab() {
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     PopupMenu1 = new QMenu(this);
-    Play2 = PopupMenu1->addAction(standardIcon(QStyle::SP_MediaPlay), QStringLiteral("Play"));
-    Rename1 = PopupMenu1->addAction(QStringLiteral("Rename"));
-    Delete2 = PopupMenu1->addAction(QStringLiteral("Delete from list box"));
-    Delete1 = PopupMenu1->addAction(standardIcon(QStyle::SP_TrashIcon),
-                                    QStringLiteral("Delete from hard disk"));
+    Play2 = PopupMenu1->addAction(korvantaIcon("media-playback-start"), QStringLiteral("Play"));
+    Rename1 = PopupMenu1->addAction(korvantaIcon("edit-rename"), QStringLiteral("Rename"));
+    Delete2 =
+        PopupMenu1->addAction(korvantaIcon("list-remove"), QStringLiteral("Delete from list box"));
+    Delete1 =
+        PopupMenu1->addAction(korvantaIcon("edit-delete"), QStringLiteral("Delete from hard disk"));
     for (QAction *a : PopupMenu1->actions())
         a->setEnabled(false);
 

@@ -11,6 +11,7 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
+#include "extras/korvanta_icons.h"
 #include "recording/output_naming.h"
 #include "recording/recording_clock.h"
 #include "recording/recording_pipeline.h"
@@ -124,7 +125,7 @@ void TForm1::ListFile(const QString &path) {
     const ListRowTexts texts =
         MakeListRowTexts(path, AudioInformation1->Size(), AudioInformation1->Duration());
     auto *row = new QTreeWidgetItem(ListView1);
-    row->setIcon(0, style()->standardIcon(QStyle::SP_MediaVolume));
+    row->setIcon(0, korvantaIcon("audio-x-generic"));
     row->setText(0, texts.caption);
     row->setText(1, texts.size);
     row->setText(2, texts.time);

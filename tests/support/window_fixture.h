@@ -46,6 +46,7 @@ protected:
     TForm1 &openWindow() {
         window_ = std::make_unique<TForm1>();
         Form1 = window_.get();
+        window_->TimerTip->stop();  // no tip window in the way of the tests
         window_->show();
         QCoreApplication::processEvents();
         return *window_;
