@@ -28,6 +28,7 @@ TAudioPlayer2::TAudioPlayer2(AudioBackend &backend, QObject *parent)
     : QObject(parent),
       mixer_(backend, Direction::Output),
       equalizer_(std::make_unique<PlaybackEqualizer>()) {
+    equalizer_->setEnabled(false);
     timer_.setInterval(kDefaultTickMs);
     connect(&timer_, &QTimer::timeout, this, &TAudioPlayer2::tick);
 }
@@ -42,8 +43,8 @@ void TAudioPlayer2::SetEqualizerArray(const std::array<float, kEqualizerBands> &
 }
 
 void TAudioPlayer2::setEqualizerEnabled(bool on) {
-    if (on && !equalizerEnabled_)
-        equalizer_->reset();
+    // The equaliser fades itself in and out, so switching mid-play does not click.
+    equalizer_->setEnabled(on);
     equalizerEnabled_ = on;
 }
 
@@ -145,8 +146,7 @@ void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
         }
     }
     const int frames = static_cast<int>(samples.size()) / channels;
-    if (equalizerEnabled_)
-        equalizer_->process(samples.data(), frames);
+    equalizer_->process(samples.data(), frames);  // bit-exact while off
 
     const size_t historyFrames = history_.size() / channels;
     for (int i = 0; i < frames; ++i) {

@@ -1,5 +1,6 @@
 #include "audio/widgets/nct_equalizer2.h"
 
+#include "audio/dsp/playback_equalizer.h"
 #include "audio/widgets/widget_style.h"
 
 #include <QLinearGradient>
@@ -13,8 +14,8 @@
 
 namespace {
 
-constexpr int kFrequencies[TNCTEqualizer2::kBands] = {32,   64,   125,  250,  500,   1000,
-                                                      2000, 3000, 4000, 8000, 12000, 16000};
+// The bands are labelled with the frequencies the player's equaliser works at.
+constexpr const auto &kFrequencies = PlaybackEqualizer::kCentreFrequencies;
 constexpr int kScaleWidth = 24;
 constexpr int kLabelHeight = 13;
 constexpr int kThumbHeight = 8;
