@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -172,8 +173,8 @@ void TForm1::buildToolBar() {
 void TForm1::buildTabs() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setStyleSheet(
-        QStringLiteral("QTabBar::tab { font-weight: bold; color: navy; padding: 4px 5px; }"));
+    PageControl1->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { font-weight: bold; color: navy; padding: 4px 2px; margin: 0px; }"));
     TabSheet1 = buildRecordSoundTab();
     TabSheet3 = buildRecordingControlsTab();
     TabSheet4 = buildPlaybackControlsTab();
@@ -185,6 +186,9 @@ void TForm1::buildTabs() {
                          QStringLiteral("Playback Volume Controls"));
     PageControl1->addTab(TabSheet2, korvantaIcon("document-properties"),
                          QStringLiteral("File Info"));
+    // Compact tabs, so all four show at the window's first size.
+    PageControl1->setIconSize(QSize(14, 14));
+    PageControl1->tabBar()->setExpanding(false);
     PageControl1->setCurrentIndex(0);
     for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
         sheet->installEventFilter(this);
