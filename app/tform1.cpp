@@ -14,6 +14,7 @@
 #include "mixer/rec_flt_form.h"
 #include "playback/playback_pipeline.h"
 #include "recording/recording_pipeline.h"
+#include "recording/wav_recovery.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 
@@ -83,6 +84,8 @@ void TForm1::FormCreate() {
 
     RecordingSettings &settings = recordingSettings();
     LoadRecordingSettings(settings, setupIniPath());
+    // A recording cut off by a crash or a kill gets sizes that cover what reached the disk.
+    RepairUnfinishedRecordings(settings.SavePath);
     if (settings.RecordTime > 0) {
         setAutoStopIndicator(true, QStringLiteral("Auto stop recording is set to ") +
                                        SecondToTime(settings.RecordTime));

@@ -124,7 +124,9 @@ LoadResult loadDocument(const QString &path, Document *doc) {
     if (!file.open(QIODevice::ReadOnly)) {
         return LoadResult::Unusable;
     }
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    // Not read(kMaxFileSize + 1): that reserves the whole maximum for every lookup, which
+    // sanitizer builds fill page by page. The size check above bounds what readAll takes.
+    const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize) {
         return LoadResult::Unusable;
     }
