@@ -1,0 +1,377 @@
+#include "bench/suite.h"
+
+#include "bench/child_process.h"
+#include "bench/test_signal.h"
+#include "bench/text_table.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace bench {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Targets: our coding at least this fraction of the reference tool's speed, memory that
+// grows less than this from the short to the long recording, start-up within this factor.
+constexpr double kMinSpeed = 0.9;
+constexpr double kMaxGrowthMb = 2.0;
+constexpr double kMaxStartupRatio = 1.5;
+
+const std::vector<std::string> kQuietFfmpeg = {"-nostdin", "-hide_banner", "-v", "error"};
+
+std::vector<std::string> ffmpeg(std::vector<std::string> args) {
+    std::vector<std::string> argv = {"ffmpeg"};
+    argv.insert(argv.end(), kQuietFfmpeg.begin(), kQuietFfmpeg.end());
+    argv.insert(argv.end(), args.begin(), args.end());
+    return argv;
+}
+
+std::string firstLine(const std::string &text) {
+    return text.substr(0, text.find('\n'));
+}
+
+std::string cpuModel() {
+    std::ifstream in("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("model name", 0) == 0) {
+            return line.substr(line.find(':') + 2);
+        }
+    }
+    return "unknown CPU";
+}
+
+std::string today() {
+    char buf[32];
+    const std::time_t now = std::time(nullptr);
+    std::strftime(buf, sizeof buf, "%Y-%m-%d", std::localtime(&now));
+    return buf;
+}
+
+double fileMb(const std::string &path) {
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    return ec ? 0.0 : static_cast<double>(size) / (1024.0 * 1024.0);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+std::string minutesText(int minutes) {
+    return std::to_string(minutes) + " min";
+}
+
+class Suite {
+public:
+    explicit Suite(const SuiteOptions &options) : o_(options) {}
+
+    int run() {
+        fs::create_directories(o_.workDir);
+        std::string error;
+        progress("writing " + minutesText(o_.inputMinutes) + " of test signal");
+        if (!writeTestWav(input(), o_.inputMinutes * 60, &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        std::string out = header();
+        out += encoding();
+        out += decoding();
+        out += memory();
+        out += length();
+        out += startup();
+        out += verdicts();
+        cleanUp();
+        std::fputs(out.c_str(), stdout);
+        std::fflush(stdout);
+        for (const std::string &f : failures_) {
+            std::fprintf(stderr, "FAILED: %s\n", f.c_str());
+        }
+        return failures_.empty() ? 0 : 1;
+    }
+
+private:
+    std::string path(const std::string &name) const { return o_.workDir + "/" + name; }
+    std::string input() const { return path("input.wav"); }
+    std::string tool(const std::string &name) const { return o_.binDir + "/" + name; }
+
+    std::vector<std::string> self(std::vector<std::string> args) const {
+        args.insert(args.begin(), tool("korvanta-bench"));
+        return args;
+    }
+
+    static void progress(const std::string &what) {
+        std::fprintf(stderr, "bench: %s\n", what.c_str());
+    }
+
+    ChildRun measure(const std::string &what, const std::vector<std::string> &argv, int runs,
+                     const std::vector<std::string> &env = {}) {
+        progress(what);
+        ChildRun run = bestOf(runs, argv, env);
+        if (!run.ok) {
+            failures_.push_back(what + ": " + run.failure);
+        }
+        return run;
+    }
+
+    // Our speed relative to theirs: their time over ours, 1.0 = as fast.
+    std::string speed(double ours, double theirs, bool counts) {
+        if (ours <= 0 || theirs <= 0) {
+            return "-";
+        }
+        const double ratio = theirs / ours;
+        if (counts && ratio < kMinSpeed) {
+            missed_.push_back("speed " + fixed(ratio, 2));
+        }
+        return fixed(ratio, 2);
+    }
+
+    std::string header() const {
+        std::string h = "Korvanta Sound Recorder benchmarks, " + today() + "\n";
+        h += cpuModel() + ", " + std::to_string(std::thread::hardware_concurrency()) +
+             " cores; times are the best of " + std::to_string(o_.runs) + " runs\n";
+        const ChildRun lame = runChild({"lame", "--version"});
+        const ChildRun ff = runChild({"ffmpeg", "-hide_banner", "-version"});
+        const std::string ffVersion = firstLine(ff.output);
+        h += firstLine(lame.output) + "; " + ffVersion.substr(0, ffVersion.find(" Copyright")) +
+             "\n";
+        h += "Input: " + minutesText(o_.inputMinutes) +
+             " of 44100 Hz 16-bit stereo, tones and noise (" + fixed(fileMb(input()), 1) +
+             " MB WAV)\n";
+        h += "Speed = their time / our time (1.00 = as fast; target at least " +
+             fixed(kMinSpeed, 2) + ")\n\n";
+        return h;
+    }
+
+    struct Contender {
+        std::string name;
+        std::vector<std::string> argv;
+        std::string output;
+    };
+
+    // One block of rows: ours first, then each reference tool with our speed against it.
+    void compare(TextTable &table, const std::string &group, const Contender &ours,
+                 const std::vector<Contender> &theirs, bool showOutput) {
+        const ChildRun mine = measure(group + ": " + ours.name, ours.argv, o_.runs);
+        auto row = [&](const std::string &label, const std::string &name, const ChildRun &r,
+                       const std::string &outputCell, const std::string &wallSpeed,
+                       const std::string &cpuSpeed) {
+            table.addRow({label, name, fixed(r.wallSeconds, 2), fixed(r.cpuSeconds, 2),
+                          fixed(r.peakRssMb, 1), outputCell, wallSpeed, cpuSpeed});
+        };
+        auto outputCell = [&](const Contender &c, const ChildRun &r) {
+            if (!showOutput) {
+                return r.output.empty() ? std::string("-") : firstLine(r.output);
+            }
+            return fixed(fileMb(c.output), 2);
+        };
+        row(group, ours.name, mine, outputCell(ours, mine), "", "");
+        for (const Contender &c : theirs) {
+            const ChildRun r = measure(group + ": " + c.name, c.argv, o_.runs);
+            row("", c.name, r, outputCell(c, r), speed(mine.wallSeconds, r.wallSeconds, false),
+                speed(mine.cpuSeconds, r.cpuSeconds, true));
+        }
+    }
+
+    std::string encoding() {
+        TextTable t({"Encoding", "Program", "Wall s", "CPU s", "Peak RSS MB", "Output MB",
+                     "Speed (wall)", "Speed (CPU)"});
+        const std::string in = input();
+        compare(
+            t, "MP3 128 kbps",
+            {"korvanta TAudioFile2", self({"encode", "mp3", in, path("ours.mp3")}),
+             path("ours.mp3")},
+            {{"lame -b 128",
+              {"lame", "--quiet", "-b", "128", in, path("lame.mp3")},
+              path("lame.mp3")},
+             {"ffmpeg libmp3lame 128k",
+              ffmpeg({"-y", "-i", in, "-c:a", "libmp3lame", "-b:a", "128k", path("ffmpeg.mp3")}),
+              path("ffmpeg.mp3")}},
+            true);
+        compare(t, "WMA profile 38",
+                {"korvanta TAudioFile2", self({"encode", "wma", in, path("ours.wma")}),
+                 path("ours.wma")},
+                {{"ffmpeg wmav2 128k",
+                  ffmpeg({"-y", "-i", in, "-c:a", "wmav2", "-b:a", "128k", path("ffmpeg.wma")}),
+                  path("ffmpeg.wma")}},
+                true);
+        compare(
+            t, "WAV 16-bit",
+            {"korvanta TAudioFile2", self({"encode", "wav", in, path("ours.wav")}),
+             path("ours.wav")},
+            {{"ffmpeg pcm_s16le", ffmpeg({"-y", "-i", in, "-c:a", "pcm_s16le", path("ffmpeg.wav")}),
+              path("ffmpeg.wav")}},
+            true);
+        return t.render(2) + "\n";
+    }
+
+    std::string decoding() {
+        TextTable t({"Decoding to PCM", "Program", "Wall s", "CPU s", "Peak RSS MB", "Frames read",
+                     "Speed (wall)", "Speed (CPU)"});
+        for (const char *format : {"mp3", "wma"}) {
+            const std::string file = path(std::string("ours.") + format);
+            const std::string group =
+                format == std::string("mp3") ? "MP3 128 kbps (ours)" : "WMA profile 38 (ours)";
+            compare(t, group, {"korvanta TAudioFile2", self({"decode", file}), {}},
+                    {{"ffmpeg -f null",
+                      ffmpeg({"-i", file, "-c:a", "pcm_s16le", "-f", "null", "-"}),
+                      {}}},
+                    false);
+        }
+        return t.render(2) + "\n";
+    }
+
+    std::string memory() {
+        const int shortSeconds = o_.inputMinutes * 60;
+        const int longSeconds = o_.longMinutes * 60;
+        TextTable t({"Recording (simulated)", "Peak RSS " + minutesText(o_.inputMinutes),
+                     "Peak RSS " + minutesText(o_.longMinutes), "Growth MB",
+                     minutesText(o_.longMinutes) + " CPU s", "x real time", ""});
+        for (const char *format : {"mp3", "wma", "wav"}) {
+            const std::string fmt = format;
+            const std::string out = path("recording." + fmt);
+            const ChildRun shortRun =
+                measure("recording " + minutesText(o_.inputMinutes) + " of " + fmt,
+                        self({"record", fmt, std::to_string(shortSeconds), out}), 1);
+            const ChildRun longRun =
+                measure("recording " + minutesText(o_.longMinutes) + " of " + fmt,
+                        self({"record", fmt, std::to_string(longSeconds), out}), 1);
+            if (fmt == "mp3") {
+                fs::rename(out, longMp3());
+            } else {
+                fs::remove(out);
+            }
+            const double growth = longRun.peakRssMb - shortRun.peakRssMb;
+            const bool flat = growth < kMaxGrowthMb;
+            if (!flat) {
+                missed_.push_back(fmt + " memory grows by " + fixed(growth, 1) + " MB");
+            }
+            t.addRow({fmt == "mp3"   ? "MP3 128 kbps"
+                      : fmt == "wma" ? "WMA profile 38"
+                                     : "WAV 16-bit",
+                      fixed(shortRun.peakRssMb, 1), fixed(longRun.peakRssMb, 1), fixed(growth, 1),
+                      fixed(longRun.cpuSeconds, 1),
+                      fixed(longSeconds / std::max(longRun.wallSeconds, 1e-3), 0),
+                      flat ? "flat" : "GROWS"});
+        }
+        return t.render(1) + "\n";
+    }
+
+    std::string longMp3() const { return path("hour.mp3"); }
+
+    std::string length() {
+        const std::string file = longMp3();
+        TextTable t({"Length of a " + minutesText(o_.longMinutes) + " MP3", "Wall s", "CPU s",
+                     "Peak RSS MB", "Length reported", "Speed (wall)"});
+        const ChildRun mine =
+            measure("length: korvanta", self({"length", file}), std::max(o_.runs, 5));
+        const ChildRun probe =
+            measure("length: ffprobe",
+                    {"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of",
+                     "default=noprint_wrappers=1:nokey=1", file},
+                    std::max(o_.runs, 5));
+        long long frames = 0;
+        double micros = 0;
+        std::sscanf(mine.output.c_str(), "%lld %lf", &frames, &micros);
+        t.addRow({"korvanta OpenFile + nSamples", fixed(mine.wallSeconds, 3),
+                  fixed(mine.cpuSeconds, 3), fixed(mine.peakRssMb, 1),
+                  std::to_string(frames) + " frames = " + fixed(frames / double(kRate), 3) +
+                      " s (in-process " + fixed(micros / 1000.0, 2) + " ms)",
+                  ""});
+        t.addRow({"ffprobe format=duration", fixed(probe.wallSeconds, 3),
+                  fixed(probe.cpuSeconds, 3), fixed(probe.peakRssMb, 1),
+                  firstLine(probe.output) + " s",
+                  speed(mine.wallSeconds, probe.wallSeconds, false)});
+        return t.render(1) + "\n";
+    }
+
+    std::string startup() {
+        const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "KORVANTA_AUDIO=virtual",
+                                              "KORVANTA_EXIT_AFTER_SHOW=1"};
+        struct Program {
+            std::string name;
+            std::string path;
+            std::vector<double> walls;
+            double rss = 0;
+        };
+        std::vector<Program> programs = {
+            {"korvanta-recorder", tool("korvanta-recorder"), {}, 0},
+            {"minimal Qt Widgets window", tool("korvanta-minimal-window"), {}, 0},
+            // Not a target, a breakdown: how much of the gap loading those libraries is.
+            {"minimal window + the recorder's libraries",
+             tool("korvanta-minimal-window-libs"),
+             {},
+             0}};
+        progress("start-up, " + std::to_string(o_.startupRuns) + " runs each");
+        // Alternating runs share whatever else the machine is doing; the first of each only
+        // warms the page cache.
+        for (int i = 0; i <= o_.startupRuns; ++i) {
+            for (Program &p : programs) {
+                const ChildRun r = runChild({p.path}, env, true);
+                if (!r.ok) {
+                    failures_.push_back("start-up of " + p.name + ": " + r.failure);
+                    return {};
+                }
+                if (i > 0) {
+                    p.walls.push_back(r.wallSeconds);
+                    p.rss = std::max(p.rss, r.peakRssMb);
+                }
+            }
+        }
+        TextTable t({"Start-up to window shown (offscreen)", "Median s", "Best s", "Peak RSS MB",
+                     "Ratio to minimal"});
+        const double ours = median(programs[0].walls);
+        const double minimal = median(programs[1].walls);
+        const double ratio = minimal > 0 ? ours / minimal : 0;
+        if (ratio > kMaxStartupRatio) {
+            missed_.push_back("start-up ratio " + fixed(ratio, 2));
+        }
+        for (const Program &p : programs) {
+            t.addRow({p.name, fixed(median(p.walls), 3),
+                      fixed(*std::min_element(p.walls.begin(), p.walls.end()), 3), fixed(p.rss, 1),
+                      &p == &programs[1] ? "" : fixed(median(p.walls) / minimal, 2)});
+        }
+        return t.render(1) + "\n";
+    }
+
+    std::string verdicts() const {
+        std::string v = "Targets: coding speed >= " + fixed(kMinSpeed, 2) +
+                        " (CPU), memory growth < " + fixed(kMaxGrowthMb, 0) +
+                        " MB, start-up ratio <= " + fixed(kMaxStartupRatio, 2) + ": ";
+        if (missed_.empty()) {
+            return v + "all met\n";
+        }
+        v += "missed:";
+        for (const std::string &m : missed_) {
+            v += " [" + m + "]";
+        }
+        return v + "\n";
+    }
+
+    void cleanUp() const {
+        for (const char *name : {"input.wav", "ours.mp3", "lame.mp3", "ffmpeg.mp3", "ours.wma",
+                                 "ffmpeg.wma", "ours.wav", "ffmpeg.wav", "hour.mp3"}) {
+            std::error_code ec;
+            fs::remove(path(name), ec);
+        }
+    }
+
+    SuiteOptions o_;
+    std::vector<std::string> failures_;
+    std::vector<std::string> missed_;
+};
+
+}  // namespace
+
+int runSuite(const SuiteOptions &options) {
+    return Suite(options).run();
+}
+
+}  // namespace bench
