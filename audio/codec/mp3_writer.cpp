@@ -44,7 +44,9 @@ std::unique_ptr<Mp3Writer> Mp3Writer::create(const QString &path, int sampleRate
     lame_set_mode(gf, JOINT_STEREO);
     lame_set_VBR(gf, vbr_off);
     lame_set_brate(gf, bitrateKbps);
-    lame_set_quality(gf, 2);
+    // LAME's default quality, the one the lame and ffmpeg tools encode with; 2 spends nearly
+    // twice the CPU time on the same bitrate.
+    lame_set_quality(gf, 3);
     lame_set_bWriteVbrTag(gf, 1);
     lame_set_write_id3tag_automatic(gf, 0);
     if (lame_init_params(gf) < 0) {
