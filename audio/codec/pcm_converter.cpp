@@ -34,11 +34,17 @@ bool PcmConverter::configure(const AVFrame &frame) {
         av_channel_layout_uninit(&inLayout);
         return false;
     }
+    av_channel_layout_uninit(&inLayout);
+    // Later frames are compared with the layout as the decoder gives it: had we kept the
+    // default filled in for an unspecified one (ASF's WMA), every frame would differ from it
+    // and set the converter up anew.
+    av_channel_layout_uninit(&inLayout_);
+    if (av_channel_layout_copy(&inLayout_, &frame.ch_layout) < 0) {
+        return false;
+    }
     swr_ = std::move(swr);
     inFormat_ = frame.format;
     inRate_ = frame.sample_rate;
-    av_channel_layout_uninit(&inLayout_);
-    inLayout_ = inLayout;
     return true;
 }
 
