@@ -31,10 +31,16 @@ void TForm1::AudioRecord1EndBlockRecord(int /*nBlock*/) {
     if (recording_->WriteBlock())
         return;
     // A recording must never go on silently losing data: finish what was written.
-    const QString message = QStringLiteral(
-                                "The recording was stopped because %1 could not be "
-                                "written: %2\n\nEverything recorded before that was kept.")
-                                .arg(CurrentFileName, recording_->WriteErrorText());
+    const QString message =
+        recording_->OutputGone()
+            ? QStringLiteral(
+                  "The recording was stopped because %1 was deleted or moved away "
+                  "while it was being recorded.")
+                  .arg(CurrentFileName)
+            : QStringLiteral(
+                  "The recording was stopped because %1 could not be "
+                  "written: %2\n\nEverything recorded before that was kept.")
+                  .arg(CurrentFileName, recording_->WriteErrorText());
     StopRecord();
     reportRecordingStopped(message);
 }
@@ -116,6 +122,12 @@ bool TForm1::CreateNewFile() {
     setCurrentFileName(CurrentFileName);
     AudioFileProbe->setWmaFormatEnabled(true);
     AudioFileProbe->CreateFile(currentFileName(), 0);
+    // A folder that takes no new files would otherwise record into nothing.
+    if (AudioFileProbe->LastErrorNum() != 0) {
+        QMessageBox::critical(this, QApplication::applicationDisplayName(),
+                              AudioFileProbe->LastErrorText());
+        return false;
+    }
     AudioFileProbe->CloseFile();
     OpenFile();
     return true;

@@ -157,8 +157,11 @@ void TForm1::StopRecord() {
     flgPauseRecord = false;
     recordingActive_ = false;
     resetDisplays();
-    btnResetClick();
-    ListFile(CurrentFileName);
+    // A file deleted while it was recorded has no tags to load and no row to show.
+    if (QFileInfo::exists(CurrentFileName)) {
+        btnResetClick();
+        ListFile(CurrentFileName);
+    }
     btnApply->setEnabled(true);
     ToolBtnOptions->setEnabled(true);
     ToolBtnOpen->setEnabled(true);

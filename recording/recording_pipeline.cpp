@@ -3,6 +3,8 @@
 #include "audio/audio_file2.h"
 #include "audio/audio_record2.h"
 
+#include <QFileInfo>
+
 RecordingPipeline::RecordingPipeline(TAudioRecord2 &recorder, TAudioFile2 &probeFile,
                                      TAudioFile2 &outputFile)
     : recorder_(recorder), probeFile_(probeFile), outputFile_(outputFile) {}
@@ -15,6 +17,7 @@ bool RecordingPipeline::ProbeIsFresh(const QString &fileName) {
 }
 
 int RecordingPipeline::BeginCapture(const QString &fileName, bool *deviceStarted) {
+    fileName_ = fileName;
     outputFile_.CreateFile(fileName, 0);
     recorder_.SetFormatArray(outputFile_.ArrayFrequency(), outputFile_.ArrayChannels());
     const int bufferSize = recorder_.SecToSamples(200);
@@ -47,7 +50,9 @@ int RecordingPipeline::Finish() {
 bool RecordingPipeline::WriteBlock() {
     const SampleArray block = recorder_.ReceiveArray();
     outputFile_.WriteFile(block);
-    return outputFile_.LastErrorNum() == 0;
+    // Writes into a deleted file still succeed, into nothing: stop while little is lost.
+    outputGone_ = !QFileInfo::exists(fileName_);
+    return outputFile_.LastErrorNum() == 0 && !outputGone_;
 }
 
 QString RecordingPipeline::WriteErrorText() const {

@@ -31,13 +31,17 @@ public:
     // Stops the device, completes the file and returns its length in samples.
     int Finish();
 
-    // Writes the block the recorder just completed. False when the file refused it; the
-    // reason is then in WriteErrorText().
+    // Writes the block the recorder just completed. False when the file refused it (the
+    // reason is then in WriteErrorText()) or when it is no longer where it was created.
     bool WriteBlock();
     QString WriteErrorText() const;
+    // Whether the last WriteBlock failed because the file was deleted or moved away.
+    bool OutputGone() const { return outputGone_; }
 
 private:
     TAudioRecord2 &recorder_;
     TAudioFile2 &probeFile_;
     TAudioFile2 &outputFile_;
+    QString fileName_;
+    bool outputGone_ = false;
 };

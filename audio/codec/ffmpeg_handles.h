@@ -67,7 +67,9 @@ inline PacketPtr makePacket() {
 QString ffmpegErrorText(int errnum);
 
 // FFmpeg's own console chatter about damaged input is of no use to a desktop program;
-// lowered once, on first use of the codec code.
+// lowered once, on first use of the codec code. The same first use caps any single FFmpeg
+// allocation at kMaxFfmpegAllocation bytes.
 void quietFfmpegLog();
+constexpr size_t kMaxFfmpegAllocation = 64 * 1024 * 1024;
 
 }  // namespace korvanta::codec
