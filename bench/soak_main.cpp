@@ -196,7 +196,9 @@ int main(int argc, char **argv) {
         const double nominal =
             std::min<double>(o.splitSeconds, o.minutes * 60.0 - i * o.splitSeconds);
         worstPart = std::max(worstPart, std::abs(parts[i].seconds - nominal));
-        partsOk = partsOk && parts[i].readable && QFileInfo::exists(recDir + parts[i].name);
+        const QTreeWidgetItem *row = window.ListView1->topLevelItem(static_cast<int>(i));
+        partsOk = partsOk && parts[i].readable && QFileInfo::exists(recDir + parts[i].name) &&
+                  row != nullptr && row->text(0) == parts[i].name;
     }
     partsOk = partsOk && worstPart <= kBlockSeconds;
     const double tolerance = kBlockSeconds * std::max<size_t>(parts.size(), 1);
@@ -219,7 +221,7 @@ int main(int argc, char **argv) {
 
     bench::TextTable t({"Soak check", "Measured", "Expected", ""});
     auto verdict = [](bool good) { return std::string(good ? "ok" : "FAILED"); };
-    t.addRow({"parts present, named in order",
+    t.addRow({"parts present and listed in order",
               std::to_string(parts.size()) + " files, " + std::to_string(listed) + " listed",
               std::to_string(expectedParts), verdict(partsOk)});
     t.addRow({"worst part length error", bench::fixed(worstPart, 3) + " s",
