@@ -223,8 +223,12 @@ void TForm1::Rename1Click() {
 
 void TForm1::Delete2Click() {
     QTreeWidgetItem *row = ListView1->currentItem();
-    if (row && row->isSelected())
-        delete row;
+    if (!row || !row->isSelected())
+        return;
+    // Leave nothing selected: the list would otherwise select a neighbour on its own, and
+    // one whose file is gone answers that with "File not found", twice.
+    ListView1->setCurrentItem(nullptr);
+    delete row;
 }
 
 void TForm1::Delete1Click() {
@@ -244,5 +248,6 @@ void TForm1::Delete1Click() {
             QStringLiteral("Cannot delete \"%1\": %2").arg(path, file.errorString()));
         return;
     }
+    ListView1->setCurrentItem(nullptr);  // as in Delete2Click
     delete row;
 }

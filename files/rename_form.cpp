@@ -68,6 +68,9 @@ QString RenamedFileName(const QString &typed, const QString &caption) {
 
 bool RenameWithoutReplacing(const QString &from, const QString &to) {
     // renameat2(RENAME_NOREPLACE) is atomic; a check-then-rename would race with others.
+    // A NUL would end the name early: the file would get another name than the row shows.
+    if (from.contains(QChar(0)) || to.contains(QChar(0)))
+        return false;
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
     if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==

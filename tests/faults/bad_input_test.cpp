@@ -1,0 +1,328 @@
+// Inputs nobody should give, given anyway: every text field of the dialogs, setup.ini and
+// tips.txt in shapes no editor would leave, and list rows whose files are gone. The program
+// must answer with its messages or quietly carry on, never crash or hang.
+#include "audio/audio_file2.h"
+#include "extras/tip_form.h"
+#include "files/rename_form.h"
+#include "settings/ini_file.h"
+#include "settings/setting_form.h"
+#include "settings/time_limit_form.h"
+#include "tests/settings/modal_answerer.h"
+#include "tests/support/window_fixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTextEdit>
+
+#include <functional>
+
+using testsupport::ModalAnswerer;
+using testsupport::spin;
+using testsupport::waitUntil;
+
+namespace {
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kStartUpLimitMs = 30000;
+#else
+constexpr int kStartUpLimitMs = 5000;  // a 10 MB setup.ini takes under a second
+#endif
+
+// Texts that are not what a field asks for.
+QStringList badTexts() {
+    return {QString(),
+            QStringLiteral("   "),
+            QStringLiteral("abc"),
+            QStringLiteral("12abc"),
+            QStringLiteral("1e3"),
+            QStringLiteral("99999999999999999999"),
+            QStringLiteral("-99999999999"),
+            QStringLiteral("2147483647"),
+            QString(4000, u'9'),
+            QString(4000, u'x'),
+            QStringLiteral("\u0663\u0664")};  // digits of another script
+}
+
+MainWindowHooks noHooks() {
+    return {[](bool, const QString &) {}, [] {}};
+}
+
+QByteArray fileBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A short WAV file of silence.
+void writeWav(const QString &path) {
+    TAudioFile2 file;
+    file.SetFormatPCM(8000, 1, 16);
+    file.CreateFile(path, 0);
+    file.WriteFile(SampleArray(1, std::vector<int16_t>(8000, 0)));
+    file.CloseFile();
+}
+
+}  // namespace
+
+class BadInputTest : public WindowFixture {
+protected:
+    QString iniPath() const { return dir_.filePath(QStringLiteral("setup.ini")); }
+
+    // Opens a dialog, lets `fill` put one bad text in, presses OK and checks the outcome:
+    // refused with exactly one message and the dialog still open, setup.ini untouched; or
+    // taken without a word.
+    template <typename Dialog>
+    void confirmWith(const QString &what, const std::function<void(Dialog &)> &fill) {
+        SCOPED_TRACE(what.left(60).toStdString());
+        writeIni("[options]\nsavepath=" + dir_.path().toUtf8() + "/rec/\n");
+        recordingSettings() = RecordingSettings();
+        LoadRecordingSettings(recordingSettings(), iniPath());
+        const QByteArray before = fileBytes(iniPath());
+        ModalAnswerer answerer;
+        Dialog dialog(noHooks(), nullptr);
+        dialog.show();
+        fill(dialog);
+        dialog.BtnOK->click();
+        spin(30);
+        if (dialog.isVisible()) {
+            EXPECT_EQ(answerer.messages.size(), 1u);
+            EXPECT_EQ(fileBytes(iniPath()), before);
+            return;
+        }
+        EXPECT_TRUE(answerer.messages.empty());
+    }
+};
+
+TEST_F(BadInputTest, EveryNumberFieldOfTheSettingsDialogsRefusesOrTakesBadTextSafely) {
+    using Field = QLineEdit *TSettingForm::*;
+    const Field settingFields[] = {&TSettingForm::Edit1, &TSettingForm::Edit2, &TSettingForm::Edit3,
+                                   &TSettingForm::Edit4, &TSettingForm::Edit5};
+    for (const Field field : settingFields) {
+        for (const QString &text : badTexts()) {
+            confirmWith<TSettingForm>(text, [&](TSettingForm &form) {
+                form.RBLimit->click();
+                form.Edit1->setText(QStringLiteral("0"));
+                form.Edit2->setText(QStringLiteral("1"));
+                form.Edit3->setText(QStringLiteral("0"));
+                form.CheckSplit->click();
+                form.Edit4->setText(QStringLiteral("1"));
+                form.Edit5->setText(QStringLiteral("0"));
+                (form.*field)->setText(text);
+            });
+        }
+    }
+    using LimitField = QLineEdit *TTimeLimitForm::*;
+    for (const LimitField field :
+         {&TTimeLimitForm::Edit1, &TTimeLimitForm::Edit2, &TTimeLimitForm::Edit3}) {
+        for (const QString &text : badTexts()) {
+            confirmWith<TTimeLimitForm>(text, [&](TTimeLimitForm &form) {
+                form.RBLimit->click();
+                (form.*field)->setText(text);
+            });
+        }
+    }
+}
+
+TEST_F(BadInputTest, ASavePathOfAnyTextIsTakenAndARecordingThereFailsWithAMessage) {
+    for (const QString &text : {QString(4000, u'x'), QStringLiteral("relative/\u00e9\u4e2d"),
+                                QStringLiteral("/dev/null")}) {
+        SCOPED_TRACE(text.left(40).toStdString());
+        recordingSettings() = RecordingSettings();
+        {
+            ModalAnswerer answerer;
+            TSettingForm form(noHooks(), nullptr);
+            form.show();
+            form.RBWAV->click();
+            form.EdSavePath->setText(text);
+            form.BtnOK->click();
+            EXPECT_TRUE(answerer.messages.empty());
+        }
+        TForm1 &w = openWindow();
+        recordingSettings().SavePath = text + u'/';
+        answerMessageBoxes(QMessageBox::Ok);
+        w.Record1Click();
+        spin(400);
+        if (w.flgRecord) {  // a folder that could be made: a normal recording
+            w.Stop1Click();
+            EXPECT_TRUE(messages_.isEmpty());
+            QDir(QStringLiteral("relative")).removeRecursively();
+        } else {
+            EXPECT_EQ(messages_.size(), 1) << messages_.join(u'|').toStdString();
+            EXPECT_TRUE(listedFiles().isEmpty());
+        }
+        messages_.clear();
+        window_.reset();
+    }
+}
+
+TEST_F(BadInputTest, RenameRefusesBlankAndImpossibleNamesAndKeepsTheRowTrue) {
+    TForm1 &w = openWindow();
+    TRenameForm renameForm(&w);
+    RenameForm = &renameForm;
+    const QString folder = dir_.path() + u'/';
+    writeWav(folder + QStringLiteral("take.wav"));
+    w.ListFile(folder + QStringLiteral("take.wav"));
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    answerMessageBoxes(QMessageBox::Ok);
+
+    for (const QString &typed :
+         {QString(), QString(4000, u'x'), QStringLiteral("a/b"), QStringLiteral("nul\u0000char")}) {
+        SCOPED_TRACE(typed.left(40).toStdString());
+        messages_.clear();
+        QTimer::singleShot(30, [&] {
+            renameForm.Edit1->setText(typed);
+            renameForm.BtnOKClick();
+            QTimer::singleShot(100, [&] { renameForm.BtnCancelClick(); });
+        });
+        w.Rename1Click();
+        EXPECT_EQ(messages_.size(), 1);
+        // Whatever happened, the row names a file that is there.
+        const QTreeWidgetItem *row = w.ListView1->topLevelItem(0);
+        EXPECT_TRUE(QFile::exists(row->text(3) + row->text(0))) << row->text(0).toStdString();
+    }
+    RenameForm = nullptr;
+}
+
+TEST_F(BadInputTest, ListRowsWhoseFilesVanishedPlayNothingAndRenameOrDeleteWithoutHarm) {
+    TForm1 &w = openWindow();
+    TRenameForm renameForm(&w);
+    RenameForm = &renameForm;
+    const QString folder = dir_.path() + u'/';
+    for (const char *name : {"a.wav", "b.wav", "c.wav"}) {
+        writeWav(folder + QLatin1String(name));
+        w.ListFile(folder + QLatin1String(name));
+    }
+    for (const char *name : {"a.wav", "b.wav", "c.wav"})
+        ASSERT_TRUE(QFile::remove(folder + QLatin1String(name)));
+    answerMessageBoxes(QMessageBox::Yes);
+
+    // Selecting says the file is gone; playing does nothing, without a second message.
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    EXPECT_EQ(messages_,
+              QStringList{QStringLiteral("File not found: ") + folder + QStringLiteral("a.wav")});
+    messages_.clear();
+    w.Play2Click();
+    spin(100);
+    EXPECT_FALSE(w.flgPlay);
+    EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));
+    EXPECT_TRUE(messages_.isEmpty());
+
+    // Renaming is refused with a message; the row keeps its name.
+    QTimer::singleShot(30, [&] {
+        renameForm.Edit1->setText(QStringLiteral("new"));
+        renameForm.BtnOKClick();
+        QTimer::singleShot(100, [&] { renameForm.BtnCancelClick(); });
+    });
+    w.Rename1Click();
+    EXPECT_EQ(messages_.size(), 1) << messages_.join(u'|').toStdString();
+    EXPECT_EQ(w.ListView1->topLevelItem(0)->text(0), QStringLiteral("a.wav"));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("new.wav")));
+
+    // Deleting from disk asks, then drops the row; removing from the list just drops it.
+    messages_.clear();
+    w.Delete1Click();
+    EXPECT_EQ(messages_.size(), 1) << messages_.join(u'|').toStdString();  // the question only
+    EXPECT_EQ(listedFiles(), (QStringList{QStringLiteral("b.wav"), QStringLiteral("c.wav")}));
+    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.Delete2Click();
+    EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("c.wav")});
+    RenameForm = nullptr;
+}
+
+// setup.ini as garbage, binary noise, or holding 10 MB lines: the window opens on the
+// defaults, quickly, records, and closing still saves the time limit without losing the
+// rest of the file.
+TEST_F(BadInputTest, SetupIniOfAnyContentStartsRecordsAndCloses) {
+    QByteArray noise(256 * 1024, '\0');
+    QRandomGenerator random(7);
+    for (char &c : noise)
+        c = static_cast<char>(random.bounded(256));
+    const QByteArray tenMegabytes(10 * 1024 * 1024, 'z');
+    const std::vector<std::pair<const char *, QByteArray>> files = {
+        {"garbage", "[[[options\n=\n==saveformat\n[options]]\nsaveformat==.wav=\ntimelimit=--1\n"},
+        {"noise", noise},
+        {"nul bytes", QByteArray("[options]\0\ntimelimit=5\0\n", 25)},
+        {"long line", "[options]\n" + tenMegabytes + "\ntimelimit=3\n"},
+        {"long value", "[options]\nsavepath=" + tenMegabytes + "\nsaveformat=" + tenMegabytes},
+        {"long name", "[" + tenMegabytes + "]\n" + tenMegabytes + "=1\n[options]\ntimelimit=2\n"},
+        {"odd utf-16", QByteArray("\xff\xfe[\0o\0p\0t\0i\0o\0n\0s\0]\0\n\0t", 22)}};
+    for (const auto &[name, content] : files) {
+        SCOPED_TRACE(name);
+        writeIni(content);
+        recordingSettings() = RecordingSettings();
+        QElapsedTimer clock;
+        clock.start();
+        TForm1 &w = openWindow();
+        EXPECT_LT(clock.elapsed(), kStartUpLimitMs);
+        const RecordingSettings &s = recordingSettings();
+        EXPECT_TRUE(s.ext == QLatin1String(".mp3") || s.ext == QLatin1String(".wav") ||
+                    s.ext == QLatin1String(".wma") || s.ext.size() <= IniFile::kMaxValueLength);
+        EXPECT_LE(s.SavePath.size(), IniFile::kMaxValueLength + 1);
+
+        answerMessageBoxes(QMessageBox::Ok);
+        recordingSettings().SavePath = recordingDir();
+        w.Record1Click();
+        spin(300);
+        w.Stop1Click();
+        // A recording, or for an extension no file can carry, one message saying why not.
+        if (listedFiles().isEmpty()) {
+            ASSERT_EQ(messages_.size(), 1);
+            EXPECT_TRUE(messages_.first().startsWith(QStringLiteral("Cannot create ")));
+            messages_.clear();
+        }
+
+        const qint64 sizeBefore = QFileInfo(iniPath()).size();
+        recordingSettings().RecordTime = 42;
+        window_->close();
+        window_.reset();
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+        EXPECT_EQ(IniFile(iniPath()).ReadInteger(QStringLiteral("options"),
+                                                 QStringLiteral("timelimit"), -7),
+                  42);
+        EXPECT_GE(QFileInfo(iniPath()).size(), sizeBefore - 16);
+        messages_.clear();
+    }
+}
+
+TEST_F(BadInputTest, TipFilesOfAHundredThousandLinesOrNoneOrNoise) {
+    const auto writeTips = [&](const QByteArray &text) {
+        QFile f(dir_.filePath(QStringLiteral("tips.txt")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    QByteArray many;
+    for (int i = 1; i <= 100000; ++i)
+        many += "Tip number " + QByteArray::number(i) + "\n";
+    writeTips(many);
+    writeIni("[tips]\nshowtip=1\ntipno=99999\n");
+    TForm1 &w = openWindow();
+    QElapsedTimer clock;
+    clock.start();
+    w.ipoftheDay1Click();
+    ASSERT_NE(TipForm, nullptr);
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(TipForm->TotalLine(), 100000);
+    EXPECT_EQ(TipForm->RichEdit1->toPlainText(), QStringLiteral("Tip number 100000"));
+    TipForm->BtnNextClick();
+    EXPECT_EQ(TipForm->RichEdit1->toPlainText(), QStringLiteral("Tip number 1"));
+    TipForm->BtnCloseClick();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // No file, or one of binary noise: the window opens empty or with whatever lines the
+    // noise makes; the tip number read back is one the next showing can use.
+    for (const QByteArray &text : {QByteArray(), QByteArray("\x00\xff\xfe\r\r\n\x80", 7)}) {
+        QFile::remove(dir_.filePath(QStringLiteral("tips.txt")));
+        if (!text.isEmpty())
+            writeTips(text);
+        w.ipoftheDay1Click();
+        ASSERT_NE(TipForm, nullptr);
+        TipForm->BtnNextClick();
+        TipForm->BtnCloseClick();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(TipForm, nullptr);
+    }
+}
