@@ -12,8 +12,6 @@ constexpr int kRingSeconds = 10;
 constexpr int kHistorySeconds = 12;  // more than the ring, so played frames are still known
 constexpr int kDefaultTickMs = 80;
 
-enum PlayError { kNoError = 0, kDeviceOpenFailed = 1, kDeviceLost = 2 };
-
 void raisePeak(std::atomic<int> &peak, int value) {
     int seen = peak.load(std::memory_order_relaxed);
     while (value > seen && !peak.compare_exchange_weak(seen, value, std::memory_order_relaxed)) {
@@ -25,17 +23,13 @@ void raisePeak(std::atomic<int> &peak, int value) {
 TAudioPlayer2::TAudioPlayer2(QObject *parent) : TAudioPlayer2(audioBackend(), parent) {}
 
 TAudioPlayer2::TAudioPlayer2(AudioBackend &backend, QObject *parent)
-    : QObject(parent),
-      mixer_(backend, Direction::Output),
+    : TAudioDevice2(backend, Direction::Output, kDefaultTickMs, parent),
       equalizer_(std::make_unique<PlaybackEqualizer>()) {
     equalizer_->setEnabled(false);
-    timer_.setInterval(kDefaultTickMs);
-    connect(&timer_, &QTimer::timeout, this, &TAudioPlayer2::tick);
 }
 
 TAudioPlayer2::~TAudioPlayer2() {
-    ++generation_;
-    stream_.reset();
+    closeStream();
 }
 
 void TAudioPlayer2::SetEqualizerArray(const std::array<float, kEqualizerBands> &dbGainArray) {
@@ -49,35 +43,12 @@ void TAudioPlayer2::setEqualizerEnabled(bool on) {
 }
 
 void TAudioPlayer2::SetFormatArray(int Frequency, int nChannels) {
-    format_.frequency = std::clamp(Frequency, 4000, 192000);
-    format_.channels = std::clamp(nChannels, 1, 2);
+    setFormat(Frequency, nChannels);
     equalizer_->setFormat(format_.frequency, format_.channels);
 }
 
-int TAudioPlayer2::SecToSamples(int Millisec) const {
-    return MillisecondsToFrames(Millisec, format_.frequency);
-}
-
-int TAudioPlayer2::SamplesToSec(int Samples) const {
-    return FramesToMilliseconds(Samples, format_.frequency);
-}
-
-void TAudioPlayer2::setTimerEnabled(bool on) {
-    timerEnabled_ = on;
-    updateTimer();
-}
-
-void TAudioPlayer2::updateTimer() {
-    if (timerEnabled_ && stream_)
-        timer_.start();
-    else
-        timer_.stop();
-}
-
 void TAudioPlayer2::StartDevice() {
-    lastError_ = kNoError;
-    lastErrorText_.clear();
-    if (stream_)
+    if (isRunning())
         return;
 
     const size_t ringSamples =
@@ -96,30 +67,22 @@ void TAudioPlayer2::StartDevice() {
     endOfData_ = endPlayRaised_ = requestRaised_ = false;
     equalizer_->reset();
 
-    QString error;
-    ++generation_;
-    stream_ = mixer_.backend().openPlayback(mixer_.device(), format_, this, &error);
-    if (!stream_) {
-        lastError_ = kDeviceOpenFailed;
-        lastErrorText_ = error;
-        return;
-    }
-    updateTimer();
+    openStream([this](QString *error) {
+        return mixer_.backend().openPlayback(mixer_.device(), format_, this, error);
+    });
 }
 
 void TAudioPlayer2::StopDevice() {
-    if (!stream_)
+    if (!isRunning())
         return;
-    ++generation_;  // events of the stopped stream are dropped
     heardAtStop_ = heardFrames();
-    stream_.reset();
-    timer_.stop();
+    closeStream();  // events of the stopped stream are dropped from here on
     backlog_.clear();
     blockEnds_.clear();
 }
 
 void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
-    if (!stream_)
+    if (!isRunning())
         return;
     if (WavArray.isEmpty()) {
         endOfData_ = true;
@@ -203,52 +166,33 @@ int TAudioPlayer2::fill(int16_t *out, int frames) {
     raisePeak(peakLeft_, std::min(left, 32767));
     raisePeak(peakRight_, std::min(right, 32767));
     handedOut_ += gotFrames;
-    if ((gotFrames > 0 || gotFrames < frames) && !notifyPending_.exchange(true)) {
-        const int generation = generation_.load();
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == generation_.load())
-                    onPlayed();
-            },
-            Qt::QueuedConnection);
-    }
+    if (!notifyPending_.exchange(true))
+        postToGui([this] { onPlayed(); });
     return gotFrames;
 }
 
 void TAudioPlayer2::failed(const QString &reason) {
-    const int generation = generation_.load();
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, reason] {
-            if (generation != generation_.load())
-                return;
-            StopDevice();
-            lastError_ = kDeviceLost;
-            lastErrorText_ = reason;
-            Q_EMIT OnDeviceError(reason);
-        },
-        Qt::QueuedConnection);
+    reportDeviceLost(reason);
 }
 
 int64_t TAudioPlayer2::heardFrames() const {
-    if (!stream_)
+    if (!isRunning())
         return heardAtStop_;
     const int64_t handedOut = handedOut_.load();
-    const int64_t heard = stream_->framesPlayed();
+    const int64_t heard = stream()->framesPlayed();
     return heard < 0 ? handedOut : std::min(heard, handedOut);
 }
 
 // GUI thread: raise the block, request and end events for what has been played.
 void TAudioPlayer2::onPlayed() {
     notifyPending_ = false;
-    const int generation = generation_.load();
+    const int generation = this->generation();
     pushPending();
     const int64_t handedOut = handedOut_.load();
     while (!blockEnds_.empty() && blockEnds_.front() <= handedOut) {
         blockEnds_.pop_front();
         Q_EMIT OnEndArrayPlay();
-        if (generation != generation_.load())
+        if (generation != this->generation())
             return;  // a handler stopped or restarted the device
     }
     if (handedOut < framesSent_)
@@ -267,7 +211,7 @@ void TAudioPlayer2::onPlayed() {
 }
 
 void TAudioPlayer2::tick() {
-    if (!stream_)
+    if (!isRunning())
         return;
     Q_EMIT OnTimer(static_cast<int>(heardFrames()), peakLeft_.exchange(0), peakRight_.exchange(0));
 }

@@ -14,13 +14,11 @@
 // framesPlayed(), so a handler that stops the device on OnEndPlay does not cut off the end.
 #pragma once
 
-#include "audio/audio_device_mixer.h"
+#include "audio/audio_device2.h"
 #include "audio/devices/audio_backend.h"
 #include "audio/sample_array.h"
 #include "audio/spsc_ring.h"
 
-#include <QObject>
-#include <QTimer>
 #include <QVariant>
 
 #include <array>
@@ -32,7 +30,7 @@
 
 class PlaybackEqualizer;
 
-class TAudioPlayer2 : public QObject, private PlaybackSource {
+class TAudioPlayer2 : public TAudioDevice2, private PlaybackSource {
     Q_OBJECT
 public:
     static constexpr int kEqualizerBands = 12;
@@ -76,18 +74,8 @@ public:
 
     // Playback
     void SetFormatArray(int Frequency, int nChannels);
-    int SecToSamples(int Millisec) const;
-    int SamplesToSec(int Samples) const;
-    bool TimerEnabled() const { return timerEnabled_; }
-    void setTimerEnabled(bool on);
-    int TimerInterval() const { return timer_.interval(); }
-    void setTimerInterval(int ms) { timer_.setInterval(ms); }
-
-    void StartDevice();
-    void StopDevice();
-    bool isRunning() const { return stream_ != nullptr; }
-    int LastErrorNum() const { return lastError_; }
-    QString LastErrorText() const { return lastErrorText_; }
+    void StartDevice() override;
+    void StopDevice() override;
 
     // Queues a block; an empty one marks the end of the data.
     void SendArray(const SampleArray &WavArray);
@@ -100,8 +88,6 @@ Q_SIGNALS:
     void OnEndArrayPlay();
     void OnRequestOnLoadArray();
     void OnEndPlay();
-    void OnTimer(int position, int leftLevel, int rightLevel);
-    void OnDeviceError(const QString &reason);
 
 private:
     int fill(int16_t *out, int frames) override;
@@ -110,15 +96,8 @@ private:
     void onPlayed();
     int64_t heardFrames() const;
     void pushPending();
-    void tick();
-    void updateTimer();
+    void tick() override;
 
-    AudioDeviceMixer mixer_;
-    StreamFormat format_;
-    bool timerEnabled_ = false;
-    QTimer timer_;
-    int lastError_ = 0;
-    QString lastErrorText_;
     bool equalizerEnabled_ = false;
     std::unique_ptr<PlaybackEqualizer> equalizer_;
 
@@ -128,10 +107,8 @@ private:
     std::atomic<int> peakLeft_{0};
     std::atomic<int> peakRight_{0};
     std::atomic<bool> notifyPending_{false};
-    std::atomic<int> generation_{0};
 
     // GUI thread only.
-    std::unique_ptr<AudioStream> stream_;
     std::deque<int64_t> blockEnds_;             // cumulative frame count at each block's end
     std::deque<std::vector<int16_t>> backlog_;  // blocks waiting for room in the ring
     int64_t framesSent_ = 0;

@@ -12,24 +12,17 @@ constexpr int kRingSeconds = 30;
 constexpr int kHistoryFrames = 16384;  // covers the largest spectrum request (2 x 4096)
 constexpr int kDefaultTickMs = 50;
 
-enum RecordError { kNoError = 0, kDeviceOpenFailed = 1, kDeviceLost = 2 };
-
 }  // namespace
 
 TAudioRecord2::TAudioRecord2(QObject *parent) : TAudioRecord2(audioBackend(), parent) {}
 
 TAudioRecord2::TAudioRecord2(AudioBackend &backend, QObject *parent)
-    : QObject(parent),
-      mixer_(backend, Direction::Input),
-      filters_(std::make_unique<RecordingFilterBank>()) {
-    timer_.setInterval(kDefaultTickMs);
-    connect(&timer_, &QTimer::timeout, this, &TAudioRecord2::tick);
-}
+    : TAudioDevice2(backend, Direction::Input, kDefaultTickMs, parent),
+      filters_(std::make_unique<RecordingFilterBank>()) {}
 
 TAudioRecord2::~TAudioRecord2() {
     // Stop the device thread before members it writes to go away; no events any more.
-    ++generation_;
-    stream_.reset();
+    closeStream();
 }
 
 void TAudioRecord2::setNotchFilterEnabled(bool on) {
@@ -69,8 +62,7 @@ void TAudioRecord2::updateFilters() {
 }
 
 void TAudioRecord2::SetFormatArray(int Frequency, int nChannels) {
-    format_.frequency = std::clamp(Frequency, 4000, 192000);
-    format_.channels = std::clamp(nChannels, 1, 2);
+    setFormat(Frequency, nChannels);
     updateFilters();
 }
 
@@ -78,30 +70,8 @@ void TAudioRecord2::setBufferSize(int frames) {
     bufferSize_ = std::max(1, frames);
 }
 
-int TAudioRecord2::SecToSamples(int Millisec) const {
-    return MillisecondsToFrames(Millisec, format_.frequency);
-}
-
-int TAudioRecord2::SamplesToSec(int Samples) const {
-    return FramesToMilliseconds(Samples, format_.frequency);
-}
-
-void TAudioRecord2::setTimerEnabled(bool on) {
-    timerEnabled_ = on;
-    updateTimer();
-}
-
-void TAudioRecord2::updateTimer() {
-    if (timerEnabled_ && stream_)
-        timer_.start();
-    else
-        timer_.stop();
-}
-
 void TAudioRecord2::StartDevice() {
-    lastError_ = kNoError;
-    lastErrorText_.clear();
-    if (stream_)
+    if (isRunning())
         return;
 
     const size_t ringSamples =
@@ -122,23 +92,15 @@ void TAudioRecord2::StartDevice() {
     lastBlock_ = SampleArray();
     updateFilters();
 
-    QString error;
-    ++generation_;
-    stream_ = mixer_.backend().openCapture(mixer_.device(), format_, this, &error);
-    if (!stream_) {
-        lastError_ = kDeviceOpenFailed;
-        lastErrorText_ = error;
-        return;
-    }
-    updateTimer();
+    openStream([this](QString *error) {
+        return mixer_.backend().openCapture(mixer_.device(), format_, this, error);
+    });
 }
 
 void TAudioRecord2::StopDevice() {
-    if (!stream_)
+    if (!isRunning())
         return;
-    ++generation_;
-    stream_.reset();  // joins the device thread: the ring holds the last frames now
-    timer_.stop();
+    closeStream();  // the ring holds the last frames now
     if (draining_)
         return;  // the running drain picks up the rest
     drain();
@@ -173,32 +135,12 @@ void TAudioRecord2::captured(const int16_t *samples, int frames) {
     const size_t written = ring_->write(samples, wanted);
     if (written < wanted)
         dropped_ += (wanted - written) / format_.channels;
-    if (!notifyPending_.exchange(true)) {
-        const int generation = generation_.load();
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == generation_.load())
-                    drain();
-            },
-            Qt::QueuedConnection);
-    }
+    if (!notifyPending_.exchange(true))
+        postToGui([this] { drain(); });
 }
 
-// Audio thread: the device is gone. The GUI side stops it and reports.
 void TAudioRecord2::failed(const QString &reason) {
-    const int generation = generation_.load();
-    QMetaObject::invokeMethod(
-        this,
-        [this, generation, reason] {
-            if (generation != generation_.load())
-                return;
-            StopDevice();
-            lastError_ = kDeviceLost;
-            lastErrorText_ = reason;
-            Q_EMIT OnDeviceError(reason);
-        },
-        Qt::QueuedConnection);
+    reportDeviceLost(reason);
 }
 
 void TAudioRecord2::drain() {
@@ -254,7 +196,7 @@ void TAudioRecord2::emitBlock(std::vector<int16_t> &&samples) {
 }
 
 void TAudioRecord2::tick() {
-    if (!stream_)
+    if (!isRunning())
         return;
     drain();
     const int left = peakLeft_;

@@ -10,13 +10,11 @@
 // captured frame reaches the receiver.
 #pragma once
 
-#include "audio/audio_device_mixer.h"
+#include "audio/audio_device2.h"
 #include "audio/devices/audio_backend.h"
 #include "audio/sample_array.h"
 #include "audio/spsc_ring.h"
 
-#include <QObject>
-#include <QTimer>
 #include <QVariant>
 
 #include <atomic>
@@ -26,7 +24,7 @@
 
 class RecordingFilterBank;
 
-class TAudioRecord2 : public QObject, private CaptureSink {
+class TAudioRecord2 : public TAudioDevice2, private CaptureSink {
     Q_OBJECT
 public:
     explicit TAudioRecord2(QObject *parent = nullptr);
@@ -77,18 +75,8 @@ public:
     void SetFormatArray(int Frequency, int nChannels);
     int BufferSize() const { return bufferSize_; }
     void setBufferSize(int frames);
-    int SecToSamples(int Millisec) const;
-    int SamplesToSec(int Samples) const;
-    bool TimerEnabled() const { return timerEnabled_; }
-    void setTimerEnabled(bool on);
-    int TimerInterval() const { return timer_.interval(); }
-    void setTimerInterval(int ms) { timer_.setInterval(ms); }
-
-    void StartDevice();
-    void StopDevice();
-    bool isRunning() const { return stream_ != nullptr; }
-    int LastErrorNum() const { return lastError_; }
-    QString LastErrorText() const { return lastErrorText_; }
+    void StartDevice() override;
+    void StopDevice() override;
 
     // The block just completed (empty once taken).
     SampleArray ReceiveArray();
@@ -101,9 +89,6 @@ public:
 
 Q_SIGNALS:
     void OnEndArrayRecord(int nBlock);
-    void OnTimer(int position, int leftLevel, int rightLevel);
-    // The device failed or disappeared while running; it has been stopped already.
-    void OnDeviceError(const QString &reason);
 
 private:
     void captured(const int16_t *samples, int frames) override;
@@ -112,17 +97,10 @@ private:
     void drain();
     void absorb(int16_t *samples, int frames);
     void emitBlock(std::vector<int16_t> &&samples);
-    void tick();
+    void tick() override;
     void updateFilters();
-    void updateTimer();
 
-    AudioDeviceMixer mixer_;
-    StreamFormat format_;
     int bufferSize_ = 8820;
-    bool timerEnabled_ = false;
-    QTimer timer_;
-    int lastError_ = 0;
-    QString lastErrorText_;
 
     bool notchEnabled_ = false;
     bool highPassEnabled_ = false;
@@ -136,10 +114,8 @@ private:
     std::unique_ptr<SpscRing<int16_t>> ring_;
     std::atomic<bool> notifyPending_{false};
     std::atomic<uint64_t> dropped_{0};
-    std::atomic<int> generation_{0};
 
     // GUI thread only.
-    std::unique_ptr<AudioStream> stream_;
     std::vector<int16_t> scratch_;
     std::vector<int16_t> pending_;
     SampleArray lastBlock_;

@@ -1,0 +1,77 @@
+// What the recorder and the player have in common: the selected device with its mixer lines,
+// the sample format of the blocks, the millisecond conversions, the periodic timer, the error
+// state, and the way audio-thread notifications reach the GUI thread.
+//
+// Notifications from a device thread are posted as queued calls tagged with the stream's
+// generation; StopDevice and StartDevice move the generation on, so a call from a stream that
+// has been stopped is dropped instead of reaching a new one.
+#pragma once
+
+#include "audio/audio_device_mixer.h"
+#include "audio/devices/audio_backend.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class TAudioDevice2 : public QObject {
+    Q_OBJECT
+public:
+    int SecToSamples(int Millisec) const;
+    int SamplesToSec(int Samples) const;
+
+    bool TimerEnabled() const { return timerEnabled_; }
+    void setTimerEnabled(bool on);
+    int TimerInterval() const { return timer_.interval(); }
+    void setTimerInterval(int ms) { timer_.setInterval(ms); }
+
+    virtual void StartDevice() = 0;
+    virtual void StopDevice() = 0;
+    bool isRunning() const { return stream_ != nullptr; }
+    int LastErrorNum() const { return lastError_; }
+    QString LastErrorText() const { return lastErrorText_; }
+
+Q_SIGNALS:
+    // Every TimerInterval while the device runs: the position in samples since the last
+    // StartDevice and the peak levels (0..32767) of the left and right channel since the
+    // last tick.
+    void OnTimer(int position, int leftLevel, int rightLevel);
+    // The device failed or disappeared while running; it has been stopped already.
+    void OnDeviceError(const QString &reason);
+
+protected:
+    enum Error { kNoError = 0, kDeviceOpenFailed = 1, kDeviceLost = 2 };
+
+    TAudioDevice2(AudioBackend &backend, Direction direction, int tickMs, QObject *parent);
+
+    // Clamps to what the devices take: 4000..192000 Hz, one or two channels.
+    void setFormat(int frequency, int channels);
+    // Opens the stream through `open`; on failure LastErrorNum/Text say why.
+    void openStream(const std::function<std::unique_ptr<AudioStream>(QString *error)> &open);
+    // Stops the device thread; events it posted are dropped from now on.
+    void closeStream();
+    // Runs `call` on the GUI thread unless the stream has been stopped meanwhile. Any thread.
+    void postToGui(std::function<void()> call);
+    // Audio thread: the device is gone; the GUI side stops it and raises OnDeviceError.
+    void reportDeviceLost(const QString &reason);
+    int generation() const { return generation_.load(); }
+    AudioStream *stream() const { return stream_.get(); }
+
+    virtual void tick() = 0;
+
+    AudioDeviceMixer mixer_;
+    StreamFormat format_;
+
+private:
+    void updateTimer();
+
+    std::unique_ptr<AudioStream> stream_;
+    QTimer timer_;
+    bool timerEnabled_ = false;
+    int lastError_ = kNoError;
+    QString lastErrorText_;
+    std::atomic<int> generation_{0};
+};
