@@ -12,6 +12,11 @@
 
 namespace korvanta::fuzz {
 
+// What a broken contract does: by default it aborts, which libFuzzer reports as a crash;
+// the regression tests record a test failure instead and carry on.
+using ContractHandler = void (*)(const char *what);
+void setContractHandler(ContractHandler handler);
+
 // Writes `size` bytes to `path`, replacing it; false when the file can't be written.
 bool writeInputFile(const QString &path, const uint8_t *data, size_t size);
 

@@ -22,6 +22,8 @@ constexpr int64_t kPrerollFramesOther = 2;
 // Frames looked at to decide that a stream without a Xing tag has a constant bitrate, and
 // whether its encoder pads frames (even at 8 kbps a padding encoder pads one in eight).
 constexpr int kCbrProbeFrames = 32;
+// The shortest frame MPEG audio has (layer 3 of MPEG 2 at 8 kbps and 24000 Hz).
+constexpr int64_t kShortestFrameBytes = 24;
 
 uint32_t readLe32(const uint8_t *p) {
     return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
@@ -238,9 +240,10 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
 
     const int spf = first_.samplesPerFrame;
     // Trust the tag's frame count unless the file is plainly shorter than the tag says
-    // (a file cut off after it was written).
+    // (a file cut off after it was written) or could not hold that many frames at all (a
+    // damaged tag, which made a 469-byte file last more than a day).
     const bool tagFramesUsable =
-        tag.frames >= 0 &&
+        tag.frames >= 0 && tag.frames <= audioBytes_ / kShortestFrameBytes + 1 &&
         (tag.bytes <= 0 || audioBytes_ >= tag.bytes - tag.bytes / 100 - 2 * first_.frameBytes);
     bool vbr = tag.kind == MpegStreamTag::Xing || tag.kind == MpegStreamTag::Vbri;
     if (tagFramesUsable) {

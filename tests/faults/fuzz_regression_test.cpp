@@ -19,6 +19,11 @@ long peakRssKilobytes() {
 
 class FuzzRegression : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        korvanta::fuzz::setContractHandler([](const char *what) { ADD_FAILURE() << what; });
+    }
+    static void TearDownTestSuite() { korvanta::fuzz::setContractHandler(nullptr); }
+
     QString write(const char *hex, const char *name) {
         const QByteArray bytes = QByteArray::fromHex(hex);
         const QString path = dir_.filePath(QString::fromLatin1(name));
@@ -43,4 +48,24 @@ TEST_F(FuzzRegression, AnInfoListClaimingGigabytesTakesNoMemory) {
     korvanta::fuzz::exerciseAudioFile(path, 1);
     korvanta::fuzz::exerciseAudioInformation(path);
     EXPECT_LT(peakRssKilobytes() - before, 256 * 1024);
+}
+
+// An MP3 whose Xing tag claims 150 million frames in 469 bytes: the tag was believed, and
+// the file reported a length of more than a day.
+TEST_F(FuzzRegression, AFrameCountTheFileCannotHoldIsNotBelieved) {
+    const QString path = write(
+        "49fff358c000000000000000000058696e670000000f090000070000033c0090909090909090909090909090"
+        "90bdbdbdbdbdbdbdbdbdbdbdbdbdbdc8c8c8c8c8c8c8c8c8c8c8c8c8c8d3d3d3d3d3d3ffffff00d3d3d3d3d3"
+        "dededededede0100631000348800f4f4f4f4f4f4f4f4f4f4f4f4f4f4ffffffffffffffffffffffffffff0000"
+        "00004c61766335392e3337000000000000000000000000240420000000000000033ced0ccf72000000000000"
+        "0000000000fff388c40012185ea07f490000b987db7004e73468e75555fff318c4e704c00000555555555555"
+        "55555555555555555555555555555555555555fff318c4de0000034801c0000055555555555555555598a4df"
+        "fffff348c4ca198142c27f9aa100b175e8ba55555555555555555555555555555555fff318c4555555555555"
+        "fff318c4ed55555555555555555555c4de0000034801c0000055555555555555555555555555555555555555"
+        "55555555fff318c4555555555555fff318c4ed55555555c4de0000034801c000005555555555555555555555"
+        "5555555555555555555555555555555555555555fff318c4555555555555fff318c4ed55555555c4de000003"
+        "4801c00000555555555555555555555555555555555555555555555555",
+        "xing.mp3");
+    korvanta::fuzz::exerciseAudioFile(path, 0x9e3779b9u);
+    korvanta::fuzz::exerciseAudioInformation(path);
 }
