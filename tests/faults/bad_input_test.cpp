@@ -4,6 +4,7 @@
 #include "audio/audio_file2.h"
 #include "extras/tip_form.h"
 #include "files/rename_form.h"
+#include "mixer/rec_flt_form.h"
 #include "settings/ini_file.h"
 #include "settings/setting_form.h"
 #include "settings/time_limit_form.h"
@@ -17,8 +18,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QSlider>
 #include <QTextEdit>
 
+#include <array>
 #include <functional>
 
 using testsupport::ModalAnswerer;
@@ -124,6 +127,73 @@ TEST_F(BadInputTest, EveryNumberFieldOfTheSettingsDialogsRefusesOrTakesBadTextSa
                 (form.*field)->setText(text);
             });
         }
+    }
+}
+
+TEST_F(BadInputTest, FilterFrequencyBoxesEndUpShowingAFrequencyTheSliderHolds) {
+    TForm1 &w = openWindow();
+    TfrmRecFlt filters(*w.AudioRecord1, &w);
+    for (int row = TfrmRecFlt::kNotch; row <= TfrmRecFlt::kLowPass; ++row) {
+        QLineEdit *edit = std::array{filters.Edit1, filters.Edit2, filters.Edit3}[row];
+        QSlider *slider = std::array{filters.TrackBar1, filters.TrackBar2, filters.TrackBar3}[row];
+        for (const QString &text : badTexts()) {
+            edit->setText(text);
+            filters.EditExit(row);
+            bool ok = false;
+            const int shown = edit->text().toInt(&ok);
+            EXPECT_TRUE(ok && shown >= slider->minimum() && shown <= slider->maximum())
+                << text.left(40).toStdString() << " -> " << edit->text().toStdString();
+        }
+    }
+}
+
+// Tag fields of any length go into every format the program records, or are refused with
+// the editor's own messages.
+TEST_F(BadInputTest, TagFieldsOfFourThousandCharactersAreWrittenOrRefusedInEveryFormat) {
+    for (const char *format : {".wav", ".mp3", ".wma"}) {
+        SCOPED_TRACE(format);
+        writeIni("[options]\nsaveformat=" + QByteArray(format) + "\ntimelimit=1\n");
+        recordingSettings() = RecordingSettings();
+        TForm1 &w = openWindow();
+        w.Record1Click();
+        ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
+        w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+        answerMessageBoxes(QMessageBox::Ok);
+
+        const QString longText = QString(3999, u'\u00e9') + u'!';
+        for (QLineEdit *field :
+             {w.infoTitle, w.infoArtist, w.infoAlbum, w.infoCopyright, w.infoComment})
+            field->setText(longText);
+        for (const QString &year : {QString(4000, u'9'), QStringLiteral("abc"), QString()}) {
+            w.infoYear->setText(year);
+            w.btnApplyClick();
+        }
+        w.infoYear->setText(QStringLiteral("2024"));
+        w.infoTrack->setText(QString(4000, u'1'));
+        w.btnApplyClick();
+        spin(50);
+        EXPECT_EQ(messages_, (QStringList{QStringLiteral("Invalid Year Value"),
+                                          QStringLiteral("Invalid Year Value"),
+                                          QStringLiteral("Invalid Year Value"),
+                                          QStringLiteral("Invalid Track Value")}));
+        messages_.clear();
+
+        w.infoTrack->setText(QStringLiteral("7"));
+        w.btnApplyClick();
+        spin(50);
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+        w.btnResetClick();
+        // Whatever the format keeps of the text, it is the start of what was typed, and the
+        // recording still plays in full.
+        EXPECT_FALSE(w.infoTitle->text().isEmpty());
+        EXPECT_TRUE(longText.startsWith(w.infoTitle->text()));
+        EXPECT_EQ(w.infoYear->text(), QStringLiteral("2024"));
+        int channels = 0, frequency = 0;
+        const auto samples = readAll(w.SelectFileName, &channels, &frequency);
+        ASSERT_GT(channels, 0);
+        EXPECT_NEAR(double(samples.size()) / channels / frequency, 1.0, 0.25);
+        window_.reset();
+        QDir(recordingDir()).removeRecursively();
     }
 }
 
