@@ -58,6 +58,19 @@ QString channelsText(int channels) {
     return QStringLiteral("%1 channels").arg(channels);
 }
 
+// Whether a file of `fileBytes` can hold `frames`: codings with a fixed number of bits per
+// sample (PCM, ADPCM) hold no more than that allows, and nothing packs more than 65536
+// frames into a byte (FLAC's longest blocks of silence come closest). A damaged header can
+// claim any length; one beyond this is not believed.
+bool lengthFits(const AVCodecParameters *par, int64_t fileBytes, int64_t frames) {
+    const int bits = av_get_bits_per_sample(par->codec_id);
+    const int channels = std::max(1, par->ch_layout.nb_channels);
+    if (bits > 0) {
+        return frames <= fileBytes * 8 / (int64_t{bits} * channels) + 1;
+    }
+    return frames / 65536 <= fileBytes;
+}
+
 QString mpegVersionText(int sampleRate) {
     if (sampleRate >= 32000) {
         return QStringLiteral("1.0");
@@ -223,7 +236,8 @@ int64_t FfmpegSource::lengthFromContainer() const {
         // (the first only primes the overlap), so one frame fewer is heard.
         length = std::max<int64_t>(0, snapToGrid(length) - frameGrid_);
     }
-    return length;
+    // Unbelievable: unknown, so it gets counted.
+    return lengthFits(st->codecpar, fileSize_, length) ? length : -1;
 }
 
 // Containers whose header or last timestamp gives the exact length in samples.

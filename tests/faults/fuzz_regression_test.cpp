@@ -69,3 +69,23 @@ TEST_F(FuzzRegression, AFrameCountTheFileCannotHoldIsNotBelieved) {
     korvanta::fuzz::exerciseAudioFile(path, 0x9e3779b9u);
     korvanta::fuzz::exerciseAudioInformation(path);
 }
+
+// An ADPCM WAV of 467 bytes whose "fact" chunk claims 134 million samples: believed from
+// the container, a length of four and a half hours with 674 frames to play.
+TEST_F(FuzzRegression, ASampleCountTheDataCannotHoldIsNotBelieved) {
+    const QString path = write(
+        "524946467404000057415645666d74203200000002000100401f0000803e0000570404002000ea0707000001"
+        "0000000200ff00000000c0004000f0000000cc0130ff880118ff6661637404000000f40700084c4953541a00"
+        "0000494e464f495346540e0000004c61766635392e32372e3130300064617461000400000010006b05000077"
+        "77ffdcddde0236343220fdbcddde013672656d61747269785f6d617a76616c343221fdbdbeeef1244343110d"
+        "cccddef0345342210eccdcdee1244433320dccbdedf0144433736b69705f636c6533221edbcdceff12453232"
+        "1fdcbddddf1354343100ecccdddf1245342210edbcddef0233323110edbdcdde0236343211eebcdddff13634"
+        "3220febdcceff123632321fecbddddf125434321fedaddcef114ddf0243533210edaddcef01432310fdbcddd"
+        "e0136347311fdbcdddef135443221fdcbdddef1345343110ecccddef0344442210edbd000000000000000000"
+        "00000000000000000000000000000000000000002b0000000000000000000000000000000000000000000000"
+        "00000000000000000000000000000000000000000000000000000000000000000000000000000000a3a3a3a3"
+        "a3a3a3a3a300000000000000000000000000000000000000000000",
+        "fact.wav");
+    korvanta::fuzz::exerciseAudioFile(path, 7);
+    korvanta::fuzz::exerciseAudioInformation(path);
+}
