@@ -16,8 +16,8 @@ enum class WavRepair {
 
 // Checks one file. Only a data chunk that ends the file is considered: when something
 // follows it (another chunk, an appended tag), the file was finished and its sizes are left
-// as they are. A repair rewrites
-// the two size fields and nothing else; a trailing partial frame is left outside the chunk.
+// as they are. A repair rewrites the two size fields and nothing else; a trailing partial
+// frame is left outside the chunk.
 WavRepair RepairWavHeader(const QString &path);
 
 // Repairs every "*.wav" directly inside `folder`; returns the paths of the repaired files.
