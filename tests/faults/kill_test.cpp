@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include <sys/types.h>
 
