@@ -27,7 +27,8 @@ dir=build-bench
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DKORVANTA_BENCH=ON -DKORVANTA_SANITIZE=OFF >/dev/null
 targets=(korvanta-bench korvanta-minimal-window korvanta-minimal-window-libs korvanta-recorder)
 [ "$soak" = 1 ] && targets+=(korvanta-bench-soak)
-cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
+# Build output goes to stderr, so that stdout holds the tables alone.
+cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}" 1>&2
 
 status=0
 "$dir/korvanta-bench" "${args[@]}" || status=1
