@@ -51,11 +51,7 @@ void TAudioPlayer2::StartDevice() {
     if (isRunning())
         return;
 
-    const size_t ringSamples =
-        static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels;
-    if (!ring_ || ring_->capacity() != ringSamples)
-        ring_ = std::make_unique<SpscRing<int16_t>>(ringSamples);
-    ring_->reset();
+    resetRing(ring_, static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels);
     history_.assign(static_cast<size_t>(kHistorySeconds) * format_.frequency * format_.channels, 0);
     handedOut_ = 0;
     heardAtStop_ = 0;

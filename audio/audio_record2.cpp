@@ -74,11 +74,7 @@ void TAudioRecord2::StartDevice() {
     if (isRunning())
         return;
 
-    const size_t ringSamples =
-        static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels;
-    if (!ring_ || ring_->capacity() != ringSamples)
-        ring_ = std::make_unique<SpscRing<int16_t>>(ringSamples);
-    ring_->reset();
+    resetRing(ring_, static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels);
     scratch_.resize(static_cast<size_t>(format_.frequency / 10) * format_.channels);
     pending_.clear();
     pending_.reserve(static_cast<size_t>(bufferSize_) * format_.channels);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 template <typename T>
@@ -59,3 +60,12 @@ private:
     std::atomic<size_t> head_{0};
     std::atomic<size_t> tail_{0};
 };
+
+// Makes `ring` an empty ring of `capacity` items, reusing the one there if it is that size.
+// Only while no thread uses it.
+template <typename T>
+void resetRing(std::unique_ptr<SpscRing<T>> &ring, size_t capacity) {
+    if (!ring || ring->capacity() != capacity)
+        ring = std::make_unique<SpscRing<T>>(capacity);
+    ring->reset();
+}
