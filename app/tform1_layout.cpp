@@ -32,6 +32,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kPanelHeight = 65;
@@ -347,7 +349,10 @@ void TForm1::buildBottomStrip() {
 }
 
 void TForm1::buildStatusBar() {
-    const int widths[3] = {60, 320, 300};
+    // The activity panel is 60 wide, or as wide as its longest word needs in this font.
+    const int activityWidth = std::max(
+        60, statusBar()->fontMetrics().horizontalAdvance(QStringLiteral("Recording...")) + 8);
+    const int widths[3] = {activityWidth, 320, 300};
     for (int i = 0; i < 3; ++i) {
         statusPanels_[i] = new QLabel(statusBar());
         statusPanels_[i]->setFixedWidth(widths[i]);
@@ -409,10 +414,10 @@ void TForm1::TabSheet2Resize() {
             label->setGeometry(labelLeft, top + row * kFieldRow, editLeft - labelLeft - 4, 22);
         edit->setGeometry(editLeft, top + row * kFieldRow, editWidth, 22);
     };
-    place(QStringLiteral("Title:"), infoTitle, 8, 70, 130, 0, fieldsTop);
-    place(QStringLiteral("Artist:"), infoArtist, 8, 70, 130, 1, fieldsTop);
-    place(QStringLiteral("Album:"), infoAlbum, 8, 70, 130, 2, fieldsTop);
-    place(QStringLiteral("Comment:"), infoComment, 8, 70, 130, 3, fieldsTop);
+    place(QStringLiteral("Title:"), infoTitle, 8, 78, 122, 0, fieldsTop);
+    place(QStringLiteral("Artist:"), infoArtist, 8, 78, 122, 1, fieldsTop);
+    place(QStringLiteral("Album:"), infoAlbum, 8, 78, 122, 2, fieldsTop);
+    place(QStringLiteral("Comment:"), infoComment, 8, 78, 122, 3, fieldsTop);
     place(QStringLiteral("Copyright:"), infoCopyright, rightLeft - 70, rightLeft, rightWidth, 0,
           fieldsTop);
     place(QStringLiteral("Year:"), infoYear, rightLeft - 70, rightLeft, rightWidth, 1, fieldsTop);
