@@ -274,71 +274,72 @@ std::string PulseConnection::presentName(Direction direction, int number) const 
     return device && device->present && ready_ ? device->name : std::string();
 }
 
-void PulseConnection::changeVolume(Direction direction, int number,
-                                   const std::function<pa_cvolume(const PulseDevice &)> &change) {
+void PulseConnection::changeDevice(Direction direction, int number,
+                                   const std::function<bool(PulseDevice &)> &update,
+                                   const std::function<pa_operation *(const char *name)> &send) {
     if (!mainloop_)
         return;
     PulseLock lock(mainloop_.get());
     std::string name;
-    pa_cvolume volume;
     {
         std::lock_guard<std::mutex> cacheLock(mutex_);
         name = presentName(direction, number);
-        if (name.empty())
+        if (name.empty() || !update(*table(direction).at(number)))
             return;
-        PulseDevice &device = *table(direction).at(number);
-        volume = change(device);
-        if (!pa_cvolume_valid(&volume) || pa_cvolume_equal(&volume, &device.volume))
-            return;
-        device.volume = volume;
     }
-    if (!context_)
-        return;
-    forgetOperation(direction == Direction::Output
-                        ? pa_context_set_sink_volume_by_name(context_.get(), name.c_str(), &volume,
-                                                             nullptr, nullptr)
-                        : pa_context_set_source_volume_by_name(context_.get(), name.c_str(),
-                                                               &volume, nullptr, nullptr));
+    if (context_)
+        forgetOperation(send(name.c_str()));
+}
+
+void PulseConnection::changeVolume(Direction direction, int number,
+                                   const std::function<pa_cvolume(const PulseDevice &)> &change) {
+    pa_cvolume volume;
+    changeDevice(
+        direction, number,
+        [&](PulseDevice &device) {
+            volume = change(device);
+            if (!pa_cvolume_valid(&volume) || pa_cvolume_equal(&volume, &device.volume))
+                return false;
+            device.volume = volume;
+            return true;
+        },
+        [&](const char *name) {
+            return direction == Direction::Output
+                       ? pa_context_set_sink_volume_by_name(context_.get(), name, &volume, nullptr,
+                                                            nullptr)
+                       : pa_context_set_source_volume_by_name(context_.get(), name, &volume,
+                                                              nullptr, nullptr);
+        });
 }
 
 void PulseConnection::changeMute(Direction direction, int number, bool mute) {
-    if (!mainloop_)
-        return;
-    PulseLock lock(mainloop_.get());
-    std::string name;
-    {
-        std::lock_guard<std::mutex> cacheLock(mutex_);
-        name = presentName(direction, number);
-        if (name.empty())
-            return;
-        table(direction).at(number)->mute = mute;
-    }
-    if (!context_)
-        return;
-    forgetOperation(
-        direction == Direction::Output
-            ? pa_context_set_sink_mute_by_name(context_.get(), name.c_str(), mute, nullptr, nullptr)
-            : pa_context_set_source_mute_by_name(context_.get(), name.c_str(), mute, nullptr,
-                                                 nullptr));
+    changeDevice(
+        direction, number,
+        [&](PulseDevice &device) {
+            device.mute = mute;
+            return true;
+        },
+        [&](const char *name) {
+            return direction == Direction::Output
+                       ? pa_context_set_sink_mute_by_name(context_.get(), name, mute, nullptr,
+                                                          nullptr)
+                       : pa_context_set_source_mute_by_name(context_.get(), name, mute, nullptr,
+                                                            nullptr);
+        });
 }
 
 void PulseConnection::changePort(Direction direction, int number, const std::string &port) {
-    if (!mainloop_)
-        return;
-    PulseLock lock(mainloop_.get());
-    std::string name;
-    {
-        std::lock_guard<std::mutex> cacheLock(mutex_);
-        name = presentName(direction, number);
-        if (name.empty())
-            return;
-        table(direction).at(number)->activePort = port;
-    }
-    if (!context_)
-        return;
-    forgetOperation(direction == Direction::Output
-                        ? pa_context_set_sink_port_by_name(context_.get(), name.c_str(),
-                                                           port.c_str(), nullptr, nullptr)
-                        : pa_context_set_source_port_by_name(context_.get(), name.c_str(),
-                                                             port.c_str(), nullptr, nullptr));
+    changeDevice(
+        direction, number,
+        [&](PulseDevice &device) {
+            device.activePort = port;
+            return true;
+        },
+        [&](const char *name) {
+            return direction == Direction::Output
+                       ? pa_context_set_sink_port_by_name(context_.get(), name, port.c_str(),
+                                                          nullptr, nullptr)
+                       : pa_context_set_source_port_by_name(context_.get(), name, port.c_str(),
+                                                            nullptr, nullptr);
+        });
 }

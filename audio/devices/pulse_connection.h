@@ -69,6 +69,11 @@ private:
     void finishAttempt(bool ready);
     // With the lock held: a present device's server name, or empty.
     std::string presentName(Direction direction, int number) const;
+    // Updates a present device's cached state (`update` returns false when there is nothing
+    // to send) and then sends the change to the server by the device's name.
+    void changeDevice(Direction direction, int number,
+                      const std::function<bool(PulseDevice &)> &update,
+                      const std::function<pa_operation *(const char *name)> &send);
 
     PulseDeviceTable &table(Direction direction) {
         return direction == Direction::Output ? sinks_ : sources_;
