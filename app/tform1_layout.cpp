@@ -175,7 +175,9 @@ void TForm1::buildToolBar() {
 void TForm1::buildTabs() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setStyleSheet(QStringLiteral(
+    // On the tab bar alone: a style sheet on the tab widget would restyle every control on
+    // every page, which costs a third of the window's start-up.
+    PageControl1->tabBar()->setStyleSheet(QStringLiteral(
         "QTabBar::tab { font-weight: bold; color: navy; padding: 4px 2px; margin: 0px; }"));
     TabSheet1 = buildRecordSoundTab();
     TabSheet3 = buildRecordingControlsTab();

@@ -5,10 +5,9 @@
 #include "audio/codec/audio_writer.h"
 #include "audio/codec/codec_error.h"
 #include "audio/codec/mp3_writer.h"
-#include "audio/codec/source_factory.h"
+#include "audio/codec/ffmpeg_codec.h"
 #include "audio/codec/wav_writer.h"
 #include "audio/codec/wma_profiles.h"
-#include "audio/codec/wma_writer.h"
 
 #include <algorithm>
 #include <climits>
@@ -142,7 +141,7 @@ void TAudioFile2::CreateFile(const QString &fileName, int /*FormatType*/) {
                 Mp3Writer::create(fileName, d->mp3Rate, d->mp3Bitrate, &errorNum, &errorText);
             break;
         case OutputKind::Wma:
-            d->writer = WmaWriter::create(fileName, wmaProfileForEncoding(d->wmaProfile), &errorNum,
+            d->writer = createWmaWriter(fileName, wmaProfileForEncoding(d->wmaProfile), &errorNum,
                                           &errorText);
             break;
     }

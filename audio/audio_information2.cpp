@@ -2,7 +2,7 @@
 
 #include "audio/codec/audio_source.h"
 #include "audio/codec/genres.h"
-#include "audio/codec/source_factory.h"
+#include "audio/codec/ffmpeg_codec.h"
 #include "audio/codec/tag_access.h"
 
 #include <QFileInfo>

@@ -56,8 +56,8 @@ bool hasG721Extension(const QString &path) {
 
 }  // namespace
 
-std::unique_ptr<AudioSource> openAudioSource(const QString &path, int *errorNum,
-                                             QString *errorText) {
+std::unique_ptr<AudioSource> probeAndOpenAudioSource(const QString &path, int *errorNum,
+                                                     QString *errorText) {
     quietFfmpegLog();
     FileReader file;
     if (const int err = file.open(path); err != 0) {

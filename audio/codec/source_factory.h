@@ -8,7 +8,7 @@
 namespace korvanta::codec {
 
 // Returns null on failure and sets `errorNum` (codec_error.h) and `errorText`.
-std::unique_ptr<AudioSource> openAudioSource(const QString &path, int *errorNum,
-                                             QString *errorText);
+std::unique_ptr<AudioSource> probeAndOpenAudioSource(const QString &path, int *errorNum,
+                                                     QString *errorText);
 
 }  // namespace korvanta::codec
