@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -54,6 +55,20 @@ QToolButton *makeToolButton(QToolBar *bar, const QString &caption, const QString
     bar->addWidget(button);
     return button;
 }
+
+// Tabs with little padding, so that all four captions show at the window's first width.
+class CompactTabStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override {
+        if (metric == PM_TabBarTabHSpace)
+            return 8;
+        if (metric == PM_TabBarTabVSpace)
+            return 8;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 QLabel *makeLabel(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
@@ -175,10 +190,15 @@ void TForm1::buildToolBar() {
 void TForm1::buildTabs() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    // On the tab bar alone: a style sheet on the tab widget would restyle every control on
-    // every page, which costs a third of the window's start-up.
-    PageControl1->tabBar()->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { font-weight: bold; color: navy; padding: 4px 2px; margin: 0px; }"));
+    // Bold navy captions on compact tabs. Done with a style and a font rather than a style
+    // sheet, which would restyle every control on the pages and slow the window's start.
+    QTabBar *tabs = PageControl1->tabBar();
+    auto *compact = new CompactTabStyle;  // on top of whatever the application style is
+    compact->setParent(tabs);
+    tabs->setStyle(compact);
+    QFont bold = tabs->font();
+    bold.setBold(true);
+    tabs->setFont(bold);
     TabSheet1 = buildRecordSoundTab();
     TabSheet3 = buildRecordingControlsTab();
     TabSheet4 = buildPlaybackControlsTab();
@@ -194,6 +214,8 @@ void TForm1::buildTabs() {
     PageControl1->setIconSize(QSize(14, 14));
     PageControl1->tabBar()->setExpanding(false);
     PageControl1->setCurrentIndex(0);
+    for (int i = 0; i < tabs->count(); ++i)
+        tabs->setTabTextColor(i, QColor(0, 0, 128));
     for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
         sheet->installEventFilter(this);
 }

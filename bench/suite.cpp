@@ -280,11 +280,13 @@ private:
                     o_.runs);
         long long frames = 0;
         double micros = 0;
-        std::sscanf(mine.output.c_str(), "%lld %lf", &frames, &micros);
+        double loadMicros = 0;
+        std::sscanf(mine.output.c_str(), "%lld %lf %lf", &frames, &micros, &loadMicros);
         t.addRow({"korvanta OpenFile + nSamples", fixed(mine.wallSeconds, 3),
                   fixed(mine.cpuSeconds, 3), fixed(mine.peakRssMb, 1),
                   std::to_string(frames) + " frames = " + fixed(frames / double(kRate), 3) +
-                      " s (in-process " + fixed(micros / 1000.0, 2) + " ms)",
+                      " s (in-process " + fixed(micros / 1000.0, 2) + " ms, codec module load " +
+                      fixed(loadMicros / 1000.0, 1) + " ms)",
                   ""});
         t.addRow({"ffprobe format=duration", fixed(probe.wallSeconds, 3),
                   fixed(probe.cpuSeconds, 3), fixed(probe.peakRssMb, 1),
