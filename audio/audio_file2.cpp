@@ -4,8 +4,8 @@
 #include "audio/codec/audio_source.h"
 #include "audio/codec/audio_writer.h"
 #include "audio/codec/codec_error.h"
-#include "audio/codec/mp3_writer.h"
 #include "audio/codec/ffmpeg_codec.h"
+#include "audio/codec/mp3_writer.h"
 #include "audio/codec/wav_writer.h"
 #include "audio/codec/wma_profiles.h"
 
@@ -142,7 +142,7 @@ void TAudioFile2::CreateFile(const QString &fileName, int /*FormatType*/) {
             break;
         case OutputKind::Wma:
             d->writer = createWmaWriter(fileName, wmaProfileForEncoding(d->wmaProfile), &errorNum,
-                                          &errorText);
+                                        &errorText);
             break;
     }
     if (!d->writer) {

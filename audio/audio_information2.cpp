@@ -1,8 +1,8 @@
 #include "audio/audio_information2.h"
 
 #include "audio/codec/audio_source.h"
-#include "audio/codec/genres.h"
 #include "audio/codec/ffmpeg_codec.h"
+#include "audio/codec/genres.h"
 #include "audio/codec/tag_access.h"
 
 #include <QFileInfo>
