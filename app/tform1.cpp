@@ -25,6 +25,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStringList>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -153,9 +154,11 @@ void TForm1::FormShow() {
     if (!unavailable.isEmpty())
         setStatusPanel(1, unavailable);
 
-    infoGenre->clear();
+    QStringList genres;
     for (int genre = 0; genre <= 146; ++genre)
-        infoGenre->addItem(AudioInformation1->GenreToString(genre));
+        genres << AudioInformation1->GenreToString(genre);
+    infoGenre->clear();
+    infoGenre->addItems(genres);
     infoGenre->setCurrentIndex(-1);
     AudioInformation1->setMp3FastAnalysis(true);
     if (frmRecFlt)

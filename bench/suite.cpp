@@ -327,7 +327,7 @@ private:
                 }
             }
         }
-        TextTable t({"Start-up to window shown (offscreen)", "Median s", "Best s", "Peak RSS MB",
+        TextTable t({"Start-up to window shown (offscreen)", "Median ms", "Best ms", "Peak RSS MB",
                      "Ratio to minimal"});
         const double ours = median(programs[0].walls);
         const double minimal = median(programs[1].walls);
@@ -336,8 +336,9 @@ private:
             missed_.push_back("start-up ratio " + fixed(ratio, 2));
         }
         for (const Program &p : programs) {
-            t.addRow({p.name, fixed(median(p.walls), 3),
-                      fixed(*std::min_element(p.walls.begin(), p.walls.end()), 3), fixed(p.rss, 1),
+            t.addRow({p.name, fixed(median(p.walls) * 1000, 1),
+                      fixed(*std::min_element(p.walls.begin(), p.walls.end()) * 1000, 1),
+                      fixed(p.rss, 1),
                       &p == &programs[1] ? "" : fixed(median(p.walls) / minimal, 2)});
         }
         return t.render(1) + "\n";

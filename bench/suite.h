@@ -13,7 +13,7 @@ struct SuiteOptions {
     int runs = 3;         // of every timed command; the best counts
     int inputMinutes = 10;
     int longMinutes = 60;
-    int startupRuns = 7;
+    int startupRuns = 21;
 };
 
 // Prints progress on stderr and the tables on stdout. Returns 0 when every command ran

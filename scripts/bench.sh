@@ -3,7 +3,7 @@
 # lame and ffmpeg, printing one set of tables:
 #   bench.sh [--soak [--soak-minutes N] [--soak-format mp3|wav|wma]] [korvanta-bench options]
 # korvanta-bench options: --runs N (default 3), --minutes N (10), --long-minutes N (60),
-# --startup-runs N (7), --work DIR.
+# --startup-runs N (21), --work DIR.
 # --soak adds the soak: an auto-split recording (every 60 s, 30 minutes unless told
 # otherwise) in real time through the main window on the virtual sound card.
 set -euo pipefail
