@@ -62,9 +62,7 @@ public:
     using QProxyStyle::QProxyStyle;
     int pixelMetric(PixelMetric metric, const QStyleOption *option,
                     const QWidget *widget) const override {
-        if (metric == PM_TabBarTabHSpace)
-            return 8;
-        if (metric == PM_TabBarTabVSpace)
+        if (metric == PM_TabBarTabHSpace || metric == PM_TabBarTabVSpace)
             return 8;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
@@ -212,7 +210,7 @@ void TForm1::buildTabs() {
                          QStringLiteral("File Info"));
     // Compact tabs, so all four show at the window's first size.
     PageControl1->setIconSize(QSize(14, 14));
-    PageControl1->tabBar()->setExpanding(false);
+    tabs->setExpanding(false);
     PageControl1->setCurrentIndex(0);
     for (int i = 0; i < tabs->count(); ++i)
         tabs->setTabTextColor(i, QColor(0, 0, 128));

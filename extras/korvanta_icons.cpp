@@ -46,7 +46,9 @@ public:
 
 private:
     const QIcon &loaded() {
-        if (icon_.isNull()) {
+        // Once only, even if a file doesn't decode: painting must not retry it every time.
+        if (!decoded_) {
+            decoded_ = true;
             for (const auto &[path, size] : files_)
                 icon_.addFile(path, QSize(size, size));
         }
@@ -55,6 +57,7 @@ private:
 
     std::vector<std::pair<QString, int>> files_;
     QIcon icon_;
+    bool decoded_ = false;
 };
 
 QIcon deferredIcon(const QString &pathPattern, std::initializer_list<int> sizes) {
