@@ -1,5 +1,6 @@
 // Program entry: the application, the main window and its long-lived companions.
 #include "app/tform1.h"
+#include "audio/devices/audio_backend.h"
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
@@ -8,13 +9,16 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <memory>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korvanta-recorder"));
     QApplication::setApplicationDisplayName(QStringLiteral("Korvanta Sound Recorder"));
 
-    TForm1 window;
+    // The sound backend outlives the window and everything that plays or records through it.
+    const std::unique_ptr<AudioBackend> backend = createAudioBackend();
+    TForm1 window(*backend);
     Form1 = &window;
     TfrmEQ eqForm(*window.AudioPlayer1, window.chEqualizer, &window);
     frmEQ = &eqForm;

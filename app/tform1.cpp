@@ -33,9 +33,9 @@
 
 TForm1 *Form1 = nullptr;
 
-TForm1::TForm1(QWidget *parent) : QMainWindow(parent) {
-    AudioRecord1 = new TAudioRecord2(this);
-    AudioPlayer1 = new TAudioPlayer2(this);
+TForm1::TForm1(AudioBackend &backend, QWidget *parent) : QMainWindow(parent), backend_(backend) {
+    AudioRecord1 = new TAudioRecord2(backend_, this);
+    AudioPlayer1 = new TAudioPlayer2(backend_, this);
     AudioFile1 = std::make_unique<TAudioFile2>();
     AudioFile2 = std::make_unique<TAudioFile2>();
     Mp3LameEncoder = std::make_unique<TAudioFile2LameEnc>();
@@ -150,7 +150,7 @@ void TForm1::FormShow() {
                                    [this] { return AudioRecord1->devInputName(); }});
 
     // Without a sound server the lists stay empty; say why instead of leaving the user guessing.
-    const QString unavailable = audioBackend().unavailableReason();
+    const QString unavailable = backend_.unavailableReason();
     if (!unavailable.isEmpty())
         setStatusPanel(1, unavailable);
 

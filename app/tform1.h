@@ -24,6 +24,8 @@ class QToolButton;
 class QTreeWidget;
 class QWidget;
 
+class AudioBackend;
+
 class TAudioFile2;
 class TAudioFile2LameEnc;
 class TAudioInformation2;
@@ -41,7 +43,9 @@ struct TagFields;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    explicit TForm1(AudioBackend &backend, QWidget *parent = nullptr);
+
+    AudioBackend &backend() const { return backend_; }
     ~TForm1() override;
 
     // Applies the recording-format settings to both file components and the MP3 encoder.
@@ -278,6 +282,7 @@ private:
     bool loadTags();
     bool loadTagsAndFacts();
 
+    AudioBackend &backend_;
     std::unique_ptr<RecordingPipeline> recording_;
     std::unique_ptr<PlaybackPipeline> playback_;
     bool recordingActive_ = false;  // from a recording's start until its stop

@@ -20,8 +20,6 @@ void raisePeak(std::atomic<int> &peak, int value) {
 
 }  // namespace
 
-TAudioPlayer2::TAudioPlayer2(QObject *parent) : TAudioPlayer2(audioBackend(), parent) {}
-
 TAudioPlayer2::TAudioPlayer2(AudioBackend &backend, QObject *parent)
     : TAudioDevice2(backend, Direction::Output, kDefaultTickMs, parent),
       equalizer_(std::make_unique<PlaybackEqualizer>()) {

@@ -35,8 +35,7 @@ class TAudioPlayer2 : public TAudioDevice2, private PlaybackSource {
 public:
     static constexpr int kEqualizerBands = 12;
 
-    explicit TAudioPlayer2(QObject *parent = nullptr);
-    TAudioPlayer2(AudioBackend &backend, QObject *parent = nullptr);
+    explicit TAudioPlayer2(AudioBackend &backend, QObject *parent = nullptr);
     ~TAudioPlayer2() override;
 
     // Devices

@@ -14,8 +14,6 @@ constexpr int kDefaultTickMs = 50;
 
 }  // namespace
 
-TAudioRecord2::TAudioRecord2(QObject *parent) : TAudioRecord2(audioBackend(), parent) {}
-
 TAudioRecord2::TAudioRecord2(AudioBackend &backend, QObject *parent)
     : TAudioDevice2(backend, Direction::Input, kDefaultTickMs, parent),
       filters_(std::make_unique<RecordingFilterBank>()) {}

@@ -27,8 +27,7 @@ class RecordingFilterBank;
 class TAudioRecord2 : public TAudioDevice2, private CaptureSink {
     Q_OBJECT
 public:
-    explicit TAudioRecord2(QObject *parent = nullptr);
-    TAudioRecord2(AudioBackend &backend, QObject *parent = nullptr);
+    explicit TAudioRecord2(AudioBackend &backend, QObject *parent = nullptr);
     ~TAudioRecord2() override;
 
     // Devices

@@ -6,11 +6,13 @@
 #include "app/tform1.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_record2.h"
+#include "audio/devices/audio_backend.h"
 #include "bench/text_table.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 
 #include <QApplication>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -20,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
+#include <memory>
 
 #include <algorithm>
 #include <cmath>
@@ -115,7 +118,8 @@ int main(int argc, char **argv) {
     }
     recordingSettings() = RecordingSettings();
 
-    TForm1 window;
+    const std::unique_ptr<AudioBackend> backend = createAudioBackend();
+    TForm1 window(*backend);
     Form1 = &window;
     window.TimerTip->stop();
     window.show();

@@ -10,6 +10,7 @@ packages=(
     libmp3lame-dev libtag1-dev libfftw3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     lame ffmpeg
+    pipewire pipewire-pulse wireplumber dbus
 )
 
 missing=()

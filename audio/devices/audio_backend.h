@@ -9,8 +9,12 @@
 //
 // Errors. Listing and mixer calls never fail loudly: an unknown device or line yields an
 // empty answer and writes are ignored. Opening a stream returns nullptr and fills *error.
+//
+// Changes. Devices come and go and other programs move mixer controls while we run; the
+// backend says so through its signals, which it always emits on the GUI thread.
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
@@ -81,9 +85,10 @@ public:
     virtual int64_t framesPlayed() const { return -1; }
 };
 
-class AudioBackend {
+class AudioBackend : public QObject {
+    Q_OBJECT
 public:
-    virtual ~AudioBackend() = default;
+    ~AudioBackend() override = default;
 
     // Empty while the devices can be reached; otherwise one line for the user saying why
     // not (e.g. no sound server is running).
@@ -111,9 +116,16 @@ public:
                                                      CaptureSink *sink, QString *error) = 0;
     virtual std::unique_ptr<AudioStream> openPlayback(int device, const StreamFormat &format,
                                                       PlaybackSource *source, QString *error) = 0;
+
+Q_SIGNALS:
+    // The device lists, the default devices or unavailableReason() changed: a device was
+    // plugged in or out, or the server appeared or went away.
+    void devicesChanged();
+    // Mixer lines of a device changed, whoever changed them (another program included).
+    void mixerChanged(Direction direction, int device);
 };
 
-// The process's backend, created on first use: KORVANTA_AUDIO=virtual selects the virtual
-// sound card, KORVANTA_AUDIO=none no devices at all, anything else (or nothing) the
-// PulseAudio backend (which also serves PipeWire).
-AudioBackend &audioBackend();
+// The backend the environment asks for: KORVANTA_AUDIO=virtual selects the virtual sound
+// card, KORVANTA_AUDIO=none no devices at all, anything else (or nothing) the PulseAudio
+// backend (which also serves PipeWire). Created once, in main, and passed to the window.
+std::unique_ptr<AudioBackend> createAudioBackend();

@@ -35,7 +35,9 @@ public:
     }
 };
 
-std::unique_ptr<AudioBackend> createBackend() {
+}  // namespace
+
+std::unique_ptr<AudioBackend> createAudioBackend() {
     const QString choice = qEnvironmentVariable("KORVANTA_AUDIO");
     if (choice == QLatin1String("virtual"))
         return std::make_unique<VirtualBackend>();
@@ -44,11 +46,4 @@ std::unique_ptr<AudioBackend> createBackend() {
     // Without a reachable server this lists no devices, and picks the server up once it
     // appears.
     return std::make_unique<PulseBackend>();
-}
-
-}  // namespace
-
-AudioBackend &audioBackend() {
-    static const std::unique_ptr<AudioBackend> backend = createBackend();
-    return *backend;
 }

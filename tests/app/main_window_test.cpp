@@ -9,6 +9,7 @@
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/event_loop.h"
+#include "tests/support/test_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,7 @@ QStringList menuTexts(QMenu *menu) {
 }  // namespace
 
 TEST_F(MainWindowTest, FirstStartWithoutSetupIniUsesTheDefaults) {
-    TForm1 window;
+    TForm1 window(testBackend());
     const RecordingSettings &s = recordingSettings();
     EXPECT_EQ(s.ext, QStringLiteral(".mp3"));
     EXPECT_EQ(s.SavePath, dir_.path() + QStringLiteral("/Recording/"));
@@ -76,14 +77,14 @@ TEST_F(MainWindowTest, FirstStartWithoutSetupIniUsesTheDefaults) {
 
 TEST_F(MainWindowTest, AStoredTimeLimitShowsThePressedIndicator) {
     writeIni("[Options]\nTimeLimit=90\n");
-    TForm1 window;
+    TForm1 window(testBackend());
     EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
     EXPECT_EQ(window.ToolBtnAutostop->toolTip(),
               QStringLiteral("Auto stop recording is set to 01:30"));
 }
 
 TEST_F(MainWindowTest, HasTheMenusToolButtonsTabsAndStatusPanels) {
-    TForm1 window;
+    TForm1 window(testBackend());
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvanta Sound Recorder"));
     EXPECT_EQ(window.minimumSize(), QSize(560, 375));
@@ -118,7 +119,7 @@ TEST_F(MainWindowTest, HasTheMenusToolButtonsTabsAndStatusPanels) {
 }
 
 TEST_F(MainWindowTest, FirstShowFillsDeviceAndGenreLists) {
-    TForm1 window;
+    TForm1 window(testBackend());
     window.show();
     // Only the devices with mixer lines are listed.
     ASSERT_EQ(window.DeviceCombo->count(), 1);
@@ -133,7 +134,7 @@ TEST_F(MainWindowTest, FirstShowFillsDeviceAndGenreLists) {
 }
 
 TEST_F(MainWindowTest, BottomStripKeepsMetersRightOfTheButtonsAtMinimumWidth) {
-    TForm1 window;
+    TForm1 window(testBackend());
     window.show();
     window.resize(560, 375);
     QCoreApplication::processEvents();
@@ -150,7 +151,7 @@ TEST_F(MainWindowTest, BottomStripKeepsMetersRightOfTheButtonsAtMinimumWidth) {
 TEST_F(MainWindowTest, ClosingWritesTheTimeLimitAndKeepsForeignLines) {
     writeIni("; kept\n[Options]\nSaveFormat=.wav\nTimeLimit=0\n[mine]\nx=1\n");
     {
-        TForm1 window;
+        TForm1 window(testBackend());
         window.show();
         recordingSettings().RecordTime = 125;
         window.Exit1Click();
@@ -162,7 +163,7 @@ TEST_F(MainWindowTest, ClosingWritesTheTimeLimitAndKeepsForeignLines) {
 
 TEST_F(MainWindowTest, AFailedWriteOnCloseIsReportedAndTheWindowStillCloses) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("setup.ini")));  // cannot be written
-    TForm1 window;
+    TForm1 window(testBackend());
     window.show();
     QString shown;
     QTimer::singleShot(100, [&] {

@@ -6,6 +6,7 @@
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/event_loop.h"
+#include "tests/support/test_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ protected:
 }  // namespace
 
 TEST_F(ExtrasMainWindowTest, TheTipAppearsAboutASecondAfterStartAndOnlyOnce) {
-    TForm1 window;
+    TForm1 window(testBackend());
     window.show();
     EXPECT_TRUE(window.TimerTip->isActive());
     EXPECT_EQ(window.TimerTip->interval(), 1000);
@@ -62,7 +63,7 @@ TEST_F(ExtrasMainWindowTest, TheTipAppearsAboutASecondAfterStartAndOnlyOnce) {
 
 TEST_F(ExtrasMainWindowTest, ShowtipZeroKeepsTheStartupTipAwayButNotTheMenuItem) {
     writeFile(QStringLiteral("setup.ini"), "[tips]\nshowtip=0\n");
-    TForm1 window;
+    TForm1 window(testBackend());
     window.TimerTipTimer();  // the timer's tick, without waiting for it
     EXPECT_FALSE(window.TimerTip->isActive());
     EXPECT_EQ(TipForm, nullptr);
@@ -74,7 +75,7 @@ TEST_F(ExtrasMainWindowTest, ShowtipZeroKeepsTheStartupTipAwayButNotTheMenuItem)
 }
 
 TEST_F(ExtrasMainWindowTest, HelpHomepageAndAboutCommands) {
-    TForm1 window;
+    TForm1 window(testBackend());
     window.TimerTip->stop();
     EXPECT_EQ(window.HelpContents2->shortcut(), QKeySequence(Qt::Key_F1));
     writeFile(QStringLiteral("korvantasoundrecorder.chm"), "help");
@@ -93,7 +94,7 @@ TEST_F(ExtrasMainWindowTest, HelpHomepageAndAboutCommands) {
 }
 
 TEST_F(ExtrasMainWindowTest, TheWindowCarriesTheProgramIcon) {
-    TForm1 window;
+    TForm1 window(testBackend());
     window.TimerTip->stop();
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_FALSE(window.ipoftheDay1->icon().isNull());

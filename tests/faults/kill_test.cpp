@@ -160,7 +160,7 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
     setExecutableDirectoryForTesting(dir_.path());
     recordingSettings() = RecordingSettings();
     {
-        TForm1 window;
+        TForm1 window(testBackend());
         Form1 = &window;
         window.TimerTip->stop();
     }

@@ -11,6 +11,7 @@
 #include "mixer/src_frame.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
+#include "tests/support/test_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
         recordingSettings() = RecordingSettings();
-        window_ = std::make_unique<TForm1>();
+        window_ = std::make_unique<TForm1>(testBackend());
         Form1 = window_.get();
         eq_ = std::make_unique<TfrmEQ>(*window_->AudioPlayer1, window_->chEqualizer, window_.get());
         frmEQ = eq_.get();

@@ -6,6 +6,7 @@
 #include "settings/time_limit_form.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
+#include "tests/support/test_backend.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -44,7 +45,7 @@ void cancel(QWidget *modal) {
 TEST_F(SettingsCommandsTest, ThePressedAutoStopButtonClearsTheLimitWithoutADialog) {
     writeIni("[options]\ntimelimit=90\n");
     const QByteArray before = readIni();
-    TForm1 window;
+    TForm1 window(testBackend());
     ASSERT_TRUE(window.ToolBtnAutostop->isChecked());
 
     ModalAnswerer answerer(cancel);
@@ -66,7 +67,7 @@ TEST_F(SettingsCommandsTest, ThePressedAutoStopButtonClearsTheLimitWithoutADialo
 
 TEST_F(SettingsCommandsTest, ALimitSetInTheDialogPressesTheButtonAndIsWrittenAtClose) {
     {
-        TForm1 window;
+        TForm1 window(testBackend());
         ModalAnswerer answerer([&window](QWidget *modal) {
             EXPECT_EQ(modal->parentWidget(), &window);
             EXPECT_EQ(TimeLimitForm.data(), modal);
@@ -82,14 +83,14 @@ TEST_F(SettingsCommandsTest, ALimitSetInTheDialogPressesTheButtonAndIsWrittenAtC
         window.close();
     }
     recordingSettings() = RecordingSettings();
-    TForm1 restarted;
+    TForm1 restarted(testBackend());
     EXPECT_EQ(recordingSettings().RecordTime, 5);
     EXPECT_TRUE(restarted.ToolBtnAutostop->isChecked());
 }
 
 TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedUntilTheNextStart) {
     {
-        TForm1 window;
+        TForm1 window(testBackend());
         {
             ModalAnswerer setZero(confirmLimit(QString()));
             window.ToolBtnAutostop->click();
@@ -105,13 +106,13 @@ TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedUntilTheNextStart) {
         EXPECT_EQ(recordingSettings().RecordTime, 0);
         window.close();
     }
-    TForm1 restarted;
+    TForm1 restarted(testBackend());
     EXPECT_EQ(recordingSettings().RecordTime, 0);
     EXPECT_FALSE(restarted.ToolBtnAutostop->isChecked());
 }
 
 TEST_F(SettingsCommandsTest, OptionsOpensFromMenuAndToolBarAsAFreshDialogEachTime) {
-    TForm1 window;
+    TForm1 window(testBackend());
     int openings = 0;
     ModalAnswerer answerer([&](QWidget *modal) {
         auto *form = qobject_cast<TSettingForm *>(modal);
@@ -137,7 +138,7 @@ TEST_F(SettingsCommandsTest, OptionsOpensFromMenuAndToolBarAsAFreshDialogEachTim
 
 TEST_F(SettingsCommandsTest, OptionsOkAppliesTheFormatAndSurvivesARestart) {
     {
-        TForm1 window;
+        TForm1 window(testBackend());
         ModalAnswerer answerer([](QWidget *modal) {
             auto *form = qobject_cast<TSettingForm *>(modal);
             ASSERT_NE(form, nullptr);
@@ -162,7 +163,7 @@ TEST_F(SettingsCommandsTest, OptionsOkAppliesTheFormatAndSurvivesARestart) {
         EXPECT_EQ(recordingSettings().SplitTime, 45);
     }
     recordingSettings() = RecordingSettings();
-    TForm1 restarted;
+    TForm1 restarted(testBackend());
     const RecordingSettings &s = recordingSettings();
     EXPECT_EQ(s.ext, QStringLiteral(".wav"));
     EXPECT_EQ(s.WAVFreq, 22050);

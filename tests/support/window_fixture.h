@@ -7,6 +7,7 @@
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/event_loop.h"
+#include "tests/support/test_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ protected:
     }
 
     TForm1 &openWindow() {
-        window_ = std::make_unique<TForm1>();
+        window_ = std::make_unique<TForm1>(testBackend());
         Form1 = window_.get();
         window_->TimerTip->stop();  // no tip window in the way of the tests
         window_->show();
