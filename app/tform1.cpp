@@ -1,6 +1,6 @@
 #include "app/tform1.h"
 
-#include "app/device_list_rule.h"
+#include "app/live_device_list.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_file2_lame_enc.h"
 #include "audio/audio_information2.h"
@@ -138,21 +138,10 @@ void TForm1::FormShow() {
     }
     Panel1Resize();
 
-    FillDeviceList(DeviceCombo, {[this] { return AudioPlayer1->devOutputCount(); },
-                                 [this] { return AudioPlayer1->devOutput(); },
-                                 [this](int d) { AudioPlayer1->setDevOutput(d); },
-                                 [this] { return AudioPlayer1->devSrcEnabled(); },
-                                 [this] { return AudioPlayer1->devOutputName(); }});
-    FillDeviceList(DeviceComboIn, {[this] { return AudioRecord1->devInputCount(); },
-                                   [this] { return AudioRecord1->devInput(); },
-                                   [this](int d) { AudioRecord1->setDevInput(d); },
-                                   [this] { return AudioRecord1->devSrcEnabled(); },
-                                   [this] { return AudioRecord1->devInputName(); }});
-
+    outputDevices_->fill();
+    inputDevices_->fill();
     // Without a sound server the lists stay empty; say why instead of leaving the user guessing.
-    const QString unavailable = backend_.unavailableReason();
-    if (!unavailable.isEmpty())
-        setStatusPanel(1, unavailable);
+    showUnavailableReason();
 
     QStringList genres;
     for (int genre = 0; genre <= 146; ++genre)

@@ -25,6 +25,8 @@ class QTreeWidget;
 class QWidget;
 
 class AudioBackend;
+class LiveDeviceList;
+enum class Direction;
 
 class TAudioFile2;
 class TAudioFile2LameEnc;
@@ -246,6 +248,10 @@ public:
     void chEqualizerClick();
     void btnSetFilterClick();
 
+    // Devices and mixer lines changed by the system or another program (tform1_devices.cpp)
+    void BackendDevicesChanged();
+    void BackendMixerChanged(Direction direction, int device);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -273,6 +279,12 @@ private:
     void connectMixerCommands();
     void connectTransportCommands();
     void connectFileCommands();
+    void connectDeviceEvents();
+    void showUnavailableReason();
+    void followMixer();
+    void showOutputVolume();
+    void showDeviceOutcomes(bool outputChanged, bool inputChanged, const QStringList &messages);
+    void resumeDeviceFollowing();
     void setControlsIdle();
     void resetDisplays();
     void splitRecording();
@@ -287,6 +299,12 @@ private:
     std::unique_ptr<PlaybackPipeline> playback_;
     bool recordingActive_ = false;  // from a recording's start until its stop
     QLabel *statusPanels_[3] = {};
+    std::unique_ptr<LiveDeviceList> outputDevices_;
+    std::unique_ptr<LiveDeviceList> inputDevices_;
+    QString shownUnavailable_;  // the reason in status panel 1, until the devices are back
+    QTimer *mixerFollow_ = nullptr;
+    bool followOutputMixer_ = false;
+    bool followInputMixer_ = false;
     QString currentFileName_;
     bool shown_ = false;
 };

@@ -1,6 +1,7 @@
 // The main window's mixer tabs: device choice, source panels, equaliser and filters.
 #include "app/tform1.h"
 
+#include "app/live_device_list.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "mixer/eq_form.h"
@@ -26,6 +27,7 @@ void TForm1::connectMixerCommands() {
     connect(DeviceComboIn, &QComboBox::activated, this, &TForm1::DeviceComboInClick);
     connect(chEqualizer, &QCheckBox::clicked, this, &TForm1::chEqualizerClick);
     connect(btnSetFilter, &QPushButton::clicked, this, &TForm1::btnSetFilterClick);
+    connectDeviceEvents();
 
     auto *equalizerBands = new QPushButton(QStringLiteral("EQ..."), TabSheet4);
     equalizerBands->setObjectName(QStringLiteral("ToolBtnEqualizer"));
@@ -48,6 +50,7 @@ void TForm1::DeviceComboClick() {
     if (!device.isValid())
         return;
     AudioPlayer1->setDevOutput(device.toInt());
+    outputDevices_->chosen();
     SetSrcOutput();
 }
 
@@ -56,6 +59,7 @@ void TForm1::DeviceComboInClick() {
     if (!device.isValid())
         return;
     AudioRecord1->setDevInput(device.toInt());
+    inputDevices_->chosen();
     SetSrcInput();
 }
 

@@ -169,6 +169,7 @@ void TForm1::StopRecord() {
     Options2->setEnabled(true);
     PageControl1->setCurrentIndex(3);
     recordingSettings().TotalFileTime = 0;
+    resumeDeviceFollowing();
 }
 
 // The window's look when nothing records: used when a start is abandoned before a file
@@ -260,4 +261,5 @@ void TForm1::StopPlay() {
     resetDisplays();
     if (!recordingActive_)
         btnApply->setEnabled(true);
+    resumeDeviceFollowing();
 }

@@ -12,6 +12,7 @@ public:
     bool isRecording() const override { return false; }
     int count() const override { return p_.srcOutputCount(); }
     void select(int line) override { p_.setSrcOutput(line); }
+    int selected() const override { return p_.srcOutput(); }
     QString name() const override { return p_.srcOutputName(); }
     bool volumeEnabled() const override { return p_.srcVolumeEnabled(); }
     int volume() const override { return p_.srcVolume(); }
@@ -40,6 +41,7 @@ public:
     bool isRecording() const override { return true; }
     int count() const override { return r_.srcInputCount(); }
     void select(int line) override { r_.setSrcInput(line); }
+    int selected() const override { return r_.srcInput(); }
     QString name() const override { return r_.srcInputName(); }
     bool volumeEnabled() const override { return r_.srcVolumeEnabled(); }
     int volume() const override { return r_.srcVolume(); }

@@ -27,6 +27,7 @@ public:
     // Highest line number of the chosen device; below 0 there is none.
     virtual int count() const = 0;
     virtual void select(int line) = 0;
+    virtual int selected() const = 0;
     virtual QString name() const = 0;
 
     virtual bool volumeEnabled() const = 0;

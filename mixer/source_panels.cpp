@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QToolTip>
 
@@ -79,13 +80,23 @@ private:
     QPointer<QWidget> sheet_;
 };
 
+// Shows what the line holds now. Nothing is written back: the controls' signals are blocked,
+// and a slider the user is dragging is left where the hand holds it.
 void fillPanel(TsrcFrame *panel, MixerLines &lines) {
     panel->Label1->setText(lines.name());
-    panel->TrackBar1->setEnabled(lines.volumeEnabled());
-    panel->TrackBar1->setValue(65535 - lines.volume());
-    panel->TrackBar1->setToolTip(QString::number(65535 - panel->TrackBar1->value()));
-    panel->TrackBar2->setEnabled(lines.balanceEnabled());
-    panel->TrackBar2->setValue(lines.balance());
+    QSlider *volume = panel->TrackBar1;
+    const QSignalBlocker volumeBlocker(volume);
+    volume->setEnabled(lines.volumeEnabled());
+    if (!volume->isSliderDown()) {
+        volume->setValue(65535 - lines.volume());
+        volume->setToolTip(QString::number(65535 - volume->value()));
+    }
+    QSlider *balance = panel->TrackBar2;
+    const QSignalBlocker balanceBlocker(balance);
+    balance->setEnabled(lines.balanceEnabled());
+    if (!balance->isSliderDown())
+        balance->setValue(lines.balance());
+    const QSignalBlocker switchBlocker(panel->CheckBox1);
     panel->CheckBox1->setEnabled(lines.switchEnabled());
     panel->CheckBox1->setChecked(lines.switchOn());
     if (lines.isRecording())
@@ -165,6 +176,25 @@ void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
         window->resize(wanted, window->height());
 }
 
+void updatePanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
+                  const MixerComponents &components) {
+    if (!sheet || !lines)
+        return;
+    const QList<TsrcFrame *> panels = SourcePanelsOf(sheet);
+    if (panels.size() != std::max(lines->count() + 1, 0)) {
+        buildPanels(sheet, lines, components);
+        return;
+    }
+    // The advanced dialog and the next write act on the line selected now; reading the
+    // others must not move it.
+    const int selected = lines->selected();
+    for (TsrcFrame *panel : panels) {
+        lines->select(panel->Tag);
+        fillPanel(panel, *lines);
+    }
+    lines->select(selected);
+}
+
 }  // namespace
 
 void BuildPlaybackPanels(QWidget *sheet, const MixerComponents &components) {
@@ -173,6 +203,14 @@ void BuildPlaybackPanels(QWidget *sheet, const MixerComponents &components) {
 
 void BuildRecordingPanels(QWidget *sheet, const MixerComponents &components) {
     buildPanels(sheet, LinesOf(components, true), components);
+}
+
+void UpdatePlaybackPanels(QWidget *sheet, const MixerComponents &components) {
+    updatePanels(sheet, LinesOf(components, false), components);
+}
+
+void UpdateRecordingPanels(QWidget *sheet, const MixerComponents &components) {
+    updatePanels(sheet, LinesOf(components, true), components);
 }
 
 QList<TsrcFrame *> SourcePanelsOf(const QWidget *sheet) {

@@ -22,5 +22,10 @@ void BuildPlaybackPanels(QWidget *sheet, const MixerComponents &components);
 // SetSrcInput: the recording panels, from the recorder's input lines.
 void BuildRecordingPanels(QWidget *sheet, const MixerComponents &components);
 
+// The same panels showing their lines' current values, as changed by anyone, without a
+// write back and without moving the selected line; rebuilt when the number of lines changed.
+void UpdatePlaybackPanels(QWidget *sheet, const MixerComponents &components);
+void UpdateRecordingPanels(QWidget *sheet, const MixerComponents &components);
+
 // The panels a tab sheet owns, in line order.
 QList<TsrcFrame *> SourcePanelsOf(const QWidget *sheet);

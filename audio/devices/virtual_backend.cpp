@@ -32,18 +32,32 @@ MixerLine makeLine(const QString &name, bool select, bool mute) {
     return line;
 }
 
+const QString &lostReason() {
+    static const QString reason = QStringLiteral("The sound device was unplugged.");
+    return reason;
+}
+
 class VirtualCaptureStream : public AudioStream {
 public:
     VirtualCaptureStream(const StreamFormat &format, CaptureSink *sink,
-                         std::shared_ptr<std::atomic<int>> gain)
+                         std::shared_ptr<std::atomic<int>> gain,
+                         std::shared_ptr<std::atomic<bool>> reachable)
         : format_(format),
           sink_(sink),
           gain_(std::move(gain)),
+          reachable_(std::move(reachable)),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
           thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
 
 private:
     void step() {
+        if (failed_)
+            return;
+        if (!reachable_->load()) {
+            failed_ = true;
+            sink_->failed(lostReason());
+            return;
+        }
         const int frames = chunkFrames(chunk_++, format_.frequency);
         const double gain = gain_->load() / 65535.0;
         for (int i = 0; i < frames; ++i) {
@@ -60,18 +74,22 @@ private:
     StreamFormat format_;
     CaptureSink *sink_;
     std::shared_ptr<std::atomic<int>> gain_;
+    std::shared_ptr<std::atomic<bool>> reachable_;
     std::vector<int16_t> buffer_;
     int64_t chunk_ = 0;
     int64_t frame_ = 0;
+    bool failed_ = false;
     PacedThread thread_;  // last: stopped first on destruction
 };
 
 class VirtualPlaybackStream : public AudioStream {
 public:
     VirtualPlaybackStream(const StreamFormat &format, PlaybackSource *source,
+                          std::shared_ptr<std::atomic<bool>> reachable,
                           std::shared_ptr<WavSinkWriter> sink, std::mutex *sinkMutex)
         : format_(format),
           source_(source),
+          reachable_(std::move(reachable)),
           sink_(std::move(sink)),
           sinkMutex_(sinkMutex),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
@@ -79,6 +97,13 @@ public:
 
 private:
     void step() {
+        if (failed_)
+            return;
+        if (!reachable_->load()) {
+            failed_ = true;
+            source_->failed(lostReason());
+            return;
+        }
         const int frames = chunkFrames(chunk_++, format_.frequency);
         const int real = source_->fill(buffer_.data(), frames);
         if (sink_ && real > 0) {
@@ -89,26 +114,36 @@ private:
 
     StreamFormat format_;
     PlaybackSource *source_;
+    std::shared_ptr<std::atomic<bool>> reachable_;
     std::shared_ptr<WavSinkWriter> sink_;
     std::mutex *sinkMutex_;
     std::vector<int16_t> buffer_;
     int64_t chunk_ = 0;
+    bool failed_ = false;
     PacedThread thread_;
 };
 
 }  // namespace
 
-VirtualBackend::VirtualBackend()
-    : microphoneGain_(std::make_shared<std::atomic<int>>(65535)),
-      lineInGain_(std::make_shared<std::atomic<int>>(65535)) {
+VirtualBackend::VirtualBackend() {
     MixerLine microphone = makeLine(QStringLiteral("Microphone"), true, false);
     microphone.select = true;
     microphone.advanced = {{QStringLiteral("Mic Boost"), true, 0},
                            {QStringLiteral("Gain"), false, 32768}};
-    inputLines_ = {microphone, makeLine(QStringLiteral("Line In"), true, false),
-                   makeLine(QStringLiteral("Stereo Mix"), true, false)};
-    outputLines_ = {makeLine(QStringLiteral("Master"), false, true),
-                    makeLine(QStringLiteral("Wave"), false, true)};
+    Device card;
+    card.name = QStringLiteral("Virtual Microphone");
+    card.lines = {microphone, makeLine(QStringLiteral("Line In"), true, false),
+                  makeLine(QStringLiteral("Stereo Mix"), true, false)};
+    Device lineIn;
+    lineIn.name = QStringLiteral("Virtual Line In");
+    inputs_ = {card, lineIn};
+    card = Device();
+    card.name = QStringLiteral("Virtual Speakers");
+    card.lines = {makeLine(QStringLiteral("Master"), false, true),
+                  makeLine(QStringLiteral("Wave"), false, true)};
+    Device lineOut;
+    lineOut.name = QStringLiteral("Virtual Line Out");
+    outputs_ = {card, lineOut};
 }
 
 VirtualBackend::~VirtualBackend() = default;
@@ -123,60 +158,81 @@ int16_t VirtualBackend::toneSample(int channel, int channels, int64_t frame, int
     return static_cast<int16_t>(qBound(-32768L, std::lround(value), 32767L));
 }
 
-std::vector<DeviceInfo> VirtualBackend::devices(Direction direction) {
-    if (direction == Direction::Input)
-        return {{QStringLiteral("Virtual Microphone"), true},
-                {QStringLiteral("Virtual Line In"), false}};
-    return {{QStringLiteral("Virtual Speakers"), true},
-            {QStringLiteral("Virtual Line Out"), false}};
+std::vector<VirtualBackend::Device> &VirtualBackend::side(Direction direction) {
+    return direction == Direction::Input ? inputs_ : outputs_;
 }
 
-std::vector<MixerLine> *VirtualBackend::lines(Direction direction, int device) {
-    if (device != 0)
-        return nullptr;  // only the first device of each side has a mixer
-    return direction == Direction::Input ? &inputLines_ : &outputLines_;
-}
-
-MixerLine *VirtualBackend::line(Direction direction, int device, int index) {
-    auto *all = lines(direction, device);
-    if (!all || index < 0 || index >= static_cast<int>(all->size()))
+VirtualBackend::Device *VirtualBackend::device(Direction direction, int number) {
+    auto &all = side(direction);
+    if (number < 0 || number >= static_cast<int>(all.size()))
         return nullptr;
-    return &(*all)[index];
+    return &all[static_cast<size_t>(number)];
 }
 
-std::vector<MixerLine> VirtualBackend::mixerLines(Direction direction, int device) {
-    auto *all = lines(direction, device);
-    return all ? *all : std::vector<MixerLine>{};
+std::vector<DeviceInfo> VirtualBackend::devices(Direction direction) {
+    std::vector<DeviceInfo> list;
+    for (const Device &d : side(direction))
+        list.push_back({d.name, d.reachable->load() && !d.lines.empty()});
+    return list;
+}
+
+int VirtualBackend::defaultDevice(Direction direction) {
+    return direction == Direction::Input ? defaultInput_ : defaultOutput_;
+}
+
+MixerLine *VirtualBackend::line(Direction direction, int number, int index) {
+    Device *d = device(direction, number);
+    if (!d || !d->reachable->load() || index < 0 || index >= static_cast<int>(d->lines.size()))
+        return nullptr;
+    return &d->lines[static_cast<size_t>(index)];
+}
+
+std::vector<MixerLine> VirtualBackend::mixerLines(Direction direction, int number) {
+    const Device *d = device(direction, number);
+    return d && d->reachable->load() ? d->lines : std::vector<MixerLine>{};
+}
+
+void VirtualBackend::lineChanged(Direction direction, int number) {
+    if (direction == Direction::Input)
+        updateCaptureGain(*device(direction, number));
+    // The server reports a change after the write has gone round; so does the card.
+    QMetaObject::invokeMethod(
+        this, [this, direction, number] { Q_EMIT mixerChanged(direction, number); },
+        Qt::QueuedConnection);
 }
 
 void VirtualBackend::setLineVolume(Direction direction, int device, int index, int volume) {
     if (MixerLine *l = line(direction, device, index)) {
         l->volume = volume;
-        updateCaptureGain();
+        lineChanged(direction, device);
     }
 }
 
 void VirtualBackend::setLineBalance(Direction direction, int device, int index, int balance) {
-    if (MixerLine *l = line(direction, device, index))
+    if (MixerLine *l = line(direction, device, index)) {
         l->balance = balance;
+        lineChanged(direction, device);
+    }
 }
 
 void VirtualBackend::setLineMute(Direction direction, int device, int index, bool mute) {
-    if (MixerLine *l = line(direction, device, index); l && l->hasMute)
+    if (MixerLine *l = line(direction, device, index); l && l->hasMute) {
         l->mute = mute;
+        lineChanged(direction, device);
+    }
 }
 
-void VirtualBackend::setLineSelect(Direction direction, int device, int index, bool select) {
-    MixerLine *chosen = line(direction, device, index);
+void VirtualBackend::setLineSelect(Direction direction, int number, int index, bool select) {
+    MixerLine *chosen = line(direction, number, index);
     if (!chosen || !chosen->hasSelect)
         return;
     // One recording source at a time: choosing one clears the others.
     if (select) {
-        for (MixerLine &l : *lines(direction, device))
+        for (MixerLine &l : device(direction, number)->lines)
             l.select = false;
     }
     chosen->select = select;
-    updateCaptureGain();
+    lineChanged(direction, number);
 }
 
 void VirtualBackend::setLineAdvanced(Direction direction, int device, int index, int control,
@@ -186,43 +242,118 @@ void VirtualBackend::setLineAdvanced(Direction direction, int device, int index,
         return;
     AdvancedControl &c = l->advanced[control];
     c.value = c.isSwitch ? (value != 0) : value;
+    lineChanged(direction, device);
 }
 
-int VirtualBackend::deviceVolume(Direction direction, int device) {
-    if (device < 0 || device > 1)
-        return 0;
-    return direction == Direction::Input ? inputVolumes_[device] : outputVolumes_[device];
+int VirtualBackend::deviceVolume(Direction direction, int number) {
+    const Device *d = device(direction, number);
+    return d ? d->volume : 0;
 }
 
-void VirtualBackend::setDeviceVolume(Direction direction, int device, int volume) {
-    if (device < 0 || device > 1)
+void VirtualBackend::setDeviceVolume(Direction direction, int number, int volume) {
+    if (Device *d = device(direction, number)) {
+        d->volume = volume;
+        lineChanged(direction, number);
+    }
+}
+
+// Capture follows the volume of the line recorded from: the selected one, or the only
+// line of a device without a choice of lines.
+void VirtualBackend::updateCaptureGain(Device &d) {
+    if (d.lines.empty())
         return;
-    (direction == Direction::Input ? inputVolumes_ : outputVolumes_)[device] = volume;
-}
-
-void VirtualBackend::updateCaptureGain() {
+    bool selectable = false;
     int gain = 0;
-    for (const MixerLine &l : inputLines_) {
-        if (l.select)
+    for (const MixerLine &l : d.lines) {
+        selectable = selectable || l.hasSelect;
+        if (l.hasSelect && l.select)
             gain = l.volume;
     }
-    microphoneGain_->store(gain);
+    d.gain->store(selectable ? gain : d.lines.front().volume);
 }
 
-std::unique_ptr<AudioStream> VirtualBackend::openCapture(int device, const StreamFormat &format,
+void VirtualBackend::updateReachable() {
+    for (auto *all : {&inputs_, &outputs_}) {
+        for (Device &d : *all)
+            d.reachable->store(d.plugged && unavailable_.isEmpty());
+    }
+}
+
+void VirtualBackend::emitDevicesChanged() {
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT devicesChanged(); }, Qt::QueuedConnection);
+}
+
+int VirtualBackend::plugDevice(Direction direction, const QString &name) {
+    auto &all = side(direction);
+    int number = 0;
+    while (number < static_cast<int>(all.size()) && all[static_cast<size_t>(number)].name != name)
+        ++number;
+    if (number == static_cast<int>(all.size())) {
+        Device added;
+        added.name = name;
+        added.lines = {makeLine(QStringLiteral("Master"), false, direction == Direction::Output)};
+        all.push_back(added);
+    }
+    all[static_cast<size_t>(number)].plugged = true;
+    updateReachable();
+    emitDevicesChanged();
+    return number;
+}
+
+void VirtualBackend::unplugDevice(Direction direction, int number) {
+    if (Device *d = device(direction, number)) {
+        d->plugged = false;
+        updateReachable();
+        emitDevicesChanged();
+    }
+}
+
+void VirtualBackend::setDefaultDevice(Direction direction, int number) {
+    (direction == Direction::Input ? defaultInput_ : defaultOutput_) = number;
+    emitDevicesChanged();
+}
+
+void VirtualBackend::setMixerLines(Direction direction, int number, std::vector<MixerLine> lines) {
+    if (Device *d = device(direction, number)) {
+        d->lines = std::move(lines);
+        lineChanged(direction, number);
+    }
+}
+
+void VirtualBackend::setUnavailable(const QString &reason) {
+    unavailable_ = reason;
+    updateReachable();
+    emitDevicesChanged();
+}
+
+std::unique_ptr<AudioStream> VirtualBackend::openCapture(int number, const StreamFormat &format,
                                                          CaptureSink *sink, QString *error) {
-    if (device < 0 || device > 1) {
-        *error = QStringLiteral("No such input device: %1").arg(device);
+    const Device *d = device(Direction::Input, number);
+    if (!d) {
+        *error = QStringLiteral("No such input device: %1").arg(number);
         return nullptr;
     }
-    auto gain = device == 0 ? microphoneGain_ : lineInGain_;
-    return std::make_unique<VirtualCaptureStream>(format, sink, gain);
+    if (!d->reachable->load()) {
+        *error = unavailable_.isEmpty()
+                     ? QStringLiteral("The chosen input device is not available.")
+                     : unavailable_;
+        return nullptr;
+    }
+    return std::make_unique<VirtualCaptureStream>(format, sink, d->gain, d->reachable);
 }
 
-std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int device, const StreamFormat &format,
+std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int number, const StreamFormat &format,
                                                           PlaybackSource *source, QString *error) {
-    if (device < 0 || device > 1) {
-        *error = QStringLiteral("No such output device: %1").arg(device);
+    const Device *d = device(Direction::Output, number);
+    if (!d) {
+        *error = QStringLiteral("No such output device: %1").arg(number);
+        return nullptr;
+    }
+    if (!d->reachable->load()) {
+        *error = unavailable_.isEmpty()
+                     ? QStringLiteral("The chosen output device is not available.")
+                     : unavailable_;
         return nullptr;
     }
     std::shared_ptr<WavSinkWriter> sink;
@@ -233,5 +364,6 @@ std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int device, const Stre
             sink_ = std::make_shared<WavSinkWriter>(sinkPath, format.frequency, format.channels);
         sink = sink_;
     }
-    return std::make_unique<VirtualPlaybackStream>(format, source, sink, &sinkMutex_);
+    return std::make_unique<VirtualPlaybackStream>(format, source, d->reachable, sink,
+                                                   &sinkMutex_);
 }

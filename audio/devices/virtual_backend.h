@@ -6,13 +6,18 @@
 // and 1000 Hz on the right (mono: the 440 Hz tone), each at half full scale times the
 // volume of the selected recording line. Playback consumes frames in real time; when
 // KORVANTA_VIRTUAL_SINK names a file, everything played is also written there as WAV.
+//
+// Like the sound server, the card reports every change through the backend's signals,
+// queued to the event loop: mixer writes raise mixerChanged, whoever made them. The
+// plug/unplug, default and server hooks below let tests play the desktop around the
+// program; device numbers stay stable, as on the server (an unplugged device stays listed,
+// without mixer lines, and gets its number back when plugged in again).
 #pragma once
 
 #include "audio/devices/audio_backend.h"
 
 #include <QString>
 
-#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -24,8 +29,9 @@ public:
     VirtualBackend();
     ~VirtualBackend() override;
 
+    QString unavailableReason() const override { return unavailable_; }
     std::vector<DeviceInfo> devices(Direction direction) override;
-    int defaultDevice(Direction) override { return 0; }
+    int defaultDevice(Direction direction) override;
 
     std::vector<MixerLine> mixerLines(Direction direction, int device) override;
     void setLineVolume(Direction direction, int device, int line, int volume) override;
@@ -42,21 +48,45 @@ public:
     std::unique_ptr<AudioStream> openPlayback(int device, const StreamFormat &format,
                                               PlaybackSource *source, QString *error) override;
 
+    // Plugs in a device with one "Master" line, or plugs an unplugged device of that name in
+    // again; returns its number.
+    int plugDevice(Direction direction, const QString &name);
+    // Unplugs a device: it stays listed without mixer lines, and its running streams fail.
+    void unplugDevice(Direction direction, int device);
+    void setDefaultDevice(Direction direction, int device);
+    // Replaces a device's lines, as when its ports change.
+    void setMixerLines(Direction direction, int device, std::vector<MixerLine> lines);
+    // A non-empty reason: the server went away (every device is absent); empty: it is back.
+    void setUnavailable(const QString &reason);
+
     // The sample value the card generates for a channel at a frame index (for tests).
     static int16_t toneSample(int channel, int channels, int64_t frame, int frequency, double gain);
 
 private:
-    std::vector<MixerLine> *lines(Direction direction, int device);
-    MixerLine *line(Direction direction, int device, int index);
-    void updateCaptureGain();
+    struct Device {
+        QString name;
+        bool plugged = true;
+        std::vector<MixerLine> lines;
+        int volume = 65535;
+        // Shared with the device's streams: capture gain (65535 = 1.0) and whether the
+        // device can still be reached.
+        std::shared_ptr<std::atomic<int>> gain = std::make_shared<std::atomic<int>>(65535);
+        std::shared_ptr<std::atomic<bool>> reachable = std::make_shared<std::atomic<bool>>(true);
+    };
 
-    std::vector<MixerLine> inputLines_;
-    std::vector<MixerLine> outputLines_;
-    std::array<int, 2> inputVolumes_{65535, 65535};
-    std::array<int, 2> outputVolumes_{65535, 65535};
-    // Gain of the microphone device's capture, read by its thread; 65535 = 1.0.
-    std::shared_ptr<std::atomic<int>> microphoneGain_;
-    std::shared_ptr<std::atomic<int>> lineInGain_;
+    std::vector<Device> &side(Direction direction);
+    Device *device(Direction direction, int number);
+    MixerLine *line(Direction direction, int device, int index);
+    void lineChanged(Direction direction, int device);
+    void updateCaptureGain(Device &device);
+    void updateReachable();
+    void emitDevicesChanged();
+
+    std::vector<Device> inputs_;
+    std::vector<Device> outputs_;
+    int defaultInput_ = 0;
+    int defaultOutput_ = 0;
+    QString unavailable_;
 
     std::mutex sinkMutex_;
     std::shared_ptr<WavSinkWriter> sink_;

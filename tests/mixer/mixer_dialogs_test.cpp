@@ -110,6 +110,41 @@ TEST_F(MixerWindows, PanelsFollowTheLinesAndTheWindowOnlyGrows) {
     EXPECT_EQ(SourcePanelsOf(sheet).size(), 0);
 }
 
+TEST_F(MixerWindows, PanelsShowChangedValuesWithoutWritingOrMovingTheLine) {
+    useLines(numberedLines(3));
+    QWidget sheet;
+    BuildRecordingPanels(&sheet, components());
+    const QList<TsrcFrame *> panels = SourcePanelsOf(&sheet);
+    QSlider *held = panels[2]->TrackBar1;
+    held->setSliderDown(true);  // the user is dragging this one
+    const int heldAt = held->value();
+
+    for (MixerLine &l : card.inputLines) {
+        l.volume = 1000;
+        l.balance = 90;
+    }
+    card.inputLines[1].select = true;
+    card.inputLines[1].hasBalance = false;
+    recorder->setSrcInput(2);
+    UpdateRecordingPanels(&sheet, components());
+    EXPECT_EQ(card.writes, 0);
+    EXPECT_EQ(recorder->srcInput(), 2);
+    EXPECT_EQ(SourcePanelsOf(&sheet), panels);  // the same panels, not a new row
+    EXPECT_EQ(panels[0]->TrackBar1->value(), 65535 - 1000);
+    EXPECT_EQ(panels[0]->TrackBar1->toolTip(), QStringLiteral("1000"));
+    EXPECT_EQ(panels[1]->TrackBar2->value(), 90);
+    EXPECT_FALSE(panels[1]->TrackBar2->isEnabled());
+    EXPECT_TRUE(panels[1]->CheckBox1->isChecked());
+    EXPECT_FALSE(panels[0]->CheckBox1->isChecked());
+    EXPECT_EQ(held->value(), heldAt);
+
+    // Another number of lines: a new row.
+    card.inputLines.pop_back();
+    UpdateRecordingPanels(&sheet, components());
+    ASSERT_EQ(SourcePanelsOf(&sheet).size(), 2);
+    EXPECT_EQ(card.writes, 0);
+}
+
 TEST_F(MixerWindows, AdvancedDialogSizesItselfToTheValuesAndWritesAtOnce) {
     useLines({FakeMixerBackend::line(QStringLiteral("Other")),
               FakeMixerBackend::line(QStringLiteral("Mic"), {{QStringLiteral("Boost"), true, 1}})},

@@ -1,0 +1,134 @@
+// The main window following the sound system while it runs: device lists that change as
+// devices come and go, the server's state in the status bar, and mixer controls that move
+// when another program (or the desktop's volume applet) moves the lines they show.
+#include "app/tform1.h"
+
+#include "app/live_device_list.h"
+#include "audio/audio_player2.h"
+#include "audio/audio_record2.h"
+#include "audio/devices/audio_backend.h"
+#include "audio/widgets/nct_play_button_b2.h"
+#include "mixer/source_panels.h"
+
+#include <QComboBox>
+#include <QStringList>
+#include <QTimer>
+
+void TForm1::connectDeviceEvents() {
+    LiveDeviceList::Side output;
+    output.direction = Direction::Output;
+    output.combo = DeviceCombo;
+    output.component = {[this] { return AudioPlayer1->devOutputCount(); },
+                        [this] { return AudioPlayer1->devOutput(); },
+                        [this](int d) { AudioPlayer1->setDevOutput(d); },
+                        [this] { return AudioPlayer1->devSrcEnabled(); },
+                        [this] { return AudioPlayer1->devOutputName(); }};
+    output.busy = [this] { return flgPlay; };
+    outputDevices_ = std::make_unique<LiveDeviceList>(backend_, output);
+
+    LiveDeviceList::Side input;
+    input.direction = Direction::Input;
+    input.combo = DeviceComboIn;
+    input.component = {[this] { return AudioRecord1->devInputCount(); },
+                       [this] { return AudioRecord1->devInput(); },
+                       [this](int d) { AudioRecord1->setDevInput(d); },
+                       [this] { return AudioRecord1->devSrcEnabled(); },
+                       [this] { return AudioRecord1->devInputName(); }};
+    input.busy = [this] { return flgRecord; };
+    inputDevices_ = std::make_unique<LiveDeviceList>(backend_, input);
+
+    // Changes come in bursts (a volume drag elsewhere, a card with several ports); the
+    // controls follow once the burst has been delivered.
+    mixerFollow_ = new QTimer(this);
+    mixerFollow_->setSingleShot(true);
+    mixerFollow_->setInterval(0);
+    connect(mixerFollow_, &QTimer::timeout, this, &TForm1::followMixer);
+
+    connect(&backend_, &AudioBackend::devicesChanged, this, &TForm1::BackendDevicesChanged);
+    connect(&backend_, &AudioBackend::mixerChanged, this, &TForm1::BackendMixerChanged);
+}
+
+void TForm1::BackendDevicesChanged() {
+    if (!shown_)
+        return;  // the first show reads everything afresh
+    showUnavailableReason();
+    const LiveDeviceList::Outcome output = outputDevices_->refresh();
+    const LiveDeviceList::Outcome input = inputDevices_->refresh();
+    QStringList messages;
+    for (const QString &message : {input.message, output.message}) {
+        if (!message.isEmpty())
+            messages << message;
+    }
+    showDeviceOutcomes(output.deviceChanged, input.deviceChanged, messages);
+}
+
+// Called when a recording or a playback is over: a device change held back while it ran.
+void TForm1::resumeDeviceFollowing() {
+    if (!shown_)
+        return;
+    const LiveDeviceList::Outcome output = outputDevices_->resume();
+    const LiveDeviceList::Outcome input = inputDevices_->resume();
+    showDeviceOutcomes(output.deviceChanged, input.deviceChanged, {});
+}
+
+void TForm1::showDeviceOutcomes(bool outputChanged, bool inputChanged,
+                                const QStringList &messages) {
+    // A device that changed gets its own panels; one that stayed may have come back from
+    // the server's absence with lines it did not have, or different values.
+    if (outputChanged)
+        SetSrcOutput();
+    else
+        UpdatePlaybackPanels(TabSheet4, {AudioRecord1, AudioPlayer1});
+    showOutputVolume();
+    if (inputChanged)
+        SetSrcInput();
+    else
+        UpdateRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+    if (!messages.isEmpty())
+        setStatusPanel(1, messages.join(QLatin1Char(' ')));
+}
+
+// Status panel 1 says why there are no devices while that is so. Once they are back, the
+// text goes, unless something else (a file name) has taken the panel meanwhile.
+void TForm1::showUnavailableReason() {
+    const QString reason = backend_.unavailableReason();
+    if (reason == shownUnavailable_)
+        return;
+    if (!reason.isEmpty())
+        setStatusPanel(1, reason);
+    else if (statusPanel(1) == shownUnavailable_)
+        setStatusPanel(1, QString());
+    shownUnavailable_ = reason;
+}
+
+void TForm1::BackendMixerChanged(Direction direction, int device) {
+    if (!shown_)
+        return;
+    if (direction == Direction::Output && device == AudioPlayer1->devOutput())
+        followOutputMixer_ = true;
+    else if (direction == Direction::Input && device == AudioRecord1->devInput())
+        followInputMixer_ = true;
+    else
+        return;
+    mixerFollow_->start();
+}
+
+void TForm1::followMixer() {
+    if (followOutputMixer_) {
+        UpdatePlaybackPanels(TabSheet4, {AudioRecord1, AudioPlayer1});
+        showOutputVolume();
+    }
+    if (followInputMixer_)
+        UpdateRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+    followOutputMixer_ = followInputMixer_ = false;
+}
+
+// The knob of the play-button bar shows the output device's volume and its mute button
+// output line 1's mute, as at start-up; neither raises an event, so nothing goes back.
+void TForm1::showOutputVolume() {
+    NCTPlayButtonB1->ChangeVolume(AudioPlayer1->devVolume());
+    const int line = AudioPlayer1->srcOutput();
+    AudioPlayer1->setSrcOutput(1);
+    NCTPlayButtonB1->setMute(AudioPlayer1->srcMute());
+    AudioPlayer1->setSrcOutput(line);
+}
