@@ -14,8 +14,7 @@ DeviceListAccess snapshotAccess(const std::vector<DeviceInfo> &devices, int *cur
         return *cursor >= 0 && *cursor < static_cast<int>(devices.size());
     };
     return {[&devices] { return static_cast<int>(devices.size()) - 1; },
-            [cursor] { return *cursor; },
-            [cursor](int device) { *cursor = device; },
+            [cursor] { return *cursor; }, [cursor](int device) { *cursor = device; },
             [&devices, cursor, valid] {
                 return valid() && devices[static_cast<size_t>(*cursor)].hasMixer;
             },
@@ -96,8 +95,8 @@ LiveDeviceList::Outcome LiveDeviceList::resume() {
 }
 
 QString LiveDeviceList::describe(const QString &removed, const QString &used) const {
-    const QString side = side_.direction == Direction::Input ? QStringLiteral("input")
-                                                             : QStringLiteral("output");
+    const QString side =
+        side_.direction == Direction::Input ? QStringLiteral("input") : QStringLiteral("output");
     return QStringLiteral("The %1 device \"%2\" was removed; using \"%3\".")
         .arg(side, removed, used);
 }

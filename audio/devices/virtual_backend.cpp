@@ -364,6 +364,5 @@ std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int number, const Stre
             sink_ = std::make_shared<WavSinkWriter>(sinkPath, format.frequency, format.channels);
         sink = sink_;
     }
-    return std::make_unique<VirtualPlaybackStream>(format, source, d->reachable, sink,
-                                                   &sinkMutex_);
+    return std::make_unique<VirtualPlaybackStream>(format, source, d->reachable, sink, &sinkMutex_);
 }
