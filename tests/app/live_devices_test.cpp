@@ -253,3 +253,26 @@ TEST_F(LiveDevices, TheListsFillWhenTheServerComesAndEmptyWhenItGoes) {
     EXPECT_EQ(w.DeviceComboIn->currentText(), QStringLiteral("Headset"));
     EXPECT_EQ(panelNames(w.TabSheet3), QStringList{QStringLiteral("Master")});
 }
+
+TEST_F(LiveDevices, UnpluggingTheDeviceOfARecordingEndsItAndTheNextUsesTheFallback) {
+    TForm1 &w = open();
+    answerMessageBoxes(QMessageBox::Ok);
+    const int headset = card_.plugDevice(Direction::Input, QStringLiteral("Headset"));
+    ASSERT_TRUE(soon([&] { return w.DeviceComboIn->count() == 2; }));
+    choose(w.DeviceComboIn, QStringLiteral("Headset"));
+    w.Record1->trigger();
+    ASSERT_TRUE(waitUntil([&] { return w.AudioRecord1->nSamplesCurrent() > 4410; }));
+
+    card_.unplugDevice(Direction::Input, headset);
+    ASSERT_TRUE(waitUntil([&] { return !w.flgRecord && !messages_.isEmpty(); }, 2000));
+    EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("Untitled1.wav")});
+    EXPECT_EQ(w.AudioRecord1->devInput(), 0);
+    EXPECT_EQ(w.DeviceComboIn->currentText(), QStringLiteral("Virtual Microphone"));
+    EXPECT_EQ(SourcePanelsOf(w.TabSheet3).size(), 3);
+
+    w.Record1->trigger();
+    ASSERT_TRUE(w.flgRecord);
+    ASSERT_TRUE(waitUntil([&] { return w.AudioRecord1->nSamplesCurrent() > 4410; }));
+    w.Stop1->trigger();
+    EXPECT_EQ(listedFiles().size(), 2);
+}
