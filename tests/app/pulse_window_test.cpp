@@ -1,12 +1,23 @@
-// The whole window on the real sound server (a private headless PulseAudio started by the
-// test wrapper): recording what the computer plays, and losing the server mid-recording.
+// The whole window on the real sound server (a private headless server started by the test
+// wrapper): recording what the computer plays, losing the server mid-recording, devices that
+// come and go while the window is open, mixer controls moved by another program, and a
+// program started before its server.
 #include "audio/audio_file2.h"
+#include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
+#include "audio/devices/audio_backend.h"
+#include "audio/widgets/nct_play_button_b2.h"
+#include "mixer/source_panels.h"
+#include "mixer/src_frame.h"
 #include "tests/support/window_fixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QSlider>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 #include <cmath>
@@ -47,9 +58,46 @@ double dominantFrequency(const std::vector<int16_t> &samples, int frequency) {
     return seconds > 0 ? crossings / seconds : 0;
 }
 
+// Runs pactl with `args`; its output, trimmed.
+QString pactl(const QStringList &args) {
+    QProcess process;
+    process.start(QStringLiteral("pactl"), args);
+    process.waitForFinished(5000);
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The status bar's message panel.
+QString statusPanel(const TForm1 &w) {
+    return w.statusPanel(1);
+}
+
+bool listed(const QComboBox *combo, const QString &name) {
+    return combo->findText(name) >= 0;
+}
+
+// The volume a panel's slider shows, 0..65535.
+int shownVolume(const QWidget *sheet, int line) {
+    const QList<TsrcFrame *> panels = SourcePanelsOf(sheet);
+    return line < panels.size() ? 65535 - panels[line]->TrackBar1->value() : -1;
+}
+
 }  // namespace
 
-class PulseWindowTest : public WindowFixture {};
+class PulseWindowTest : public WindowFixture {
+protected:
+    TForm1 &openConnected() {
+        writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
+        TForm1 &w = openWindow();
+        // The first connection is made in the background.
+        EXPECT_TRUE(waitUntil([&] { return w.DeviceCombo->count() > 0; }, 5000));
+        return w;
+    }
+
+    void choose(QComboBox *combo, const QString &name) {
+        combo->setCurrentIndex(combo->findText(name));
+        Q_EMIT combo->activated(combo->currentIndex());
+    }
+};
 
 TEST_F(PulseWindowTest, RecordsWhatTheComputerPlays) {
     writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
@@ -76,6 +124,161 @@ TEST_F(PulseWindowTest, RecordsWhatTheComputerPlays) {
     EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("Untitled1.wav")});
 }
 
+TEST_F(PulseWindowTest, ADeviceLoadedLaterIsListedRecordedFromAndFallsBackWhenUnloaded) {
+    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 2);
+    TForm1 &w = openConnected();
+    const QString monitor = QStringLiteral("Monitor of KorvantaLate");
+    const QString module =
+        pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+               QStringLiteral("sink_name=korvanta_late"),
+               QStringLiteral("sink_properties=device.description=KorvantaLate")});
+    ASSERT_FALSE(module.isEmpty());
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return listed(w.DeviceCombo, QStringLiteral("KorvantaLate")) &&
+                   listed(w.DeviceComboIn, monitor);
+        },
+        1000));
+
+    choose(w.DeviceComboIn, monitor);
+    w.Record1->trigger();
+    ASSERT_TRUE(w.flgRecord);
+    QProcess player;
+    player.start(QStringLiteral("paplay"),
+                 {QStringLiteral("-d"), QStringLiteral("korvanta_late"), tone});
+    ASSERT_TRUE(player.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return player.state() == QProcess::NotRunning; }, 10000));
+    spin(300);
+    w.Stop1->trigger();
+    int channels = 0, frequency = 0;
+    const auto samples =
+        readAll(recordingDir() + QStringLiteral("Untitled1.wav"), &channels, &frequency);
+    EXPECT_NEAR(dominantFrequency(samples, frequency), 1000.0, 20.0);
+
+    pactl({QStringLiteral("unload-module"), module});
+    ASSERT_TRUE(waitUntil([&] { return !listed(w.DeviceComboIn, monitor); }, 1000));
+    EXPECT_TRUE(statusPanel(w).startsWith(
+        QStringLiteral("The input device \"Monitor of KorvantaLate\" was removed; using \"")))
+        << statusPanel(w).toStdString();
+    EXPECT_NE(w.DeviceComboIn->currentText(), monitor);
+    EXPECT_EQ(w.DeviceComboIn->currentData().toInt(), w.AudioRecord1->devInput());
+    EXPECT_GE(SourcePanelsOf(w.TabSheet3).size(), 1);
+}
+
+TEST_F(PulseWindowTest, VolumesAndMutesSetElsewhereMoveTheControls) {
+    TForm1 &w = openConnected();
+    ASSERT_TRUE(waitUntil([&] { return !SourcePanelsOf(w.TabSheet4).isEmpty(); }, 1000));
+    QCheckBox *mute = SourcePanelsOf(w.TabSheet4).first()->CheckBox1;
+
+    pactl({QStringLiteral("set-sink-volume"), QStringLiteral("@DEFAULT_SINK@"),
+           QStringLiteral("50%")});
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(
+        waitUntil([&] { return std::abs(shownVolume(w.TabSheet4, 0) - 32768) <= 2; }, 1000));
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_NEAR(w.NCTPlayButtonB1->Volume(), 32768, 2);
+
+    const bool muted = mute->isChecked();
+    pactl({QStringLiteral("set-sink-mute"), QStringLiteral("@DEFAULT_SINK@"),
+           muted ? QStringLiteral("0") : QStringLiteral("1")});
+    clock.restart();
+    ASSERT_TRUE(waitUntil([&] { return mute->isChecked() != muted; }, 1000));
+    EXPECT_LT(clock.elapsed(), 200);
+
+    pactl({QStringLiteral("set-source-volume"), QStringLiteral("@DEFAULT_SOURCE@"),
+           QStringLiteral("25%")});
+    clock.restart();
+    ASSERT_TRUE(
+        waitUntil([&] { return std::abs(shownVolume(w.TabSheet3, 0) - 16384) <= 2; }, 1000));
+    EXPECT_LT(clock.elapsed(), 200);
+    // A source's mute has no switch of its own here; muting it must not disturb the panels.
+    pactl({QStringLiteral("set-source-mute"), QStringLiteral("@DEFAULT_SOURCE@"),
+           QStringLiteral("1")});
+    spin(200);
+    EXPECT_NEAR(shownVolume(w.TabSheet3, 0), 16384, 2);
+
+    // Following did not write anything back: the server still has what pactl set.
+    spin(300);
+    EXPECT_TRUE(pactl({QStringLiteral("get-sink-volume"), QStringLiteral("@DEFAULT_SINK@")})
+                    .contains(QStringLiteral("50%")));
+    EXPECT_TRUE(pactl({QStringLiteral("get-source-volume"), QStringLiteral("@DEFAULT_SOURCE@")})
+                    .contains(QStringLiteral("25%")));
+}
+
+// The program is started while no server runs: the lists fill once one starts, and the
+// status bar stops saying there is none.
+class PulseServerLaterTest : public PulseWindowTest {
+protected:
+    void TearDown() override {
+        PulseWindowTest::TearDown();
+        backend_.reset();
+        if (server_.state() != QProcess::NotRunning) {
+            server_.kill();
+            server_.waitForFinished(5000);
+        }
+        if (hadServer_)
+            qputenv("PULSE_SERVER", oldServer_);
+        else
+            qunsetenv("PULSE_SERVER");
+    }
+
+    QTemporaryDir runtime_;
+    QProcess server_;
+    std::unique_ptr<AudioBackend> backend_;
+    QByteArray oldServer_ = qgetenv("PULSE_SERVER");
+    bool hadServer_ = qEnvironmentVariableIsSet("PULSE_SERVER");
+};
+
+TEST_F(PulseServerLaterTest, TheListsFillWhenTheServerStarts) {
+    if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty())
+        GTEST_SKIP() << "no pulseaudio program to start a second server with";
+    ASSERT_TRUE(runtime_.isValid());
+    const QString socket = runtime_.filePath(QStringLiteral("native"));
+    // A fresh connection reads the server address from the environment; the shared test
+    // backend keeps the connection it has.
+    qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
+    backend_ = createAudioBackend();
+    writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
+    window_ = std::make_unique<TForm1>(*backend_);
+    Form1 = window_.get();
+    TForm1 &w = *window_;
+    w.TimerTip->stop();
+    w.show();
+    spin(300);
+    EXPECT_EQ(w.DeviceCombo->count(), 0);
+    EXPECT_FALSE(statusPanel(w).isEmpty());
+    EXPECT_EQ(statusPanel(w), backend_->unavailableReason());
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), runtime_.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+    environment.insert(QStringLiteral("PULSE_STATE_PATH"),
+                       runtime_.filePath(QStringLiteral("state")));
+    server_.setProcessEnvironment(environment);
+    server_.start(QStringLiteral("pulseaudio"),
+                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                   QStringLiteral("--use-pid-file=no"), QStringLiteral("--exit-idle-time=-1"),
+                   QStringLiteral("--load=module-native-protocol-unix socket=") + socket +
+                       QStringLiteral(" auth-anonymous=1"),
+                   QStringLiteral("--load=module-null-sink sink_name=korvanta_later "
+                                  "sink_properties=device.description=KorvantaLater")});
+    ASSERT_TRUE(server_.waitForStarted());
+    ASSERT_TRUE(
+        waitUntil([&] { return listed(w.DeviceCombo, QStringLiteral("KorvantaLater")); }, 10000))
+        << statusPanel(w).toStdString();
+    EXPECT_TRUE(listed(w.DeviceComboIn, QStringLiteral("Monitor of KorvantaLater")));
+    EXPECT_EQ(statusPanel(w), QString());
+    EXPECT_FALSE(SourcePanelsOf(w.TabSheet4).isEmpty());
+
+    // And when it goes away, the lists empty and the reason is back.
+    server_.kill();
+    server_.waitForFinished(5000);
+    ASSERT_TRUE(waitUntil([&] { return w.DeviceCombo->count() == 0; }, 5000));
+    EXPECT_FALSE(statusPanel(w).isEmpty());
+}
+
+// Last: it kills the server the other tests share.
 TEST_F(PulseWindowTest, LosingTheServerFinishesTheRecordingAndSaysSo) {
     const qint64 serverPid = qEnvironmentVariable("KORVANTA_TEST_PULSE_PID").toLongLong();
     ASSERT_GT(serverPid, 0);
