@@ -32,6 +32,11 @@ MixerLine makeLine(const QString &name, bool select, bool mute) {
     return line;
 }
 
+using StreamFault = VirtualBackend::StreamFault;
+
+const QString kFailedAtStart = QStringLiteral("The virtual device failed to start.");
+const QString kFailedOnClose = QStringLiteral("The virtual device failed while closing.");
+
 const QString &lostReason() {
     static const QString reason = QStringLiteral("The sound device was unplugged.");
     return reason;
@@ -41,21 +46,26 @@ class VirtualCaptureStream : public AudioStream {
 public:
     VirtualCaptureStream(const StreamFormat &format, CaptureSink *sink,
                          std::shared_ptr<std::atomic<int>> gain,
-                         std::shared_ptr<std::atomic<bool>> reachable)
+                         std::shared_ptr<std::atomic<bool>> reachable, StreamFault fault)
         : format_(format),
           sink_(sink),
           gain_(std::move(gain)),
           reachable_(std::move(reachable)),
+          fault_(fault),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
           thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+    ~VirtualCaptureStream() override {
+        if (fault_ == StreamFault::FailOnClose)
+            sink_->failed(kFailedOnClose);  // while the thread still runs, as a late callback
+    }
 
 private:
     void step() {
         if (failed_)
             return;
-        if (!reachable_->load()) {
+        if (fault_ == StreamFault::FailAtStart || !reachable_->load()) {
             failed_ = true;
-            sink_->failed(lostReason());
+            sink_->failed(fault_ == StreamFault::FailAtStart ? kFailedAtStart : lostReason());
             return;
         }
         const int frames = chunkFrames(chunk_++, format_.frequency);
@@ -75,6 +85,7 @@ private:
     CaptureSink *sink_;
     std::shared_ptr<std::atomic<int>> gain_;
     std::shared_ptr<std::atomic<bool>> reachable_;
+    StreamFault fault_;
     std::vector<int16_t> buffer_;
     int64_t chunk_ = 0;
     int64_t frame_ = 0;
@@ -86,22 +97,28 @@ class VirtualPlaybackStream : public AudioStream {
 public:
     VirtualPlaybackStream(const StreamFormat &format, PlaybackSource *source,
                           std::shared_ptr<std::atomic<bool>> reachable,
-                          std::shared_ptr<WavSinkWriter> sink, std::mutex *sinkMutex)
+                          std::shared_ptr<WavSinkWriter> sink, std::mutex *sinkMutex,
+                          StreamFault fault)
         : format_(format),
           source_(source),
           reachable_(std::move(reachable)),
+          fault_(fault),
           sink_(std::move(sink)),
           sinkMutex_(sinkMutex),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
           thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+    ~VirtualPlaybackStream() override {
+        if (fault_ == StreamFault::FailOnClose)
+            source_->failed(kFailedOnClose);
+    }
 
 private:
     void step() {
         if (failed_)
             return;
-        if (!reachable_->load()) {
+        if (fault_ == StreamFault::FailAtStart || !reachable_->load()) {
             failed_ = true;
-            source_->failed(lostReason());
+            source_->failed(fault_ == StreamFault::FailAtStart ? kFailedAtStart : lostReason());
             return;
         }
         const int frames = chunkFrames(chunk_++, format_.frequency);
@@ -115,6 +132,7 @@ private:
     StreamFormat format_;
     PlaybackSource *source_;
     std::shared_ptr<std::atomic<bool>> reachable_;
+    StreamFault fault_;
     std::shared_ptr<WavSinkWriter> sink_;
     std::mutex *sinkMutex_;
     std::vector<int16_t> buffer_;
@@ -284,6 +302,10 @@ void VirtualBackend::emitDevicesChanged() {
         this, [this] { Q_EMIT devicesChanged(); }, Qt::QueuedConnection);
 }
 
+void VirtualBackend::setStreamFault(Direction direction, StreamFault fault) {
+    faults_[direction == Direction::Input ? 0 : 1] = fault;
+}
+
 int VirtualBackend::plugDevice(Direction direction, const QString &name) {
     auto &all = side(direction);
     int number = 0;
@@ -330,7 +352,8 @@ void VirtualBackend::setUnavailable(const QString &reason) {
 std::unique_ptr<AudioStream> VirtualBackend::openCapture(int number, const StreamFormat &format,
                                                          CaptureSink *sink, QString *error) {
     const Device *d = device(Direction::Input, number);
-    if (!d) {
+    const StreamFault fault = faults_[0];
+    if (!d || fault == StreamFault::Vanished) {
         *error = QStringLiteral("No such input device: %1").arg(number);
         return nullptr;
     }
@@ -340,13 +363,14 @@ std::unique_ptr<AudioStream> VirtualBackend::openCapture(int number, const Strea
                      : unavailable_;
         return nullptr;
     }
-    return std::make_unique<VirtualCaptureStream>(format, sink, d->gain, d->reachable);
+    return std::make_unique<VirtualCaptureStream>(format, sink, d->gain, d->reachable, fault);
 }
 
 std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int number, const StreamFormat &format,
                                                           PlaybackSource *source, QString *error) {
     const Device *d = device(Direction::Output, number);
-    if (!d) {
+    const StreamFault fault = faults_[1];
+    if (!d || fault == StreamFault::Vanished) {
         *error = QStringLiteral("No such output device: %1").arg(number);
         return nullptr;
     }
@@ -364,5 +388,6 @@ std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int number, const Stre
             sink_ = std::make_shared<WavSinkWriter>(sinkPath, format.frequency, format.channels);
         sink = sink_;
     }
-    return std::make_unique<VirtualPlaybackStream>(format, source, d->reachable, sink, &sinkMutex_);
+    return std::make_unique<VirtualPlaybackStream>(format, source, d->reachable, sink, &sinkMutex_,
+                                                   fault);
 }

@@ -12,12 +12,17 @@
 // plug/unplug, default and server hooks below let tests play the desktop around the
 // program; device numbers stay stable, as on the server (an unplugged device stays listed,
 // without mixer lines, and gets its number back when plugged in again).
+//
+// Tests can make the streams of one direction misbehave as real devices do (setStreamFault):
+// a device that has gone away, a stream that fails before its first frame (as a sound server
+// does when an asynchronous open fails), or one that reports a failure while being closed.
 #pragma once
 
 #include "audio/devices/audio_backend.h"
 
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -47,6 +52,15 @@ public:
                                              CaptureSink *sink, QString *error) override;
     std::unique_ptr<AudioStream> openPlayback(int device, const StreamFormat &format,
                                               PlaybackSource *source, QString *error) override;
+
+    enum class StreamFault {
+        None,
+        Vanished,     // opening fails: the device is gone
+        FailAtStart,  // opens, then fails on its thread before any frame
+        FailOnClose,  // runs normally, but reports a failure while it is being closed
+    };
+    // Applies to every stream of `direction` opened from now on. GUI thread.
+    void setStreamFault(Direction direction, StreamFault fault);
 
     // Plugs in a device with one "Master" line, or plugs an unplugged device of that name in
     // again; returns its number.
@@ -87,6 +101,7 @@ private:
     int defaultInput_ = 0;
     int defaultOutput_ = 0;
     QString unavailable_;
+    std::array<StreamFault, 2> faults_{StreamFault::None, StreamFault::None};
 
     std::mutex sinkMutex_;
     std::shared_ptr<WavSinkWriter> sink_;
