@@ -5,6 +5,7 @@
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/pulse_backend.h"
+#include "tests/support/event_loop.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,8 @@ protected:
             << "These tests need the server of scripts/with-pulseaudio.sh; ctest runs them "
                "through it.";
         backend = std::make_unique<PulseBackend>();
-        ASSERT_EQ(backend->unavailableReason(), QString());
+        ASSERT_TRUE(testsupport::waitUntil([&] { return backend->unavailableReason().isEmpty(); }))
+            << backend->unavailableReason().toStdString();
     }
     std::unique_ptr<PulseBackend> backend;
 };
