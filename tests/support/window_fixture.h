@@ -101,9 +101,7 @@ protected:
         return ((d.Hours() * 60 + d.Minutes()) * 60 + d.Seconds()) * 1000 + d.Milliseconds();
     }
 
-    QStringList recordedFilesOnDisk() const {
-        return QDir(recordingDir()).entryList(QDir::Files);
-    }
+    QStringList recordedFilesOnDisk() const { return QDir(recordingDir()).entryList(QDir::Files); }
 
     // Every frame of a file, read through the file component.
     static std::vector<int16_t> readAll(const QString &path, int *channels, int *frequency) {
