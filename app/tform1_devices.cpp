@@ -34,7 +34,9 @@ void TForm1::connectDeviceEvents() {
                        [this](int d) { AudioRecord1->setDevInput(d); },
                        [this] { return AudioRecord1->devSrcEnabled(); },
                        [this] { return AudioRecord1->devInputName(); }};
-    input.busy = [this] { return flgRecord; };
+    // From the moment Record is pressed: a start may let the event loop run before it opens
+    // the device, and must open the device the list showed when it was pressed.
+    input.busy = [this] { return flgRecord || recordingActive_; };
     inputDevices_ = std::make_unique<LiveDeviceList>(backend_, input);
 
     // Changes come in bursts (a volume drag elsewhere, a card with several ports); the
