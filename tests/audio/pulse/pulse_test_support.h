@@ -47,6 +47,7 @@ protected:
         backend = std::make_unique<PulseBackend>();
         ASSERT_TRUE(testsupport::waitUntil([&] { return backend->unavailableReason().isEmpty(); }))
             << backend->unavailableReason().toStdString();
+        testsupport::spin(20);  // the announcement of the connection is delivered
     }
     std::unique_ptr<PulseBackend> backend;
 };
