@@ -255,8 +255,8 @@ void PulsePlaybackStream::onWrite(pa_stream *, size_t bytes, void *self) {
 
 // Mainloop thread: hand the server as much as it has room for and the source has.
 void PulsePlaybackStream::pump(size_t bytes) {
-    if (bytes == static_cast<size_t>(-1))
-        return;
+    if (bytes == static_cast<size_t>(-1) || (drained_ && readAheadBytes_ < 0))
+        return;  // after a drain: first where the server reads (see onDrained)
     const int bufferFrames = static_cast<int>(buffer_.size() / format_.channels);
     int room = static_cast<int>(std::min<size_t>(bytes / frameBytes_, INT32_MAX));
     while (room > 0) {
@@ -264,7 +264,8 @@ void PulsePlaybackStream::pump(size_t bytes) {
         const int got = std::clamp(source_->fill(buffer_.data(), asked), 0, asked);
         if (got > 0) {
             pa_stream_write(stream(), buffer_.data(), static_cast<size_t>(got) * frameBytes_,
-                            nullptr, 0, PA_SEEK_RELATIVE);
+                            nullptr, drained_ ? readAheadBytes_ : 0, PA_SEEK_RELATIVE);
+            drained_ = false;
             written_ += got;
         }
         if (got < asked) {
@@ -291,8 +292,19 @@ void PulsePlaybackStream::drain() {
 void PulsePlaybackStream::onDrained(pa_stream *, int success, void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
     // A failed drain leaves the end to the timing reports.
-    if (success)
-        me->heard_ = me->clock_.drainFinished(me->drainMark_);
+    if (!success)
+        return;
+    me->heard_ = me->clock_.drainFinished(me->drainMark_);
+    if (me->written_ != me->drainMark_)
+        return;
+    // PipeWire plays the last period out with silence and its read position then stands
+    // past our data; data written at our position would be late there and its first part
+    // dropped. So the next write skips to the read position, which a fresh timing report
+    // gives (PulseAudio's stays where our data ended).
+    me->drained_ = true;
+    me->readAheadBytes_ = -1;
+    me->timingRequest_ = PulsePendingOperation(
+        pa_stream_update_timing_info(me->stream(), &PulsePlaybackStream::onTiming, me));
 }
 
 void PulsePlaybackStream::armTick() {
@@ -326,8 +338,17 @@ void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struc
 void PulsePlaybackStream::onTiming(pa_stream *stream, int success, void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
     const pa_timing_info *timing = pa_stream_get_timing_info(stream);
-    if (!success || !timing || timing->read_index_corrupt)
+    if (!success || !timing || timing->read_index_corrupt || timing->write_index_corrupt) {
+        if (me->drained_ && me->readAheadBytes_ < 0)
+            me->readAheadBytes_ = 0;  // unknown: write on rather than stall
         return;
-    const int64_t read = timing->read_index / static_cast<int64_t>(me->frameBytes_);
+    }
+    if (me->drained_ && me->readAheadBytes_ < 0)
+        me->readAheadBytes_ = std::max<int64_t>(0, timing->read_index - timing->write_index);
+    // Counted back from what is still queued, since the server's indices include the
+    // jumps of writes placed at its read position.
+    const int64_t queued = std::max<int64_t>(0, timing->write_index - timing->read_index) /
+                           static_cast<int64_t>(me->frameBytes_);
+    const int64_t read = me->written_ - queued;
     me->heard_ = me->clock_.update(read, me->written_, timing->sink_usec, monotonicMicroseconds());
 }

@@ -119,7 +119,10 @@ private:
     std::vector<int16_t> buffer_;
     // Mainloop thread only.
     int64_t written_ = 0;
-    int64_t drainMark_ = 0;  // written_ when the last drain was asked for
+    int64_t drainMark_ = 0;       // written_ when the last drain was asked for
+    bool drained_ = false;        // that drain completed, and nothing was written since
+    int64_t readAheadBytes_ = 0;  // how far the server's read position is past our data; -1
+                                  // until a timing report after the drain told
     PulseTimeEvent tick_;
     PulsePendingOperation timingRequest_;
     PulsePendingOperation drainRequest_;
