@@ -1,9 +1,10 @@
 # korvanta_add_test(<name> SOURCES <files...> LIBS <targets...> [GUI] [PULSE])
 # One GoogleTest executable per test file, run by CTest. GUI tests get a QApplication
 # (offscreen), core tests a QCoreApplication. Tests run on the virtual sound card, or with
-# PULSE on the sound-server backend inside scripts/with-pulseaudio.sh: a private headless
-# server is started before and stopped after the test; where the pulseaudio program is
-# missing the wrapper exits 77 and ctest reports a skip.
+# PULSE on the sound-server backend, twice: as <name> inside scripts/with-pulseaudio.sh
+# and as <name>_pipewire inside scripts/with-pipewire.sh. Each wrapper starts a private
+# headless server before the test and stops it afterwards; where its server is missing or
+# cannot start it exits 77 and ctest reports a skip.
 function(korvanta_add_test name)
     cmake_parse_arguments(ARG "GUI;PULSE" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -17,7 +18,9 @@ function(korvanta_add_test name)
     if(ARG_PULSE)
         add_test(NAME ${name} COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/with-pulseaudio.sh
                                       $<TARGET_FILE:${name}>)
-        set_tests_properties(${name} PROPERTIES
+        add_test(NAME ${name}_pipewire COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/with-pipewire.sh
+                                               $<TARGET_FILE:${name}>)
+        set_tests_properties(${name} ${name}_pipewire PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVANTA_AUDIO=pulse"
             SKIP_RETURN_CODE 77 TIMEOUT 300)
     else()

@@ -4,13 +4,54 @@
 #include "audio/devices/pulse_mixer_map.h"
 #include "audio/devices/pulse_streams.h"
 
-PulseBackend::PulseBackend() : connection_(std::make_shared<PulseConnection>()) {}
+PulseBackend::PulseBackend()
+    : connection_(std::make_shared<PulseConnection>(static_cast<PulseConnectionListener *>(this))) {
+}
 
-PulseBackend::~PulseBackend() = default;
+PulseBackend::~PulseBackend() {
+    // Streams may keep the connection alive; from here on it reports to nobody. Calls
+    // already queued die with this object.
+    connection_->detachListener();
+}
+
+void PulseBackend::serverDevicesChanged() {
+    if (devicesQueued_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            devicesQueued_ = false;
+            Q_EMIT devicesChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+void PulseBackend::serverMixerChanged(Direction direction, int number) {
+    bool first = false;
+    {
+        std::lock_guard<std::mutex> lock(mixerMutex_);
+        first = mixerQueued_.empty();
+        mixerQueued_.insert({direction, number});
+    }
+    if (first)
+        QMetaObject::invokeMethod(this, &PulseBackend::emitMixerChanges, Qt::QueuedConnection);
+}
+
+void PulseBackend::emitMixerChanges() {
+    std::set<std::pair<Direction, int>> changed;
+    {
+        std::lock_guard<std::mutex> lock(mixerMutex_);
+        changed.swap(mixerQueued_);
+    }
+    for (const auto &[direction, number] : changed)
+        Q_EMIT mixerChanged(direction, number);
+}
 
 QString PulseBackend::unavailableReason() const {
     if (connection_->connected())
         return {};
+    if (connection_->attempting())
+        return QStringLiteral("Connecting to the sound server...");
     return QStringLiteral("No sound server was found (PulseAudio or PipeWire).");
 }
 

@@ -1,10 +1,9 @@
 #include "audio/devices/pulse_connection.h"
 
-#include <chrono>
+#include <algorithm>
 
 namespace {
 
-constexpr auto kFirstListsTimeout = std::chrono::seconds(3);
 constexpr pa_usec_t kRetryDelayUs = 2 * PA_USEC_PER_SEC;
 constexpr const char *kApplicationName = "Korvanta Sound Recorder";
 
@@ -33,20 +32,21 @@ PulseDevice deviceFrom(const Info &info) {
 
 }  // namespace
 
-PulseConnection::PulseConnection() : mainloop_(pa_threaded_mainloop_new()) {
+PulseConnection::PulseConnection(PulseConnectionListener *listener)
+    : mainloop_(pa_threaded_mainloop_new()), listener_(listener) {
     if (!mainloop_)
         return;
     {
+        // The first attempt runs on the mainloop's thread too: nothing here waits for it.
         PulseLock lock(mainloop_.get());
-        connect();
+        scheduleRetry(0);
     }
     if (pa_threaded_mainloop_start(mainloop_.get()) < 0) {
         PulseLock lock(mainloop_.get());
-        dropContext();
-        return;
+        retry_.reset();
+        std::lock_guard<std::mutex> cacheLock(mutex_);
+        attemptDone_ = true;
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    attemptFinished_.wait_for(lock, kFirstListsTimeout, [this] { return attemptDone_; });
 }
 
 PulseConnection::~PulseConnection() {
@@ -54,10 +54,28 @@ PulseConnection::~PulseConnection() {
         return;
     {
         PulseLock lock(mainloop_.get());
+        listener_ = nullptr;
         retry_.reset();
         dropContext();
     }
     mainloop_.reset();  // joins the mainloop's thread
+}
+
+void PulseConnection::detachListener() {
+    if (!mainloop_)
+        return;
+    PulseLock lock(mainloop_.get());
+    listener_ = nullptr;
+}
+
+void PulseConnection::notifyDevices() {
+    if (listener_)
+        listener_->serverDevicesChanged();
+}
+
+void PulseConnection::notifyMixer(Direction direction, int number) {
+    if (listener_)
+        listener_->serverMixerChanged(direction, number);
 }
 
 // Mainloop lock held.
@@ -79,6 +97,8 @@ void PulseConnection::connect() {
 
 // Mainloop lock held.
 void PulseConnection::dropContext() {
+    writes_.clear();  // their operations die with the context, callbacks unsent
+    listsPending_ = 0;
     if (!context_)
         return;
     pa_context_set_state_callback(context_.get(), nullptr, nullptr);
@@ -105,40 +125,39 @@ void PulseConnection::onContextState(pa_context *context, void *self) {
 // Mainloop thread: the connection failed or broke. The context is dropped on the retry,
 // not here, so no libpulse object is freed from inside its own callback.
 void PulseConnection::lost() {
+    writes_.clear();
+    listsPending_ = 0;
+    bool changed = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        sinks_.removeAll();
-        sources_.removeAll();
+        const bool hadSinks = sinks_.removeAll();
+        const bool hadSources = sources_.removeAll();
+        // Announced when the lists or unavailableReason() change, not on every retry.
+        changed = hadSinks || hadSources || ready_ || !attemptDone_;
         ready_ = false;
+        attemptDone_ = true;
     }
-    finishAttempt(false);
-    scheduleRetry();
+    if (changed)
+        notifyDevices();
+    scheduleRetry(kRetryDelayUs);
 }
 
-void PulseConnection::scheduleRetry() {
+void PulseConnection::scheduleRetry(pa_usec_t delayUs) {
     pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop_.get());
     struct timeval when;
-    pa_timeval_add(pa_gettimeofday(&when), kRetryDelayUs);
+    pa_timeval_add(pa_gettimeofday(&when), delayUs);
     if (retry_.get())
         api->time_restart(retry_.get(), &when);
     else
         retry_ = PulseTimeEvent(api, api->time_new(api, &when, &PulseConnection::onRetry, this));
 }
 
-void PulseConnection::onRetry(pa_mainloop_api *, pa_time_event *, const struct timeval *,
+void PulseConnection::onRetry(pa_mainloop_api *api, pa_time_event *event, const struct timeval *,
                               void *self) {
+    api->time_restart(event, nullptr);  // disarmed until the next failure
     auto *connection = static_cast<PulseConnection *>(self);
     connection->dropContext();
     connection->connect();
-}
-
-void PulseConnection::finishAttempt(bool ready) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ready_ = ready;
-        attemptDone_ = true;
-    }
-    attemptFinished_.notify_all();
 }
 
 void PulseConnection::loadEverything() {
@@ -156,8 +175,14 @@ void PulseConnection::loadEverything() {
 }
 
 void PulseConnection::listDone() {
-    if (listsPending_ > 0 && --listsPending_ == 0)
-        finishAttempt(true);
+    if (listsPending_ == 0 || --listsPending_ > 0)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready_ = true;
+        attemptDone_ = true;
+    }
+    notifyDevices();
 }
 
 void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t type,
@@ -168,8 +193,13 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
     if (facility == PA_SUBSCRIPTION_EVENT_SINK || facility == PA_SUBSCRIPTION_EVENT_SOURCE) {
         const bool sink = facility == PA_SUBSCRIPTION_EVENT_SINK;
         if (removed) {
-            std::lock_guard<std::mutex> lock(connection->mutex_);
-            (sink ? connection->sinks_ : connection->sources_).remove(index);
+            int number = -1;
+            {
+                std::lock_guard<std::mutex> lock(connection->mutex_);
+                number = (sink ? connection->sinks_ : connection->sources_).remove(index);
+            }
+            if (number >= 0)
+                connection->notifyDevices();
         } else if (sink) {
             forgetOperation(pa_context_get_sink_info_by_index(context, index,
                                                               &PulseConnection::onSinkInfo, self));
@@ -180,28 +210,64 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
     } else if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
         // The default sink or source may have changed. This answer does not count towards
         // the first load, which is over by then.
-        forgetOperation(pa_context_get_server_info(
-            context,
-            [](pa_context *, const pa_server_info *info, void *connection) {
-                if (!info)
-                    return;
-                auto *c = static_cast<PulseConnection *>(connection);
-                std::lock_guard<std::mutex> lock(c->mutex_);
-                c->defaultSink_ = info->default_sink_name ? info->default_sink_name : "";
-                c->defaultSource_ = info->default_source_name ? info->default_source_name : "";
-            },
-            self));
+        forgetOperation(
+            pa_context_get_server_info(context, &PulseConnection::onDefaultsChanged, self));
     }
+}
+
+void PulseConnection::takeDefaults(const pa_server_info &info) {
+    const std::string sink = info.default_sink_name ? info.default_sink_name : "";
+    const std::string source = info.default_source_name ? info.default_source_name : "";
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (sink == defaultSink_ && source == defaultSource_)
+            return;
+        defaultSink_ = sink;
+        defaultSource_ = source;
+    }
+    notifyDevices();
 }
 
 void PulseConnection::onServerInfo(pa_context *, const pa_server_info *info, void *self) {
     auto *connection = static_cast<PulseConnection *>(self);
-    if (info) {
-        std::lock_guard<std::mutex> lock(connection->mutex_);
-        connection->defaultSink_ = info->default_sink_name ? info->default_sink_name : "";
-        connection->defaultSource_ = info->default_source_name ? info->default_source_name : "";
-    }
+    if (info)
+        connection->takeDefaults(*info);
     connection->listDone();
+}
+
+void PulseConnection::onDefaultsChanged(pa_context *, const pa_server_info *info, void *self) {
+    if (info)
+        static_cast<PulseConnection *>(self)->takeDefaults(*info);
+}
+
+bool PulseConnection::writing(Direction direction, int number, MixerField field) const {
+    return std::any_of(writes_.begin(), writes_.end(), [&](const PendingWrite &write) {
+        return write.direction == direction && write.number == number && write.field == field;
+    });
+}
+
+void PulseConnection::received(Direction direction, PulseDevice device) {
+    PulseDeviceChange change;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        PulseDeviceTable &devices = table(direction);
+        const int number = devices.find(device.name);
+        if (const PulseDevice *known = devices.at(number); known && known->present) {
+            // The server answered before applying a change of ours it has been sent: the
+            // cache already holds what it will have.
+            if (writing(direction, number, MixerField::Volume))
+                device.volume = known->volume;
+            if (writing(direction, number, MixerField::Mute))
+                device.mute = known->mute;
+            if (writing(direction, number, MixerField::Port))
+                device.activePort = known->activePort;
+        }
+        change = devices.update(std::move(device));
+    }
+    if (change.listing)
+        notifyDevices();
+    if (change.mixer)
+        notifyMixer(direction, change.number);
 }
 
 void PulseConnection::onSinkList(pa_context *, const pa_sink_info *info, int eol, void *self) {
@@ -210,16 +276,13 @@ void PulseConnection::onSinkList(pa_context *, const pa_sink_info *info, int eol
         connection->listDone();
         return;
     }
-    std::lock_guard<std::mutex> lock(connection->mutex_);
-    connection->sinks_.update(deviceFrom(*info));
+    connection->received(Direction::Output, deviceFrom(*info));
 }
 
 void PulseConnection::onSinkInfo(pa_context *, const pa_sink_info *info, int eol, void *self) {
     if (eol != 0 || !info)
         return;  // gone again before the answer came
-    auto *connection = static_cast<PulseConnection *>(self);
-    std::lock_guard<std::mutex> lock(connection->mutex_);
-    connection->sinks_.update(deviceFrom(*info));
+    static_cast<PulseConnection *>(self)->received(Direction::Output, deviceFrom(*info));
 }
 
 void PulseConnection::onSourceList(pa_context *, const pa_source_info *info, int eol, void *self) {
@@ -230,23 +293,49 @@ void PulseConnection::onSourceList(pa_context *, const pa_source_info *info, int
     }
     PulseDevice device = deviceFrom(*info);
     device.isMonitor = info->monitor_of_sink != PA_INVALID_INDEX;
-    std::lock_guard<std::mutex> lock(connection->mutex_);
-    connection->sources_.update(std::move(device));
+    connection->received(Direction::Input, std::move(device));
 }
 
 void PulseConnection::onSourceInfo(pa_context *, const pa_source_info *info, int eol, void *self) {
     if (eol != 0 || !info)
         return;
-    auto *connection = static_cast<PulseConnection *>(self);
     PulseDevice device = deviceFrom(*info);
     device.isMonitor = info->monitor_of_sink != PA_INVALID_INDEX;
-    std::lock_guard<std::mutex> lock(connection->mutex_);
-    connection->sources_.update(std::move(device));
+    static_cast<PulseConnection *>(self)->received(Direction::Input, std::move(device));
+}
+
+// Mainloop thread: the server took (or refused) a change of ours.
+void PulseConnection::onWriteDone(pa_context *, int success, void *write) {
+    const PendingWrite done = *static_cast<PendingWrite *>(write);
+    PulseConnection *connection = done.connection;
+    connection->writes_.remove_if([write](const PendingWrite &w) { return &w == write; });
+    if (!success)
+        connection->refresh(done.direction, done.number);  // the cache is wrong: read again
+}
+
+void PulseConnection::refresh(Direction direction, int number) {
+    std::string name;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        name = presentName(direction, number);
+    }
+    if (name.empty() || !context_)
+        return;
+    forgetOperation(direction == Direction::Output
+                        ? pa_context_get_sink_info_by_name(context_.get(), name.c_str(),
+                                                           &PulseConnection::onSinkInfo, this)
+                        : pa_context_get_source_info_by_name(context_.get(), name.c_str(),
+                                                             &PulseConnection::onSourceInfo, this));
 }
 
 bool PulseConnection::connected() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return ready_;
+}
+
+bool PulseConnection::attempting() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !attemptDone_;
 }
 
 std::vector<PulseDevice> PulseConnection::devices(Direction direction) const {
@@ -274,9 +363,11 @@ std::string PulseConnection::presentName(Direction direction, int number) const 
     return device && device->present && ready_ ? device->name : std::string();
 }
 
-void PulseConnection::changeDevice(Direction direction, int number,
-                                   const std::function<bool(PulseDevice &)> &update,
-                                   const std::function<pa_operation *(const char *name)> &send) {
+void PulseConnection::changeDevice(
+    Direction direction, int number, MixerField field,
+    const std::function<bool(PulseDevice &)> &update,
+    const std::function<pa_operation *(const char *name, pa_context_success_cb_t done, void *write)>
+        &send) {
     if (!mainloop_)
         return;
     PulseLock lock(mainloop_.get());
@@ -287,15 +378,21 @@ void PulseConnection::changeDevice(Direction direction, int number,
         if (name.empty() || !update(*table(direction).at(number)))
             return;
     }
-    if (context_)
-        forgetOperation(send(name.c_str()));
+    if (!context_)
+        return;
+    writes_.push_back({this, direction, number, field});
+    if (pa_operation *operation =
+            send(name.c_str(), &PulseConnection::onWriteDone, &writes_.back()))
+        pa_operation_unref(operation);
+    else
+        writes_.pop_back();
 }
 
 void PulseConnection::changeVolume(Direction direction, int number,
                                    const std::function<pa_cvolume(const PulseDevice &)> &change) {
     pa_cvolume volume;
     changeDevice(
-        direction, number,
+        direction, number, MixerField::Volume,
         [&](PulseDevice &device) {
             volume = change(device);
             if (!pa_cvolume_valid(&volume) || pa_cvolume_equal(&volume, &device.volume))
@@ -303,43 +400,41 @@ void PulseConnection::changeVolume(Direction direction, int number,
             device.volume = volume;
             return true;
         },
-        [&](const char *name) {
-            return direction == Direction::Output
-                       ? pa_context_set_sink_volume_by_name(context_.get(), name, &volume, nullptr,
-                                                            nullptr)
-                       : pa_context_set_source_volume_by_name(context_.get(), name, &volume,
-                                                              nullptr, nullptr);
+        [&](const char *name, pa_context_success_cb_t done, void *write) {
+            return direction == Direction::Output ? pa_context_set_sink_volume_by_name(
+                                                        context_.get(), name, &volume, done, write)
+                                                  : pa_context_set_source_volume_by_name(
+                                                        context_.get(), name, &volume, done, write);
         });
 }
 
 void PulseConnection::changeMute(Direction direction, int number, bool mute) {
     changeDevice(
-        direction, number,
+        direction, number, MixerField::Mute,
         [&](PulseDevice &device) {
             device.mute = mute;
             return true;
         },
-        [&](const char *name) {
+        [&](const char *name, pa_context_success_cb_t done, void *write) {
             return direction == Direction::Output
-                       ? pa_context_set_sink_mute_by_name(context_.get(), name, mute, nullptr,
-                                                          nullptr)
-                       : pa_context_set_source_mute_by_name(context_.get(), name, mute, nullptr,
-                                                            nullptr);
+                       ? pa_context_set_sink_mute_by_name(context_.get(), name, mute, done, write)
+                       : pa_context_set_source_mute_by_name(context_.get(), name, mute, done,
+                                                            write);
         });
 }
 
 void PulseConnection::changePort(Direction direction, int number, const std::string &port) {
     changeDevice(
-        direction, number,
+        direction, number, MixerField::Port,
         [&](PulseDevice &device) {
             device.activePort = port;
             return true;
         },
-        [&](const char *name) {
+        [&](const char *name, pa_context_success_cb_t done, void *write) {
             return direction == Direction::Output
-                       ? pa_context_set_sink_port_by_name(context_.get(), name, port.c_str(),
-                                                          nullptr, nullptr)
+                       ? pa_context_set_sink_port_by_name(context_.get(), name, port.c_str(), done,
+                                                          write)
                        : pa_context_set_source_port_by_name(context_.get(), name, port.c_str(),
-                                                            nullptr, nullptr);
+                                                            done, write);
         });
 }

@@ -2,10 +2,14 @@
 //
 // Sinks and sources (descriptions, volumes, ports) are cached from the server's change
 // events, so reading them costs no round trip; mixer changes go into the cache at once and
-// are sent without waiting for the answer. Nothing here blocks for long: only the
-// constructor waits, a few seconds at most, for the first device lists. When the server
-// goes away every device becomes absent, and a new connection is tried every two seconds;
-// devices keep their numbers across that (see PulseDeviceTable).
+// are sent without waiting for the answer. Nothing here waits for the server: connecting
+// happens on the mainloop's thread, and until the first device lists have arrived
+// attempting() says so. When the server goes away every device becomes absent, and a new
+// connection is tried every two seconds; devices keep their numbers across that (see
+// PulseDeviceTable). What changes is reported to a listener.
+//
+// Our own mixer changes are not undone by older news: while a change of ours is on its way,
+// what the server reports for that value is ignored (the server applies ours after it).
 //
 // Threads: the public methods may be called from any thread except the mainloop's own
 // (they take its lock or the cache's mutex); the libpulse callbacks run on the mainloop's
@@ -16,22 +20,38 @@
 #include "audio/devices/pulse_device_table.h"
 #include "audio/devices/pulse_handles.h"
 
-#include <condition_variable>
 #include <functional>
+#include <list>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+// Told about changes on the mainloop's thread, with its lock held; must not block.
+class PulseConnectionListener {
+public:
+    virtual ~PulseConnectionListener() = default;
+    // A device appeared, went away or was renamed, the defaults changed, or the server
+    // appeared or went away.
+    virtual void serverDevicesChanged() = 0;
+    // The volume, mute or ports of a device changed.
+    virtual void serverMixerChanged(Direction direction, int number) = 0;
+};
+
 class PulseConnection {
 public:
-    PulseConnection();
+    explicit PulseConnection(PulseConnectionListener *listener = nullptr);
     ~PulseConnection();
     PulseConnection(const PulseConnection &) = delete;
     PulseConnection &operator=(const PulseConnection &) = delete;
 
+    // No more calls to the listener once this returned.
+    void detachListener();
+
     // Connected, and the device lists are loaded.
     bool connected() const;
+    // The first connection attempt is still under way.
+    bool attempting() const;
 
     std::vector<PulseDevice> devices(Direction direction) const;
     std::optional<PulseDevice> device(Direction direction, int number) const;
@@ -49,14 +69,25 @@ public:
     pa_context *context() const { return context_.get(); }
 
 private:
+    enum class MixerField { Volume, Mute, Port };
+    // A change of ours the server has not acknowledged yet.
+    struct PendingWrite {
+        PulseConnection *connection;
+        Direction direction;
+        int number;
+        MixerField field;
+    };
+
     static void onContextState(pa_context *context, void *self);
     static void onEvent(pa_context *context, pa_subscription_event_type_t type, uint32_t index,
                         void *self);
     static void onServerInfo(pa_context *context, const pa_server_info *info, void *self);
+    static void onDefaultsChanged(pa_context *context, const pa_server_info *info, void *self);
     static void onSinkList(pa_context *context, const pa_sink_info *info, int eol, void *self);
     static void onSinkInfo(pa_context *context, const pa_sink_info *info, int eol, void *self);
     static void onSourceList(pa_context *context, const pa_source_info *info, int eol, void *self);
     static void onSourceInfo(pa_context *context, const pa_source_info *info, int eol, void *self);
+    static void onWriteDone(pa_context *context, int success, void *write);
     static void onRetry(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
                         void *self);
 
@@ -65,15 +96,22 @@ private:
     void loadEverything();
     void listDone();
     void lost();
-    void scheduleRetry();
-    void finishAttempt(bool ready);
+    void scheduleRetry(pa_usec_t delayUs);
+    // Mainloop thread: a device as the server reported it.
+    void received(Direction direction, PulseDevice device);
+    void takeDefaults(const pa_server_info &info);
+    void refresh(Direction direction, int number);
+    bool writing(Direction direction, int number, MixerField field) const;
     // With the lock held: a present device's server name, or empty.
     std::string presentName(Direction direction, int number) const;
     // Updates a present device's cached state (`update` returns false when there is nothing
     // to send) and then sends the change to the server by the device's name.
-    void changeDevice(Direction direction, int number,
+    void changeDevice(Direction direction, int number, MixerField field,
                       const std::function<bool(PulseDevice &)> &update,
-                      const std::function<pa_operation *(const char *name)> &send);
+                      const std::function<pa_operation *(
+                          const char *name, pa_context_success_cb_t done, void *write)> &send);
+    void notifyDevices();
+    void notifyMixer(Direction direction, int number);
 
     PulseDeviceTable &table(Direction direction) {
         return direction == Direction::Output ? sinks_ : sources_;
@@ -84,13 +122,14 @@ private:
 
     PulseMainloopPtr mainloop_;
     // Mainloop lock.
+    PulseConnectionListener *listener_;
     PulseContextPtr context_;
     PulseTimeEvent retry_;
     int listsPending_ = 0;
+    std::list<PendingWrite> writes_;
 
     // Cache mutex.
     mutable std::mutex mutex_;
-    std::condition_variable attemptFinished_;
     bool attemptDone_ = false;
     bool ready_ = false;
     PulseDeviceTable sinks_;

@@ -34,14 +34,25 @@ struct PulseDevice {
     std::string activePort;
 };
 
+// What a report of the server changed about a device, so that only real changes are
+// announced: the device lists (a device appeared or was renamed) and/or its mixer lines
+// (volume, mute, ports).
+struct PulseDeviceChange {
+    int number = -1;
+    bool listing = false;
+    bool mixer = false;
+};
+
 class PulseDeviceTable {
 public:
-    // Records a device the server reported (present from now on); returns its number.
-    int update(PulseDevice device);
-    // The device with this server index went away.
-    void remove(uint32_t serverIndex);
-    // The server went away: every device is absent until reported again.
-    void removeAll();
+    // Records a device the server reported (present from now on).
+    PulseDeviceChange update(PulseDevice device);
+    // The device with this server index went away; returns its number, or -1 when no
+    // present device had that index.
+    int remove(uint32_t serverIndex);
+    // The server went away: every device is absent until reported again. Returns whether
+    // any device was present.
+    bool removeAll();
 
     // The number of the device with this server name, or -1.
     int find(const std::string &name) const;

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr auto kOpenTimeout = std::chrono::seconds(5);
+constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kCaptureFragmentUs = 20 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kPlaybackTargetUs = 80 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
@@ -52,78 +52,95 @@ bool PulseStream::open(const char *mediaName,
                        const std::function<int(pa_stream *, const char *)> &connect,
                        QString *error) {
     const QString failure = QStringLiteral("Could not open \"%1\": %2").arg(deviceDescription_);
-    {
-        PulseLock lock(mainloop());
-        pa_context *current = connection_->context();
-        if (!current || pa_context_get_state(current) != PA_CONTEXT_READY) {
-            *error = QStringLiteral("No sound server is running.");
-            return false;
-        }
-        context_ = shareContext(current);
-        const pa_sample_spec spec = sampleSpec(format_);
-        PulsePropListPtr properties(pa_proplist_new());
-        pa_proplist_sets(properties.get(), PA_PROP_MEDIA_NAME, mediaName);
-        pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "production");
-        stream_.reset(pa_stream_new_with_proplist(context_.get(), mediaName, &spec, nullptr,
-                                                  properties.get()));
-        if (!stream_) {
-            *error = failure.arg(QString::fromUtf8(pa_strerror(pa_context_errno(current))));
-            return false;
-        }
-        pa_stream_set_state_callback(stream_.get(), &PulseStream::onState, this);
-        if (connect(stream_.get(), deviceName_.c_str()) < 0) {
-            *error = failure.arg(QString::fromUtf8(pa_strerror(pa_context_errno(current))));
-            return false;
-        }
-    }
-    std::unique_lock<std::mutex> lock(stateMutex_);
-    if (!stateChanged_.wait_for(lock, kOpenTimeout, [this] { return state_ != State::Opening; })) {
-        *error = failure.arg(QStringLiteral("the sound server did not answer"));
+    PulseLock lock(mainloop());
+    pa_context *current = connection_->context();
+    if (!current || pa_context_get_state(current) != PA_CONTEXT_READY) {
+        *error = QStringLiteral("No sound server is running.");
         return false;
     }
-    if (state_ == State::Running)
-        return true;
-    *error = failure.arg(openError_);
-    return false;
+    context_ = shareContext(current);
+    const pa_sample_spec spec = sampleSpec(format_);
+    PulsePropListPtr properties(pa_proplist_new());
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_NAME, mediaName);
+    pa_proplist_sets(properties.get(), PA_PROP_MEDIA_ROLE, "production");
+    stream_.reset(
+        pa_stream_new_with_proplist(context_.get(), mediaName, &spec, nullptr, properties.get()));
+    if (!stream_) {
+        *error = failure.arg(QString::fromUtf8(pa_strerror(pa_context_errno(current))));
+        return false;
+    }
+    pa_stream_set_state_callback(stream_.get(), &PulseStream::onState, this);
+    if (connect(stream_.get(), deviceName_.c_str()) < 0) {
+        *error = failure.arg(QString::fromUtf8(pa_strerror(pa_context_errno(current))));
+        pa_stream_set_state_callback(stream_.get(), nullptr, nullptr);
+        stream_.reset();
+        return false;
+    }
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop());
+    struct timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), kOpenTimeoutUs);
+    openTimeout_ =
+        PulseTimeEvent(api, api->time_new(api, &when, &PulseStream::onOpenTimeout, this));
+    return true;
 }
 
 void PulseStream::close() {
     if (!connection_->mainloop())
         return;
     PulseLock lock(mainloop());
+    openTimeout_.reset();
     if (stream_) {
         pa_stream_set_state_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_read_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_write_callback(stream_.get(), nullptr, nullptr);
-        if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_.get())))
+        const pa_stream_state_t state = pa_stream_get_state(stream_.get());
+        if (state == PA_STREAM_READY)
             pa_stream_disconnect(stream_.get());
+        else if (state == PA_STREAM_CREATING)
+            // The server has not answered yet, so it cannot be told to drop the stream now;
+            // the context keeps it until it does.
+            pa_stream_set_state_callback(stream_.get(), &PulseStream::disconnectWhenReady, nullptr);
         stream_.reset();
     }
     context_.reset();
 }
 
+void PulseStream::disconnectWhenReady(pa_stream *stream, void *) {
+    if (pa_stream_get_state(stream) == PA_STREAM_READY)
+        pa_stream_disconnect(stream);
+}
+
 void PulseStream::onState(pa_stream *stream, void *self) {
     auto *me = static_cast<PulseStream *>(self);
     const pa_stream_state_t state = pa_stream_get_state(stream);
-    if (state != PA_STREAM_READY && state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED)
+    if (me->state_ == State::Failed)
         return;
-    bool wasRunning = false;
-    {
-        std::lock_guard<std::mutex> lock(me->stateMutex_);
-        if (state == PA_STREAM_READY) {
-            if (me->state_ == State::Opening)
-                me->state_ = State::Running;
-        } else {
-            wasRunning = me->state_ == State::Running;
-            if (me->state_ == State::Opening)
-                me->openError_ =
-                    QString::fromUtf8(pa_strerror(pa_context_errno(me->context_.get())));
-            me->state_ = State::Failed;
-        }
+    if (state == PA_STREAM_READY) {
+        me->openTimeout_.reset();
+        me->state_ = State::Running;
+    } else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
+        if (me->state_ == State::Opening)
+            me->fail(QStringLiteral("Could not open \"%1\": %2")
+                         .arg(me->deviceDescription_, QString::fromUtf8(pa_strerror(
+                                                          pa_context_errno(me->context_.get())))));
+        else
+            me->fail(me->lostReason());
     }
-    me->stateChanged_.notify_all();
-    if (wasRunning)
-        me->lost(me->lostReason());
+}
+
+void PulseStream::onOpenTimeout(pa_mainloop_api *, pa_time_event *, const struct timeval *,
+                                void *self) {
+    auto *me = static_cast<PulseStream *>(self);
+    if (me->state_ == State::Opening)
+        me->fail(QStringLiteral("Could not open \"%1\": the sound server did not answer.")
+                     .arg(me->deviceDescription_));
+}
+
+// Mainloop thread: tells the client, once.
+void PulseStream::fail(const QString &reason) {
+    openTimeout_.reset();
+    state_ = State::Failed;
+    lost(reason);
 }
 
 QString PulseStream::lostReason() const {
@@ -203,6 +220,7 @@ PulsePlaybackStream::~PulsePlaybackStream() {
         PulseLock lock(mainloop());
         tick_.reset();
         timingRequest_.cancel();
+        drainRequest_.cancel();
     }
     close();
 }
@@ -237,8 +255,8 @@ void PulsePlaybackStream::onWrite(pa_stream *, size_t bytes, void *self) {
 
 // Mainloop thread: hand the server as much as it has room for and the source has.
 void PulsePlaybackStream::pump(size_t bytes) {
-    if (bytes == static_cast<size_t>(-1))
-        return;
+    if (bytes == static_cast<size_t>(-1) || (drained_ && readAheadBytes_ < 0))
+        return;  // after a drain: first where the server reads (see onDrained)
     const int bufferFrames = static_cast<int>(buffer_.size() / format_.channels);
     int room = static_cast<int>(std::min<size_t>(bytes / frameBytes_, INT32_MAX));
     while (room > 0) {
@@ -246,21 +264,47 @@ void PulsePlaybackStream::pump(size_t bytes) {
         const int got = std::clamp(source_->fill(buffer_.data(), asked), 0, asked);
         if (got > 0) {
             pa_stream_write(stream(), buffer_.data(), static_cast<size_t>(got) * frameBytes_,
-                            nullptr, 0, PA_SEEK_RELATIVE);
+                            nullptr, drained_ ? readAheadBytes_ : 0, PA_SEEK_RELATIVE);
+            drained_ = false;
             written_ += got;
-            playOutRequested_ = false;
         }
         if (got < asked) {
-            // The source ran dry. Without this the server would keep the last part of its
-            // buffer until enough new data arrives to start playing again.
-            if (!playOutRequested_) {
-                playOutRequested_ = true;
-                forgetOperation(pa_stream_trigger(stream(), nullptr, nullptr));
-            }
+            drain();
             return;
         }
         room -= got;
     }
+}
+
+// Mainloop thread: the source ran dry. Without a drain the server would keep the last
+// part of its buffer until enough new data arrives to start playing again; with one it
+// plays everything out and says when it has. One drain at a time: data written meanwhile
+// is drained when the source runs dry again after it.
+void PulsePlaybackStream::drain() {
+    if (written_ == drainMark_ || drainRequest_.running())
+        return;
+    drainMark_ = written_;
+    clock_.drainStarted(drainMark_, monotonicMicroseconds());
+    drainRequest_ =
+        PulsePendingOperation(pa_stream_drain(stream(), &PulsePlaybackStream::onDrained, this));
+}
+
+void PulsePlaybackStream::onDrained(pa_stream *, int success, void *self) {
+    auto *me = static_cast<PulsePlaybackStream *>(self);
+    // A failed drain leaves the end to the timing reports.
+    if (!success)
+        return;
+    me->heard_ = me->clock_.drainFinished(me->drainMark_);
+    if (me->written_ != me->drainMark_)
+        return;
+    // PipeWire plays the last period out with silence and its read position then stands
+    // past our data; data written at our position would be late there and its first part
+    // dropped. So the next write skips to the read position, which a fresh timing report
+    // gives (PulseAudio's stays where our data ended).
+    me->drained_ = true;
+    me->readAheadBytes_ = -1;
+    me->timingRequest_ = PulsePendingOperation(
+        pa_stream_update_timing_info(me->stream(), &PulsePlaybackStream::onTiming, me));
 }
 
 void PulsePlaybackStream::armTick() {
@@ -279,8 +323,11 @@ void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struc
                                  void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
     pa_stream *stream = me->stream();
-    if (!stream || pa_stream_get_state(stream) != PA_STREAM_READY)
+    if (!stream || pa_stream_get_state(stream) != PA_STREAM_READY) {
+        if (stream && pa_stream_get_state(stream) == PA_STREAM_CREATING)
+            me->armTick();  // still opening
         return;
+    }
     me->pump(pa_stream_writable_size(stream));
     if (!me->timingRequest_.running())
         me->timingRequest_ = PulsePendingOperation(
@@ -291,8 +338,17 @@ void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struc
 void PulsePlaybackStream::onTiming(pa_stream *stream, int success, void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
     const pa_timing_info *timing = pa_stream_get_timing_info(stream);
-    if (!success || !timing || timing->read_index_corrupt)
+    if (!success || !timing || timing->read_index_corrupt || timing->write_index_corrupt) {
+        if (me->drained_ && me->readAheadBytes_ < 0)
+            me->readAheadBytes_ = 0;  // unknown: write on rather than stall
         return;
-    const int64_t read = timing->read_index / static_cast<int64_t>(me->frameBytes_);
+    }
+    if (me->drained_ && me->readAheadBytes_ < 0)
+        me->readAheadBytes_ = std::max<int64_t>(0, timing->read_index - timing->write_index);
+    // Counted back from what is still queued, since the server's indices include the
+    // jumps of writes placed at its read position.
+    const int64_t queued = std::max<int64_t>(0, timing->write_index - timing->read_index) /
+                           static_cast<int64_t>(me->frameBytes_);
+    const int64_t read = me->written_ - queued;
     me->heard_ = me->clock_.update(read, me->written_, timing->sink_usec, monotonicMicroseconds());
 }

@@ -1,5 +1,9 @@
 // Capture and playback streams on the sound server.
 //
+// Opening does not wait for the server: the stream connects in the background, and if that
+// fails (or the server does not answer within a few seconds) the client's failed() is called
+// before any frame was delivered.
+//
 // Both ask for the format the component wants (the server converts from the device's own)
 // and for small buffers, so that little is in flight: about 20 ms per capture fragment and
 // an 80 ms playback target. Both refuse to be moved to another device: when their device
@@ -7,10 +11,11 @@
 // silently carrying on elsewhere.
 //
 // Playback pulls from the source only when the server has room, and never writes silence
-// of its own. When the source runs dry it asks the server to play out what it holds
-// (otherwise the last fraction of a buffer would wait for more data for ever), and
-// framesPlayed() follows the server's timing reports, so it counts what was heard, not
-// what was handed over.
+// of its own. When the source runs dry it drains the stream: the server plays out what it
+// holds (otherwise the last fraction of a buffer, or PipeWire's last partial period, would
+// wait for more data for ever) and says when it has. framesPlayed() follows the server's
+// timing reports and the drains (see PulsePlaybackClock), so it counts what was heard, not
+// what was handed over, and reaches everything written once a drain completed.
 #pragma once
 
 #include "audio/devices/audio_backend.h"
@@ -21,10 +26,8 @@
 #include <QString>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class PulseConnection;
@@ -37,15 +40,19 @@ protected:
     PulseStream(std::shared_ptr<PulseConnection> connection, const PulseDevice &device,
                 const StreamFormat &format);
 
-    // Creates the stream, lets `connect` set its callbacks and connect it, and waits (a few
-    // seconds at most) until the server runs it. Otherwise false, with *error set.
+    // Creates the stream and lets `connect` set its callbacks and connect it; false, with
+    // *error set, when that is refused at once. The server's answer comes later: when it
+    // refuses, or does not answer in time, lost() follows.
     bool open(const char *mediaName, const std::function<int(pa_stream *, const char *)> &connect,
               QString *error);
     // Detaches every callback and releases the stream; a derived class calls it first thing
     // in its destructor, so no callback reaches a half-destroyed object.
     void close();
-    // The stream broke after it ran: called once, on the mainloop's thread.
+    // The stream could not be opened, or broke after it ran: called once, on the mainloop's
+    // thread.
     virtual void lost(const QString &reason) = 0;
+    // Mainloop thread: whether the server runs the stream.
+    bool running() const { return state_ == State::Running; }
 
     pa_threaded_mainloop *mainloop() const;
     pa_stream *stream() const { return stream_.get(); }
@@ -57,6 +64,10 @@ protected:
 private:
     enum class State { Opening, Running, Failed };
     static void onState(pa_stream *stream, void *self);
+    static void onOpenTimeout(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
+                              void *self);
+    static void disconnectWhenReady(pa_stream *stream, void *);
+    void fail(const QString &reason);
     QString lostReason() const;
 
     std::shared_ptr<PulseConnection> connection_;
@@ -64,11 +75,9 @@ private:
     QString deviceDescription_;
     PulseContextPtr context_;  // ours, so a reconnect does not pull it away under the stream
     PulseStreamPtr stream_;
-
-    std::mutex stateMutex_;
-    std::condition_variable stateChanged_;
+    // Mainloop lock.
+    PulseTimeEvent openTimeout_;
     State state_ = State::Opening;
-    QString openError_;
 };
 
 class PulseCaptureStream : public PulseStream {
@@ -100,7 +109,9 @@ private:
     static void onTick(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
                        void *self);
     static void onTiming(pa_stream *stream, int success, void *self);
+    static void onDrained(pa_stream *stream, int success, void *self);
     void pump(size_t bytes);
+    void drain();
     void armTick();
     void lost(const QString &reason) override { source_->failed(reason); }
 
@@ -108,9 +119,13 @@ private:
     std::vector<int16_t> buffer_;
     // Mainloop thread only.
     int64_t written_ = 0;
-    bool playOutRequested_ = true;  // nothing written since the last play-out request
+    int64_t drainMark_ = 0;       // written_ when the last drain was asked for
+    bool drained_ = false;        // that drain completed, and nothing was written since
+    int64_t readAheadBytes_ = 0;  // how far the server's read position is past our data; -1
+                                  // until a timing report after the drain told
     PulseTimeEvent tick_;
     PulsePendingOperation timingRequest_;
+    PulsePendingOperation drainRequest_;
     PulsePlaybackClock clock_;
     std::atomic<int64_t> heard_{0};
 };

@@ -122,11 +122,11 @@ TEST_F(PulseServerTest, ATonePlayedIntoTheSinkIsRecordedWholeFromItsMonitor) {
 }
 
 TEST_F(PulseServerTest, CaptureLosesNothingWhileTheGuiThreadStalls) {
-    pactl({QStringLiteral("load-module"), QStringLiteral("module-sine-source"),
-           QStringLiteral("source_name=korvanta_sine"), QStringLiteral("frequency=440")});
+    SineInput sineInput;
     TAudioRecord2 recorder(*backend);
-    const QString sine = QStringLiteral("Sine source at 440 Hz");
+    const QString sine = sineInput.description();
     ASSERT_TRUE(waitUntil([&] { return findInput(recorder, sine) >= 0; }));
+    spin(300);  // the sine is flowing
     recorder.setDevInput(findInput(recorder, sine));
     recorder.SetFormatArray(44100, 1);
     recorder.setBufferSize(recorder.SecToSamples(200));
@@ -147,9 +147,13 @@ TEST_F(PulseServerTest, CaptureLosesNothingWhileTheGuiThreadStalls) {
     const std::vector<double> signal = firstChannel(recording.samples, 1);
     // At least the time it ran (this source delivers its first buffer ahead, so it may be more).
     EXPECT_GE(static_cast<double>(signal.size()) / 44100, elapsed - 0.1);
-    // A gap would show as a jump no sine of this pitch and loudness can make.
+    // A gap would show as a jump no sine of this pitch and loudness can make. (PipeWire
+    // starts a capture with a period of silence before the first data: not a gap.)
+    size_t start = 1;
+    while (start < signal.size() && signal[start - 1] == 0)
+        ++start;
     double peak = 0, steepest = 0;
-    for (size_t i = 1; i < signal.size(); ++i) {
+    for (size_t i = start; i < signal.size(); ++i) {
         peak = std::max(peak, std::abs(signal[i]));
         steepest = std::max(steepest, std::abs(signal[i] - signal[i - 1]));
     }

@@ -143,33 +143,67 @@ TEST(PulseDeviceTable, NumbersStayWhileDevicesComeAndGo) {
     PulseDevice a = device("a"), b = device("b"), c = device("c");
     a.serverIndex = 10;
     b.serverIndex = 11;
-    EXPECT_EQ(table.update(a), 0);
-    EXPECT_EQ(table.update(b), 1);
+    EXPECT_EQ(table.update(a).number, 0);
+    EXPECT_EQ(table.update(b).number, 1);
 
-    table.remove(10);  // "a" unplugged
+    EXPECT_EQ(table.remove(10), 0);  // "a" unplugged
+    EXPECT_EQ(table.remove(10), -1) << "already gone";
     ASSERT_EQ(table.all().size(), 2u);
     EXPECT_FALSE(table.at(0)->present);
     EXPECT_TRUE(table.at(1)->present);
 
     c.serverIndex = 12;
-    EXPECT_EQ(table.update(c), 2) << "a new device is appended, the gap stays";
+    EXPECT_EQ(table.update(c).number, 2) << "a new device is appended, the gap stays";
     a.serverIndex = 13;  // plugged in again under a new server index
     a.description = QStringLiteral("A again");
-    EXPECT_EQ(table.update(a), 0);
+    EXPECT_EQ(table.update(a).number, 0);
     EXPECT_TRUE(table.at(0)->present);
     EXPECT_EQ(table.at(0)->description, QStringLiteral("A again"));
 
-    table.removeAll();  // the server went away
+    EXPECT_TRUE(table.removeAll());  // the server went away
     for (const PulseDevice &d : table.all())
         EXPECT_FALSE(d.present);
+    EXPECT_FALSE(table.removeAll()) << "nothing more went away";
     b.serverIndex = 1;  // the new server numbers differently
-    EXPECT_EQ(table.update(b), 1);
-    table.remove(12);  // c's old index means nothing now
+    EXPECT_EQ(table.update(b).number, 1);
+    EXPECT_EQ(table.remove(12), -1) << "c's old index means nothing now";
     EXPECT_TRUE(table.at(1)->present);
     EXPECT_EQ(table.find("c"), 2);
     EXPECT_EQ(table.find("missing"), -1);
     EXPECT_EQ(table.at(3), nullptr);
     EXPECT_EQ(table.at(-1), nullptr);
+}
+
+TEST(PulseDeviceTable, ReportsWhatAnUpdateChanged) {
+    PulseDeviceTable table;
+    PulseDevice a = device("a", {{"mic", QStringLiteral("Microphone"), false}}, "mic");
+    PulseDeviceChange change = table.update(a);
+    EXPECT_TRUE(change.listing) << "a new device";
+    EXPECT_FALSE(table.update(a).listing || table.update(a).mixer) << "the same report again";
+
+    PulseDevice louder = a;
+    louder.volume = stereoVolume(PA_VOLUME_NORM, PA_VOLUME_NORM / 2);
+    change = table.update(louder);
+    EXPECT_FALSE(change.listing);
+    EXPECT_TRUE(change.mixer);
+    EXPECT_EQ(change.number, 0);
+
+    PulseDevice muted = louder;
+    muted.mute = true;
+    EXPECT_TRUE(table.update(muted).mixer);
+    PulseDevice unplugged = muted;
+    unplugged.ports[0].unplugged = true;  // the line's name changes
+    EXPECT_TRUE(table.update(unplugged).mixer);
+    PulseDevice renamed = unplugged;
+    renamed.description = QStringLiteral("Renamed");
+    change = table.update(renamed);
+    EXPECT_TRUE(change.listing);
+    EXPECT_FALSE(change.mixer);
+
+    table.remove(renamed.serverIndex);
+    change = table.update(renamed);
+    EXPECT_TRUE(change.listing) << "back after it went away";
+    EXPECT_TRUE(change.mixer) << "its lines are back too";
 }
 
 TEST(PulsePlaybackClock, HeardFollowsTheServerAndWaitsForTheDeviceAtTheEnd) {
@@ -189,4 +223,31 @@ TEST(PulsePlaybackClock, HeardFollowsTheServerAndWaitsForTheDeviceAtTheEnd) {
     EXPECT_EQ(clock.update(700, 700, 80000, 800000), 620);
     EXPECT_EQ(clock.update(700, 700, 80000, 880000), 700);
     EXPECT_EQ(clock.update(900, 700, 80000, 900000), 700) << "never past what was written";
+}
+
+TEST(PulsePlaybackClock, ADrainThatCompletesMeansEverythingBeforeItWasHeard) {
+    PulsePlaybackClock clock(1000);
+    // PipeWire: the read position stops a partial period short of the end.
+    EXPECT_EQ(clock.update(480, 500, 20000, 500000), 460);
+    clock.drainStarted(500, 500000);
+    EXPECT_EQ(clock.update(480, 500, 20000, 600000), 460) << "not before the drain answers";
+    EXPECT_EQ(clock.drainFinished(500), 500);
+    EXPECT_EQ(clock.update(480, 500, 20000, 620000), 500) << "and it stays there";
+
+    // Data written after the drain began is not covered by it.
+    EXPECT_EQ(clock.update(500, 800, 20000, 700000), 500);
+    clock.drainStarted(700, 700000);
+    EXPECT_EQ(clock.drainFinished(700), 700);
+    EXPECT_EQ(clock.update(700, 800, 20000, 710000), 700);
+}
+
+TEST(PulsePlaybackClock, ADrainThatNeverAnswersEndsByTheTimingReports) {
+    PulsePlaybackClock clock(1000);
+    EXPECT_EQ(clock.update(380, 500, 20000, 1000000), 360);
+    clock.drainStarted(500, 1000000);
+    // 120 ms unread, 20 ms latency, then the grace period.
+    const int64_t deadline = 1000000 + 120000 + 20000 + PulsePlaybackClock::kDrainGraceUs;
+    EXPECT_EQ(clock.update(480, 500, 20000, deadline - 1), 460);
+    EXPECT_EQ(clock.heard(), 460) << "a server that sends no reports ends nothing";
+    EXPECT_EQ(clock.update(480, 500, 20000, deadline), 500);
 }

@@ -11,12 +11,11 @@ using testsupport::spin;
 using testsupport::waitUntil;
 
 TEST_F(PulseServerTest, KillingTheServerStopsRecordingAndPlaybackCleanly) {
-    pactl({QStringLiteral("load-module"), QStringLiteral("module-sine-source"),
-           QStringLiteral("source_name=korvanta_sine"), QStringLiteral("frequency=440")});
+    SineInput sine;
     TAudioRecord2 recorder(*backend);
-    ASSERT_TRUE(waitUntil(
-        [&] { return findInput(recorder, QStringLiteral("Sine source at 440 Hz")) >= 0; }));
-    recorder.setDevInput(findInput(recorder, QStringLiteral("Sine source at 440 Hz")));
+    ASSERT_TRUE(waitUntil([&] { return findInput(recorder, sine.description()) >= 0; }));
+    spin(300);  // the sine is flowing
+    recorder.setDevInput(findInput(recorder, sine.description()));
     recorder.SetFormatArray(44100, 2);
     recorder.setBufferSize(recorder.SecToSamples(200));
     std::vector<int16_t> captured;

@@ -1,16 +1,21 @@
-// Helpers for the tests against the private sound server of scripts/with-pulseaudio.sh:
-// pactl, finding devices by description, tones and their analysis.
+// Helpers for the tests against the private sound server of scripts/with-pulseaudio.sh or
+// scripts/with-pipewire.sh: pactl, finding devices by description, a steady sine input,
+// tones and their analysis.
 #pragma once
 
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/pulse_backend.h"
+#include "tests/support/event_loop.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <QtEndian>
 
 #include <cmath>
 #include <cstdint>
@@ -28,6 +33,10 @@ inline bool serverExpected() {
     return std::getenv("KORVANTA_TEST_PULSE_PID") != nullptr;
 }
 
+inline bool onPipeWire() {
+    return qEnvironmentVariable("KORVANTA_TEST_SERVER") == QLatin1String("pipewire");
+}
+
 // A fresh connection to the test server for every test.
 class PulseServerTest : public ::testing::Test {
 protected:
@@ -36,7 +45,8 @@ protected:
             << "These tests need the server of scripts/with-pulseaudio.sh; ctest runs them "
                "through it.";
         backend = std::make_unique<PulseBackend>();
-        ASSERT_EQ(backend->unavailableReason(), QString());
+        ASSERT_TRUE(testsupport::waitUntil([&] { return backend->unavailableReason().isEmpty(); }))
+            << backend->unavailableReason().toStdString();
     }
     std::unique_ptr<PulseBackend> backend;
 };
@@ -65,6 +75,76 @@ inline QString pactlListEntry(const QString &kind, const QString &description) {
         end = all.size();
     return all.mid(start, end - start);
 }
+
+// Writes `samples` (mono, 16 bit) as a WAV file.
+inline void writeMonoWav(const QString &path, int frequency, const std::vector<int16_t> &samples) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const auto u32 = [&](quint32 v) {
+        v = qToLittleEndian(v);
+        file.write(reinterpret_cast<const char *>(&v), 4);
+    };
+    const auto u16 = [&](quint16 v) {
+        v = qToLittleEndian(v);
+        file.write(reinterpret_cast<const char *>(&v), 2);
+    };
+    const auto bytes = static_cast<quint32>(samples.size() * 2);
+    file.write("RIFF");
+    u32(36 + bytes);
+    file.write("WAVEfmt ");
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(static_cast<quint32>(frequency));
+    u32(static_cast<quint32>(frequency) * 2);
+    u16(2);
+    u16(16);
+    file.write("data");
+    u32(bytes);
+    for (int16_t sample : samples)
+        u16(static_cast<quint16>(sample));
+}
+
+// An input that carries a steady 440 Hz sine at half full scale while this lives:
+// PulseAudio's sine source, or on PipeWire (whose PulseAudio service has none) the monitor
+// of a second null sink that paplay plays a long sine into.
+class SineInput {
+public:
+    SineInput() {
+        if (!onPipeWire()) {
+            pactl({QStringLiteral("load-module"), QStringLiteral("module-sine-source"),
+                   QStringLiteral("source_name=korvanta_sine"), QStringLiteral("frequency=440")});
+            description_ = QStringLiteral("Sine source at 440 Hz");
+            return;
+        }
+        pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+               QStringLiteral("sink_name=korvanta_sine"),
+               QStringLiteral("sink_properties=device.description=Sine")});
+        const QString wav = dir_.filePath(QStringLiteral("sine.wav"));
+        std::vector<int16_t> samples(44100 * 30);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] =
+                static_cast<int16_t>(std::lround(16384.0 * std::sin(2 * M_PI * 440 * i / 44100)));
+        writeMonoWav(wav, 44100, samples);
+        player_.start(QStringLiteral("paplay"),
+                      {QStringLiteral("-d"), QStringLiteral("korvanta_sine"), wav});
+        EXPECT_TRUE(player_.waitForStarted());
+        description_ = QStringLiteral("Monitor of Sine");
+    }
+    ~SineInput() {
+        player_.kill();
+        player_.waitForFinished();
+    }
+    SineInput(const SineInput &) = delete;
+    SineInput &operator=(const SineInput &) = delete;
+
+    QString description() const { return description_; }
+
+private:
+    QTemporaryDir dir_;
+    QProcess player_;
+    QString description_;
+};
 
 // The device number with this name, or -1; the current device stays selected.
 inline int findInput(TAudioRecord2 &r, const QString &name) {
