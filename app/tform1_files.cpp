@@ -183,7 +183,7 @@ void TForm1::ListView1SelectItem() {
 }
 
 void TForm1::Play2Click() {
-    StartPlay();
+    runCommand(&TForm1::StartPlay);
 }
 
 void TForm1::Rename1Click() {

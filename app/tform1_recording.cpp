@@ -21,8 +21,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
-#include <QStyle>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
