@@ -278,6 +278,7 @@ private:
     void connectTransportCommands();
     void connectFileCommands();
     void resetDisplays();
+    void showRunningSideLook();
     void showRecordingIdle();
     void abandonRecordingStart(const QString &message);
     void splitRecording();
