@@ -290,6 +290,7 @@ private:
     void showDeviceOutcomes(bool outputChanged, bool inputChanged, const QStringList &messages);
     void resumeDeviceFollowing();
     void resetDisplays();
+    void showRunningSideLook();
     void showRecordingIdle();
     void abandonRecordingStart(const QString &message);
     void splitRecording();

@@ -206,6 +206,7 @@ void TForm1::StopRecord() {
     PageControl1->setCurrentIndex(3);
     recordingSettings().TotalFileTime = 0;
     updateApplyEnabled();
+    showRunningSideLook();
     if (!failure.isEmpty())
         reportLater(failure);
     resumeDeviceFollowing();
@@ -226,6 +227,7 @@ void TForm1::showRecordingIdle() {
     Open1->setEnabled(true);
     Options2->setEnabled(true);
     updateApplyEnabled();
+    showRunningSideLook();
     resumeDeviceFollowing();
 }
 
@@ -250,6 +252,24 @@ void TForm1::resetDisplays() {
     NCTTimeDisplay1->setMinutes(0);
     NCTTimeDisplay1->setHours(0);
     AudioVisualization1->SendArray(SampleArray());
+}
+
+// The two sub-machines share the status text and the control's look: when one side stops,
+// the side that still runs shows itself again instead of a stopped window.
+void TForm1::showRunningSideLook() {
+    const bool paused = flgRecord ? flgPauseRecord : flgPause;
+    if (!flgRecord && !flgPlay)
+        return;
+    if (paused) {
+        setStatusPanel(0, QStringLiteral("Pause"));
+        NCTPlayButtonB1->Pause();
+    } else if (flgRecord) {
+        setStatusPanel(0, QStringLiteral("Recording..."));
+        NCTPlayButtonB1->Record_();
+    } else {
+        setStatusPanel(0, QStringLiteral("Playing..."));
+        NCTPlayButtonB1->Play();
+    }
 }
 
 // Shown once the current event is over, so the message never runs inside a component's
@@ -318,6 +338,7 @@ void TForm1::StopPlay() {
     flgPause = false;
     resetDisplays();
     updateApplyEnabled();
+    showRunningSideLook();
     resumeDeviceFollowing();
 }
 

@@ -265,3 +265,27 @@ TEST_F(PlaybackRestartTest, AResumeOrASeekWithoutADeviceEndsInTheStoppedLook) {
     EXPECT_EQ(w.NCTPlayButtonB1->ShownState(), TNCTPlayButtonB2::TShownState::Stop);
     EXPECT_EQ(messages_.size(), 2);
 }
+
+TEST_F(CombinationTest, TheEndOfOneSideLeavesTheOtherSidesLook) {
+    writeIni("[options]\nsaveformat=.wav\ntimelimit=1\n");
+    TForm1 &w = openWindow();
+    w.setCurrentFileName(ramp(4));
+    w.Play1Click();
+    w.Record1Click();
+    ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));  // auto stop
+    ASSERT_TRUE(w.flgPlay);
+    EXPECT_EQ(w.statusPanel(0), QStringLiteral("Playing..."));
+    EXPECT_EQ(w.NCTPlayButtonB1->ShownState(), TNCTPlayButtonB2::TShownState::Play);
+    w.Stop1Click();
+
+    recordingSettings().RecordTime = -1;
+    w.Record1Click();
+    w.setCurrentFileName(ramp(1));
+    w.Play1Click();
+    ASSERT_TRUE(w.flgPlay);
+    ASSERT_TRUE(waitUntil([&] { return !w.flgPlay; }, 3000));  // the end of the file
+    ASSERT_TRUE(w.flgRecord);
+    EXPECT_EQ(w.statusPanel(0), QStringLiteral("Recording..."));
+    EXPECT_EQ(w.NCTPlayButtonB1->ShownState(), TNCTPlayButtonB2::TShownState::Record);
+    w.Stop1Click();
+}
