@@ -25,16 +25,27 @@ skip() {
     exit 77
 }
 
+# Runs a daemon in place of the calling (background) subshell, so that $! is its PID. The
+# daemons stay off the user's display (PipeWire would ring its X11 bell there).
+daemon() {
+    exec env -u DISPLAY -u WAYLAND_DISPLAY "$@" </dev/null
+}
+
+# Whether a process is alive (a zombie, left for init to reap, is not).
+alive() {
+    kill -0 "$1" 2>/dev/null && ! grep -q ') Z ' "/proc/$1/stat" 2>/dev/null
+}
+
 # Starts pipewire-pulse, waits until it answers, and loads the null sink. Appends the PID
 # to the runtime directory's list; returns non-zero (with the reason on stderr) on failure.
 start_pulse_service() {
-    pipewire-pulse </dev/null >>"$XDG_RUNTIME_DIR/pipewire-pulse.log" 2>&1 &
+    daemon pipewire-pulse >>"$XDG_RUNTIME_DIR/pipewire-pulse.log" 2>&1 &
     local pid=$!
     echo "$pid" >>"$XDG_RUNTIME_DIR/pids"
     echo "$pid" >"$XDG_RUNTIME_DIR/pulse-pid"
     for _ in $(seq 100); do
         pactl info >/dev/null 2>&1 && break
-        kill -0 "$pid" 2>/dev/null || break
+        alive "$pid" || break
         sleep 0.05
     done
     if ! pactl info >/dev/null 2>&1; then
@@ -84,7 +95,7 @@ cleanup() {
     done
     for pid in $(tac "$runtime/pids"); do
         for _ in $(seq 50); do
-            kill -0 "$pid" 2>/dev/null || break
+            alive "$pid" || break
             sleep 0.02
         done
         kill -KILL "$pid" 2>/dev/null
@@ -103,7 +114,7 @@ export XDG_STATE_HOME=$runtime/state
 export XDG_DATA_HOME=$runtime/data
 export KORVANTA_TEST_RUNTIME=$runtime
 export PULSE_SERVER=unix:$runtime/pulse/native
-unset PULSE_SINK PULSE_SOURCE PULSE_COOKIE PIPEWIRE_REMOTE PIPEWIRE_RUNTIME_DIR DISPLAY
+unset PULSE_SINK PULSE_SOURCE PULSE_COOKIE PIPEWIRE_REMOTE PIPEWIRE_RUNTIME_DIR
 
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 \
     --address="unix:path=$runtime/bus" 2>"$runtime/dbus.log") ||
@@ -111,7 +122,7 @@ bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 \
 export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
 sed -n 2p <<<"$bus" >>"$runtime/pids"
 
-pipewire </dev/null >"$runtime/pipewire.log" 2>&1 &
+daemon pipewire >"$runtime/pipewire.log" 2>&1 &
 echo $! >>"$runtime/pids"
 for _ in $(seq 100); do
     [ -S "$runtime/pipewire-0" ] && break
@@ -122,7 +133,7 @@ if [ ! -S "$runtime/pipewire-0" ]; then
     tail -n 20 "$runtime/pipewire.log"
     skip "PipeWire cannot run here"
 fi
-wireplumber </dev/null >"$runtime/wireplumber.log" 2>&1 &
+daemon wireplumber >"$runtime/wireplumber.log" 2>&1 &
 echo $! >>"$runtime/pids"
 
 if ! start_pulse_service; then

@@ -51,8 +51,6 @@ protected:
     // The stream could not be opened, or broke after it ran: called once, on the mainloop's
     // thread.
     virtual void lost(const QString &reason) = 0;
-    // Mainloop thread: whether the server runs the stream.
-    bool running() const { return state_ == State::Running; }
 
     pa_threaded_mainloop *mainloop() const;
     pa_stream *stream() const { return stream_.get(); }
