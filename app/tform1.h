@@ -37,6 +37,7 @@ class TNCTPlayButtonB2;
 class TNCTSliderB2;
 class TNCTTimeDisplay2;
 class RecordingPipeline;
+class StatusPanel;
 class PlaybackPipeline;
 struct TagFields;
 
@@ -51,7 +52,8 @@ public:
     // Applies the recording-format settings to both file components and the MP3 encoder.
     void SetFormat();
 
-    // Status bar panels 0..2.
+    // Status bar panels 0..2. A panel shows as much of the text as fits; statusPanel()
+    // gives the whole text.
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString &text);
 
@@ -201,6 +203,11 @@ public:
     void PausePlay();
     void StopPlay();
 
+    // Sets the spectrum's frequency axis to the rate of the playback or the recording
+    // (tform1_spectrum.cpp).
+    void spectrumFollowsPlayback();
+    void spectrumFollowsRecording();
+
     // Recording pipeline and clock (tform1_recording.cpp)
     void AudioRecord1EndBlockRecord(int nBlock);
     void AudioRecord1Timer(int position, int leftLevel, int rightLevel);
@@ -286,7 +293,7 @@ private:
     std::unique_ptr<RecordingPipeline> recording_;
     std::unique_ptr<PlaybackPipeline> playback_;
     bool recordingActive_ = false;  // from a recording's start until its stop
-    QLabel *statusPanels_[3] = {};
+    StatusPanel *statusPanels_[3] = {};
     QString currentFileName_;
     bool shown_ = false;
 };

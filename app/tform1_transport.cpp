@@ -109,6 +109,7 @@ void TForm1::StartRecord() {
     if (flgPauseRecord) {
         flgPauseRecord = false;
         flgRecord = true;
+        spectrumFollowsRecording();
         if (!recording_->Resume())
             StopRecord();
         return;
@@ -132,7 +133,7 @@ void TForm1::StartRecord() {
     }
     bool started = false;
     BufferSize = recording_->BeginCapture(currentFileName(), &started);
-    AudioVisualization1->setSampleRate(AudioFile2->ArrayFrequency());
+    spectrumFollowsRecording();
     if (!started)
         StopRecord();
 }
@@ -232,6 +233,7 @@ void TForm1::StartPlay() {
     }
     flgPlay = true;
     flgPause = false;
+    spectrumFollowsPlayback();
     LoadPlayBuffer();
     LoadPlayBuffer();
     setStatusPanel(0, QStringLiteral("Playing..."));
