@@ -203,11 +203,6 @@ public:
     void PausePlay();
     void StopPlay();
 
-    // Sets the spectrum's frequency axis to the rate of the playback or the recording
-    // (tform1_spectrum.cpp).
-    void spectrumFollowsPlayback();
-    void spectrumFollowsRecording();
-
     // Recording pipeline and clock (tform1_recording.cpp)
     void AudioRecord1EndBlockRecord(int nBlock);
     void AudioRecord1Timer(int position, int leftLevel, int rightLevel);
@@ -282,6 +277,10 @@ private:
     void connectFileCommands();
     void setControlsIdle();
     void resetDisplays();
+    // Set the spectrum's frequency axis to the rate of the playback or the recording
+    // (tform1_spectrum.cpp).
+    void spectrumFollowsPlayback();
+    void spectrumFollowsRecording();
     void splitRecording();
     bool askRewrite();
     void reportRecordingStopped(const QString &message);
