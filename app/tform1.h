@@ -281,6 +281,8 @@ private:
     // (tform1_spectrum.cpp).
     void spectrumFollowsPlayback();
     void spectrumFollowsRecording();
+    // After one side stopped: the rate of the other side if it still runs.
+    void spectrumFollowsWhatRuns();
     void splitRecording();
     bool askRewrite();
     void reportRecordingStopped(const QString &message);

@@ -1,5 +1,6 @@
 // The spectrum view's frequency axis follows the rate of the sound it is shown: the played
-// file's while playing, the recording's while recording.
+// file's while playing, the recording's while recording. Both sides feed the one view, so
+// when one of them stops, the axis goes over to the other if it still runs.
 #include "app/tform1.h"
 
 #include "audio/audio_file2.h"
@@ -11,4 +12,11 @@ void TForm1::spectrumFollowsPlayback() {
 
 void TForm1::spectrumFollowsRecording() {
     AudioVisualization1->setSampleRate(AudioFile2->ArrayFrequency());
+}
+
+void TForm1::spectrumFollowsWhatRuns() {
+    if (flgRecord && !flgPauseRecord)
+        spectrumFollowsRecording();
+    else if (flgPlay && !flgPause)
+        spectrumFollowsPlayback();
 }

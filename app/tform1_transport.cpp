@@ -170,6 +170,7 @@ void TForm1::StopRecord() {
     Options2->setEnabled(true);
     PageControl1->setCurrentIndex(3);
     recordingSettings().TotalFileTime = 0;
+    spectrumFollowsWhatRuns();
 }
 
 // The window's look when nothing records: used when a start is abandoned before a file
@@ -260,6 +261,7 @@ void TForm1::StopPlay() {
     flgPlay = false;
     flgPause = false;
     resetDisplays();
+    spectrumFollowsWhatRuns();
     if (!recordingActive_)
         btnApply->setEnabled(true);
 }

@@ -78,5 +78,13 @@ TEST_F(SpectrumAxisTest, RecordingGetsItsOwnRateBackAfterAPlayback) {
     ASSERT_TRUE(w.flgRecord);
     EXPECT_EQ(w.AudioVisualization1->SampleRate(), recordingRate);
     spin(200);
+
+    // A playback during the recording has its own axis until it ends.
+    w.StartPlay();
+    ASSERT_TRUE(w.flgPlay);
+    EXPECT_EQ(w.AudioVisualization1->SampleRate(), 22050);
+    spin(200);
+    w.StopPlay();
+    EXPECT_EQ(w.AudioVisualization1->SampleRate(), recordingRate);
     w.Stop1Click();
 }
