@@ -27,16 +27,17 @@ void StatusPanel::changeEvent(QEvent *event) {
 void StatusPanel::refit() {
     const QFontMetrics metrics = fontMetrics();
     const int room = contentsRect().width() - 2 * margin();
+    // The panel for paths also shows the odd message (no sound server); that reads best
+    // from its start.
+    const bool path = shortening_ == Shortening::Path && fullText_.startsWith(QLatin1Char('/'));
     QString shown = fullText_;
-    if (shortening_ == Shortening::Path)
+    if (path)
         shown = ShortenPath(shown, metrics, room);
     // A file name too long on its own gives way in its middle, keeping the path's start and
     // the name's end (the extension) in sight.
     if (metrics.horizontalAdvance(shown) > room)
-        shown = metrics.elidedText(
-            fullText_, shortening_ == Shortening::Path ? Qt::ElideMiddle : Qt::ElideRight, room);
+        shown = metrics.elidedText(fullText_, path ? Qt::ElideMiddle : Qt::ElideRight, room);
     setText(shown);
     // A path's panel always offers the whole path; others only what they could not show.
-    const bool whole = shown == fullText_ && shortening_ == Shortening::End;
-    setToolTip(whole ? QString() : fullText_);
+    setToolTip(path || shown != fullText_ ? fullText_ : QString());
 }

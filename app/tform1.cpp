@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include "app/device_list_rule.h"
+#include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_file2_lame_enc.h"
 #include "audio/audio_information2.h"
@@ -12,8 +13,8 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "files/tag_editor.h"
 #include "mixer/rec_flt_form.h"
-#include "playback/playback_pipeline.h"
-#include "recording/recording_pipeline.h"
+#include "playback/playback_session.h"
+#include "recording/recording_session.h"
 #include "recording/wav_recovery.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
@@ -41,8 +42,10 @@ TForm1::TForm1(AudioBackend &backend, QWidget *parent) : QMainWindow(parent), ba
     Mp3LameEncoder = std::make_unique<TAudioFile2LameEnc>();
     AudioInformation1 = std::make_unique<TAudioInformation2>();
     AudioFileProbe = std::make_unique<TAudioFile2>();
-    recording_ = std::make_unique<RecordingPipeline>(*AudioRecord1, *AudioFileProbe, *AudioFile2);
-    playback_ = std::make_unique<PlaybackPipeline>(*AudioPlayer1, *AudioFile1);
+    recording_ = std::make_unique<RecordingSession>(*AudioRecord1, *AudioFileProbe, *AudioFile2,
+                                                    recordingSettings());
+    playback_ = std::make_unique<PlaybackSession>(*AudioPlayer1, *AudioFile1);
+    gate_ = std::make_unique<TransportGate>(this);
 
     TimerTip = new QTimer(this);
     TimerTip->setInterval(1000);

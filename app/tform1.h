@@ -3,6 +3,8 @@
 // thin; the work is done by the subsystem classes they call.
 #pragma once
 
+#include "recording/recording_clock.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -36,9 +38,10 @@ class TNCTAmpBar2;
 class TNCTPlayButtonB2;
 class TNCTSliderB2;
 class TNCTTimeDisplay2;
-class RecordingPipeline;
+class RecordingSession;
+class PlaybackSession;
 class StatusPanel;
-class PlaybackPipeline;
+class TransportGate;
 struct TagFields;
 
 class TForm1 : public QMainWindow {
@@ -62,11 +65,13 @@ public:
     bool flgPause = false;
     bool flgRecord = false;
     bool flgPauseRecord = false;
-    // Pipeline fields
-    int BufferSize = 0;
-    int StartSamples = 0;
+    // Length in samples of the file last opened or recorded (the slider's stopped preview).
     int mSamples = 0;
     bool SliderBusy = false;
+
+    // The recording and the playback under way, each with its own clock offset.
+    RecordingSession &recordingSession() const { return *recording_; }
+    PlaybackSession &playbackSession() const { return *playback_; }
 
     // Audio components
     TAudioRecord2 *AudioRecord1 = nullptr;
@@ -203,20 +208,19 @@ public:
     void PausePlay();
     void StopPlay();
 
-    // Recording pipeline and clock (tform1_recording.cpp)
-    void AudioRecord1EndBlockRecord(int nBlock);
-    void AudioRecord1Timer(int position, int leftLevel, int rightLevel);
-    void AudioRecord1DeviceError(const QString &reason);
+    // Recording clock and the session's reports (tform1_recording.cpp)
+    void AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int rightLevel);
+    void AudioRecord1LimitReached(ClockAction action);
+    void AudioRecord1Failed(const QString &message);
+    void AudioRecord1StartFailed(const QString &message);
     bool CreateNewFile();
     void ListFile(const QString &path);
 
-    // Playback pipeline and slider (tform1_playback.cpp)
-    void LoadPlayBuffer();
-    void AudioPlayer1EndBlockPlay();
-    void AudioPlayer1RequestOnLoadBlock();
+    // Playback displays, the session's reports and the slider (tform1_playback.cpp)
     void AudioPlayer1EndPlay();
     void AudioPlayer1Timer(int position, int leftLevel, int rightLevel);
     void AudioPlayer1DeviceError(const QString &reason);
+    void AudioPlayer1StartFailed(const QString &message);
     void NCTSliderB1MouseDown();
     void NCTSliderB1MouseUp();
     void NCTSliderB1ValueChange(int Value);
@@ -275,8 +279,9 @@ private:
     void connectMixerCommands();
     void connectTransportCommands();
     void connectFileCommands();
-    void setControlsIdle();
     void resetDisplays();
+    void showRecordingIdle();
+    void abandonRecordingStart(const QString &message);
     // Set the spectrum's frequency axis to the rate of the playback or the recording
     // (tform1_spectrum.cpp).
     void spectrumFollowsPlayback();
@@ -285,15 +290,19 @@ private:
     void spectrumFollowsWhatRuns();
     void splitRecording();
     bool askRewrite();
-    void reportRecordingStopped(const QString &message);
+    void reportLater(const QString &message);
+    void updateApplyEnabled();
+    void runCommand(void (TForm1::*routine)());
     TagFields tagFields() const;
     bool loadTags();
     bool loadTagsAndFacts();
 
     AudioBackend &backend_;
-    std::unique_ptr<RecordingPipeline> recording_;
-    std::unique_ptr<PlaybackPipeline> playback_;
-    bool recordingActive_ = false;  // from a recording's start until its stop
+    std::unique_ptr<RecordingSession> recording_;
+    std::unique_ptr<PlaybackSession> playback_;
+    std::unique_ptr<TransportGate> gate_;
+    bool recordingActive_ = false;   // from a recording's start until its stop
+    bool startingNextPart_ = false;  // StartRecord is the split's start of the next part
     StatusPanel *statusPanels_[3] = {};
     QString currentFileName_;
     bool shown_ = false;

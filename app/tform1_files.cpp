@@ -119,7 +119,7 @@ bool TForm1::loadTagsAndFacts() {
     AudioFileProbe->CloseFile();
     setStatusPanel(0, QStringLiteral("Stop"));
     btnReset->setEnabled(true);
-    btnApply->setEnabled(!recordingActive_);
+    updateApplyEnabled();
     return true;
 }
 
@@ -183,14 +183,11 @@ void TForm1::ListView1SelectItem() {
     setCurrentFileName(SelectFileName);
     if (!loadTags())
         return;
-    // Never write tags into the file being played or recorded.
-    const bool busy = (flgPlay && SelectFileName == CurrentPlayFile) ||
-                      (recordingActive_ && SelectFileName == CurrentFileName);
-    btnApply->setEnabled(!busy);
+    updateApplyEnabled();
 }
 
 void TForm1::Play2Click() {
-    StartPlay();
+    runCommand(&TForm1::StartPlay);
 }
 
 void TForm1::Rename1Click() {

@@ -1,5 +1,5 @@
-// Playback handlers: block requests, the end of the data, the timed displays and seeking
-// with the position slider.
+// Playback handlers: what the playback session reports (ticks, the end of the data, device
+// failures), and seeking with the position slider.
 #include "app/tform1.h"
 
 #include "audio/audio_file2.h"
@@ -10,22 +10,9 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
-#include "playback/playback_pipeline.h"
+#include "playback/playback_session.h"
 
 #include <algorithm>
-
-void TForm1::LoadPlayBuffer() {
-    if (flgPlay)
-        playback_->LoadPlayBuffer(BufferSize);
-}
-
-void TForm1::AudioPlayer1EndBlockPlay() {
-    LoadPlayBuffer();
-}
-
-void TForm1::AudioPlayer1RequestOnLoadBlock() {
-    LoadPlayBuffer();
-}
 
 void TForm1::AudioPlayer1EndPlay() {
     StopPlay();
@@ -36,15 +23,20 @@ void TForm1::AudioPlayer1DeviceError(const QString & /*reason*/) {
         StopPlay();
 }
 
+void TForm1::AudioPlayer1StartFailed(const QString &message) {
+    StopPlay();
+    reportLater(message);
+}
+
+// `position` is the position in the file, the session's offset included.
 void TForm1::AudioPlayer1Timer(int position, int leftLevel, int rightLevel) {
     NCTAmpBar1->setValue(leftLevel);
     NCTAmpBar2->setValue(rightLevel);
-    NCTTimeDisplay1->setMilliseconds(AudioPlayer1->SamplesToSec(position + StartSamples));
+    NCTTimeDisplay1->setMilliseconds(AudioPlayer1->SamplesToSec(position));
     AudioVisualization1->SendArray(
         AudioPlayer1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
     if (!SliderBusy)
-        NCTSliderB1->setValue(
-            std::min(1000, MulDiv(position + StartSamples, 1000, AudioFile1->nSamples())));
+        NCTSliderB1->setValue(std::min(1000, MulDiv(position, 1000, AudioFile1->nSamples())));
 }
 
 void TForm1::NCTSliderB1MouseDown() {
@@ -55,6 +47,7 @@ void TForm1::NCTSliderB1MouseDown() {
         flgPlay = false;
         playback_->CloseFile();
         NCTPlayButtonB1->Stop();
+        updateApplyEnabled();
     }
 }
 
@@ -70,12 +63,10 @@ void TForm1::NCTSliderB1ValueChange(int Value) {
 }
 
 void TForm1::NCTSliderB1MouseUp() {
-    if (flgPlay) {
-        StartSamples = playback_->Reposition(NCTSliderB1->Value());
-        SliderBusy = false;
-        LoadPlayBuffer();
-        LoadPlayBuffer();
-        return;
-    }
     SliderBusy = false;
+    if (flgPlay && !playback_->Reposition(NCTSliderB1->Value())) {
+        const QString message = playback_->errorText();
+        StopPlay();
+        reportLater(message);
+    }
 }

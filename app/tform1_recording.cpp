@@ -1,7 +1,8 @@
-// Recording handlers: the block event, the recording clock with auto stop and auto split,
-// new output files and list rows.
+// Recording handlers: what the recording session reports (clock ticks, limits, failures),
+// the split step, new output files and list rows.
 #include "app/tform1.h"
 
+#include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_information2.h"
 #include "audio/audio_record2.h"
@@ -14,53 +15,23 @@
 #include "extras/korvanta_icons.h"
 #include "recording/output_naming.h"
 #include "recording/recording_clock.h"
-#include "recording/recording_pipeline.h"
+#include "recording/recording_session.h"
 #include "settings/recording_settings.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
-#include <QStyle>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
 
-void TForm1::AudioRecord1EndBlockRecord(int /*nBlock*/) {
-    if (!flgRecord)
-        return;
-    if (recording_->WriteBlock())
-        return;
-    // A recording must never go on silently losing data: finish what was written.
-    const QString message =
-        recording_->OutputGone()
-            ? QStringLiteral(
-                  "The recording was stopped because %1 was deleted or moved away "
-                  "while it was being recorded.")
-                  .arg(CurrentFileName)
-            : QStringLiteral(
-                  "The recording was stopped because %1 could not be "
-                  "written: %2\n\nEverything recorded before that was kept.")
-                  .arg(CurrentFileName, recording_->WriteErrorText());
+void TForm1::AudioRecord1Failed(const QString &message) {
     StopRecord();
-    reportRecordingStopped(message);
+    reportLater(message);
 }
 
-void TForm1::AudioRecord1DeviceError(const QString &reason) {
-    if (!flgRecord)
-        return;
-    StopRecord();
-    reportRecordingStopped(
-        QStringLiteral("The recording was stopped because the sound device stopped: %1\n\n"
-                       "Everything recorded until then was kept in %2.")
-            .arg(reason, CurrentFileName));
-}
-
-// Shown once the current event is over, so the message never runs inside a component's
-// own event delivery.
-void TForm1::reportRecordingStopped(const QString &message) {
-    QTimer::singleShot(0, this, [this, message] {
-        QMessageBox::warning(this, QApplication::applicationDisplayName(), message);
-    });
+void TForm1::AudioRecord1StartFailed(const QString &message) {
+    abandonRecordingStart(message);
 }
 
 bool TForm1::askRewrite() {
@@ -69,22 +40,19 @@ bool TForm1::askRewrite() {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void TForm1::AudioRecord1Timer(int position, int leftLevel, int rightLevel) {
-    RecordingSettings &settings = recordingSettings();
+// The recording clock's display: the session has the time; the window shows it.
+void TForm1::AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int rightLevel) {
     NCTAmpBar1->setValue(leftLevel);
     NCTAmpBar2->setValue(rightLevel);
-    NCTTimeDisplay1->setMilliseconds(ClockMilliseconds(
-        AudioRecord1->SamplesToSec(position + StartSamples), settings.TotalFileTime));
+    NCTTimeDisplay1->setMilliseconds(elapsedMs);
     AudioVisualization1->SendArray(
         AudioRecord1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
     if (!SliderBusy)
-        NCTSliderB1->setValue(
-            std::min(1000, MulDiv(position + StartSamples, 1000, AudioFileProbe->nSamples())));
+        NCTSliderB1->setValue(std::min(1000, MulDiv(position, 1000, AudioFileProbe->nSamples())));
+}
 
-    const ClockLimits limits{settings.RecordTime, settings.flgSplit, settings.SplitTime,
-                             settings.TotalFileTime};
-    switch (EvaluateClock(limits, NCTTimeDisplay1->Hours(), NCTTimeDisplay1->Minutes(),
-                          NCTTimeDisplay1->Seconds())) {
+void TForm1::AudioRecord1LimitReached(ClockAction action) {
+    switch (action) {
         case ClockAction::AutoStop:
             StopRecord();
             break;
@@ -99,15 +67,22 @@ void TForm1::AudioRecord1Timer(int position, int leftLevel, int rightLevel) {
 // Closes the part, lists it and goes straight on into the next file. The display keeps
 // running: the finished parts are counted by TotalFileTime from here on.
 void TForm1::splitRecording() {
-    mSamples = recording_->Finish();
+    const TransportGate::Hold hold(*gate_);
+    mSamples = recording_->FinishPart();
     flgRecord = false;
     flgPauseRecord = false;
     NCTPlayButtonB1->Stop();
+    const QString failure = recording_->takeFailureText();
+    if (!failure.isEmpty()) {
+        // The part's last block could not be written: the recording ends here, listed once.
+        StopRecord();
+        reportLater(failure);
+        return;
+    }
+    setCurrentFileName(CurrentFileName);
     btnResetClick();
     ListFile(CurrentFileName);
-    recordingSettings().TotalFileTime += recordingSettings().SplitTime;
-    // The offset of pauses within the finished part is covered by TotalFileTime now.
-    StartSamples = 0;
+    startingNextPart_ = true;
     StartRecord();
 }
 
@@ -124,8 +99,11 @@ bool TForm1::CreateNewFile() {
     AudioFileProbe->CreateFile(currentFileName(), 0);
     // A folder that takes no new files would otherwise record into nothing.
     if (AudioFileProbe->LastErrorNum() != 0) {
-        QMessageBox::critical(this, QApplication::applicationDisplayName(),
-                              AudioFileProbe->LastErrorText());
+        const QString error = AudioFileProbe->LastErrorText();
+        AudioFileProbe->CloseFile();
+        // The name was free: whatever the failed creation left there is ours to remove.
+        QFile::remove(CurrentFileName);
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
         return false;
     }
     AudioFileProbe->CloseFile();

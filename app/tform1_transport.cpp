@@ -1,8 +1,10 @@
 // The transport: command sources, the guards of the six routines, and the look each
-// routine gives the window. The recording and playback steps in between live in
+// routine gives the window. The recording and the playback themselves are sessions of their
+// own (recording/, playback/); the handlers of what they report live in
 // tform1_recording.cpp and tform1_playback.cpp.
 #include "app/tform1.h"
 
+#include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
@@ -11,15 +13,20 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
-#include "playback/playback_pipeline.h"
-#include "recording/recording_pipeline.h"
+#include "playback/playback_session.h"
+#include "recording/recording_session.h"
 #include "settings/recording_settings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
+
+#include <utility>
 
 void TForm1::connectTransportCommands() {
     connect(Record1, &QAction::triggered, this, &TForm1::Record1Click);
@@ -29,42 +36,51 @@ void TForm1::connectTransportCommands() {
     connect(NCTPlayButtonB1, &TNCTPlayButtonB2::OnMouseClick, this,
             &TForm1::NCTPlayButtonB1MouseClick);
 
-    connect(AudioRecord1, &TAudioRecord2::OnEndArrayRecord, this,
-            &TForm1::AudioRecord1EndBlockRecord);
-    connect(AudioRecord1, &TAudioRecord2::OnTimer, this, &TForm1::AudioRecord1Timer);
-    connect(AudioRecord1, &TAudioRecord2::OnDeviceError, this, &TForm1::AudioRecord1DeviceError);
-    connect(AudioPlayer1, &TAudioPlayer2::OnEndArrayPlay, this, &TForm1::AudioPlayer1EndBlockPlay);
-    connect(AudioPlayer1, &TAudioPlayer2::OnRequestOnLoadArray, this,
-            &TForm1::AudioPlayer1RequestOnLoadBlock);
-    connect(AudioPlayer1, &TAudioPlayer2::OnEndPlay, this, &TForm1::AudioPlayer1EndPlay);
-    connect(AudioPlayer1, &TAudioPlayer2::OnTimer, this, &TForm1::AudioPlayer1Timer);
-    connect(AudioPlayer1, &TAudioPlayer2::OnDeviceError, this, &TForm1::AudioPlayer1DeviceError);
+    connect(recording_.get(), &RecordingSession::clockTicked, this, &TForm1::AudioRecord1Timer);
+    connect(recording_.get(), &RecordingSession::limitReached, this,
+            &TForm1::AudioRecord1LimitReached);
+    connect(recording_.get(), &RecordingSession::failed, this, &TForm1::AudioRecord1Failed);
+    connect(recording_.get(), &RecordingSession::startFailed, this,
+            &TForm1::AudioRecord1StartFailed);
+    connect(playback_.get(), &PlaybackSession::ticked, this, &TForm1::AudioPlayer1Timer);
+    connect(playback_.get(), &PlaybackSession::ended, this, &TForm1::AudioPlayer1EndPlay);
+    connect(playback_.get(), &PlaybackSession::failed, this, &TForm1::AudioPlayer1DeviceError);
+    connect(playback_.get(), &PlaybackSession::startFailed, this, &TForm1::AudioPlayer1StartFailed);
 
     connect(NCTSliderB1, &TNCTSliderB2::OnMouseDown, this, &TForm1::NCTSliderB1MouseDown);
     connect(NCTSliderB1, &TNCTSliderB2::OnMouseUp, this, &TForm1::NCTSliderB1MouseUp);
     connect(NCTSliderB1, &TNCTSliderB2::OnValueChange, this, &TForm1::NCTSliderB1ValueChange);
 }
 
+// Commands wait for a routine that is still under way (see TransportGate).
+void TForm1::runCommand(void (TForm1::*routine)()) {
+    gate_->run([this, routine] { (this->*routine)(); });
+}
+
 void TForm1::Record1Click() {
-    StartRecord();
+    runCommand(&TForm1::StartRecord);
 }
 
 void TForm1::Play1Click() {
-    StartPlay();
+    runCommand(&TForm1::StartPlay);
 }
 
 void TForm1::Pause1Click() {
-    if (flgPlay)
-        PausePlay();
-    if (flgRecord)
-        PauseRecord();
+    gate_->run([this] {
+        if (flgPlay)
+            PausePlay();
+        if (flgRecord)
+            PauseRecord();
+    });
 }
 
 void TForm1::Stop1Click() {
-    if (flgPlay)
-        StopPlay();
-    if (flgRecord)
-        StopRecord();
+    gate_->run([this] {
+        if (flgPlay)
+            StopPlay();
+        if (flgRecord)
+            StopRecord();
+    });
 }
 
 void TForm1::NCTPlayButtonB1MouseClick(int Button) {
@@ -93,6 +109,8 @@ void TForm1::NCTPlayButtonB1MouseClick(int Button) {
 void TForm1::StartRecord() {
     if (flgRecord && !flgPauseRecord)
         return;
+    const TransportGate::Hold hold(*gate_);
+    const bool nextPart = std::exchange(startingNextPart_, false);
     ToolBtnOptions->setEnabled(false);
     ToolBtnOpen->setEnabled(false);
     Open1->setEnabled(false);
@@ -102,26 +120,35 @@ void TForm1::StartRecord() {
     AudioRecord1->setTimerEnabled(true);
     setStatusPanel(0, QStringLiteral("Recording..."));
     NCTPlayButtonB1->Record_();
-    // Tags must not be written into a file while it is being recorded.
     recordingActive_ = true;
-    btnApply->setEnabled(false);
+    updateApplyEnabled();
 
     if (flgPauseRecord) {
         flgPauseRecord = false;
         flgRecord = true;
         spectrumFollowsRecording();
-        if (!recording_->Resume())
+        if (!recording_->Resume()) {
+            const QString message = recording_->errorText();
             StopRecord();
+            reportLater(message);
+        }
         return;
     }
 
+    if (!nextPart) {
+        // A fresh recording's clock starts at zero, whatever the stopped preview or a
+        // playback left on the display.
+        NCTTimeDisplay1->setMilliseconds(0);
+        NCTTimeDisplay1->setSeconds(0);
+        NCTTimeDisplay1->setMinutes(0);
+        NCTTimeDisplay1->setHours(0);
+    }
     SetFormat();
     if (!CreateNewFile()) {
-        setControlsIdle();
+        showRecordingIdle();
         return;
     }
     setStatusPanel(0, QStringLiteral("Recording..."));
-    btnApply->setEnabled(false);
     if (recording_->ProbeIsFresh(currentFileName()))
         flgRecord = true;
     if (!flgRecord) {
@@ -131,39 +158,48 @@ void TForm1::StartRecord() {
         }
         flgRecord = true;
     }
-    bool started = false;
-    BufferSize = recording_->BeginCapture(currentFileName(), &started);
+    if (!recording_->Begin(currentFileName(), nextPart)) {
+        abandonRecordingStart(recording_->errorText());
+        return;
+    }
     spectrumFollowsRecording();
-    if (!started)
-        StopRecord();
+    updateApplyEnabled();
 }
 
 void TForm1::PauseRecord() {
     if (!flgRecord || flgPauseRecord)
         return;
+    const TransportGate::Hold hold(*gate_);
     flgPauseRecord = true;
-    StartSamples += recording_->Pause();
+    if (!recording_->Pause()) {
+        StopRecord();  // the last block could not be written
+        return;
+    }
     setStatusPanel(0, QStringLiteral("Pause"));
     NCTPlayButtonB1->Pause();
     AudioRecord1->setTimerEnabled(false);
 }
 
 void TForm1::StopRecord() {
+    const TransportGate::Hold hold(*gate_);
     NCTSliderB1->setEnabled(true);
-    if (flgRecord)
+    if (recording_->isActive())
         mSamples = recording_->Finish();
     else
         AudioRecord1->StopDevice();
+    const QString failure = recording_->takeFailureText();
     flgRecord = false;
     flgPauseRecord = false;
     recordingActive_ = false;
     resetDisplays();
     // A file deleted while it was recorded has no tags to load and no row to show.
     if (QFileInfo::exists(CurrentFileName)) {
+        // The tag fields and the row describe the finished file, whatever row the user
+        // selected meanwhile.
+        setCurrentFileName(CurrentFileName);
         btnResetClick();
         ListFile(CurrentFileName);
     }
-    btnApply->setEnabled(true);
     ToolBtnOptions->setEnabled(true);
     ToolBtnOpen->setEnabled(true);
     Open1->setEnabled(true);
@@ -171,23 +207,36 @@ void TForm1::StopRecord() {
     PageControl1->setCurrentIndex(3);
     recordingSettings().TotalFileTime = 0;
     spectrumFollowsWhatRuns();
+    updateApplyEnabled();
+    if (!failure.isEmpty())
+        reportLater(failure);
 }
 
-// The window's look when nothing records: used when a start is abandoned before a file
-// exists, so no row is listed.
-void TForm1::setControlsIdle() {
+// The idle look after a recording that ends without a row: a start abandoned before or
+// right after its file was made.
+void TForm1::showRecordingIdle() {
     flgRecord = false;
     flgPauseRecord = false;
     recordingActive_ = false;
     AudioRecord1->setTimerEnabled(false);
     NCTSliderB1->setEnabled(true);
-    NCTPlayButtonB1->Stop();
-    setStatusPanel(0, QStringLiteral("Stop"));
+    resetDisplays();
+    recordingSettings().TotalFileTime = 0;
     ToolBtnOptions->setEnabled(true);
     ToolBtnOpen->setEnabled(true);
     Open1->setEnabled(true);
     Options2->setEnabled(true);
-    btnApply->setEnabled(btnReset->isEnabled());
+    updateApplyEnabled();
+}
+
+// The device did not start, or failed before anything reached the file: say why, and
+// leave neither the empty file nor a row behind.
+void TForm1::abandonRecordingStart(const QString &message) {
+    recording_->Abandon();
+    setStatusPanel(1, QString());
+    setStatusPanel(2, QString());
+    showRecordingIdle();
+    reportLater(message);
 }
 
 void TForm1::resetDisplays() {
@@ -201,55 +250,62 @@ void TForm1::resetDisplays() {
     NCTTimeDisplay1->setMinutes(0);
     NCTTimeDisplay1->setHours(0);
     AudioVisualization1->SendArray(SampleArray());
-    StartSamples = 0;
+}
+
+// Shown once the current event is over, so the message never runs inside a component's
+// own event delivery or a routine under way.
+void TForm1::reportLater(const QString &message) {
+    QTimer::singleShot(0, this, [this, message] {
+        QMessageBox::warning(this, QApplication::applicationDisplayName(), message);
+    });
 }
 
 void TForm1::StartPlay() {
     if (flgPlay && !flgPause)
         return;
-    CurrentPlayFile = SelectFileName.isEmpty() ? currentFileName() : SelectFileName;
+    const TransportGate::Hold hold(*gate_);
+    const bool resume = flgPause && playback_->state() == PlaybackSession::State::Paused;
+    // A resume plays on the paused file, whatever row was selected meanwhile.
+    if (resume)
+        CurrentPlayFile = playback_->fileName();
+    else
+        CurrentPlayFile = SelectFileName.isEmpty() ? currentFileName() : SelectFileName;
     if (!QFileInfo::exists(CurrentPlayFile)) {
         StopPlay();
         return;
     }
-    if (flgPause) {
-        playback_->SeekTo(StartSamples);
-    } else {
-        switch (
-            playback_->Open(CurrentPlayFile, NCTSliderB1->Value(), &StartSamples, &BufferSize)) {
-            case PlaybackPipeline::OpenResult::OpenFailed:
+    if (!resume) {
+        switch (playback_->Open(CurrentPlayFile, NCTSliderB1->Value())) {
+            case PlaybackSession::OpenResult::OpenFailed:
                 return;
-            case PlaybackPipeline::OpenResult::NoSamples:
+            case PlaybackSession::OpenResult::NoSamples:
                 StopPlay();
                 return;
-            case PlaybackPipeline::OpenResult::Opened:
+            case PlaybackSession::OpenResult::Opened:
                 break;
         }
     }
-    if (!playback_->StartDevice()) {
-        // The file is closed now, so a paused playback cannot be resumed any more.
-        flgPlay = false;
-        flgPause = false;
+    if (!playback_->Start()) {
+        const QString message = playback_->errorText();
+        StopPlay();
+        reportLater(message);
         return;
     }
     flgPlay = true;
     flgPause = false;
     spectrumFollowsPlayback();
-    LoadPlayBuffer();
-    LoadPlayBuffer();
     setStatusPanel(0, QStringLiteral("Playing..."));
     setStatusPanel(1, CurrentPlayFile);
     NCTPlayButtonB1->Play();
-    // Tags written while the file is being read would corrupt what is heard.
-    if (currentFileName() == CurrentPlayFile)
-        btnApply->setEnabled(false);
+    updateApplyEnabled();
 }
 
 void TForm1::PausePlay() {
     if (!flgPlay || flgPause)
         return;
+    const TransportGate::Hold hold(*gate_);
     flgPause = true;
-    StartSamples += playback_->Pause();
+    playback_->Pause();
     setStatusPanel(0, QStringLiteral("Pause"));
     NCTPlayButtonB1->Pause();
     NCTAmpBar1->setValue(0);
@@ -257,11 +313,22 @@ void TForm1::PausePlay() {
 }
 
 void TForm1::StopPlay() {
+    const TransportGate::Hold hold(*gate_);
     playback_->Stop();
     flgPlay = false;
     flgPause = false;
     resetDisplays();
     spectrumFollowsWhatRuns();
-    if (!recordingActive_)
-        btnApply->setEnabled(true);
+    updateApplyEnabled();
+}
+
+// Tags written into a file while it is recorded or read would corrupt it: Apply is enabled
+// exactly when the file it would write is neither.
+void TForm1::updateApplyEnabled() {
+    const QString file = currentFileName();
+    const bool loaded = btnReset->isEnabled() && !file.isEmpty() && QFileInfo::exists(file);
+    const bool recorded = recordingActive_ && file == CurrentFileName;
+    const bool played =
+        playback_->state() != PlaybackSession::State::Idle && file == playback_->fileName();
+    btnApply->setEnabled(loaded && !recorded && !played);
 }

@@ -41,7 +41,7 @@ void TAudioDevice2::openStream(
     lastError_ = kNoError;
     lastErrorText_.clear();
     QString error;
-    ++generation_;
+    streamGeneration_ = ++generation_;
     stream_ = open(&error);
     if (!stream_) {
         lastError_ = kDeviceOpenFailed;
@@ -58,7 +58,7 @@ void TAudioDevice2::closeStream() {
 }
 
 void TAudioDevice2::postToGui(std::function<void()> call) {
-    const int posted = generation_.load();
+    const int posted = streamGeneration_.load();
     QMetaObject::invokeMethod(
         this,
         [this, posted, call = std::move(call)] {

@@ -2,9 +2,10 @@
 // the sample format of the blocks, the millisecond conversions, the periodic timer, the error
 // state, and the way audio-thread notifications reach the GUI thread.
 //
-// Notifications from a device thread are posted as queued calls tagged with the stream's
-// generation; StopDevice and StartDevice move the generation on, so a call from a stream that
-// has been stopped is dropped instead of reaching a new one.
+// Notifications from a device thread are posted as queued calls stamped with the generation
+// of the stream that made them, taken when that stream opened; closing a stream moves the
+// generation on first, so a call from a stream that is closing or closed is dropped, even one
+// posted while the close waits for its thread.
 #pragma once
 
 #include "audio/audio_device_mixer.h"
@@ -74,4 +75,6 @@ private:
     int lastError_ = kNoError;
     QString lastErrorText_;
     std::atomic<int> generation_{0};
+    // The generation of the open stream, set before its thread starts; what its calls carry.
+    std::atomic<int> streamGeneration_{0};
 };

@@ -32,18 +32,34 @@ MixerLine makeLine(const QString &name, bool select, bool mute) {
     return line;
 }
 
+using StreamFault = VirtualBackend::StreamFault;
+
+const QString kFailedAtStart = QStringLiteral("The virtual device failed to start.");
+const QString kFailedOnClose = QStringLiteral("The virtual device failed while closing.");
+
 class VirtualCaptureStream : public AudioStream {
 public:
     VirtualCaptureStream(const StreamFormat &format, CaptureSink *sink,
-                         std::shared_ptr<std::atomic<int>> gain)
+                         std::shared_ptr<std::atomic<int>> gain, StreamFault fault)
         : format_(format),
           sink_(sink),
           gain_(std::move(gain)),
+          fault_(fault),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
           thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+    ~VirtualCaptureStream() override {
+        if (fault_ == StreamFault::FailOnClose)
+            sink_->failed(kFailedOnClose);  // while the thread still runs, as a late callback
+    }
 
 private:
     void step() {
+        if (fault_ == StreamFault::FailAtStart) {
+            if (!failureReported_)
+                sink_->failed(kFailedAtStart);
+            failureReported_ = true;
+            return;
+        }
         const int frames = chunkFrames(chunk_++, format_.frequency);
         const double gain = gain_->load() / 65535.0;
         for (int i = 0; i < frames; ++i) {
@@ -60,6 +76,8 @@ private:
     StreamFormat format_;
     CaptureSink *sink_;
     std::shared_ptr<std::atomic<int>> gain_;
+    StreamFault fault_;
+    bool failureReported_ = false;
     std::vector<int16_t> buffer_;
     int64_t chunk_ = 0;
     int64_t frame_ = 0;
@@ -69,16 +87,28 @@ private:
 class VirtualPlaybackStream : public AudioStream {
 public:
     VirtualPlaybackStream(const StreamFormat &format, PlaybackSource *source,
-                          std::shared_ptr<WavSinkWriter> sink, std::mutex *sinkMutex)
+                          std::shared_ptr<WavSinkWriter> sink, std::mutex *sinkMutex,
+                          StreamFault fault)
         : format_(format),
           source_(source),
+          fault_(fault),
           sink_(std::move(sink)),
           sinkMutex_(sinkMutex),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
           thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+    ~VirtualPlaybackStream() override {
+        if (fault_ == StreamFault::FailOnClose)
+            source_->failed(kFailedOnClose);
+    }
 
 private:
     void step() {
+        if (fault_ == StreamFault::FailAtStart) {
+            if (!failureReported_)
+                source_->failed(kFailedAtStart);
+            failureReported_ = true;
+            return;
+        }
         const int frames = chunkFrames(chunk_++, format_.frequency);
         const int real = source_->fill(buffer_.data(), frames);
         if (sink_ && real > 0) {
@@ -89,6 +119,8 @@ private:
 
     StreamFormat format_;
     PlaybackSource *source_;
+    StreamFault fault_;
+    bool failureReported_ = false;
     std::shared_ptr<WavSinkWriter> sink_;
     std::mutex *sinkMutex_;
     std::vector<int16_t> buffer_;
@@ -209,19 +241,25 @@ void VirtualBackend::updateCaptureGain() {
     microphoneGain_->store(gain);
 }
 
+void VirtualBackend::setStreamFault(Direction direction, StreamFault fault) {
+    faults_[direction == Direction::Input ? 0 : 1] = fault;
+}
+
 std::unique_ptr<AudioStream> VirtualBackend::openCapture(int device, const StreamFormat &format,
                                                          CaptureSink *sink, QString *error) {
-    if (device < 0 || device > 1) {
+    const StreamFault fault = faults_[0];
+    if (device < 0 || device > 1 || fault == StreamFault::Vanished) {
         *error = QStringLiteral("No such input device: %1").arg(device);
         return nullptr;
     }
     auto gain = device == 0 ? microphoneGain_ : lineInGain_;
-    return std::make_unique<VirtualCaptureStream>(format, sink, gain);
+    return std::make_unique<VirtualCaptureStream>(format, sink, gain, fault);
 }
 
 std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int device, const StreamFormat &format,
                                                           PlaybackSource *source, QString *error) {
-    if (device < 0 || device > 1) {
+    const StreamFault fault = faults_[1];
+    if (device < 0 || device > 1 || fault == StreamFault::Vanished) {
         *error = QStringLiteral("No such output device: %1").arg(device);
         return nullptr;
     }
@@ -233,5 +271,5 @@ std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int device, const Stre
             sink_ = std::make_shared<WavSinkWriter>(sinkPath, format.frequency, format.channels);
         sink = sink_;
     }
-    return std::make_unique<VirtualPlaybackStream>(format, source, sink, &sinkMutex_);
+    return std::make_unique<VirtualPlaybackStream>(format, source, sink, &sinkMutex_, fault);
 }

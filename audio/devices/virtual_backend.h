@@ -6,6 +6,10 @@
 // and 1000 Hz on the right (mono: the 440 Hz tone), each at half full scale times the
 // volume of the selected recording line. Playback consumes frames in real time; when
 // KORVANTA_VIRTUAL_SINK names a file, everything played is also written there as WAV.
+//
+// Tests can make the streams of one direction misbehave as real devices do (setStreamFault):
+// a device that has gone away, a stream that fails before its first frame (as a sound server
+// does when an asynchronous open fails), or one that reports a failure while being closed.
 #pragma once
 
 #include "audio/devices/audio_backend.h"
@@ -42,6 +46,15 @@ public:
     std::unique_ptr<AudioStream> openPlayback(int device, const StreamFormat &format,
                                               PlaybackSource *source, QString *error) override;
 
+    enum class StreamFault {
+        None,
+        Vanished,     // opening fails: the device is gone
+        FailAtStart,  // opens, then fails on its thread before any frame
+        FailOnClose,  // runs normally, but reports a failure while it is being closed
+    };
+    // Applies to every stream of `direction` opened from now on. GUI thread.
+    void setStreamFault(Direction direction, StreamFault fault);
+
     // The sample value the card generates for a channel at a frame index (for tests).
     static int16_t toneSample(int channel, int channels, int64_t frame, int frequency, double gain);
 
@@ -57,6 +70,8 @@ private:
     // Gain of the microphone device's capture, read by its thread; 65535 = 1.0.
     std::shared_ptr<std::atomic<int>> microphoneGain_;
     std::shared_ptr<std::atomic<int>> lineInGain_;
+
+    std::array<StreamFault, 2> faults_{StreamFault::None, StreamFault::None};
 
     std::mutex sinkMutex_;
     std::shared_ptr<WavSinkWriter> sink_;

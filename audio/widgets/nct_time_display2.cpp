@@ -25,14 +25,13 @@ void TNCTTimeDisplay2::setSeconds(int Seconds) {
 }
 
 void TNCTTimeDisplay2::setMilliseconds(int Milliseconds) {
-    if (Milliseconds >= 1000) {
-        hours_ = Milliseconds / 3600000;
-        minutes_ = Milliseconds / 60000 % 60;
-        seconds_ = Milliseconds / 1000 % 60;
-        milliseconds_ = Milliseconds % 1000;
-    } else {
-        milliseconds_ = std::max(Milliseconds, 0);
-    }
+    // A total is spread whatever its size: a short one must not keep the hours, minutes and
+    // seconds of an earlier, longer one, which the recording clock would read back.
+    const int total = std::max(Milliseconds, 0);
+    hours_ = total / 3600000;
+    minutes_ = total / 60000 % 60;
+    seconds_ = total / 1000 % 60;
+    milliseconds_ = total % 1000;
     update();
 }
 

@@ -1,8 +1,8 @@
 // Elapsed-time readout: an LCD-style "HH:MM:SS" with tenths of a second.
 //
-// The four fields are plain properties. setMilliseconds() also accepts a whole elapsed time:
-// a total of 1000 ms or more is spread over all four fields, so Hours(), Minutes() and
-// Seconds() read back the split-up time (the recording clock relies on that).
+// The four fields are plain properties. setMilliseconds() takes a whole elapsed time and
+// spreads it over all four fields, so Hours(), Minutes() and Seconds() read back the split-up
+// time.
 #pragma once
 
 #include <QWidget>
@@ -21,8 +21,7 @@ public:
     void setHours(int Hours);
     void setMinutes(int Minutes);
     void setSeconds(int Seconds);
-    // Below 1000 only the milliseconds field changes; from 1000 on the total is spread.
-    // A negative total (a failed conversion) shows as 0.
+    // Spreads a total over the four fields. A negative total (a failed conversion) shows as 0.
     void setMilliseconds(int Milliseconds);
 
     // The readout as text, e.g. "01:02:05.3"; what the display paints.

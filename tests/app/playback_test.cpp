@@ -5,6 +5,7 @@
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
 #include "files/rename_form.h"
+#include "playback/playback_session.h"
 #include "tests/support/window_fixture.h"
 
 #include <QAction>
@@ -18,23 +19,6 @@
 
 using testsupport::spin;
 using testsupport::waitUntil;
-
-namespace {
-
-// A file whose every sample differs from its neighbours, so any gap or repeat shows.
-QString writeRampWav(const QString &path, int frequency, int channels, int frames) {
-    TAudioFile2 file;
-    file.SetFormatPCM(frequency, channels, 16);
-    file.CreateFile(path, 0);
-    std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<int16_t>((i * 7) % 65536 - 32768);
-    file.WriteFile(SampleArray(channels, samples));
-    file.CloseFile();
-    return path;
-}
-
-}  // namespace
 
 class PlaybackTest : public WindowFixture {
 protected:
@@ -96,7 +80,7 @@ TEST_F(PlaybackTest, ReleasingTheSliderRestartsAtTheNewPosition) {
     w.NCTSliderB1MouseDown();
     w.NCTSliderB1->setValue(750);
     w.NCTSliderB1MouseUp();
-    EXPECT_EQ(w.StartSamples, frames * 3 / 4);
+    EXPECT_EQ(w.playbackSession().StartSamples(), frames * 3 / 4);
     ASSERT_TRUE(waitUntil([&] { return !w.flgPlay; }, 3000));
     int channels = 0, frequency = 0;
     const auto all = readAll(path, &channels, &frequency);
@@ -121,7 +105,7 @@ TEST_F(PlaybackTest, PressingTheSliderDuringAPauseEndsThePlayback) {
     w.NCTSliderB1MouseUp();
     EXPECT_FALSE(w.SliderBusy);
     w.Play1Click();  // a fresh start at the slider's position
-    EXPECT_EQ(w.StartSamples, frames / 2);
+    EXPECT_EQ(w.playbackSession().StartSamples(), frames / 2);
     w.Stop1Click();
 }
 
@@ -131,10 +115,10 @@ TEST_F(PlaybackTest, PlayDoesNothingWhilePlayingAndRefusesMissingOrEmptyFiles) {
     TForm1 &w = openWindow();
     play(w, path);
     spin(200);
-    const int before = w.StartSamples;
+    const int before = w.playbackSession().StartSamples();
     play(w, empty);  // guard: the running playback goes on
     EXPECT_TRUE(w.flgPlay);
-    EXPECT_EQ(w.StartSamples, before);
+    EXPECT_EQ(w.playbackSession().StartSamples(), before);
     w.Stop1Click();
 
     play(w, empty);

@@ -76,6 +76,39 @@ TEST_F(PulseWindowTest, RecordsWhatTheComputerPlays) {
     EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("Untitled1.wav")});
 }
 
+TEST_F(PulseWindowTest, RecordingFromADeviceThatWentAwaySaysWhyAndLeavesNoFile) {
+    QProcess load;
+    load.start(QStringLiteral("pactl"),
+               {QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                QStringLiteral("sink_name=korvanta_gone"),
+                QStringLiteral("sink_properties=device.description=KorvantaGone")});
+    ASSERT_TRUE(load.waitForFinished(5000));
+    const QString module = QString::fromLocal8Bit(load.readAllStandardOutput()).trimmed();
+    ASSERT_FALSE(module.isEmpty());
+    writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
+    TForm1 &w = openWindow();
+    answerMessageBoxes(QMessageBox::Ok);
+    const int index = w.DeviceComboIn->findText(QStringLiteral("KorvantaGone"), Qt::MatchContains);
+    ASSERT_GE(index, 0);
+    w.DeviceComboIn->setCurrentIndex(index);
+    w.DeviceComboInClick();
+
+    ASSERT_EQ(QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("unload-module"), module}),
+              0);
+    spin(300);
+    w.Record1->trigger();
+    ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }, 5000));
+    spin(300);
+    EXPECT_EQ(messages_.size(), 1) << messages_.join(u'|').toStdString();
+    EXPECT_TRUE(messages_.first().contains(QStringLiteral("sound device")))
+        << messages_.first().toStdString();
+    EXPECT_FALSE(w.flgRecord);
+    EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));
+    EXPECT_TRUE(listedFiles().isEmpty());
+    EXPECT_TRUE(recordedFilesOnDisk().isEmpty()) << recordedFilesOnDisk().join(u' ').toStdString();
+}
+
+// Kills the server: keep it last.
 TEST_F(PulseWindowTest, LosingTheServerFinishesTheRecordingAndSaysSo) {
     const qint64 serverPid = qEnvironmentVariable("KORVANTA_TEST_PULSE_PID").toLongLong();
     ASSERT_GT(serverPid, 0);

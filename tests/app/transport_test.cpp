@@ -6,6 +6,8 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
+#include "playback/playback_session.h"
+#include "recording/recording_session.h"
 #include "tests/support/window_fixture.h"
 
 #include <QAction>
@@ -118,7 +120,7 @@ TEST_F(TransportTest, APauseLeavesItsSpanOutAndTheClockRunsOn) {
     w.Record1Click();
     spin(1000);
     w.Pause1Click();
-    const int pausedAt = w.StartSamples;
+    const int pausedAt = w.recordingSession().StartSamples();
     const int shownAtPause =
         w.NCTTimeDisplay1->Seconds() * 1000 + w.NCTTimeDisplay1->Milliseconds();
     spin(1500);
@@ -192,19 +194,6 @@ TEST_F(TransportTest, SplitWithZeroLengthNeverSplits) {
     EXPECT_EQ(listedFiles().size(), 1);
 }
 
-TEST_F(TransportTest, ADeviceThatDoesNotStartListsTheEmptyFileWithoutAMessage) {
-    writeIni(QByteArray(kWavIni.data(), kWavIni.size()));
-    TForm1 &w = openWindow();
-    answerMessageBoxes(QMessageBox::Ok);
-    w.AudioRecord1->setDevInput(7);
-    w.Record1Click();
-    spin(100);
-    EXPECT_FALSE(w.flgRecord);
-    EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("Untitled1.wav")});
-    EXPECT_TRUE(messages_.isEmpty());
-    EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));
-}
-
 TEST_F(TransportTest, AnUncreatableDirectoryAbandonsTheStart) {
     QFile blocker(dir_.filePath(QStringLiteral("blocker")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -238,15 +227,15 @@ TEST_F(TransportTest, PlaybackPausesResumesAndEndsOnItsOwn) {
     spin(300);
     w.Pause1Click();
     EXPECT_TRUE(w.flgPause);
-    const int pausedAt = w.StartSamples;
+    const int pausedAt = w.playbackSession().StartSamples();
     EXPECT_GT(pausedAt, 44100 / 10);
     w.Play1Click();  // resumes where it paused
     EXPECT_FALSE(w.flgPause);
-    EXPECT_EQ(w.StartSamples, pausedAt);
+    EXPECT_EQ(w.playbackSession().StartSamples(), pausedAt);
     ASSERT_TRUE(waitUntil([&] { return !w.flgPlay; }, 3000));  // the end stops it
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));
     EXPECT_EQ(w.NCTSliderB1->Value(), 0);
-    EXPECT_EQ(w.StartSamples, 0);
+    EXPECT_EQ(w.playbackSession().StartSamples(), 0);
 }
 
 TEST_F(TransportTest, OnePauseActsOnPlaybackAndRecording) {

@@ -127,9 +127,13 @@ TEST_F(WindowLayoutTest, AStatusPathFitsItsPanelAndTheWholePathIsItsTooltip) {
     EXPECT_LE(panel1->fontMetrics().horizontalAdvance(panel1->text()),
               panel1->contentsRect().width());
 
-    // A short one shows as it is.
+    // A short one shows as it is; a long message (not a path) is cut at its end.
     w.setStatusPanel(1, QStringLiteral("/tmp/a.wav"));
     EXPECT_EQ(panel1->text(), QStringLiteral("/tmp/a.wav"));
+    const QString message = QStringLiteral("No sound server was found / ") + QString(80, 'x');
+    w.setStatusPanel(1, message);
+    EXPECT_TRUE(panel1->text().startsWith(QStringLiteral("No sound server was found / x")));
+    EXPECT_EQ(panel1->toolTip(), message);
 }
 
 TEST_F(WindowLayoutTest, TabGoesThroughTheTagFieldsThenTheButtonsAndTheList) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -245,4 +246,42 @@ TEST(VirtualCard, StarvingPlayerAsksForDataAndStopDropsStaleEvents) {
     spin(400);
     EXPECT_EQ(blockEnds, 0);
     EXPECT_EQ(requests, 1);
+}
+
+TEST(VirtualCard, AFailureReportedWhileAStreamClosesNeverReachesTheGuiSide) {
+    // The report is posted while the stop waits for the device thread: it belongs to the
+    // stream being closed, whatever the generation is by the time it is delivered.
+    VirtualBackend card;
+    card.setStreamFault(Direction::Input, VirtualBackend::StreamFault::FailOnClose);
+    card.setStreamFault(Direction::Output, VirtualBackend::StreamFault::FailOnClose);
+    TAudioRecord2 recorder(card);
+    TAudioPlayer2 player(card);
+    int errors = 0;
+    QObject::connect(&recorder, &TAudioRecord2::OnDeviceError, &recorder, [&] { ++errors; });
+    QObject::connect(&player, &TAudioPlayer2::OnDeviceError, &player, [&] { ++errors; });
+    recorder.StartDevice();
+    player.StartDevice();
+    spin(100);
+    recorder.StopDevice();
+    player.StopDevice();
+    spin(200);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(recorder.LastErrorNum(), 0);
+    EXPECT_EQ(player.LastErrorNum(), 0);
+}
+
+TEST(VirtualCard, AStreamThatFailsBeforeItsFirstFrameReportsItOnce) {
+    VirtualBackend card;
+    card.setStreamFault(Direction::Input, VirtualBackend::StreamFault::FailAtStart);
+    TAudioRecord2 recorder(card);
+    QStringList reasons;
+    QObject::connect(&recorder, &TAudioRecord2::OnDeviceError, &recorder,
+                     [&](const QString &reason) { reasons << reason; });
+    recorder.StartDevice();
+    EXPECT_EQ(recorder.LastErrorNum(), 0);  // the open itself looked fine
+    ASSERT_TRUE(waitUntil([&] { return !reasons.isEmpty(); }, 1000));
+    spin(100);
+    EXPECT_EQ(reasons.size(), 1);
+    EXPECT_FALSE(recorder.isRunning());
+    EXPECT_EQ(recorder.nSamplesCurrent(), 0);
 }

@@ -4,6 +4,7 @@
 
 #include "app/tform1.h"
 #include "audio/audio_file2.h"
+#include "audio/widgets/nct_time_display2.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/event_loop.h"
@@ -44,8 +45,10 @@ protected:
         f.write(text);
     }
 
-    TForm1 &openWindow() {
-        window_ = std::make_unique<TForm1>(testBackend());
+    TForm1 &openWindow() { return openWindow(testBackend()); }
+
+    TForm1 &openWindow(AudioBackend &backend) {
+        window_ = std::make_unique<TForm1>(backend);
         Form1 = window_.get();
         window_->TimerTip->stop();  // no tip window in the way of the tests
         window_->show();
@@ -78,6 +81,27 @@ protected:
         });
         timer->start(20);
     }
+
+    // A WAV whose every sample differs from its neighbours, so any gap or repeat shows.
+    static QString writeRampWav(const QString &path, int frequency, int channels, int frames) {
+        TAudioFile2 file;
+        file.SetFormatPCM(frequency, channels, 16);
+        file.CreateFile(path, 0);
+        std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<int16_t>((i * 7) % 65536 - 32768);
+        file.WriteFile(SampleArray(channels, samples));
+        file.CloseFile();
+        return path;
+    }
+
+    // The time display's fields as one total in milliseconds.
+    static int shownMilliseconds(const TForm1 &w) {
+        const TNCTTimeDisplay2 &d = *w.NCTTimeDisplay1;
+        return ((d.Hours() * 60 + d.Minutes()) * 60 + d.Seconds()) * 1000 + d.Milliseconds();
+    }
+
+    QStringList recordedFilesOnDisk() const { return QDir(recordingDir()).entryList(QDir::Files); }
 
     // Every frame of a file, read through the file component.
     static std::vector<int16_t> readAll(const QString &path, int *channels, int *frequency) {

@@ -41,27 +41,16 @@ TEST(TimeDisplay, TotalsOfASecondOrMoreSpreadOverAllFields) {
     expectFields(d, {100, 59, 59, 999});
 }
 
-TEST(TimeDisplay, TotalsBelowASecondOnlySetMilliseconds) {
+TEST(TimeDisplay, TotalsBelowASecondClearTheUpperFields) {
+    // A fresh recording's first ticks must not keep the time an earlier one showed.
     TNCTTimeDisplay2 d;
     d.setMilliseconds(3725000);
     d.setMilliseconds(999);
-    expectFields(d, {1, 2, 5, 999});
+    expectFields(d, {0, 0, 0, 999});
+    d.setMilliseconds(3725000);
     d.setMilliseconds(0);
-    expectFields(d, {1, 2, 5, 0});
-
-    // The stopped preview zeroes the upper fields itself before a short total.
-    d.setSeconds(0);
-    d.setMinutes(0);
-    d.setMilliseconds(640);
-    expectFields(d, {1, 0, 0, 640});
-    EXPECT_EQ(d.text(), QStringLiteral("01:00:00.6"));
-
-    // Stop: all four zeroed in turn.
-    d.setMilliseconds(0);
-    d.setSeconds(0);
-    d.setMinutes(0);
-    d.setHours(0);
     expectFields(d, {0, 0, 0, 0});
+    EXPECT_EQ(d.text(), QStringLiteral("00:00:00.0"));
 }
 
 TEST(TimeDisplay, NegativeValuesShowAsZero) {

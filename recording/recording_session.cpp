@@ -1,0 +1,195 @@
+#include "recording/recording_session.h"
+
+#include "audio/audio_file2.h"
+#include "audio/audio_record2.h"
+#include "settings/recording_settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+RecordingSession::RecordingSession(TAudioRecord2 &recorder, TAudioFile2 &probeFile,
+                                   TAudioFile2 &outputFile, RecordingSettings &settings,
+                                   QObject *parent)
+    : QObject(parent),
+      recorder_(recorder),
+      probeFile_(probeFile),
+      outputFile_(outputFile),
+      settings_(settings) {
+    connect(&recorder_, &TAudioRecord2::OnEndArrayRecord, this, &RecordingSession::writeBlock);
+    connect(&recorder_, &TAudioRecord2::OnTimer, this, &RecordingSession::tick);
+    connect(&recorder_, &TAudioRecord2::OnDeviceError, this, &RecordingSession::deviceFailed);
+}
+
+bool RecordingSession::ProbeIsFresh(const QString &fileName) {
+    probeFile_.OpenFile(fileName, 0, 1);
+    const bool fresh = probeFile_.nSamples() < kProbeSamples;
+    probeFile_.CloseFile();
+    return fresh;
+}
+
+bool RecordingSession::Begin(const QString &fileName, bool nextPart) {
+    fileName_ = fileName;
+    errorText_.clear();
+    failureText_.clear();
+    writeFailed_ = false;
+    startSamples_ = 0;
+    if (!nextPart)
+        settings_.TotalFileTime = 0;
+
+    outputFile_.CreateFile(fileName, 0);
+    if (outputFile_.LastErrorNum() != 0) {
+        errorText_ = QStringLiteral(
+                         "The recording could not be started because %1 could not be "
+                         "created: %2")
+                         .arg(fileName, outputFile_.LastErrorText());
+        return false;
+    }
+    recorder_.SetFormatArray(outputFile_.ArrayFrequency(), outputFile_.ArrayChannels());
+    bufferSize_ = recorder_.SecToSamples(200);
+    recorder_.setBufferSize(bufferSize_);
+    recorder_.StartDevice();
+    if (recorder_.LastErrorNum() != 0) {
+        errorText_ = QStringLiteral(
+                         "The recording could not be started because the sound "
+                         "device could not be opened: %1")
+                         .arg(recorder_.LastErrorText());
+        outputFile_.CloseFile();
+        return false;
+    }
+    state_ = State::Recording;
+    return true;
+}
+
+bool RecordingSession::Resume() {
+    if (state_ != State::Paused)
+        return state_ == State::Recording;
+    recorder_.StartDevice();
+    if (recorder_.LastErrorNum() != 0) {
+        errorText_ = QStringLiteral(
+                         "The recording was stopped because the sound device could "
+                         "not be started again: %1\n\nEverything recorded until "
+                         "then was kept in %2.")
+                         .arg(recorder_.LastErrorText(), fileName_);
+        return false;
+    }
+    state_ = State::Recording;
+    return true;
+}
+
+bool RecordingSession::Pause() {
+    if (state_ != State::Recording)
+        return !writeFailed_;
+    // The recorder counts from 0 after every start, so the offset grows by what this run
+    // captured (read after the stop, which hands on the last frames) for the elapsed time to
+    // run on across the pause.
+    stoppingDevice_ = true;
+    recorder_.StopDevice();
+    stoppingDevice_ = false;
+    startSamples_ += recorder_.nSamplesCurrent();
+    state_ = State::Paused;
+    return !writeFailed_;
+}
+
+int RecordingSession::Finish() {
+    const int samples = closeOutput();
+    settings_.TotalFileTime = 0;
+    return samples;
+}
+
+int RecordingSession::FinishPart() {
+    const int samples = closeOutput();
+    settings_.TotalFileTime += settings_.SplitTime;
+    return samples;
+}
+
+void RecordingSession::Abandon() {
+    recorder_.StopDevice();
+    outputFile_.CloseFile();
+    if (!fileName_.isEmpty())
+        QFile::remove(fileName_);
+    state_ = State::Idle;
+    startSamples_ = 0;
+    settings_.TotalFileTime = 0;
+}
+
+int RecordingSession::closeOutput() {
+    stoppingDevice_ = true;
+    recorder_.StopDevice();
+    stoppingDevice_ = false;
+    const int samples = state_ == State::Idle ? 0 : outputFile_.nSamples();
+    outputFile_.CloseFile();
+    state_ = State::Idle;
+    startSamples_ = 0;
+    return samples;
+}
+
+void RecordingSession::writeBlock(int nBlock) {
+    if (state_ != State::Recording || writeFailed_)
+        return;  // the block is not fetched: it is dropped
+    outputFile_.WriteFile(recorder_.ReceiveArray());
+    // Writes into a deleted file still succeed, into nothing: stop while little is lost.
+    if (outputFile_.LastErrorNum() == 0 && QFileInfo::exists(fileName_)) {
+        Q_EMIT blockWritten(nBlock);
+        return;
+    }
+    writeFailed_ = true;
+    if (stoppingDevice_) {
+        // Inside a pause, stop or split: the routine under way ends the recording itself.
+        failureText_ = writeFailureMessage();
+        return;
+    }
+    recorder_.StopDevice();
+    Q_EMIT failed(writeFailureMessage());
+}
+
+QString RecordingSession::writeFailureMessage() const {
+    // A recording must never go on silently losing data: say what was kept.
+    if (!QFileInfo::exists(fileName_))
+        return QStringLiteral(
+                   "The recording was stopped because %1 was deleted or moved away "
+                   "while it was being recorded.")
+            .arg(fileName_);
+    return QStringLiteral(
+               "The recording was stopped because %1 could not be written: %2\n\n"
+               "Everything recorded before that was kept.")
+        .arg(fileName_, outputFile_.LastErrorText());
+}
+
+void RecordingSession::tick(int position, int leftLevel, int rightLevel) {
+    if (state_ != State::Recording)
+        return;
+    const int samples = position + startSamples_;
+    const int elapsedMs =
+        ClockMilliseconds(recorder_.SamplesToSec(samples), settings_.TotalFileTime);
+    Q_EMIT clockTicked(samples, elapsedMs, leftLevel, rightLevel);
+    if (state_ != State::Recording)
+        return;
+    // The limits compare whole seconds as the time display shows them; a total below one
+    // second shows as 0 h 0 m 0 s, whatever the display showed before.
+    const int shown = std::max(elapsedMs, 0);
+    const ClockLimits limits{settings_.RecordTime, settings_.flgSplit, settings_.SplitTime,
+                             settings_.TotalFileTime};
+    const ClockAction action =
+        EvaluateClock(limits, shown / 3600000, shown / 60000 % 60, shown / 1000 % 60);
+    if (action != ClockAction::None)
+        Q_EMIT limitReached(action);
+}
+
+void RecordingSession::deviceFailed(const QString &reason) {
+    if (state_ != State::Recording)
+        return;
+    // The recorder has stopped the device and handed on what it held. Nothing in the file
+    // yet means the device never delivered: the start failed (a sound server opens streams
+    // in the background and can refuse one after the start looked fine).
+    if (outputFile_.nSamples() == 0) {
+        Q_EMIT startFailed(QStringLiteral("The recording could not be started because the "
+                                          "sound device could not be opened: %1")
+                               .arg(reason));
+        return;
+    }
+    Q_EMIT failed(QStringLiteral("The recording was stopped because the sound device stopped: "
+                                 "%1\n\nEverything recorded until then was kept in %2.")
+                      .arg(reason, fileName_));
+}

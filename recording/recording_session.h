@@ -1,0 +1,104 @@
+// One recording from its start to its stop: the output file, the clock with its own sample
+// offset, the auto stop and auto split limits, and the capture blocks on their way from the
+// recorder into the file. The window starts, pauses, splits and stops it, and shows what it
+// reports; no block passes through the window.
+#pragma once
+
+#include "recording/recording_clock.h"
+
+#include <QObject>
+#include <QString>
+
+#include <utility>
+
+class TAudioFile2;
+class TAudioRecord2;
+struct RecordingSettings;
+
+class RecordingSession : public QObject {
+    Q_OBJECT
+public:
+    // The probe treats a file holding this many samples or more as one worth asking about.
+    static constexpr int kProbeSamples = 8820;
+
+    enum class State {
+        Idle,       // no output file open
+        Recording,  // the device captures into the open file
+        Paused,     // the file stays open, the device is stopped
+    };
+
+    RecordingSession(TAudioRecord2 &recorder, TAudioFile2 &probeFile, TAudioFile2 &outputFile,
+                     RecordingSettings &settings, QObject *parent = nullptr);
+
+    State state() const { return state_; }
+    bool isActive() const { return state_ != State::Idle; }
+    // The output file of the current or the last recording.
+    QString fileName() const { return fileName_; }
+
+    // Opens `fileName` on the probe file; true when it holds fewer than kProbeSamples.
+    bool ProbeIsFresh(const QString &fileName);
+
+    // Creates the output file, takes the capture format from it and 200 ms blocks, and starts
+    // the device. A fresh recording starts its clock at zero; the next part of a split keeps
+    // counting. False when the device did not start: the session is idle again, the reason
+    // is in errorText() and the file is still there (Abandon removes it).
+    bool Begin(const QString &fileName, bool nextPart);
+    // Starts the device again into the same file; false (the reason in errorText()) when it
+    // did not start, the file still open.
+    bool Resume();
+    // Stops the device; the frames it still held are written first and the clock offset
+    // advances by what this run captured. False when that last write failed: takeFailureText()
+    // says why and the caller is to stop the recording.
+    bool Pause();
+    // Stops the device, completes the file and returns its length in samples. The clock and
+    // the finished parts go back to zero. A failed last write is kept for takeFailureText().
+    int Finish();
+    // Like Finish, for a split: the finished parts count SplitTime more.
+    int FinishPart();
+    // A start that failed: closes the output file and removes it, and forgets the clock.
+    void Abandon();
+
+    // Sample offset the clock adds to the recorder's position (0 after a stop).
+    int StartSamples() const { return startSamples_; }
+    int BufferSize() const { return bufferSize_; }
+    QString errorText() const { return errorText_; }
+    // Why the last write inside a pause, a stop or a split failed, once; empty when it did
+    // not.
+    QString takeFailureText() { return std::exchange(failureText_, QString()); }
+
+Q_SIGNALS:
+    // A captured block went into the file.
+    void blockWritten(int nBlock);
+    // Every tick of the recorder's timer while recording: the position in samples within
+    // this part (offset included), the elapsed time of the whole recording in milliseconds
+    // (finished parts included) and the levels.
+    void clockTicked(int position, int elapsedMs, int leftLevel, int rightLevel);
+    // Emitted after a tick's clockTicked when the auto stop or auto split is due.
+    void limitReached(ClockAction action);
+    // The recording cannot go on (the file refused a block, or the device failed): the device
+    // is stopped and what was written is kept. The window finishes the recording and shows
+    // `message`.
+    void failed(const QString &message);
+    // The device failed before anything reached the file: the start failed after all.
+    void startFailed(const QString &reason);
+
+private:
+    void writeBlock(int nBlock);
+    void tick(int position, int leftLevel, int rightLevel);
+    void deviceFailed(const QString &reason);
+    int closeOutput();
+    QString writeFailureMessage() const;
+
+    TAudioRecord2 &recorder_;
+    TAudioFile2 &probeFile_;
+    TAudioFile2 &outputFile_;
+    RecordingSettings &settings_;
+    State state_ = State::Idle;
+    QString fileName_;
+    int startSamples_ = 0;
+    int bufferSize_ = 0;
+    bool stoppingDevice_ = false;  // inside Pause/Finish: the last block is being written
+    bool writeFailed_ = false;
+    QString errorText_;
+    QString failureText_;
+};
