@@ -1,6 +1,6 @@
 // One panel of the main window's status bar. It keeps the whole text it was given and shows
-// as much of it as its width allows, so a long text never runs into the next panel; when
-// it had to shorten the text, the whole text is the panel's tooltip.
+// as much of it as its width allows, so a long text never runs into the next panel. The
+// whole text is the tooltip when it had to be shortened, and always on a path.
 #pragma once
 
 #include <QLabel>
