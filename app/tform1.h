@@ -42,6 +42,7 @@ class TNCTSliderB2;
 class TNCTTimeDisplay2;
 class RecordingSession;
 class PlaybackSession;
+class StatusPanel;
 class TransportGate;
 struct TagFields;
 
@@ -56,7 +57,8 @@ public:
     // Applies the recording-format settings to both file components and the MP3 encoder.
     void SetFormat();
 
-    // Status bar panels 0..2.
+    // Status bar panels 0..2. A panel shows as much of the text as fits; statusPanel()
+    // gives the whole text.
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString &text);
 
@@ -293,6 +295,12 @@ private:
     void showRunningSideLook();
     void showRecordingIdle();
     void abandonRecordingStart(const QString &message);
+    // Set the spectrum's frequency axis to the rate of the playback or the recording
+    // (tform1_spectrum.cpp).
+    void spectrumFollowsPlayback();
+    void spectrumFollowsRecording();
+    // After one side stopped: the rate of the other side if it still runs.
+    void spectrumFollowsWhatRuns();
     void splitRecording();
     bool askRewrite();
     void reportLater(const QString &message);
@@ -308,7 +316,7 @@ private:
     std::unique_ptr<TransportGate> gate_;
     bool recordingActive_ = false;   // from a recording's start until its stop
     bool startingNextPart_ = false;  // StartRecord is the split's start of the next part
-    QLabel *statusPanels_[3] = {};
+    StatusPanel *statusPanels_[3] = {};
     std::unique_ptr<LiveDeviceList> outputDevices_;
     std::unique_ptr<LiveDeviceList> inputDevices_;
     QString shownUnavailable_;  // the reason in status panel 1, until the devices are back

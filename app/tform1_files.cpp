@@ -21,7 +21,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStatusBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -51,6 +50,13 @@ QStringList qtNameFilters(const QString &filter) {
         filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return filters;
+}
+
+// A message box without an icon: the text alone says what is wrong.
+void showPlainMessage(QWidget *parent, const QString &text) {
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
 }
 
 }  // namespace
@@ -106,8 +112,8 @@ bool TForm1::loadTagsAndFacts() {
     AudioFileProbe->OpenFile(currentFileName(), 0, 1);
     if (AudioFileProbe->LastErrorNum() != 0)
         return true;
-    const QFontMetrics metrics(statusBar()->font());
-    setStatusPanel(1, ShortenPath(currentFileName(), metrics, 320 - 8));
+    // The panel shortens the path to its width itself.
+    setStatusPanel(1, currentFileName());
     setStatusPanel(2, FormatMP3Str(AudioFileProbe->FormatString()));
     mSamples = AudioFileProbe->nSamples();
     AudioFileProbe->CloseFile();
@@ -139,13 +145,11 @@ void TForm1::btnApplyClick() {
         case ApplyResult::Written:
             break;
         case ApplyResult::InvalidYear:
-            QMessageBox::information(this, QApplication::applicationDisplayName(),
-                                     QStringLiteral("Invalid Year Value"));
+            showPlainMessage(this, QStringLiteral("Invalid Year Value"));
             infoYear->setFocus();
             break;
         case ApplyResult::InvalidTrack:
-            QMessageBox::information(this, QApplication::applicationDisplayName(),
-                                     QStringLiteral("Invalid Track Value"));
+            showPlainMessage(this, QStringLiteral("Invalid Track Value"));
             infoTrack->setFocus();
             break;
         case ApplyResult::WriteFailed:

@@ -1,6 +1,8 @@
 // Building the main window's controls and the pixel rules that follow its size.
 #include "app/tform1.h"
 
+#include "app/status_panel.h"
+
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_amp_bar2.h"
 #include "audio/widgets/nct_play_button_b2.h"
@@ -34,6 +36,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <initializer_list>
+#include <iterator>
 
 namespace {
 
@@ -72,6 +76,13 @@ QLabel *makeLabel(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
+}
+
+// The left edge for the control after `label`: `designLeft`, or further right where the
+// label's text needs more room in this font.
+int rightOfLabel(const QLabel *label, int designLeft) {
+    constexpr int kGap = 6;
+    return std::max(designLeft, label->x() + label->sizeHint().width() + kGap);
 }
 
 }  // namespace
@@ -216,6 +227,14 @@ void TForm1::buildTabs() {
         tabs->setTabTextColor(i, QColor(0, 0, 128));
     for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
         sheet->installEventFilter(this);
+
+    // "File Info" keys: the tag fields, the tag version, the buttons, then the list. Set
+    // once the page is in the window, where its order joins the window's.
+    QWidget *const keyboardOrder[] = {infoTitle, infoArtist, infoAlbum,   infoGenre, infoCopyright,
+                                      infoYear,  infoTrack,  infoComment, infoMTVv1, infoMTVv2,
+                                      btnReset,  btnApply,   ListView1};
+    for (size_t i = 0; i + 1 < std::size(keyboardOrder); ++i)
+        QWidget::setTabOrder(keyboardOrder[i], keyboardOrder[i + 1]);
 }
 
 QWidget *TForm1::buildRecordSoundTab() {
@@ -224,7 +243,6 @@ QWidget *TForm1::buildRecordSoundTab() {
     row->setContentsMargins(4, 4, 4, 4);
 
     auto *left = new QWidget(sheet);
-    left->setFixedWidth(225);
     auto *controls = new QVBoxLayout(left);
     controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(2);  // compact enough for the window's minimum height
@@ -255,6 +273,8 @@ QWidget *TForm1::buildRecordSoundTab() {
     RadioGroup1Buttons->button(2)->setChecked(true);
     controls->addWidget(RadioGroup1);
     controls->addStretch(1);
+    // 225 wide, or wider where a font needs it to show every display type whole.
+    left->setFixedWidth(std::max(225, left->sizeHint().width()));
     row->addWidget(left);
 
     AudioVisualization1 = new TAudioVisualization2(sheet);
@@ -269,7 +289,7 @@ QWidget *TForm1::buildRecordingControlsTab() {
     LabelInputDevice->move(0, 6);
     LabelInputDevice->adjustSize();
     DeviceComboIn = new QComboBox(sheet);
-    DeviceComboIn->move(72, 2);
+    DeviceComboIn->move(rightOfLabel(LabelInputDevice, 72), 2);
     btnSetFilter = new QPushButton(QStringLiteral("Set Filter"), sheet);
     btnSetFilter->resize(79, DeviceComboIn->sizeHint().height());
     btnSetFilter->move(sheet->width() - 81, 2);
@@ -282,7 +302,7 @@ QWidget *TForm1::buildPlaybackControlsTab() {
     LabelOutputDevice->move(0, 6);
     LabelOutputDevice->adjustSize();
     DeviceCombo = new QComboBox(sheet);
-    DeviceCombo->move(80, 2);
+    DeviceCombo->move(rightOfLabel(LabelOutputDevice, 80), 2);
     chEqualizer = new QCheckBox(QStringLiteral("Equalizer"), sheet);
     chEqualizer->setTristate(true);
     chEqualizer->setCheckState(Qt::PartiallyChecked);  // undecided until the user acts
@@ -336,15 +356,17 @@ QWidget *TForm1::buildFileInfoTab() {
     infoMTVv2->setChecked(true);
     versions->addWidget(infoMTVv1);
     versions->addWidget(infoMTVv2);
-    infoMTV->resize(110, 76);
+    // 110 wide, or as wide as the group's caption needs in this font; the buttons match it.
+    const int sideWidth = std::max(110, infoMTV->minimumSizeHint().width());
+    infoMTV->resize(sideWidth, 76);
 
     btnReset = new QPushButton(QStringLiteral("Reset"), sheet);
     btnReset->setToolTip(QStringLiteral("Reset file info"));
-    btnReset->resize(110, 26);
+    btnReset->resize(sideWidth, 26);
     btnReset->setEnabled(false);
     btnApply = new QPushButton(QStringLiteral("Apply"), sheet);
     btnApply->setToolTip(QStringLiteral("Apply file info"));
-    btnApply->resize(110, 26);
+    btnApply->resize(sideWidth, 26);
     btnApply->setEnabled(false);
     return sheet;
 }
@@ -374,22 +396,28 @@ void TForm1::buildStatusBar() {
     // The activity panel is 60 wide, or as wide as its longest word needs in this font.
     const int activityWidth = std::max(
         60, statusBar()->fontMetrics().horizontalAdvance(QStringLiteral("Recording...")) + 8);
-    const int widths[3] = {activityWidth, 320, 300};
+    statusPanels_[0] = new StatusPanel(StatusPanel::Shortening::End, statusBar());
+    statusPanels_[0]->setFixedWidth(activityWidth);
+    statusPanels_[1] = new StatusPanel(StatusPanel::Shortening::Path, statusBar());
+    statusPanels_[1]->setFixedWidth(320);
+    // The format panel is 300 wide where the window has the room; at the first window size
+    // it takes what the other two leave, so it never lies on top of the path.
+    statusPanels_[2] = new StatusPanel(StatusPanel::Shortening::End, statusBar());
+    statusPanels_[2]->setMinimumWidth(40);
+    statusPanels_[2]->setMaximumWidth(300);
     for (int i = 0; i < 3; ++i) {
-        statusPanels_[i] = new QLabel(statusBar());
-        statusPanels_[i]->setFixedWidth(widths[i]);
         statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        statusBar()->addWidget(statusPanels_[i]);
+        statusBar()->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
     }
     statusBar()->setSizeGripEnabled(true);
 }
 
 QString TForm1::statusPanel(int index) const {
-    return statusPanels_[index]->text();
+    return statusPanels_[index]->fullText();
 }
 
 void TForm1::setStatusPanel(int index, const QString &text) {
-    statusPanels_[index]->setText(text);
+    statusPanels_[index]->setFullText(text);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
@@ -427,24 +455,43 @@ void TForm1::TabSheet2Resize() {
     const int fieldsTop = height - 4 * kFieldRow - 4;
     ListView1->setGeometry(8, 8, listWidth, std::max(40, fieldsTop - 14));
 
-    // Two columns of tag fields under the list; the right column ends with the list.
-    const int rightWidth = listWidth - 267;
-    const int rightLeft = 8 + 267;
-    auto place = [this](const QString &caption, QWidget *edit, int labelLeft, int editLeft,
-                        int editWidth, int row, int top) {
-        if (auto *label = TabSheet2->findChild<QLabel *>(QStringLiteral("label ") + caption))
-            label->setGeometry(labelLeft, top + row * kFieldRow, editLeft - labelLeft - 4, 22);
-        edit->setGeometry(editLeft, top + row * kFieldRow, editWidth, 22);
+    // Two columns of tag fields under the list; the right column ends with the list. The
+    // captions get the room their text needs, so a large font pushes the fields right.
+    auto caption = [this](const QString &text) {
+        return TabSheet2->findChild<QLabel *>(QStringLiteral("label ") + text);
     };
-    place(QStringLiteral("Title:"), infoTitle, 8, 78, 122, 0, fieldsTop);
-    place(QStringLiteral("Artist:"), infoArtist, 8, 78, 122, 1, fieldsTop);
-    place(QStringLiteral("Album:"), infoAlbum, 8, 78, 122, 2, fieldsTop);
-    place(QStringLiteral("Comment:"), infoComment, 8, 78, 122, 3, fieldsTop);
-    place(QStringLiteral("Copyright:"), infoCopyright, rightLeft - 70, rightLeft, rightWidth, 0,
-          fieldsTop);
-    place(QStringLiteral("Year:"), infoYear, rightLeft - 70, rightLeft, rightWidth, 1, fieldsTop);
-    place(QStringLiteral("Genre:"), infoGenre, rightLeft - 70, rightLeft, rightWidth, 2, fieldsTop);
-    place(QStringLiteral("Track:"), infoTrack, rightLeft - 70, rightLeft, rightWidth, 3, fieldsTop);
+    auto captionsWidth = [&caption](std::initializer_list<const char *> texts) {
+        int widest = 0;
+        for (const char *text : texts) {
+            if (QLabel *label = caption(QLatin1String(text)))
+                widest = std::max(widest, label->sizeHint().width());
+        }
+        return widest;
+    };
+    constexpr int kCaptionGap = 4;
+    constexpr int kLeftWidth = 122;
+    const int leftEdit =
+        std::max(78, 8 + captionsWidth({"Title:", "Artist:", "Album:", "Comment:"}) + kCaptionGap);
+    const int rightCaption = std::max(8 + 267 - 70, leftEdit + kLeftWidth + kCaptionGap);
+    const int rightEdit = std::max(
+        8 + 267,
+        rightCaption + captionsWidth({"Copyright:", "Year:", "Genre:", "Track:"}) + kCaptionGap);
+    const int rightWidth = 8 + listWidth - rightEdit;
+    auto place = [&caption, fieldsTop](const QString &text, QWidget *edit, int labelLeft,
+                                       int editLeft, int editWidth, int row) {
+        const int top = fieldsTop + row * kFieldRow;
+        if (QLabel *label = caption(text))
+            label->setGeometry(labelLeft, top, editLeft - labelLeft - kCaptionGap, 22);
+        edit->setGeometry(editLeft, top, editWidth, 22);
+    };
+    place(QStringLiteral("Title:"), infoTitle, 8, leftEdit, kLeftWidth, 0);
+    place(QStringLiteral("Artist:"), infoArtist, 8, leftEdit, kLeftWidth, 1);
+    place(QStringLiteral("Album:"), infoAlbum, 8, leftEdit, kLeftWidth, 2);
+    place(QStringLiteral("Comment:"), infoComment, 8, leftEdit, kLeftWidth, 3);
+    place(QStringLiteral("Copyright:"), infoCopyright, rightCaption, rightEdit, rightWidth, 0);
+    place(QStringLiteral("Year:"), infoYear, rightCaption, rightEdit, rightWidth, 1);
+    place(QStringLiteral("Genre:"), infoGenre, rightCaption, rightEdit, rightWidth, 2);
+    place(QStringLiteral("Track:"), infoTrack, rightCaption, rightEdit, rightWidth, 3);
 }
 
 void TForm1::TabSheet3Resize() {

@@ -126,6 +126,7 @@ void TForm1::StartRecord() {
     if (flgPauseRecord) {
         flgPauseRecord = false;
         flgRecord = true;
+        spectrumFollowsRecording();
         if (!recording_->Resume()) {
             const QString message = recording_->errorText();
             StopRecord();
@@ -161,7 +162,7 @@ void TForm1::StartRecord() {
         abandonRecordingStart(recording_->errorText());
         return;
     }
-    AudioVisualization1->setSampleRate(AudioFile2->ArrayFrequency());
+    spectrumFollowsRecording();
     updateApplyEnabled();
 }
 
@@ -205,6 +206,7 @@ void TForm1::StopRecord() {
     Options2->setEnabled(true);
     PageControl1->setCurrentIndex(3);
     recordingSettings().TotalFileTime = 0;
+    spectrumFollowsWhatRuns();
     updateApplyEnabled();
     showRunningSideLook();
     if (!failure.isEmpty())
@@ -313,6 +315,7 @@ void TForm1::StartPlay() {
     }
     flgPlay = true;
     flgPause = false;
+    spectrumFollowsPlayback();
     setStatusPanel(0, QStringLiteral("Playing..."));
     setStatusPanel(1, CurrentPlayFile);
     NCTPlayButtonB1->Play();
@@ -337,6 +340,7 @@ void TForm1::StopPlay() {
     flgPlay = false;
     flgPause = false;
     resetDisplays();
+    spectrumFollowsWhatRuns();
     updateApplyEnabled();
     showRunningSideLook();
     resumeDeviceFollowing();
