@@ -7,6 +7,7 @@
 #include "audio/audio_record2.h"
 #include "audio/devices/audio_backend.h"
 #include "audio/widgets/nct_play_button_b2.h"
+#include "audio/widgets/nct_slider_b2.h"
 #include "mixer/source_panels.h"
 #include "mixer/src_frame.h"
 #include "tests/support/window_fixture.h"
@@ -22,6 +23,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <functional>
 
 using testsupport::spin;
 using testsupport::waitUntil;
@@ -309,6 +311,69 @@ TEST_F(PulseWindowTest, RecordingFromADeviceThatWentAwaySaysWhyAndLeavesNoFile) 
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));
     EXPECT_TRUE(listedFiles().isEmpty());
     EXPECT_TRUE(recordedFilesOnDisk().isEmpty()) << recordedFilesOnDisk().join(u' ').toStdString();
+}
+
+TEST_F(PulseWindowTest, AFilePlayedToItsEndStopsThereAndPlaysAgain) {
+    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 1);
+    TForm1 &w = openConnected();
+    w.setCurrentFileName(tone);
+    for (int round = 0; round < 2; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        w.Play1->trigger();
+        ASSERT_TRUE(w.flgPlay) << "round " << round;
+        // From the first frame heard (an idle PulseAudio null sink takes a second or so to
+        // start, paplay's too), one second of sound and then back to stopped promptly.
+        qint64 firstHeardMs = -1;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                if (firstHeardMs < 0 && w.AudioPlayer1->nSamplesCurrent() > 0)
+                    firstHeardMs = clock.elapsed();
+                return !w.flgPlay;
+            },
+            6000))
+            << "round " << round << ": still playing after 6 s";
+        ASSERT_GE(firstHeardMs, 0) << "round " << round;
+        const qint64 playedMs = clock.elapsed() - firstHeardMs;
+        EXPECT_GE(playedMs, 900) << "round " << round;
+        EXPECT_LE(playedMs, 1000 + 300) << "round " << round;
+        EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));
+        EXPECT_EQ(w.NCTSliderB1->Value(), 0);
+    }
+}
+
+TEST_F(PulseWindowTest, AHungServerHoldsUpNoCommand) {
+    const pid_t serverPid =
+        static_cast<pid_t>(qEnvironmentVariable("KORVANTA_TEST_PULSE_PID").toLongLong());
+    ASSERT_GT(serverPid, 0);
+    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 1);
+    TForm1 &w = openConnected();
+    answerMessageBoxes(QMessageBox::Ok);
+    w.setCurrentFileName(tone);
+    ASSERT_EQ(::kill(serverPid, SIGSTOP), 0);
+    struct Resume {
+        pid_t pid;
+        ~Resume() { ::kill(pid, SIGCONT); }
+    } resume{serverPid};
+
+    auto answeredWithin = [&](const std::function<void()> &command) {
+        QElapsedTimer clock;
+        clock.start();
+        command();
+        QCoreApplication::processEvents();
+        return clock.elapsed();
+    };
+    for (int tab = 0; tab < w.PageControl1->count(); ++tab) {
+        EXPECT_LT(answeredWithin([&] { w.PageControl1->setCurrentIndex(tab); }), 100)
+            << "tab " << tab;
+    }
+    EXPECT_LT(answeredWithin([&] { w.Play1->trigger(); }), 100);
+    EXPECT_LT(answeredWithin([&] { w.Stop1->trigger(); }), 100);
+    EXPECT_LT(answeredWithin([&] { w.Record1->trigger(); }), 100);
+    EXPECT_LT(answeredWithin([&] { w.Stop1->trigger(); }), 100);
+    EXPECT_LT(answeredWithin([&] { w.NCTPlayButtonB1->ChangeVolume(30000); }), 100);
+    EXPECT_FALSE(w.flgRecord);
+    EXPECT_FALSE(w.flgPlay);
 }
 
 // Kills the server: keep it last.
