@@ -95,6 +95,20 @@ protected:
         return w;
     }
 
+    // Records into Untitled1.wav while paplay plays `file` into `sink`; the samples recorded.
+    std::vector<int16_t> recordWhilePlaying(TForm1 &w, const QString &sink, const QString &file,
+                                            int *channels, int *frequency) {
+        w.Record1->trigger();
+        EXPECT_TRUE(w.flgRecord);
+        QProcess player;
+        player.start(QStringLiteral("paplay"), {QStringLiteral("-d"), sink, file});
+        EXPECT_TRUE(player.waitForStarted());
+        EXPECT_TRUE(waitUntil([&] { return player.state() == QProcess::NotRunning; }, 10000));
+        spin(300);
+        w.Stop1->trigger();
+        return readAll(recordingDir() + QStringLiteral("Untitled1.wav"), channels, frequency);
+    }
+
     void choose(QComboBox *combo, const QString &name) {
         combo->setCurrentIndex(combo->findText(name));
         Q_EMIT combo->activated(combo->currentIndex());
@@ -107,19 +121,9 @@ TEST_F(PulseWindowTest, RecordsWhatTheComputerPlays) {
     TForm1 &w = openWindow();
     ASSERT_GE(w.DeviceComboIn->count(), 1);  // the monitor of the test sink
 
-    w.Record1->trigger();
-    ASSERT_TRUE(w.flgRecord);
-    QProcess player;
-    player.start(QStringLiteral("paplay"),
-                 {QStringLiteral("-d"), QStringLiteral("korvanta_test"), tone});
-    ASSERT_TRUE(player.waitForStarted());
-    ASSERT_TRUE(waitUntil([&] { return player.state() == QProcess::NotRunning; }, 10000));
-    spin(300);
-    w.Stop1->trigger();
-
     int channels = 0, frequency = 0;
     const auto samples =
-        readAll(recordingDir() + QStringLiteral("Untitled1.wav"), &channels, &frequency);
+        recordWhilePlaying(w, QStringLiteral("korvanta_test"), tone, &channels, &frequency);
     ASSERT_EQ(channels, 2);
     EXPECT_GT(samples.size() / 2.0 / frequency, 2.0);
     EXPECT_NEAR(dominantFrequency(samples, frequency), 1000.0, 20.0);
@@ -143,18 +147,9 @@ TEST_F(PulseWindowTest, ADeviceLoadedLaterIsListedRecordedFromAndFallsBackWhenUn
         1000));
 
     choose(w.DeviceComboIn, monitor);
-    w.Record1->trigger();
-    ASSERT_TRUE(w.flgRecord);
-    QProcess player;
-    player.start(QStringLiteral("paplay"),
-                 {QStringLiteral("-d"), QStringLiteral("korvanta_late"), tone});
-    ASSERT_TRUE(player.waitForStarted());
-    ASSERT_TRUE(waitUntil([&] { return player.state() == QProcess::NotRunning; }, 10000));
-    spin(300);
-    w.Stop1->trigger();
     int channels = 0, frequency = 0;
     const auto samples =
-        readAll(recordingDir() + QStringLiteral("Untitled1.wav"), &channels, &frequency);
+        recordWhilePlaying(w, QStringLiteral("korvanta_late"), tone, &channels, &frequency);
     EXPECT_NEAR(dominantFrequency(samples, frequency), 1000.0, 20.0);
 
     pactl({QStringLiteral("unload-module"), module});
