@@ -144,6 +144,10 @@ void TForm1::btnApplyClick() {
     switch (ApplyTagFields(*AudioInformation1, currentFileName(), tagFields())) {
         case ApplyResult::Written:
             break;
+        case ApplyResult::WrittenWithChanges:
+            QMessageBox::warning(this, QApplication::applicationDisplayName(),
+                                 AudioInformation1->LastNoticeText());
+            break;
         case ApplyResult::InvalidYear:
             showPlainMessage(this, QStringLiteral("Invalid Year Value"));
             infoYear->setFocus();

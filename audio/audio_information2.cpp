@@ -24,6 +24,7 @@ struct TAudioInformation2::Impl {
     int tagVersion = 2;  // the tag editor starts with ID3v2 selected
     bool fastAnalysis = false;
     QString errorText;
+    QString noticeText;
     // The tag format found by the last GetAudioInformation, for the same file's Set.
     QString loadedFile;
     TagFormat loadedFormat = TagFormat::None;
@@ -81,6 +82,7 @@ bool TAudioInformation2::GetAudioInformation(const QString &fileName) {
 
 bool TAudioInformation2::SetAudioInformation(const QString &fileName) {
     d->errorText.clear();
+    d->noticeText.clear();
     if (fileName.isEmpty() || !QFileInfo::exists(fileName)) {
         d->errorText = QStringLiteral("File not found: %1").arg(fileName);
         return false;
@@ -95,7 +97,7 @@ bool TAudioInformation2::SetAudioInformation(const QString &fileName) {
         d->duration = duration;
         d->formatString = text;
     }
-    if (!writeTags(fileName, format, d->tagVersion, d->tags, &d->errorText)) {
+    if (!writeTags(fileName, format, d->tagVersion, d->tags, &d->errorText, &d->noticeText)) {
         return false;
     }
     d->size = QFileInfo(fileName).size();
@@ -104,6 +106,10 @@ bool TAudioInformation2::SetAudioInformation(const QString &fileName) {
 
 QString TAudioInformation2::LastErrorText() const {
     return d->errorText;
+}
+
+QString TAudioInformation2::LastNoticeText() const {
+    return d->noticeText;
 }
 
 int64_t TAudioInformation2::Size() const {

@@ -19,6 +19,9 @@ public:
     bool GetAudioInformation(const QString &fileName);
     bool SetAudioInformation(const QString &fileName);
     QString LastErrorText() const;
+    // After a successful SetAudioInformation: what the file's tag holds where it differs from
+    // the values given (an ID3v1 tag holds Latin-1 only, in 30 characters); empty if nothing.
+    QString LastNoticeText() const;
 
     int64_t Size() const;  // bytes
     int Duration() const;  // milliseconds

@@ -85,5 +85,7 @@ ApplyResult ApplyTagFields(TAudioInformation2 &info, const QString &fileName, co
     if (!StrToIntStrict(f.track->text(), &track) ||
         !info.setInfoTrack(static_cast<int16_t>(static_cast<uint16_t>(track))))
         return ApplyResult::InvalidTrack;
-    return info.SetAudioInformation(fileName) ? ApplyResult::Written : ApplyResult::WriteFailed;
+    if (!info.SetAudioInformation(fileName))
+        return ApplyResult::WriteFailed;
+    return info.LastNoticeText().isEmpty() ? ApplyResult::Written : ApplyResult::WrittenWithChanges;
 }

@@ -28,7 +28,9 @@ struct TagFields {
 // be read; the reason is then in the component's LastErrorText.
 bool ResetTagFields(TAudioInformation2 &info, const QString &fileName, const TagFields &f);
 
-enum class ApplyResult { Written, InvalidYear, InvalidTrack, WriteFailed };
+enum class ApplyResult { Written, WrittenWithChanges, InvalidYear, InvalidTrack, WriteFailed };
 
-// Hands the fields to the component and writes them into the file.
+// Hands the fields to the component and writes them into the file. WrittenWithChanges: the
+// file's tag couldn't hold the values as given; the component's LastNoticeText says what it
+// holds instead.
 ApplyResult ApplyTagFields(TAudioInformation2 &info, const QString &fileName, const TagFields &f);

@@ -1,11 +1,14 @@
 #include "audio/codec/tag_access.h"
 
+#include "audio/codec/asf_header.h"
 #include "audio/codec/genres.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
@@ -42,14 +45,58 @@ void readCommon(const TagLib::Tag &tag, TagValues *v) {
     v->genre = genreNumber(fromTag(tag.genre()));
 }
 
+// Sets only the fields whose value differs from what the tag holds: writing an unchanged
+// value back would lose what the editor can't show (a full date, several values in one
+// field, a genre outside the list). `storedYear` is the year as we read it from this tag.
+void writeCommon(TagLib::Tag *tag, const TagValues &v, int storedYear, bool withComment = true) {
+    if (fromTag(tag->title()) != v.title) {
+        tag->setTitle(toTag(v.title));
+    }
+    if (fromTag(tag->artist()) != v.artist) {
+        tag->setArtist(toTag(v.artist));
+    }
+    if (fromTag(tag->album()) != v.album) {
+        tag->setAlbum(toTag(v.album));
+    }
+    if (withComment && fromTag(tag->comment()) != v.comment) {
+        tag->setComment(toTag(v.comment));
+    }
+    if (storedYear != v.year) {
+        tag->setYear(static_cast<unsigned>(std::max(v.year, 0)));
+    }
+    if (static_cast<int>(tag->track()) != v.track) {
+        tag->setTrack(static_cast<unsigned>(std::max(v.track, 0)));
+    }
+    if (genreNumber(fromTag(tag->genre())) != v.genre) {
+        tag->setGenre(toTag(genreName(v.genre)));
+    }
+}
+
 void writeCommon(TagLib::Tag *tag, const TagValues &v) {
-    tag->setTitle(toTag(v.title));
-    tag->setArtist(toTag(v.artist));
-    tag->setAlbum(toTag(v.album));
-    tag->setComment(toTag(v.comment));
-    tag->setYear(static_cast<unsigned>(std::max(v.year, 0)));
-    tag->setTrack(static_cast<unsigned>(std::max(v.track, 0)));
-    tag->setGenre(toTag(genreName(v.genre)));
+    writeCommon(tag, v, static_cast<int>(tag->year()));
+}
+
+// ID3v2.4 has several dates; other programs put the year into any of them (eyeD3 into the
+// release date), so the year comes from the first one present.
+const char *const kId3v2DateFrames[] = {"TDRC", "TDRL", "TDOR", "TYER", "TORY"};
+
+int id3v2Year(TagLib::ID3v2::Tag *tag) {
+    for (const char *id : kId3v2DateFrames) {
+        const TagLib::ID3v2::FrameList &frames = tag->frameListMap()[id];
+        if (!frames.isEmpty()) {
+            const int year = fromTag(frames.front()->toString()).left(4).toInt();
+            if (year > 0) {
+                return year;
+            }
+        }
+    }
+    return 0;
+}
+
+// A tag keeps the version it was read in (a 2.4 tag made 2.3 would lose its 2.4-only frames);
+// a new tag is 2.3, which every player reads.
+TagLib::ID3v2::Version id3v2SaveVersion(TagLib::ID3v2::Tag *tag, bool existed) {
+    return existed && tag->header()->majorVersion() >= 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
 }
 
 QString id3v2Copyright(TagLib::ID3v2::Tag *tag) {
@@ -66,14 +113,79 @@ void setId3v2Copyright(TagLib::ID3v2::Tag *tag, const QString &text) {
     }
 }
 
+void readId3v2(TagLib::ID3v2::Tag *tag, TagValues *v) {
+    readCommon(*tag, v);
+    v->year = id3v2Year(tag);
+    v->copyright = id3v2Copyright(tag);
+}
+
 void writeId3v2(TagLib::ID3v2::Tag *tag, const TagValues &v) {
-    writeCommon(tag, v);
-    setId3v2Copyright(tag, v.copyright);
+    if (v.year == 0 && id3v2Year(tag) != 0) {
+        // Clearing the year clears every date it could be read from, or it would come back.
+        for (const char *id : kId3v2DateFrames) {
+            tag->removeFrames(id);
+        }
+    }
+    writeCommon(tag, v, id3v2Year(tag));
+    if (id3v2Copyright(tag) != v.copyright) {
+        setId3v2Copyright(tag, v.copyright);
+    }
+}
+
+// What an ID3v1 field can hold of `text`: Latin-1 only, with "?" for any other character,
+// cut to `width`. A line for the user is added to `notes` when that differs from the text.
+QString id3v1Text(const QString &text, int width, const QString &label, QStringList *notes) {
+    QString fitted;
+    for (const char32_t c : text.toUcs4()) {
+        fitted += c <= 0xFF ? QChar(c) : QLatin1Char('?');
+    }
+    fitted.truncate(width);
+    if (fitted != text) {
+        notes->append(QStringLiteral("%1: \"%2\"").arg(label, fitted));
+    }
+    return fitted;
+}
+
+// The values as the ID3v1 tag will hold them, with a note for each field that differs.
+TagValues id3v1Values(const TagValues &v, bool keepsCopyright, QStringList *notes) {
+    constexpr int kMaxTrack = 255;
+    TagValues fitted = v;
+    fitted.title = id3v1Text(v.title, 30, QStringLiteral("Title"), notes);
+    fitted.artist = id3v1Text(v.artist, 30, QStringLiteral("Artist"), notes);
+    fitted.album = id3v1Text(v.album, 30, QStringLiteral("Album"), notes);
+    if (v.track > kMaxTrack) {
+        fitted.track = 0;
+        notes->append(QStringLiteral("Track: not stored (ID3v1 holds numbers up to 255)"));
+    }
+    // ID3v1.1 gives the comment's last two bytes to the track number.
+    const int commentWidth = fitted.track > 0 ? 28 : 30;
+    fitted.comment = id3v1Text(v.comment, commentWidth, QStringLiteral("Comment"), notes);
+    if (!keepsCopyright && !v.copyright.isEmpty()) {
+        notes->append(QStringLiteral("Copyright: not stored (ID3v1 has no such field)"));
+    }
+    return fitted;
 }
 
 QString xiphCopyright(TagLib::Ogg::XiphComment *tag) {
     const TagLib::Ogg::FieldListMap &fields = tag->fieldListMap();
     const auto it = fields.find("COPYRIGHT");
+    return it == fields.end() || it->second.isEmpty() ? QString() : fromTag(it->second.front());
+}
+
+// The field the comment is shown from and written to: COMMENT, the common name, unless the
+// file only has a DESCRIPTION.
+TagLib::String xiphCommentField(TagLib::Ogg::XiphComment *tag) {
+    const TagLib::Ogg::FieldListMap &fields = tag->fieldListMap();
+    const auto comment = fields.find("COMMENT");
+    const auto description = fields.find("DESCRIPTION");
+    const bool hasComment = comment != fields.end() && !comment->second.isEmpty();
+    const bool hasDescription = description != fields.end() && !description->second.isEmpty();
+    return !hasComment && hasDescription ? "DESCRIPTION" : "COMMENT";
+}
+
+QString xiphComment(TagLib::Ogg::XiphComment *tag) {
+    const TagLib::Ogg::FieldListMap &fields = tag->fieldListMap();
+    const auto it = fields.find(xiphCommentField(tag));
     return it == fields.end() || it->second.isEmpty() ? QString() : fromTag(it->second.front());
 }
 
@@ -93,7 +205,7 @@ bool readMpeg(const QByteArray &name, int id3Version, TagValues *v) {
     if (id3Version == 1 && v1) {
         readCommon(*file.ID3v1Tag(), v);
     } else if (v2) {
-        readCommon(*file.ID3v2Tag(), v);
+        readId3v2(file.ID3v2Tag(), v);
     } else if (v1) {
         readCommon(*file.ID3v1Tag(), v);
     } else if (file.hasAPETag()) {
@@ -105,24 +217,34 @@ bool readMpeg(const QByteArray &name, int id3Version, TagValues *v) {
     return true;
 }
 
-bool writeMpeg(const QByteArray &name, int id3Version, const TagValues &v) {
+// `notice` gets what the user should know when the chosen ID3v1 tag can't hold the values.
+bool writeMpeg(const QByteArray &name, int id3Version, const TagValues &v, QString *notice) {
     TagLib::MPEG::File file(name.constData(), false);
     if (!file.isValid()) {
         return false;
     }
     const bool hadV1 = file.hasID3v1Tag();
     const bool hadV2 = file.hasID3v2Tag();
+    const bool writeV2 = id3Version != 1 || hadV2;
     int tags = 0;
     if (id3Version == 1 || hadV1) {
-        writeCommon(file.ID3v1Tag(true), v);
+        QStringList notes;
+        writeCommon(file.ID3v1Tag(true), id3v1Values(v, writeV2, &notes));
         tags |= TagLib::MPEG::File::ID3v1;
+        if (id3Version == 1 && !notes.isEmpty()) {
+            *notice = QStringLiteral("The ID3v1 tag can't hold all of the text. It now holds:\n") +
+                      notes.join(QLatin1Char('\n')) +
+                      (writeV2 ? QStringLiteral("\nThe file's ID3v2 tag keeps the full text.")
+                               : QStringLiteral("\nChoose ID3v2 to keep the full text."));
+        }
     }
-    if (id3Version != 1 || hadV2) {
+    TagLib::ID3v2::Version version = TagLib::ID3v2::v3;
+    if (writeV2) {
         writeId3v2(file.ID3v2Tag(true), v);
+        version = id3v2SaveVersion(file.ID3v2Tag(), hadV2);
         tags |= TagLib::MPEG::File::ID3v2;
     }
-    return file.save(tags, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                     TagLib::File::DoNotDuplicate);
+    return file.save(tags, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate);
 }
 
 bool readWav(const QByteArray &name, TagValues *v) {
@@ -131,8 +253,7 @@ bool readWav(const QByteArray &name, TagValues *v) {
         return true;
     }
     if (file.hasID3v2Tag()) {
-        readCommon(*file.ID3v2Tag(), v);
-        v->copyright = id3v2Copyright(file.ID3v2Tag());
+        readId3v2(file.ID3v2Tag(), v);
     } else if (file.hasInfoTag()) {
         readCommon(*file.InfoTag(), v);
         v->copyright = fromTag(file.InfoTag()->fieldText("ICOP"));
@@ -146,15 +267,17 @@ bool writeWav(const QByteArray &name, const TagValues &v) {
         return false;
     }
     // Both: players read one or the other.
+    const bool hadV2 = file.hasID3v2Tag();
     writeId3v2(file.ID3v2Tag(), v);
     TagLib::RIFF::Info::Tag *info = file.InfoTag();
     writeCommon(info, v);
     if (v.copyright.isEmpty()) {
         info->removeField("ICOP");
-    } else {
+    } else if (fromTag(info->fieldText("ICOP")) != v.copyright) {
         info->setFieldText("ICOP", toTag(v.copyright));
     }
-    return file.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone, TagLib::ID3v2::v3);
+    return file.save(TagLib::RIFF::WAV::File::AllTags, TagLib::File::StripNone,
+                     id3v2SaveVersion(file.ID3v2Tag(), hadV2));
 }
 
 bool readAsf(const QByteArray &name, TagValues *v) {
@@ -173,8 +296,31 @@ bool writeAsf(const QByteArray &name, const TagValues &v) {
         return false;
     }
     writeCommon(file.tag(), v);
-    file.tag()->setCopyright(toTag(v.copyright));
+    if (fromTag(file.tag()->copyright()) != v.copyright) {
+        file.tag()->setCopyright(toTag(v.copyright));
+    }
     return file.save();
+}
+
+// The ASF header stores each text with a 16-bit byte count that includes the UTF-16
+// terminator; a longer text would be cut or lost.
+constexpr int kMaxAsfText = 32766;
+
+QString overlongAsfField(const TagValues &v) {
+    const std::pair<const char *, const QString *> fields[] = {{"Title", &v.title},
+                                                               {"Artist", &v.artist},
+                                                               {"Album", &v.album},
+                                                               {"Copyright", &v.copyright},
+                                                               {"Comment", &v.comment}};
+    for (const auto &[label, text] : fields) {
+        if (text->size() > kMaxAsfText) {
+            return QStringLiteral("%1 is too long for a WMA file: %2 characters, at most %3 fit.")
+                .arg(QLatin1String(label))
+                .arg(text->size())
+                .arg(kMaxAsfText);
+        }
+    }
+    return QString();
 }
 
 bool readVorbis(const QByteArray &name, TagValues *v) {
@@ -183,6 +329,7 @@ bool readVorbis(const QByteArray &name, TagValues *v) {
         return true;
     }
     readCommon(*file.tag(), v);
+    v->comment = xiphComment(file.tag());
     v->copyright = xiphCopyright(file.tag());
     return true;
 }
@@ -193,9 +340,11 @@ bool writeVorbis(const QByteArray &name, const TagValues &v) {
         return false;
     }
     TagLib::Ogg::XiphComment *tag = file.tag();
-    writeCommon(tag, v);
-    tag->removeFields("COPYRIGHT");
-    if (!v.copyright.isEmpty()) {
+    writeCommon(tag, v, static_cast<int>(tag->year()), false);
+    if (xiphComment(tag) != v.comment) {
+        tag->addField(xiphCommentField(tag), toTag(v.comment));  // replaces; empty removes
+    }
+    if (xiphCopyright(tag) != v.copyright) {
         tag->addField("COPYRIGHT", toTag(v.copyright));
     }
     return file.save();
@@ -276,7 +425,8 @@ bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *
 }
 
 bool writeTags(const QString &path, TagFormat format, int id3Version, const TagValues &values,
-               QString *errorText) {
+               QString *errorText, QString *noticeText) {
+    noticeText->clear();
     const QFileInfo info(path);
     if (!info.exists()) {
         *errorText = QStringLiteral("File not found: %1").arg(path);
@@ -290,13 +440,19 @@ bool writeTags(const QString &path, TagFormat format, int id3Version, const TagV
     bool ok = false;
     switch (format) {
         case TagFormat::Mpeg:
-            ok = writeMpeg(name, id3Version, values);
+            ok = writeMpeg(name, id3Version, values, noticeText);
             break;
         case TagFormat::Wav:
             ok = writeWav(name, values);
             break;
         case TagFormat::Asf:
-            ok = writeAsf(name, values);
+            *errorText = overlongAsfField(values);
+            if (!errorText->isEmpty()) {
+                return false;
+            }
+            // TagLib leaves the header's file size as it was; readers compute the length
+            // from it.
+            ok = writeAsf(name, values) && fixAsfFileSize(path);
             break;
         case TagFormat::OggVorbis:
             ok = writeVorbis(name, values);

@@ -25,10 +25,13 @@ struct TagValues {
 
 // For MPEG files `id3Version` picks the tag: 1 reads/writes ID3v1, 2 ID3v2. Reading falls back
 // to the other tag when the chosen one is missing; writing also updates the other tag if the
-// file already has one, so that no reader sees stale values.
+// file already has one, so that no reader sees stale values. Only fields whose value changed
+// are written, so what the editor can't show (full dates, several values) stays as it was.
+// When the chosen ID3v1 tag can't hold the values as given, the write goes ahead with what it
+// can hold and `noticeText` says what the tag holds instead; otherwise it comes back empty.
 bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *values,
               QString *errorText);
 bool writeTags(const QString &path, TagFormat format, int id3Version, const TagValues &values,
-               QString *errorText);
+               QString *errorText, QString *noticeText);
 
 }  // namespace korvanta::codec

@@ -1,5 +1,6 @@
 #include "audio/codec/wma_writer.h"
 
+#include "audio/codec/asf_header.h"
 #include "audio/codec/codec_error.h"
 
 #include <QFile>
@@ -16,6 +17,7 @@ std::unique_ptr<WmaWriter> WmaWriter::create(const QString &path, const WmaProfi
                                              int *errorNum, QString *errorText) {
     quietFfmpegLog();
     std::unique_ptr<WmaWriter> w(new WmaWriter(profile));
+    w->path_ = path;
     const QByteArray name = QFile::encodeName(path);
     auto bail = [&](int num, const QString &text) {
         *errorNum = num;
@@ -192,6 +194,11 @@ bool WmaWriter::finish() {
         avio_flush(output_->pb);
         checkIo("Completing the WMA file", 0);
         checkIo("Closing the WMA file", avio_closep(&output_->pb));
+    }
+    // After a failed write (a full disk) the trailer could not fill in the header's sizes and
+    // length; they are set from the packets that made it into the file, which fits in place.
+    if (failed()) {
+        repairAsfHeader(path_);
     }
     return !failed();
 }

@@ -28,6 +28,7 @@ private:
     bool checkIo(const char *what, int rc);
 
     WmaProfile profile_;
+    QString path_;
     OutputFormatPtr output_;
     CodecContextPtr encoder_;
     AVStream *stream_ = nullptr;  // owned by output_

@@ -64,9 +64,12 @@ void expectCaptionsWhole(QWidget *page, Qt::FindChildOptions which = Qt::FindChi
     }
 }
 
-QString writeWav(const QString &path) {
+QString writeWav(const QString &path, bool mp3 = false) {
     TAudioFile2 file;
-    file.SetFormatPCM(44100, 2, 16);
+    if (mp3)
+        file.SetFormatMP3(44100, 128, 2);
+    else
+        file.SetFormatPCM(44100, 2, 16);
     file.CreateFile(path, 0);
     file.WriteFile(SampleArray(2, std::vector<int16_t>(44100 * 2, 0)));
     file.CloseFile();
@@ -191,6 +194,38 @@ TEST_F(WindowLayoutTest, InvalidYearAndTrackAreShownInAPlainBox) {
                                   QStringLiteral("Invalid Track Value")}));
     EXPECT_EQ(icons, (QList<QMessageBox::Icon>{QMessageBox::NoIcon, QMessageBox::NoIcon}));
     EXPECT_EQ(w.focusWidget(), w.infoTrack);
+}
+
+TEST_F(WindowLayoutTest, TextAnId3v1TagCannotHoldIsNamedAfterApply) {
+    const QString path = writeWav(dir_.filePath(QStringLiteral("v1.mp3")), true);
+    TForm1 &w = openWindow();
+    w.setCurrentFileName(path);
+    w.OpenFile();
+    w.infoMTVv1->click();
+
+    QStringList texts;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->accept();
+        }
+    });
+    watcher.start(20);
+
+    w.infoTitle->setText(QStringLiteral("Ærøskøbing — 東京"));
+    w.infoYear->setText(QStringLiteral("2003"));
+    w.infoTrack->setText(QStringLiteral("1"));
+    w.btnApplyClick();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].contains(QStringLiteral("Title: \"Ærøskøbing ? ??\"")))
+        << texts[0].toStdString();
+
+    w.infoTitle->setText(QStringLiteral("Ærøskøbing"));
+    w.btnApplyClick();
+    EXPECT_EQ(texts.size(), 1) << "text ID3v1 holds is written without a word";
+    w.btnResetClick();
+    EXPECT_EQ(w.infoTitle->text(), QStringLiteral("Ærøskøbing"));
 }
 
 TEST_F(WindowLayoutTest, CaptionsMakeRoomForALargerDesktopFont) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <utility>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -251,6 +252,28 @@ int writeUntilFull(const QString &file, int format, off_t limit) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The ASF header's File Properties: file size and length in seconds (play duration less
+// preroll); zeros when there is no such header.
+std::pair<quint64, double> asfHeaderFacts(const QString &file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {0, 0.0};
+    }
+    const QByteArray head = f.read(1 << 16);
+    const int at = head.indexOf(QByteArray::fromHex("a1dcab8c47a9cf118ee400c00c205365"));
+    if (at < 0 || at + 88 > head.size()) {
+        return {0, 0.0};
+    }
+    auto le64 = [&](int offset) {
+        quint64 v = 0;
+        for (int i = 7; i >= 0; --i) {
+            v = v << 8 | static_cast<quint8>(head[at + offset + i]);
+        }
+        return v;
+    };
+    return {le64(40), (static_cast<double>(le64(64)) - le64(80) * 1e4) / 1e7};
+}
+
 TEST_F(DamageTest, FullDiskIsReportedAndTheFileStaysValid) {
     const off_t limit = 300 * 1024;
     const struct {
@@ -264,6 +287,22 @@ TEST_F(DamageTest, FullDiskIsReportedAndTheFileStaysValid) {
         int frames = 0;
         EXPECT_EQ(openAndDrain(file, &frames), 0) << c.name;
         EXPECT_GT(frames, kRate / 2) << c.name << ": what fitted is kept";
+        if (c.format == 2) {
+            // Its header tells the truth about what is left, for every other reader.
+            const auto [size, seconds] = asfHeaderFacts(file);
+            EXPECT_EQ(size, static_cast<quint64>(QFileInfo(file).size()));
+            EXPECT_NEAR(seconds, static_cast<double>(frames) / kRate, 0.1);
+            if (haveTool(QStringLiteral("ffprobe"))) {
+                const double probed =
+                    runTool(QStringLiteral("ffprobe"),
+                            {QStringLiteral("-v"), QStringLiteral("error"),
+                             QStringLiteral("-show_entries"), QStringLiteral("format=duration"),
+                             QStringLiteral("-of"), QStringLiteral("csv=p=0"), file})
+                        .trimmed()
+                        .toDouble();
+                EXPECT_NEAR(probed, seconds, 0.1);
+            }
+        }
     }
     // The WAV holds exactly the whole frames that fitted.
     TAudioFile2 wav;
