@@ -16,7 +16,6 @@ extern "C" {
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 namespace korvanta::codec {
 
@@ -169,14 +168,14 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
         frameGrid_ = st->codecpar->frame_size;
     }
     originTs_ = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
-    const int64_t exactLength = setUpTrimming();
+    const std::optional<int64_t> statedLength = setUpTrimming();
 
     setStreamInfo(rate, channels, 0, QString());
     int64_t length = -1;
     if (rawG721_) {
         length = fileSize_ * 2;  // two 4-bit codes per byte
-    } else if (exactLength >= 0) {
-        length = exactLength;
+    } else if (statedLength) {
+        length = *statedLength;
     } else if (containerKnowsLength() || fileSize_ > kMaxLengthScanBytes) {
         length = lengthFromContainer();
     } else {
@@ -237,9 +236,9 @@ bool FfmpegSource::openDecoder() {
 
 // Decides what we cut from the decoder's output ourselves; returns the exact length where the
 // file states it apart from the container's duration, else -1.
-int64_t FfmpegSource::setUpTrimming() {
+std::optional<int64_t> FfmpegSource::setUpTrimming() {
     const AVCodecParameters *par = input_->streams[streamIndex_]->codecpar;
-    int64_t exactLength = -1;
+    std::optional<int64_t> length;
     if (trimByUs_) {
         lead_ = std::max(0, par->initial_padding);
     }
@@ -248,12 +247,13 @@ int64_t FfmpegSource::setUpTrimming() {
         lengthFits(par, fileSize_, musepack.samples)) {
         // The decoder delivers whole frames from its warm-up on: the sound starts after the
         // filter delay and the encoder's leading silence, and ends at the header's count.
+        // A file cut short holds less than the header says: that is counted.
         lead_ = kMusepackDecoderDelay + musepack.beginningSilence;
-        exactLength = musepack.samples - musepack.beginningSilence;
+        length = musepack.complete ? musepack.samples - musepack.beginningSilence : -1;
         trimByUs_ = true;
     }
     setStopAtLength(trimByUs_);
-    return exactLength;
+    return length;
 }
 
 // Reads the SV8 stream header past any ID3v2 tag, then leaves the file where it was.
@@ -263,18 +263,17 @@ bool FfmpegSource::readMusepackHeader(MusepackStreamHeader *header) {
         return false;
     }
     const int64_t resume = avio_tell(pb);
-    int64_t start = 0;
+    const ReadAt readAt = [pb](int64_t offset, uint8_t *data, size_t size) -> size_t {
+        if (avio_seek(pb, offset, SEEK_SET) < 0) {
+            return 0;
+        }
+        const int got = avio_read(pb, data, static_cast<int>(size));
+        return got > 0 ? static_cast<size_t>(got) : 0;
+    };
     uint8_t head[10];
-    if (avio_seek(pb, 0, SEEK_SET) >= 0 && avio_read(pb, head, sizeof head) == sizeof head) {
-        start = id3v2TagSize(head, sizeof head);
-    }
-    std::vector<uint8_t> bytes(4096);
-    int got = 0;
-    if (avio_seek(pb, start, SEEK_SET) >= 0) {
-        got = avio_read(pb, bytes.data(), static_cast<int>(bytes.size()));
-    }
-    const bool found =
-        got > 0 && parseMusepack8Header(bytes.data(), static_cast<size_t>(got), header);
+    const int64_t start =
+        readAt(0, head, sizeof head) == sizeof head ? id3v2TagSize(head, sizeof head) : 0;
+    const bool found = readMusepack8Header(readAt, start, fileSize_, header);
     avio_seek(pb, resume, SEEK_SET);
     return found;
 }

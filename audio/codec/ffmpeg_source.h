@@ -9,6 +9,7 @@
 #include "audio/codec/pcm_converter.h"
 
 #include <memory>
+#include <optional>
 
 namespace korvanta::codec {
 
@@ -30,7 +31,7 @@ private:
     bool openInput(int *errorNum, QString *errorText);
     bool openStream(int *errorNum, QString *errorText);
     bool openDecoder();
-    int64_t setUpTrimming();
+    std::optional<int64_t> setUpTrimming();
     bool readMusepackHeader(MusepackStreamHeader *header);
     int64_t lengthFromContainer() const;
     int64_t lengthFromPackets();

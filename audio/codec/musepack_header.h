@@ -1,10 +1,11 @@
-// The facts of a Musepack SV8 stream header that FFmpeg's demuxer keeps to itself: the exact
-// number of samples and the silence the encoder put before them. The container's own
-// duration counts whole packets only (tens of thousands of samples each).
+// The facts of a Musepack SV8 stream that FFmpeg's demuxer keeps to itself: the exact number
+// of samples, the silence the encoder put before them, and whether the file is whole. The
+// container's own duration counts whole packets only (tens of thousands of samples each).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace korvanta::codec {
 
@@ -15,10 +16,15 @@ constexpr int kMusepackDecoderDelay = 481;
 struct MusepackStreamHeader {
     int64_t samples = 0;           // as the encoder counted them, silence included
     int64_t beginningSilence = 0;  // the reference decoder leaves these out
+    bool complete = false;         // every chunk is whole, up to the stream's end chunk
 };
 
-// Reads the stream header from the bytes of a file's start ("MPCK" and the chunks after it);
-// false when they hold none.
-bool parseMusepack8Header(const uint8_t *data, size_t size, MusepackStreamHeader *header);
+// Reads up to `size` bytes at `offset` of the file; returns how many it got.
+using ReadAt = std::function<size_t(int64_t offset, uint8_t *data, size_t size)>;
+
+// Reads the stream header of the SV8 stream starting ("MPCK") at `start` and walks its chunks
+// to the end; false when there is no such stream.
+bool readMusepack8Header(const ReadAt &read, int64_t start, int64_t fileSize,
+                         MusepackStreamHeader *header);
 
 }  // namespace korvanta::codec
