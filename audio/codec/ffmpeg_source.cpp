@@ -234,8 +234,9 @@ bool FfmpegSource::openDecoder() {
     return true;
 }
 
-// Decides what we cut from the decoder's output ourselves; returns the exact length where the
-// file states it apart from the container's duration, else -1.
+// Decides what we cut from the decoder's output ourselves. Returns the length where the file
+// states it apart from the container's duration, -1 where it must be counted by decoding,
+// nothing where the container's duration serves.
 std::optional<int64_t> FfmpegSource::setUpTrimming() {
     const AVCodecParameters *par = input_->streams[streamIndex_]->codecpar;
     std::optional<int64_t> length;
