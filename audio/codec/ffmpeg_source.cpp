@@ -205,7 +205,7 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
             length += static_cast<int64_t>(more.samples.size()) / channels;
             more.samples.clear();
         }
-        length = std::max<int64_t>(0, length - lead_);
+        length = std::max<int64_t>(0, length - lead_ - cutTail_);
     }
     setStreamInfo(rate, channels, length, describe());
     setContainerName(QString::fromLatin1(input_->iformat->name));
@@ -250,6 +250,11 @@ std::optional<int64_t> FfmpegSource::setUpTrimming() {
         // filter delay and the encoder's leading silence, and ends at the header's count.
         // A file cut short holds less than the header says: that is counted.
         lead_ = kMusepackDecoderDelay + musepack.beginningSilence;
+        if (!musepack.complete) {
+            // The frame the end cuts through decodes from whatever lies past the data (a
+            // different click each time): reading stops before it.
+            cutTail_ = kMusepackFrameLength;
+        }
         length = musepack.complete ? musepack.samples - musepack.beginningSilence : -1;
         trimByUs_ = true;
     }
@@ -294,7 +299,7 @@ int64_t FfmpegSource::lengthFromContainer() const {
         length = std::max<int64_t>(0, snapToGrid(length) - frameGrid_);
     }
     if (length > 0 && trimByUs_) {
-        length = std::max<int64_t>(0, length - lead_);  // Ogg Opus counts its pre-skip
+        length = std::max<int64_t>(0, length - lead_ - cutTail_);  // Ogg Opus counts its pre-skip
     }
     // Unbelievable: unknown, so it gets counted.
     return lengthFits(st->codecpar, fileSize_, length) ? length : -1;

@@ -52,10 +52,12 @@ private:
     std::unique_ptr<PcmConverter> converter_;
     int streamIndex_ = -1;
     AVRational timeBase_{1, 1};
-    int64_t originTs_ = 0;   // timestamp of the first decoded sample
-    int64_t lead_ = 0;       // decoded samples before the first heard one (codec delay, pre-skip)
-    bool trimByUs_ = false;  // FFmpeg's trimming is off: we cut lead_ and stop at the length
-    int frameGrid_ = 1;      // positions are multiples of this (codec frame length)
+    int64_t originTs_ = 0;  // timestamp of the first decoded sample
+    int64_t lead_ = 0;      // decoded samples before the first heard one (codec delay, pre-skip)
+    bool trimByUs_ = false;
+    int64_t cutTail_ = 0;  // decoded samples at the end of a file cut short that aren't sound  //
+                           // FFmpeg's trimming is off: we cut lead_ and stop at the length
+    int frameGrid_ = 1;    // positions are multiples of this (codec frame length)
     bool firstFrameDropped_ = false;  // the decoder never outputs the first frame (WMA)
     bool draining_ = false;
     bool finished_ = false;

@@ -12,6 +12,8 @@ namespace korvanta::codec {
 // Samples the Musepack synthesis filter delays its output by; the decoder's first output
 // samples are its warm-up, not sound.
 constexpr int kMusepackDecoderDelay = 481;
+// Samples per frame; a packet holds a power of 4 of them.
+constexpr int kMusepackFrameLength = 1152;
 
 struct MusepackStreamHeader {
     int64_t samples = 0;           // as the encoder counted them, silence included
