@@ -1,6 +1,7 @@
 #include "audio/codec/ffmpeg_source.h"
 
 #include "audio/codec/codec_error.h"
+#include "audio/codec/mpeg_audio_header.h"
 #include "audio/codec/posix_file.h"
 
 #include <QFile>
@@ -143,6 +144,10 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
     }
     AVStream *st = input_->streams[streamIndex_];
     timeBase_ = st->time_base;
+    // Ogg's granule positions give the exact length and pre-skip. FFmpeg trims the last packet
+    // by them a block wrong now and then (Vorbis) and forgets the pre-skip after a seek (Opus),
+    // so here the decoder trims nothing and we cut to the granules ourselves.
+    trimByUs_ = std::strcmp(input_->iformat->name, "ogg") == 0;
     packet_ = makePacket();
     frame_ = makeFrame();
     if (!packet_ || !frame_ || !openDecoder() || st->codecpar->sample_rate <= 0) {
@@ -163,11 +168,14 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
         frameGrid_ = st->codecpar->frame_size;
     }
     originTs_ = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+    const std::optional<int64_t> statedLength = setUpTrimming();
 
     setStreamInfo(rate, channels, 0, QString());
     int64_t length = -1;
     if (rawG721_) {
         length = fileSize_ * 2;  // two 4-bit codes per byte
+    } else if (statedLength) {
+        length = *statedLength;
     } else if (containerKnowsLength() || fileSize_ > kMaxLengthScanBytes) {
         length = lengthFromContainer();
     } else {
@@ -197,6 +205,7 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
             length += static_cast<int64_t>(more.samples.size()) / channels;
             more.samples.clear();
         }
+        length = std::max<int64_t>(0, length - lead_ - cutTail_);
     }
     setStreamInfo(rate, channels, length, describe());
     setContainerName(QString::fromLatin1(input_->iformat->name));
@@ -215,11 +224,64 @@ bool FfmpegSource::openDecoder() {
         return false;
     }
     decoder->pkt_timebase = st->time_base;
+    if (trimByUs_) {
+        decoder->flags2 |= AV_CODEC_FLAG2_SKIP_MANUAL;
+    }
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0) {
         return false;
     }
     decoder_ = std::move(decoder);
     return true;
+}
+
+// Decides what we cut from the decoder's output ourselves. Returns the length where the file
+// states it apart from the container's duration, -1 where it must be counted by decoding,
+// nothing where the container's duration serves.
+std::optional<int64_t> FfmpegSource::setUpTrimming() {
+    const AVCodecParameters *par = input_->streams[streamIndex_]->codecpar;
+    std::optional<int64_t> length;
+    if (trimByUs_) {
+        lead_ = std::max(0, par->initial_padding);
+    }
+    MusepackStreamHeader musepack;
+    if (par->codec_id == AV_CODEC_ID_MUSEPACK8 && readMusepackHeader(&musepack) &&
+        lengthFits(par, fileSize_, musepack.samples)) {
+        // The decoder delivers whole frames from its warm-up on: the sound starts after the
+        // filter delay and the encoder's leading silence, and ends at the header's count.
+        // A file cut short holds less than the header says: that is counted.
+        lead_ = kMusepackDecoderDelay + musepack.beginningSilence;
+        if (!musepack.complete) {
+            // The frame the end cuts through decodes from whatever lies past the data (a
+            // different click each time): reading stops before it.
+            cutTail_ = kMusepackFrameLength;
+        }
+        length = musepack.complete ? musepack.samples - musepack.beginningSilence : -1;
+        trimByUs_ = true;
+    }
+    setStopAtLength(trimByUs_);
+    return length;
+}
+
+// Reads the SV8 stream header past any ID3v2 tag, then leaves the file where it was.
+bool FfmpegSource::readMusepackHeader(MusepackStreamHeader *header) {
+    AVIOContext *pb = input_->pb;
+    if (pb == nullptr) {
+        return false;
+    }
+    const int64_t resume = avio_tell(pb);
+    const ReadAt readAt = [pb](int64_t offset, uint8_t *data, size_t size) -> size_t {
+        if (avio_seek(pb, offset, SEEK_SET) < 0) {
+            return 0;
+        }
+        const int got = avio_read(pb, data, static_cast<int>(size));
+        return got > 0 ? static_cast<size_t>(got) : 0;
+    };
+    uint8_t head[10];
+    const int64_t start =
+        readAt(0, head, sizeof head) == sizeof head ? id3v2TagSize(head, sizeof head) : 0;
+    const bool found = readMusepack8Header(readAt, start, fileSize_, header);
+    avio_seek(pb, resume, SEEK_SET);
+    return found;
 }
 
 int64_t FfmpegSource::lengthFromContainer() const {
@@ -235,6 +297,9 @@ int64_t FfmpegSource::lengthFromContainer() const {
         // ASF counts every packet, but the decoder's output starts with the second frame
         // (the first only primes the overlap), so one frame fewer is heard.
         length = std::max<int64_t>(0, snapToGrid(length) - frameGrid_);
+    }
+    if (length > 0 && trimByUs_) {
+        length = std::max<int64_t>(0, length - lead_ - cutTail_);  // Ogg Opus counts its pre-skip
     }
     // Unbelievable: unknown, so it gets counted.
     return lengthFits(st->codecpar, fileSize_, length) ? length : -1;
@@ -288,22 +353,30 @@ int64_t FfmpegSource::snapToGrid(int64_t position) const {
 int64_t FfmpegSource::positionOf(int64_t timestamp) const {
     const AVRational perSample{1, sampleRate()};
     return snapToGrid(av_rescale_q_rnd(timestamp - originTs_, timeBase_, perSample,
-                                       static_cast<AVRounding>(AV_ROUND_NEAR_INF)));
+                                       static_cast<AVRounding>(AV_ROUND_NEAR_INF))) -
+           lead_;
 }
 
 int64_t FfmpegSource::timestampOf(int64_t position) const {
-    return originTs_ + av_rescale_q(position, AVRational{1, sampleRate()}, timeBase_);
+    return originTs_ + av_rescale_q(position + lead_, AVRational{1, sampleRate()}, timeBase_);
 }
 
 bool FfmpegSource::randomAccess() const {
     return !rawG721_ && !isG726(input_->streams[streamIndex_]->codecpar->codec_id);
 }
 
-void FfmpegSource::flushDecoder() {
-    avcodec_flush_buffers(decoder_.get());
+// Returns whether the decoder is a new one.
+bool FfmpegSource::flushDecoder() {
+    // A new decoder rather than a flush: some keep state a flush leaves (Musepack's synthesis
+    // filter, heard as a burst of the last position's sound; G.726's predictor).
+    const bool fresh = openDecoder();
+    if (!fresh) {
+        avcodec_flush_buffers(decoder_.get());
+    }
     converter_->reset();
     draining_ = false;
     finished_ = false;
+    return fresh;
 }
 
 bool FfmpegSource::decodeNext(Block &block) {
@@ -325,11 +398,11 @@ bool FfmpegSource::decodeNext(Block &block) {
             if (repositioned_) {
                 block.start = ts != AV_NOPTS_VALUE ? positionOf(ts) : kUnknownStart;
                 if (rewound_) {
-                    // From the top the first sample is position 0, whatever its timestamp.
+                    // From the top the first heard sample is position 0, whatever its timestamp.
                     if (ts != AV_NOPTS_VALUE) {
                         originTs_ = ts;
                     }
-                    block.start = 0;
+                    block.start = -lead_;
                 }
                 repositioned_ = rewound_ = false;
             }
@@ -383,9 +456,8 @@ bool FfmpegSource::seekBefore(int64_t target) {
 }
 
 bool FfmpegSource::rewind() {
-    flushDecoder();
-    if (!randomAccess() && !openDecoder()) {
-        // Stateful ADPCM: a flush keeps the predictor, a new decoder starts as the file did.
+    if (!flushDecoder() && !randomAccess()) {
+        // Stateful ADPCM only starts as the file did with a new decoder.
         finished_ = true;
         return false;
     }

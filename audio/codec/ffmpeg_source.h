@@ -5,9 +5,11 @@
 
 #include "audio/codec/audio_source.h"
 #include "audio/codec/ffmpeg_handles.h"
+#include "audio/codec/musepack_header.h"
 #include "audio/codec/pcm_converter.h"
 
 #include <memory>
+#include <optional>
 
 namespace korvanta::codec {
 
@@ -29,6 +31,8 @@ private:
     bool openInput(int *errorNum, QString *errorText);
     bool openStream(int *errorNum, QString *errorText);
     bool openDecoder();
+    std::optional<int64_t> setUpTrimming();
+    bool readMusepackHeader(MusepackStreamHeader *header);
     int64_t lengthFromContainer() const;
     int64_t lengthFromPackets();
     bool containerKnowsLength() const;
@@ -37,7 +41,7 @@ private:
     int64_t timestampOf(int64_t position) const;
     QString describe() const;
     bool randomAccess() const;
-    void flushDecoder();
+    bool flushDecoder();
 
     QString path_;
     bool rawG721_ = false;
@@ -48,8 +52,12 @@ private:
     std::unique_ptr<PcmConverter> converter_;
     int streamIndex_ = -1;
     AVRational timeBase_{1, 1};
-    int64_t originTs_ = 0;            // timestamp of the first decoded sample
-    int frameGrid_ = 1;               // positions are multiples of this (codec frame length)
+    int64_t originTs_ = 0;  // timestamp of the first decoded sample
+    int64_t lead_ = 0;      // decoded samples before the first heard one (codec delay, pre-skip)
+    bool trimByUs_ = false;
+    int64_t cutTail_ = 0;  // decoded samples at the end of a file cut short that aren't sound  //
+                           // FFmpeg's trimming is off: we cut lead_ and stop at the length
+    int frameGrid_ = 1;    // positions are multiples of this (codec frame length)
     bool firstFrameDropped_ = false;  // the decoder never outputs the first frame (WMA)
     bool draining_ = false;
     bool finished_ = false;
