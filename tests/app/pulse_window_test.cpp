@@ -119,7 +119,8 @@ TEST_F(PulseWindowTest, RecordsWhatTheComputerPlays) {
     writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
     const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 2);
     TForm1 &w = openWindow();
-    ASSERT_GE(w.DeviceComboIn->count(), 1);  // the monitor of the test sink
+    ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() >= 1; }, 5000))
+        << "the monitor of the test sink is listed";
 
     int channels = 0, frequency = 0;
     const auto samples =
@@ -287,8 +288,14 @@ TEST_F(PulseWindowTest, RecordingFromADeviceThatWentAwaySaysWhyAndLeavesNoFile) 
     writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
     TForm1 &w = openWindow();
     answerMessageBoxes(QMessageBox::Ok);
-    const int index = w.DeviceComboIn->findText(QStringLiteral("KorvantaGone"), Qt::MatchContains);
-    ASSERT_GE(index, 0);
+    // The lists fill once the background connection has loaded the devices.
+    int index = -1;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            index = w.DeviceComboIn->findText(QStringLiteral("KorvantaGone"), Qt::MatchContains);
+            return index >= 0;
+        },
+        5000));
     w.DeviceComboIn->setCurrentIndex(index);
     w.DeviceComboInClick();
 
@@ -377,7 +384,7 @@ TEST_F(PulseWindowTest, LosingTheServerFinishesTheRecordingAndSaysSo) {
     ASSERT_GT(serverPid, 0);
     writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
     const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 3);
-    TForm1 &w = openWindow();
+    TForm1 &w = openConnected();
     answerMessageBoxes(QMessageBox::Ok);
     w.Record1->trigger();
     ASSERT_TRUE(w.flgRecord);
