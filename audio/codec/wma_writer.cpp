@@ -1,8 +1,7 @@
 #include "audio/codec/wma_writer.h"
 
 #include "audio/codec/codec_error.h"
-
-#include <QFile>
+#include "audio/codec/posix_file.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -16,7 +15,7 @@ std::unique_ptr<WmaWriter> WmaWriter::create(const QString &path, const WmaProfi
                                              int *errorNum, QString *errorText) {
     quietFfmpegLog();
     std::unique_ptr<WmaWriter> w(new WmaWriter(profile));
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativePath(path);
     auto bail = [&](int num, const QString &text) {
         *errorNum = num;
         *errorText = text;
