@@ -161,6 +161,9 @@ TEST_F(FileKindsTest, AmbiguousUndecodableNamesAreNotGuessed) {
     TAudioFile2 reader;
     reader.OpenFile(QFile::decodeName(first), 0, 1);
     EXPECT_NE(reader.LastErrorNum(), 0);
+    // QTemporaryDir can't see these names to remove them.
+    ::unlink(first.constData());
+    ::unlink(second.constData());
 }
 
 }  // namespace
