@@ -242,13 +242,20 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
     // Trust the tag's frame count unless the file is plainly shorter than the tag says
     // (a file cut off after it was written) or could not hold that many frames at all (a
     // damaged tag, which made a 469-byte file last more than a day).
+    // The tag's byte count includes the tag's own frame, which may be larger than the rest.
+    const int64_t streamBytes = audioEnd_ - firstFrameOffset_;
     const bool tagFramesUsable =
         tag.frames >= 0 && tag.frames <= audioBytes_ / kShortestFrameBytes + 1 &&
-        (tag.bytes <= 0 || audioBytes_ >= tag.bytes - tag.bytes / 100 - 2 * first_.frameBytes);
+        (tag.bytes <= 0 || streamBytes >= tag.bytes - tag.bytes / 100 - 2 * first_.frameBytes);
     bool vbr = tag.kind == MpegStreamTag::Xing || tag.kind == MpegStreamTag::Vbri;
+    if (vbr && tag.frames > 0 &&
+        std::abs(static_cast<double>(audioBytes_) / static_cast<double>(tag.frames) -
+                 first_.averageFrameBytes()) < 1.0) {
+        vbr = false;  // a Xing tag over frames of one bitrate (LAME's low-rate recordings)
+    }
     if (tagFramesUsable) {
         frameCount_ = tag.frames;
-        if (tag.bytes > 0 && audioEnd_ - firstFrameOffset_ < tag.bytes) {
+        if (tag.bytes > 0 && streamBytes < tag.bytes) {
             // Shorter than the tag says, if only a little: count the whole frames that are
             // there, so that the length is what can be read.
             scanFrames(tag.frames - 1);
