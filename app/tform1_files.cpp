@@ -4,6 +4,7 @@
 
 #include "audio/audio_file2.h"
 #include "audio/audio_information2.h"
+#include "audio/codec/posix_file.h"
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "files/rename_form.h"
@@ -14,7 +15,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -23,6 +23,10 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <cerrno>
+
+#include <unistd.h>
 
 namespace {
 
@@ -246,11 +250,11 @@ void TForm1::Delete1Click() {
                               QStringLiteral("Delete \"%1\" from the hard disk?").arg(path),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    QFile file(path);
-    if (file.exists() && !file.remove()) {
-        QMessageBox::warning(
-            this, QApplication::applicationDisplayName(),
-            QStringLiteral("Cannot delete \"%1\": %2").arg(path, file.errorString()));
+    const QByteArray native = korvanta::codec::nativePath(path);
+    if (::unlink(native.constData()) != 0 && errno != ENOENT) {
+        QMessageBox::warning(this, QApplication::applicationDisplayName(),
+                             QStringLiteral("Cannot delete \"%1\": %2")
+                                 .arg(path, korvanta::codec::systemErrorText(errno)));
         return;
     }
     ListView1->setCurrentItem(nullptr);  // as in Delete2Click

@@ -8,6 +8,7 @@
 #include "audio/audio_file2.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
+#include "audio/codec/posix_file.h"
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_amp_bar2.h"
 #include "audio/widgets/nct_play_button_b2.h"
@@ -292,13 +293,14 @@ void TForm1::StartPlay() {
         CurrentPlayFile = playback_->fileName();
     else
         CurrentPlayFile = SelectFileName.isEmpty() ? currentFileName() : SelectFileName;
-    if (!QFileInfo::exists(CurrentPlayFile)) {
+    if (!korvanta::codec::fileExists(CurrentPlayFile)) {
         StopPlay();
         return;
     }
     if (!resume) {
         switch (playback_->Open(CurrentPlayFile, NCTSliderB1->Value())) {
             case PlaybackSession::OpenResult::OpenFailed:
+                reportLater(playback_->errorText());
                 return;
             case PlaybackSession::OpenResult::NoSamples:
                 StopPlay();
@@ -350,7 +352,7 @@ void TForm1::StopPlay() {
 // exactly when the file it would write is neither.
 void TForm1::updateApplyEnabled() {
     const QString file = currentFileName();
-    const bool loaded = btnReset->isEnabled() && !file.isEmpty() && QFileInfo::exists(file);
+    const bool loaded = btnReset->isEnabled() && korvanta::codec::fileExists(file);
     const bool recorded = recordingActive_ && file == CurrentFileName;
     const bool played =
         playback_->state() != PlaybackSession::State::Idle && file == playback_->fileName();

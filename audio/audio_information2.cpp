@@ -3,17 +3,40 @@
 #include "audio/codec/audio_source.h"
 #include "audio/codec/ffmpeg_codec.h"
 #include "audio/codec/genres.h"
+#include "audio/codec/posix_file.h"
 #include "audio/codec/tag_access.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+
+#include <sys/stat.h>
 
 using namespace korvanta::codec;
 
 namespace {
+
 constexpr int kMaxYear = 9999;  // four digits: what every tag format can hold
+
+int64_t fileSize(const QString &fileName) {
+    struct stat st {};
+    return ::stat(nativePath(fileName).constData(), &st) == 0 ? st.st_size : 0;
+}
+
+// Empty when `fileName` is a regular file there is no reason not to look into; else why not.
+// Only looks: a FIFO or device is never opened.
+QString refusal(const QString &fileName) {
+    const int err = fileName.isEmpty() ? ENOENT : checkRegularFile(nativePath(fileName));
+    if (err == 0) {
+        return QString();
+    }
+    if (err == ENOENT || err == ENOTDIR) {
+        return QStringLiteral("File not found: %1").arg(fileName);
+    }
+    return err == kNotRegularFile ? openErrorText(fileName, err)
+                                  : QStringLiteral("Cannot read %1").arg(fileName);
+}
+
 }  // namespace
 
 struct TAudioInformation2::Impl {
@@ -31,7 +54,7 @@ struct TAudioInformation2::Impl {
 
     // Probes the file's content; fills size, duration and format text.
     TagFormat probe(const QString &fileName) {
-        size = QFileInfo(fileName).size();
+        size = fileSize(fileName);
         duration = 0;
         formatString.clear();
         int errorNum = 0;
@@ -60,13 +83,8 @@ bool TAudioInformation2::GetAudioInformation(const QString &fileName) {
     d->tags = TagValues();
     d->errorText.clear();
     d->loadedFile.clear();
-    const QFileInfo info(fileName);
-    if (fileName.isEmpty() || !info.exists()) {
-        d->errorText = QStringLiteral("File not found: %1").arg(fileName);
-        return false;
-    }
-    if (!info.isFile() || !info.isReadable()) {
-        d->errorText = QStringLiteral("Cannot read %1").arg(fileName);
+    d->errorText = refusal(fileName);
+    if (!d->errorText.isEmpty()) {
         return false;
     }
     // A file we can't decode (say, a recording that was just created and is still empty)
@@ -83,8 +101,8 @@ bool TAudioInformation2::GetAudioInformation(const QString &fileName) {
 bool TAudioInformation2::SetAudioInformation(const QString &fileName) {
     d->errorText.clear();
     d->noticeText.clear();
-    if (fileName.isEmpty() || !QFileInfo::exists(fileName)) {
-        d->errorText = QStringLiteral("File not found: %1").arg(fileName);
+    d->errorText = refusal(fileName);
+    if (!d->errorText.isEmpty()) {
         return false;
     }
     TagFormat format = d->loadedFormat;
@@ -100,7 +118,7 @@ bool TAudioInformation2::SetAudioInformation(const QString &fileName) {
     if (!writeTags(fileName, format, d->tagVersion, d->tags, &d->errorText, &d->noticeText)) {
         return false;
     }
-    d->size = QFileInfo(fileName).size();
+    d->size = fileSize(fileName);
     return true;
 }
 

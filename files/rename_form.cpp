@@ -1,7 +1,7 @@
 #include "files/rename_form.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "audio/codec/posix_file.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,15 +71,15 @@ bool RenameWithoutReplacing(const QString &from, const QString &to) {
     // A NUL would end the name early: the file would get another name than the row shows.
     if (from.contains(QChar(0)) || to.contains(QChar(0)))
         return false;
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
+    const QByteArray source = korvanta::codec::nativePath(from);
+    const QByteArray target = korvanta::codec::nativePath(to);
     if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
         0)
         return true;
     // Some file systems lack the flag; there, a hard link refuses an existing target too.
     if (errno != EINVAL)
         return false;
-    if (QFileInfo::exists(to))
+    if (korvanta::codec::fileExists(to))
         return false;
     return std::rename(source.constData(), target.constData()) == 0;
 }

@@ -15,9 +15,12 @@ PlaybackSession::PlaybackSession(TAudioPlayer2 &player, TAudioFile2 &file, QObje
 }
 
 PlaybackSession::OpenResult PlaybackSession::Open(const QString &fileName, int sliderValue) {
+    errorText_.clear();
     file_.OpenFile(fileName, 0, 1);
-    if (file_.LastErrorNum() != 0)
+    if (file_.LastErrorNum() != 0) {
+        errorText_ = file_.LastErrorText();
         return OpenResult::OpenFailed;
+    }
     fileName_ = fileName;
     startSamples_ = 0;
     if (file_.nSamples() <= 0)

@@ -28,6 +28,7 @@ public:
 
     // Fresh start: opens `fileName`, sets the player's format and block length, and seeks
     // to `sliderValue` thousandths of the length; StartSamples() is the position reached.
+    // OpenFailed leaves the file component's reason in errorText().
     OpenResult Open(const QString &fileName, int sliderValue);
     // Starts the output (after Open, or on a paused playback at the paused position) and
     // queues two blocks. False when the device did not start: the file is closed, the session

@@ -1,10 +1,15 @@
 #include "audio/codec/asf_header.h"
 
+#include "audio/codec/posix_file.h"
+
 #include <QByteArray>
 #include <QFile>
 
 #include <algorithm>
 #include <cstdint>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace korvanta::codec {
 
@@ -109,12 +114,25 @@ bool writeLe64At(QFile &file, qint64 at, uint64_t value) {
     return file.seek(at) && file.write(le64(value)) == 8;
 }
 
+// Opens by the name as it is on disk, which need not be UTF-8.
+bool openForUpdate(QFile &file, const QString &path) {
+    const int fd = ::open(nativePath(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool fixAsfFileSize(const QString &path) {
-    QFile file(path);
+    QFile file;
     uint64_t headerSize = 0;
-    if (!file.open(QIODevice::ReadWrite)) {
+    if (!openForUpdate(file, path)) {
         return false;
     }
     const qint64 properties = findFileProperties(file, &headerSize);
@@ -129,9 +147,9 @@ bool fixAsfFileSize(const QString &path) {
 }
 
 bool repairAsfHeader(const QString &path) {
-    QFile file(path);
+    QFile file;
     uint64_t headerSize = 0;
-    if (!file.open(QIODevice::ReadWrite)) {
+    if (!openForUpdate(file, path)) {
         return false;
     }
     const qint64 properties = findFileProperties(file, &headerSize);

@@ -113,8 +113,9 @@ int64_t AudioSource::seek(int64_t target) {
         return 0;
     }
     if (bufferEnd() < pos_ && eof_) {
-        // The stream ended before the target: we are at its end.
+        // The stream ended before the target: we are at its end, which is its real length.
         pos_ = std::max<int64_t>(bufferEnd(), 0);
+        length_ = std::min(length_, pos_);
         resetBuffer();
     }
     return pos_;
@@ -149,6 +150,11 @@ int AudioSource::read(int frames, std::vector<int16_t> &out) {
         pos_ += take;
         dropBefore(pos_);
         delivered += take;
+    }
+    if (delivered < want && eof_ && pos_ < length_) {
+        // The data ended before the length the file claims (a file cut short): the length
+        // is where it really ends from now on, so that what is read and the length agree.
+        length_ = pos_;
     }
     return static_cast<int>(delivered);
 }

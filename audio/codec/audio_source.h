@@ -20,6 +20,7 @@ public:
     AudioSource(const AudioSource &) = delete;
     AudioSource &operator=(const AudioSource &) = delete;
 
+    // In frames. Lowered to the real end should reading find the data ending early.
     int64_t length() const { return length_; }
     int sampleRate() const { return sampleRate_; }
     int channels() const { return channels_; }

@@ -16,6 +16,7 @@ extern "C" {
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace korvanta::codec {
 
@@ -79,20 +80,60 @@ QString mpegVersionText(int sampleRate) {
     return sampleRate >= 16000 ? QStringLiteral("2.0") : QStringLiteral("2.5");
 }
 
+uint64_t readLe64(const uint8_t *p) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) {
+        v = (v << 8) | p[i];
+    }
+    return v;
+}
+
+// The file size an ASF file's header declares (its File Properties object), or 0 when the
+// header doesn't say. A file shorter than that was cut off after the header was written,
+// and its header's duration counts packets that are not there.
+int64_t asfDeclaredFileSize(FileReader &file) {
+    static const uint8_t kHeaderGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                            0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+    static const uint8_t kFilePropertiesGuid[16] = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
+                                                    0x8E, 0xE4, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+    uint8_t head[30];
+    if (file.readAt(0, head, sizeof head) != sizeof head ||
+        std::memcmp(head, kHeaderGuid, 16) != 0) {
+        return 0;
+    }
+    const int64_t headerEnd = static_cast<int64_t>(
+        std::min<uint64_t>(readLe64(head + 16), static_cast<uint64_t>(file.size())));
+    for (int64_t at = sizeof head; at + 48 <= headerEnd;) {
+        uint8_t object[48];
+        if (file.readAt(at, object, sizeof object) != sizeof object) {
+            return 0;
+        }
+        const uint64_t size = readLe64(object + 16);
+        if (std::memcmp(object, kFilePropertiesGuid, 16) == 0) {
+            return static_cast<int64_t>(std::min<uint64_t>(
+                readLe64(object + 40), uint64_t{std::numeric_limits<int64_t>::max()}));
+        }
+        if (size < 24 || size > static_cast<uint64_t>(headerEnd - at)) {
+            return 0;
+        }
+        at += static_cast<int64_t>(size);
+    }
+    return 0;
+}
+
 }  // namespace
 
 std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, bool rawG721, int *errorNum,
                                                  QString *errorText) {
     quietFfmpegLog();
-    FileReader check;
-    if (const int err = check.open(path); err != 0) {
+    std::unique_ptr<FfmpegSource> source(new FfmpegSource);
+    if (const int err = source->file_.open(path); err != 0) {
         *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
-        *errorText = systemErrorText(err);
+        *errorText = openErrorText(path, err);
         return nullptr;
     }
-    std::unique_ptr<FfmpegSource> source(new FfmpegSource);
     source->path_ = path;
-    source->fileSize_ = check.size();
+    source->fileSize_ = source->file_.size();
     source->rawG721_ = rawG721;
     if (!source->openInput(errorNum, errorText) || !source->openStream(errorNum, errorText)) {
         return nullptr;
@@ -101,8 +142,16 @@ std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, bool rawG7
 }
 
 bool FfmpegSource::openInput(int *errorNum, QString *errorText) {
-    const QByteArray name = QFile::encodeName(path_);
-    AVFormatContext *ctx = nullptr;
+    const QByteArray name = QFile::encodeName(path_);  // only for guesses by extension
+    AVFormatContext *ctx = avformat_alloc_context();
+    io_ = makeFileIo(file_);
+    if (ctx == nullptr || !io_) {
+        avformat_free_context(ctx);
+        *errorNum = ErrCannotRead;
+        *errorText = QStringLiteral("Out of memory");
+        return false;
+    }
+    ctx->pb = io_.get();
     const AVInputFormat *format = nullptr;
     AVDictionary *options = nullptr;
     if (rawG721_) {
@@ -119,6 +168,7 @@ bool FfmpegSource::openInput(int *errorNum, QString *errorText) {
         return false;
     }
     input_.reset(ctx);
+    dataStart_ = avio_tell(ctx->pb);
     return true;
 }
 
@@ -176,6 +226,8 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
         length = fileSize_ * 2;  // two 4-bit codes per byte
     } else if (statedLength) {
         length = *statedLength;
+    } else if (fileSize_ < asfDeclaredFileSize(file_) && fileSize_ <= kMaxLengthScanBytes) {
+        length = -1;  // cut off: the header's duration is not to be believed, count instead
     } else if (containerKnowsLength() || fileSize_ > kMaxLengthScanBytes) {
         length = lengthFromContainer();
     } else {
@@ -207,7 +259,8 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
         }
         length = std::max<int64_t>(0, length - lead_ - cutTail_);
     }
-    setStreamInfo(rate, channels, length, describe());
+    setStreamInfo(rate, channels, length, QString());
+    setStreamInfo(rate, channels, length, describe());  // describe() needs the length set
     setContainerName(QString::fromLatin1(input_->iformat->name));
     rewind();
     return true;
@@ -300,6 +353,12 @@ int64_t FfmpegSource::lengthFromContainer() const {
     }
     if (length > 0 && trimByUs_) {
         length = std::max<int64_t>(0, length - lead_ - cutTail_);  // Ogg Opus counts its pre-skip
+    }
+    const int blockAlign = st->codecpar->block_align;
+    if (length > 0 && isPcm(st->codecpar->codec_id) && blockAlign > 0 && dataStart_ > 0) {
+        // Whole frames only: a header rounded up (or a file cut inside a frame) can claim
+        // one more than there is.
+        length = std::min(length, (fileSize_ - dataStart_) / blockAlign);
     }
     // Unbelievable: unknown, so it gets counted.
     return lengthFits(st->codecpar, fileSize_, length) ? length : -1;
@@ -497,14 +556,19 @@ QString FfmpegSource::describe() const {
         }
         quality = QStringLiteral("%1 bit").arg(bits);
     } else {
-        int64_t bitRate = par->bit_rate > 0 ? par->bit_rate : input_->bit_rate;
-        if (bitRate <= 0 && length() > 0) {
+        // A declared rate is believed only below that of 32-bit PCM: containers that don't
+        // know it leave it unset or all ones (which once showed as "4294967 kbps").
+        const int64_t ceiling = int64_t{32} * par->sample_rate * std::max(1, sourceChannels);
+        const auto plausible = [ceiling](int64_t rate) { return rate > 0 && rate <= ceiling; };
+        int64_t bitRate = plausible(par->bit_rate) ? par->bit_rate : input_->bit_rate;
+        if (!plausible(bitRate) && length() > 0) {
             bitRate = fileSize_ * 8 * sampleRate() / length();
         }
         if (isG726(par->codec_id) && par->bits_per_coded_sample > 0) {
             bitRate = int64_t{par->bits_per_coded_sample} * par->sample_rate;
         }
-        quality = QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000);
+        quality = plausible(bitRate) ? QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000)
+                                     : QStringLiteral("bitrate unknown");
         switch (par->codec_id) {
             case AV_CODEC_ID_MP1:
             case AV_CODEC_ID_MP2:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "audio/codec/audio_source.h"
+#include "audio/codec/ffmpeg_file_io.h"
 #include "audio/codec/ffmpeg_handles.h"
 #include "audio/codec/musepack_header.h"
 #include "audio/codec/pcm_converter.h"
@@ -45,6 +46,8 @@ private:
 
     QString path_;
     bool rawG721_ = false;
+    FileReader file_;
+    FileIoPtr io_;  // FFmpeg's view of file_; outlives input_, which reads through it
     InputFormatPtr input_;
     CodecContextPtr decoder_;
     PacketPtr packet_;
@@ -64,6 +67,7 @@ private:
     bool rewound_ = false;       // the next block is the first after rewind()
     bool repositioned_ = false;  // the next block is the first after any reposition
     int64_t fileSize_ = 0;
+    int64_t dataStart_ = 0;    // where the demuxer stood after reading the header
     int64_t packetsRead_ = 0;  // of our stream, since opening
 };
 

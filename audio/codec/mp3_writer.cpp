@@ -16,6 +16,44 @@ int outputBytesFor(int frames) {
     return frames + frames / 4 + 7200;
 }
 
+// Whether a frame of `kbps` at `rate` has room for LAME's info tag: 156 bytes after the
+// header and the side information of a stereo frame.
+bool frameHoldsInfoTag(int rate, int kbps) {
+    if (rate <= 0) {
+        return true;
+    }
+    const bool mpeg1 = rate >= 32000;
+    const int frameBytes = (mpeg1 ? 144000 : 72000) * kbps / rate;
+    const int headerAndSideInfo = mpeg1 ? 4 + 32 : 4 + 17;
+    return frameBytes >= headerAndSideInfo + 156;
+}
+
+bool configureLame(lame_global_flags *gf, int inRate, int outRate, int kbps,
+                   bool tagFrameOfItsOwn) {
+    lame_set_in_samplerate(gf, inRate);
+    if (outRate > 0) {
+        lame_set_out_samplerate(gf, outRate);
+    }
+    lame_set_num_channels(gf, 2);
+    lame_set_mode(gf, JOINT_STEREO);
+    if (tagFrameOfItsOwn) {
+        lame_set_VBR(gf, vbr_abr);
+        lame_set_VBR_mean_bitrate_kbps(gf, kbps);
+        lame_set_VBR_min_bitrate_kbps(gf, kbps);
+        lame_set_VBR_max_bitrate_kbps(gf, kbps);
+        lame_set_VBR_hard_min(gf, 1);
+    } else {
+        lame_set_VBR(gf, vbr_off);
+        lame_set_brate(gf, kbps);
+    }
+    // LAME's default quality, the one the lame and ffmpeg tools encode with; 2 spends nearly
+    // twice the CPU time on the same bitrate.
+    lame_set_quality(gf, 3);
+    lame_set_bWriteVbrTag(gf, 1);
+    lame_set_write_id3tag_automatic(gf, 0);
+    return lame_init_params(gf) >= 0;
+}
+
 }  // namespace
 
 QString mpegVersionForRate(int sampleRate) {
@@ -27,29 +65,30 @@ QString mpegVersionForRate(int sampleRate) {
 
 std::unique_ptr<Mp3Writer> Mp3Writer::create(const QString &path, int sampleRate, int bitrateKbps,
                                              int *errorNum, QString *errorText) {
-    std::unique_ptr<Mp3Writer> w(new Mp3Writer(sampleRate));
+    std::unique_ptr<Mp3Writer> w(new Mp3Writer(sampleRate, bitrateKbps));
     w->lame_.reset(lame_init());
     if (!w->lame_) {
         *errorNum = ErrCannotCreate;
         *errorText = QStringLiteral("The MP3 encoder could not be started");
         return nullptr;
     }
-    lame_global_flags *gf = w->lame_.get();
-    lame_set_in_samplerate(gf, sampleRate);
     // Keep the rate as it is where MP3 has it; LAME would otherwise pick one to suit the bitrate.
+    int outRate = 0;
     if (std::find(kMp3Rates.begin(), kMp3Rates.end(), sampleRate) != kMp3Rates.end()) {
-        lame_set_out_samplerate(gf, sampleRate);
+        outRate = sampleRate;
     }
-    lame_set_num_channels(gf, 2);
-    lame_set_mode(gf, JOINT_STEREO);
-    lame_set_VBR(gf, vbr_off);
-    lame_set_brate(gf, bitrateKbps);
-    // LAME's default quality, the one the lame and ffmpeg tools encode with; 2 spends nearly
-    // twice the CPU time on the same bitrate.
-    lame_set_quality(gf, 3);
-    lame_set_bWriteVbrTag(gf, 1);
-    lame_set_write_id3tag_automatic(gf, 0);
-    if (lame_init_params(gf) < 0) {
+    bool ok = configureLame(w->lame_.get(), sampleRate, outRate, bitrateKbps, false);
+    outRate = lame_get_out_samplerate(w->lame_.get());
+    if (ok && !frameHoldsInfoTag(outRate, bitrateKbps)) {
+        // LAME puts its info tag (encoder delay and padding, which let decoders return the
+        // exact length) into a first frame of the stream's bitrate, and leaves it out where
+        // that frame is too small: below 64 kbps at 44100 Hz, at 48 kbps and less at the
+        // MPEG-2 rates. Average-bitrate mode held to this one bitrate writes every audio
+        // frame at it as well, but gives the tag a larger frame of its own.
+        w->lame_.reset(lame_init());
+        ok = w->lame_ && configureLame(w->lame_.get(), sampleRate, outRate, bitrateKbps, true);
+    }
+    if (!ok) {
         *errorNum = ErrBadFormat;
         *errorText = QStringLiteral("MP3 can't be written at %1 Hz, %2 kbps")
                          .arg(sampleRate)
@@ -70,7 +109,7 @@ QString Mp3Writer::formatText() const {
     return QStringLiteral("%1 layer-3: %2 Hz, %3 kbps, stereo")
         .arg(mpegVersionForRate(rate))
         .arg(rate)
-        .arg(lame_get_brate(gf));
+        .arg(bitrateKbps_);
 }
 
 bool Mp3Writer::writeOut(int bytes) {

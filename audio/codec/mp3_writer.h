@@ -28,9 +28,11 @@ public:
     bool finish() override;
 
 private:
-    explicit Mp3Writer(int sampleRate) : AudioWriter(sampleRate, 2) {}
+    Mp3Writer(int sampleRate, int bitrateKbps)
+        : AudioWriter(sampleRate, 2), bitrateKbps_(bitrateKbps) {}
     bool writeOut(int bytes);
 
+    int bitrateKbps_;
     LamePtr lame_;
     FileWriter file_;
     std::vector<unsigned char> out_;

@@ -218,7 +218,7 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
     quietFfmpegLog();
     if (const int err = file_.open(path); err != 0) {
         *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
-        *errorText = systemErrorText(err);
+        *errorText = openErrorText(path, err);
         return false;
     }
     findAudioRange();
@@ -242,12 +242,25 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
     // Trust the tag's frame count unless the file is plainly shorter than the tag says
     // (a file cut off after it was written) or could not hold that many frames at all (a
     // damaged tag, which made a 469-byte file last more than a day).
+    // The tag's byte count includes the tag's own frame, which may be larger than the rest.
+    const int64_t streamBytes = audioEnd_ - firstFrameOffset_;
     const bool tagFramesUsable =
         tag.frames >= 0 && tag.frames <= audioBytes_ / kShortestFrameBytes + 1 &&
-        (tag.bytes <= 0 || audioBytes_ >= tag.bytes - tag.bytes / 100 - 2 * first_.frameBytes);
+        (tag.bytes <= 0 || streamBytes >= tag.bytes - tag.bytes / 100 - 2 * first_.frameBytes);
     bool vbr = tag.kind == MpegStreamTag::Xing || tag.kind == MpegStreamTag::Vbri;
+    if (vbr && tag.frames > 0 &&
+        std::abs(static_cast<double>(audioBytes_) / static_cast<double>(tag.frames) -
+                 first_.averageFrameBytes()) < 1.0) {
+        vbr = false;  // a Xing tag over frames of one bitrate (LAME's low-rate recordings)
+    }
     if (tagFramesUsable) {
         frameCount_ = tag.frames;
+        if (tag.bytes > 0 && streamBytes < tag.bytes) {
+            // Shorter than the tag says, if only a little: count the whole frames that are
+            // there, so that the length is what can be read.
+            scanFrames(tag.frames - 1);
+            frameCount_ = std::min<int64_t>(tag.frames, static_cast<int64_t>(frameOffsets_.size()));
+        }
     } else {
         frameCount_ = std::numeric_limits<int64_t>::max();  // let the probe scan freely
         double frameBytes = 0;
@@ -268,7 +281,10 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
     skip_ = 0;
     if (tag.hasEncoderGap && tagFramesUsable) {
         skip_ = tag.encoderDelay + kMp3DecoderDelay;
-        length = std::max<int64_t>(0, length - tag.encoderDelay - tag.encoderPadding);
+        // Cut short, the padding is gone with the end; the timeline then ends where the
+        // decoder's output of the last whole frame does.
+        const int64_t tail = frameCount_ < tag.frames ? kMp3DecoderDelay : tag.encoderPadding;
+        length = std::max<int64_t>(0, length - tag.encoderDelay - tail);
         setStopAtLength(true);
     }
 
@@ -301,7 +317,10 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
 
 QString MpegAudioSource::describe(bool vbr) const {
     int kbps = first_.bitrateKbps;
-    if (vbr && length() > 0) {
+    // The average over the whole stream: a VBR stream's first frame says little (an encoder
+    // often starts at its highest rate), and free-format frames declare none.
+    if ((vbr || kbps <= 0) && frameCount_ > 0 &&
+        frameCount_ < std::numeric_limits<int64_t>::max()) {
         const double seconds =
             static_cast<double>(frameCount_ * first_.samplesPerFrame) / first_.sampleRate;
         kbps = static_cast<int>(std::lround(audioBytes_ * 8.0 / seconds / 1000.0));

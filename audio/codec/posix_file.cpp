@@ -1,11 +1,13 @@
 #include "audio/codec/posix_file.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,18 +39,121 @@ QString systemErrorText(int err) {
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
+namespace {
+
+constexpr char16_t kReplacementChar = u'\uFFFD';
+
+// The one entry of `folder` that Qt decodes as `name`; empty if none or several do.
+QByteArray undecodableEntry(const QByteArray &folder, const QString &name) {
+    DIR *dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
+    if (dir == nullptr) {
+        return QByteArray();
+    }
+    QByteArray found;
+    int matches = 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (QFile::decodeName(entry->d_name) == name) {
+            found = entry->d_name;
+            ++matches;
+        }
+    }
+    ::closedir(dir);
+    return matches == 1 ? found : QByteArray();
+}
+
+QString fileKindText(mode_t mode) {
+    if (S_ISFIFO(mode)) {
+        return QStringLiteral("a named pipe (FIFO)");
+    }
+    if (S_ISSOCK(mode)) {
+        return QStringLiteral("a socket");
+    }
+    if (S_ISCHR(mode)) {
+        return QStringLiteral("a character device");
+    }
+    if (S_ISBLK(mode)) {
+        return QStringLiteral("a block device");
+    }
+    if (S_ISDIR(mode)) {
+        return QStringLiteral("a folder");
+    }
+    return QStringLiteral("not a file");
+}
+
+}  // namespace
+
+QByteArray nativePath(const QString &path) {
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat st {};
+    if (!path.contains(kReplacementChar) || ::lstat(encoded.constData(), &st) == 0) {
+        return encoded;
+    }
+    // Resolve component by component; only those with replacement characters are looked up.
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QByteArray resolved;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0) {
+            resolved += '/';
+        }
+        QByteArray part = QFile::encodeName(parts[i]);
+        if (parts[i].contains(kReplacementChar)) {
+            const QByteArray candidate = resolved + part;
+            if (::lstat(candidate.constData(), &st) != 0) {
+                // A name yet to be made (a rename's target) stays as it is.
+                if (const QByteArray entry = undecodableEntry(resolved, parts[i]);
+                    !entry.isEmpty()) {
+                    part = entry;
+                }
+            }
+        }
+        resolved += part;
+    }
+    return resolved;
+}
+
+bool fileExists(const QString &path) {
+    struct stat st {};
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0;
+}
+
+QString openErrorText(const QString &path, int err) {
+    if (err == kNotRegularFile) {
+        struct stat st {};
+        const QString kind = ::stat(nativePath(path).constData(), &st) == 0
+                                 ? fileKindText(st.st_mode)
+                                 : QStringLiteral("not a regular file");
+        return QStringLiteral("%1 is %2, not a regular file").arg(path, kind);
+    }
+    return QStringLiteral("Cannot open %1: %2").arg(path, systemErrorText(err));
+}
+
+int checkRegularFile(const QByteArray &nativeName) {
+    struct stat st {};
+    if (::stat(nativeName.constData(), &st) != 0) {
+        return errno;
+    }
+    return S_ISREG(st.st_mode) ? 0 : kNotRegularFile;
+}
+
 int FileReader::open(const QString &path) {
-    const QByteArray name = QFile::encodeName(path);
-    UniqueFd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    const QByteArray name = nativePath(path);
+    // Look before opening: opening a FIFO waits for a writer, and opening a device node can
+    // do anything the device does on open.
+    if (const int err = checkRegularFile(name); err != 0) {
+        return err;
+    }
+    struct stat st {};
+    // Should the name have become a FIFO since, O_NONBLOCK keeps the open from waiting, and
+    // the second look refuses it. On a regular file the flag changes nothing.
+    UniqueFd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
         return errno;
     }
-    struct stat st {};
     if (::fstat(fd.get(), &st) != 0) {
         return errno;
     }
     if (!S_ISREG(st.st_mode)) {
-        return EISDIR;
+        return kNotRegularFile;
     }
     fd_ = std::move(fd);
     size_ = st.st_size;
@@ -96,7 +201,7 @@ size_t FileReader::readAt(int64_t offset, uint8_t *dst, size_t n) {
 }
 
 int FileWriter::create(const QString &path) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativePath(path);
     UniqueFd fd(::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!fd.valid()) {
         return errno;

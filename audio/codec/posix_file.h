@@ -35,9 +35,27 @@ private:
     int fd_ = -1;
 };
 
+// What FileReader::open returns for a name that is not a regular file (FIFO, socket, device,
+// folder): reading those can block forever or never end.
+constexpr int kNotRegularFile = -1;
+
+// The bytes the system knows `path` by. Qt decodes a name that is not valid in the file-name
+// encoding (a Latin-1 name in a UTF-8 locale) with replacement characters, which then name
+// no file; such a component is looked up in its folder, matched by how Qt decodes the
+// entries, and used when exactly one entry matches.
+QByteArray nativePath(const QString &path);
+
+// Whether something exists at `path` (the name as nativePath finds it).
+bool fileExists(const QString &path);
+
+// 0 when `nativeName` is a regular file, kNotRegularFile when it is something else, or the
+// errno of the failed look. Looks without opening.
+int checkRegularFile(const QByteArray &nativeName);
+
 class FileReader {
 public:
-    // Returns 0 or the errno of the failed open.
+    // Returns 0, kNotRegularFile or the errno of the failed open. Never blocks: the type is
+    // checked before opening, and the open itself doesn't wait.
     int open(const QString &path);
     int64_t size() const { return size_; }
     // Copies up to n bytes from `offset`; fewer at the end of the file or on a read error.
@@ -73,5 +91,8 @@ private:
 
 // A readable text for an errno value.
 QString systemErrorText(int err);
+// The message for a failed FileReader::open of `path`: names what the path is if it is not a
+// regular file ("... is a named pipe, not a regular file"), else the system's reason.
+QString openErrorText(const QString &path, int err);
 
 }  // namespace korvanta::codec

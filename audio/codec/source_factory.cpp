@@ -62,7 +62,7 @@ std::unique_ptr<AudioSource> probeAndOpenAudioSource(const QString &path, int *e
     FileReader file;
     if (const int err = file.open(path); err != 0) {
         *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
-        *errorText = QStringLiteral("Cannot open %1: %2").arg(path, systemErrorText(err));
+        *errorText = openErrorText(path, err);
         return nullptr;
     }
     if (file.size() == 0) {

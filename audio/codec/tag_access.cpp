@@ -2,6 +2,7 @@
 
 #include "audio/codec/asf_header.h"
 #include "audio/codec/genres.h"
+#include "audio/codec/posix_file.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,8 @@
 
 #include <algorithm>
 #include <utility>
+
+#include <unistd.h>
 
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
@@ -402,8 +405,13 @@ TagFormat tagFormatForContainer(const QString &containerName) {
 bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *values,
               QString *errorText) {
     *values = TagValues();
-    const QByteArray name = QFile::encodeName(path);
-    if (!QFileInfo(path).isReadable()) {
+    const QByteArray name = nativePath(path);
+    if (const int err = checkRegularFile(name); err != 0) {
+        *errorText = err == kNotRegularFile ? openErrorText(path, err)
+                                            : QStringLiteral("Cannot read %1").arg(path);
+        return false;
+    }
+    if (::access(name.constData(), R_OK) != 0) {
         *errorText = QStringLiteral("Cannot read %1").arg(path);
         return false;
     }
@@ -427,16 +435,17 @@ bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *
 bool writeTags(const QString &path, TagFormat format, int id3Version, const TagValues &values,
                QString *errorText, QString *noticeText) {
     noticeText->clear();
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        *errorText = QStringLiteral("File not found: %1").arg(path);
+    // TagLib opens the name as it is: anything but a regular file could block it.
+    const QByteArray name = nativePath(path);
+    if (const int err = checkRegularFile(name); err != 0) {
+        *errorText = err == kNotRegularFile ? openErrorText(path, err)
+                                            : QStringLiteral("File not found: %1").arg(path);
         return false;
     }
-    if (!info.isWritable()) {
+    if (::access(name.constData(), W_OK) != 0) {
         *errorText = QStringLiteral("The file is read-only: %1").arg(path);
         return false;
     }
-    const QByteArray name = QFile::encodeName(path);
     bool ok = false;
     switch (format) {
         case TagFormat::Mpeg:

@@ -2,8 +2,7 @@
 
 #include "audio/codec/asf_header.h"
 #include "audio/codec/codec_error.h"
-
-#include <QFile>
+#include "audio/codec/posix_file.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -18,7 +17,7 @@ std::unique_ptr<WmaWriter> WmaWriter::create(const QString &path, const WmaProfi
     quietFfmpegLog();
     std::unique_ptr<WmaWriter> w(new WmaWriter(profile));
     w->path_ = path;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = nativePath(path);
     auto bail = [&](int num, const QString &text) {
         *errorNum = num;
         *errorText = text;

@@ -5,9 +5,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <QRegularExpression>
 
 #include <cstring>
 #include <memory>
@@ -201,6 +204,102 @@ TEST(HandBuiltStream, LayerOneFramesOfSilence) {
     const std::vector<int16_t> rest = readToEnd(file);
     EXPECT_EQ(static_cast<int>(rest.size() / 2), frameCount * 384 - 1000);
     EXPECT_TRUE(std::all_of(rest.begin(), rest.end(), [](int16_t v) { return v == 0; }));
+}
+
+// The number before " kbps" in a format text, or -1.
+int kbpsIn(const QString &text) {
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("(\\d+) kbps")).match(text);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The Ogg page checksum (CRC-32, polynomial 0x04C11DB7, no reflection).
+uint32_t oggCrc(const QByteArray &page) {
+    uint32_t crc = 0;
+    for (const char byte : page) {
+        crc ^= uint32_t{static_cast<uint8_t>(byte)} << 24;
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc & 0x80000000u) ? (crc << 1) ^ 0x04C11DB7u : crc << 1;
+        }
+    }
+    return crc;
+}
+
+// A VBR MP3 whose first frames are loud noise and the rest quiet: its first frame's bitrate
+// is far above the average, which is what the format text must show.
+TEST(BitrateText, VbrMp3ShowsTheAverageOfTheWholeStream) {
+    if (!haveTool(QStringLiteral("lame"))) {
+        GTEST_SKIP() << "lame is not installed";
+    }
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("source.wav"));
+    const QString mp3 = dir.filePath(QStringLiteral("vbr.mp3"));
+    std::vector<int16_t> samples = tone(kRate, 2, kRate * 6, 440.0, 0.05);
+    const std::vector<int16_t> loud = noise(2, kRate / 2);
+    std::copy(loud.begin(), loud.end(), samples.begin());
+    {
+        TAudioFile2 w;
+        w.SetFormatPCM(kRate, 2, 16);
+        w.CreateFile(wav, 0);
+        w.WriteFile(SampleArray(2, samples));
+    }
+    ASSERT_FALSE(runTool(QStringLiteral("lame"),
+                         {QStringLiteral("--quiet"), QStringLiteral("-V2"), wav, mp3})
+                     .isNull());
+    TAudioFile2 file;
+    file.OpenFile(mp3, 0, 1);
+    ASSERT_EQ(file.LastErrorNum(), 0);
+    const double seconds = double(file.nSamples()) / kRate;
+    const double average = QFileInfo(mp3).size() * 8.0 / seconds / 1000.0;
+    const int shown = kbpsIn(file.FormatString());
+    EXPECT_TRUE(file.FormatString().contains(QLatin1String("VBR")));
+    EXPECT_NEAR(shown, average, average * 0.05) << file.FormatString().toStdString();
+    EXPECT_LT(average, 200.0) << "the test signal no longer makes a lower average";
+}
+
+// Ogg Vorbis whose identification header leaves the nominal bitrate unset (-1, as some
+// encoders write it): shown as the file's average, never as the raw field.
+TEST(BitrateText, UndeclaredBitrateIsComputedFromSizeAndLength) {
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("source.wav"));
+    const QString ogg = dir.filePath(QStringLiteral("plain.ogg"));
+    {
+        TAudioFile2 w;
+        w.SetFormatPCM(kRate, 2, 16);
+        w.CreateFile(wav, 0);
+        w.WriteFile(SampleArray(2, tone(kRate, 2, kFrames, 440.0)));
+    }
+    if (!ffmpeg({QStringLiteral("-i"), wav, QStringLiteral("-c:a"), QStringLiteral("libvorbis"),
+                 ogg})) {
+        GTEST_SKIP() << "ffmpeg with libvorbis is not installed";
+    }
+    QFile f(ogg);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray bytes = f.readAll();
+    const qsizetype header = bytes.indexOf(QByteArray("\x01vorbis", 7));
+    ASSERT_GT(header, 0);
+    // Nominal bitrate to -1, then the first page's checksum to match.
+    bytes.replace(header + 20, 4, QByteArray(4, '\xff'));
+    const int segments = static_cast<uint8_t>(bytes[26]);
+    int pageEnd = 27 + segments;
+    for (int i = 0; i < segments; ++i) {
+        pageEnd += static_cast<uint8_t>(bytes[27 + i]);
+    }
+    bytes.replace(22, 4, QByteArray(4, '\0'));
+    const uint32_t crc = oggCrc(bytes.left(pageEnd));
+    for (int i = 0; i < 4; ++i) {
+        bytes[22 + i] = static_cast<char>(crc >> (8 * i));
+    }
+    f.seek(0);
+    f.write(bytes);
+    f.close();
+
+    TAudioFile2 file;
+    file.OpenFile(ogg, 0, 1);
+    ASSERT_EQ(file.LastErrorNum(), 0) << file.LastErrorText().toStdString();
+    const double average = QFileInfo(ogg).size() * 8.0 / kSeconds / 1000.0;
+    EXPECT_FALSE(file.FormatString().contains(QLatin1String("4294967")));
+    EXPECT_NEAR(kbpsIn(file.FormatString()), average, average * 0.1 + 1)
+        << file.FormatString().toStdString();
 }
 
 }  // namespace
