@@ -219,14 +219,19 @@ TEST_P(ReferenceDecode, SeeksToTheSampleOfReadingStraightOn) {
     EXPECT_TRUE(file.ReadFile(100).isEmpty());
 }
 
+// The Musepack file of the kinds above, made in `dir`; empty when a tool is missing.
+QString makeMusepack(const QTemporaryDir &dir) {
+    const auto *musepack = std::find_if(std::begin(kKinds), std::end(kKinds), [](const auto &k) {
+        return std::strcmp(k.file, "musepack.mpc") == 0;
+    });
+    return makeEncoded(*musepack, dir);
+}
+
 // A file cut short holds less than its header says: the length is what can be read, and that
 // is the start of the whole file.
 TEST(ReferenceDecodeDamage, MusepackCutShortReadsToWhereItEnds) {
     QTemporaryDir dir;
-    const auto *musepack = std::find_if(std::begin(kKinds), std::end(kKinds), [](const auto &k) {
-        return std::strcmp(k.file, "musepack.mpc") == 0;
-    });
-    const QString path = makeEncoded(*musepack, dir);
+    const QString path = makeMusepack(dir);
     if (path.isEmpty()) {
         GTEST_SKIP() << "sox, ffmpeg, mpcenc or mpcdec missing";
     }
@@ -249,10 +254,7 @@ TEST(ReferenceDecodeDamage, MusepackCutShortReadsToWhereItEnds) {
 // Damaged chunk sizes and packets after a good stream header: what opens reads to its length.
 TEST(ReferenceDecodeDamage, MusepackWithDamagedChunks) {
     QTemporaryDir dir;
-    const auto *musepack = std::find_if(std::begin(kKinds), std::end(kKinds), [](const auto &k) {
-        return std::strcmp(k.file, "musepack.mpc") == 0;
-    });
-    const QString path = makeEncoded(*musepack, dir);
+    const QString path = makeMusepack(dir);
     if (path.isEmpty()) {
         GTEST_SKIP() << "sox, ffmpeg, mpcenc or mpcdec missing";
     }
