@@ -6,14 +6,49 @@
 #include "mixer/rec_flt_form.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+
+namespace {
+
+// --help and --version, answered before any window system is needed, so they work in a
+// terminal without a display. Other arguments (Qt's own, such as -platform) are left to
+// QApplication; an option nobody knows is ignored, as it always was. Gives the exit code
+// when the program should stop here.
+std::optional<int> answerCommandLine(int argc, char **argv) {
+    const QCoreApplication probe(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Records and plays sound from any input of the sound server."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.parse(QCoreApplication::arguments());
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("korvanta-recorder"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVANTA_VERSION));
+    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
+        return *exitCode;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("korvanta-recorder"));
     QApplication::setApplicationDisplayName(QStringLiteral("Korvanta Sound Recorder"));
 
     // The sound backend outlives the window and everything that plays or records through it.

@@ -188,7 +188,7 @@ void TForm1::FormClose() {
     AudioFile2->setWmaFormatEnabled(false);
 
     QString error;
-    if (!SaveTimeLimit(recordingSettings(), setupIniPath(), &error))
+    if (!SaveTimeLimit(recordingSettings(), writableSetupIniPath(), &error))
         QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
 }
 

@@ -16,7 +16,7 @@
 TTipForm *TipForm = nullptr;
 int TipDelay = 0;
 
-TTipForm::TTipForm(QWidget *owner) : QDialog(owner), setup_(setupIniPath()) {
+TTipForm::TTipForm(QWidget *owner) : QDialog(owner) {
     buildUi();
     FormCreate();
     // Every way of closing (Close, the close box, Escape) ends in finished().
@@ -88,8 +88,9 @@ void TTipForm::buildUi() {
 }
 
 void TTipForm::FormCreate() {
-    const int storedTipNo = setupkeys::read(setup_, setupkeys::kTipNumber);
-    ShowTip = setupkeys::read(setup_, setupkeys::kShowTip);
+    const IniFile setup(setupIniPath());
+    const int storedTipNo = setupkeys::read(setup, setupkeys::kTipNumber);
+    ShowTip = setupkeys::read(setup, setupkeys::kShowTip);
     CheckBox1->setChecked(ShowTip == 1);
     tips_.emplace(ReadTips(tipsPath()), storedTipNo);
     BtnNext->setEnabled(tips_->TotalLine() > 0);
@@ -106,12 +107,12 @@ void TTipForm::BtnNextClick() {
 }
 
 void TTipForm::BtnCloseClick() {
-    const bool saved =
-        setupkeys::write(setup_, setupkeys::kTipNumber, tips_->CurrentTipNo()) &&
-        setupkeys::write(setup_, setupkeys::kShowTip, CheckBox1->isChecked() ? 1 : 0);
+    IniFile setup(writableSetupIniPath());
+    const bool saved = setupkeys::write(setup, setupkeys::kTipNumber, tips_->CurrentTipNo()) &&
+                       setupkeys::write(setup, setupkeys::kShowTip, CheckBox1->isChecked() ? 1 : 0);
     // A read-only setup.ini must not trap the user in the window: say so, then close anyway.
     if (!saved)
-        QMessageBox::critical(this, windowTitle(), setup_.lastError());
+        QMessageBox::critical(this, windowTitle(), setup.lastError());
     accept();
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "extras/tip_sequence.h"
-#include "settings/ini_file.h"
 
 #include <QDialog>
 
@@ -38,7 +37,6 @@ private:
     void buildUi();
     void showTipText();
 
-    IniFile setup_;
     std::optional<TipSequence> tips_;
 };
 

@@ -1,6 +1,11 @@
 #include "settings/app_paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 namespace {
 
@@ -9,8 +14,54 @@ QString &testDirectory() {
     return dir;
 }
 
+bool &readOnlyForTesting() {
+    static bool readOnly = false;
+    return readOnly;
+}
+
 QString withSlash(const QString &dir) {
     return dir.endsWith(u'/') ? dir : dir + u'/';
+}
+
+QString setupIniBesideExecutable() {
+    return executableDirectory() + QStringLiteral("setup.ini");
+}
+
+bool isReadableFile(const QString &path) {
+    const QFileInfo info(path);
+    return info.isFile() && info.isReadable();
+}
+
+// A data file beside the executable, else in the install's data folder. The executable sits
+// in <prefix>/bin or, as installed today, in <prefix>/lib/korvanta-recorder; both reach
+// <prefix>/share/korvanta-recorder. When none exists the path beside the executable is given,
+// so messages name the place a user would look first.
+QString dataFilePath(const QString &name) {
+    const QString dir = executableDirectory();
+    const QStringList candidates{
+        dir + name,
+        dir + QStringLiteral("../share/korvanta-recorder/") + name,
+        dir + QStringLiteral("../../share/korvanta-recorder/") + name,
+    };
+    for (const QString &path : candidates) {
+        if (QFileInfo(path).isFile()) {
+            return path == candidates.first() ? path : QDir::cleanPath(path);
+        }
+    }
+    return candidates.first();
+}
+
+// Copies by content rather than QFile::copy, which would also copy a read-only mode.
+void copyFile(const QString &from, const QString &to) {
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const QByteArray bytes = source.readAll();
+    QSaveFile target(to);
+    if (target.open(QIODevice::WriteOnly) && target.write(bytes) == bytes.size()) {
+        target.commit();
+    }
 }
 
 }  // namespace
@@ -26,18 +77,66 @@ void setExecutableDirectoryForTesting(const QString &dir) {
     testDirectory() = dir.isEmpty() ? QString() : withSlash(dir);
 }
 
+void setExecutableDirectoryReadOnlyForTesting(bool readOnly) {
+    readOnlyForTesting() = readOnly;
+}
+
+bool userFilesBesideExecutable() {
+    if (readOnlyForTesting()) {
+        return false;
+    }
+    const QFileInfo ini(setupIniBesideExecutable());
+    return QFileInfo(executableDirectory()).isWritable() || (ini.isFile() && ini.isWritable());
+}
+
+QString userConfigDirectory() {
+    // Named here rather than taken from the application name, which tests do not set.
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
+           QStringLiteral("korvanta-recorder/");
+}
+
 QString setupIniPath() {
-    return executableDirectory() + QStringLiteral("setup.ini");
+    if (userFilesBesideExecutable()) {
+        return setupIniBesideExecutable();
+    }
+    const QString own = userConfigDirectory() + QStringLiteral("setup.ini");
+    if (!QFileInfo::exists(own) && isReadableFile(setupIniBesideExecutable())) {
+        return setupIniBesideExecutable();
+    }
+    return own;
+}
+
+QString writableSetupIniPath() {
+    if (userFilesBesideExecutable()) {
+        return setupIniBesideExecutable();
+    }
+    QDir().mkpath(userConfigDirectory());
+    const QString own = userConfigDirectory() + QStringLiteral("setup.ini");
+    if (!QFileInfo::exists(own) && isReadableFile(setupIniBesideExecutable())) {
+        copyFile(setupIniBesideExecutable(), own);
+    }
+    return own;
+}
+
+QString defaultRecordingFolder() {
+    if (userFilesBesideExecutable()) {
+        return executableDirectory() + QStringLiteral("Recording/");
+    }
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty()) {
+        music = QDir::homePath();
+    }
+    return withSlash(music) + QStringLiteral("Recordings/");
 }
 
 QString supportIniPath() {
-    return executableDirectory() + QStringLiteral("support.ini");
+    return dataFilePath(QStringLiteral("support.ini"));
 }
 
 QString tipsPath() {
-    return executableDirectory() + QStringLiteral("tips.txt");
+    return dataFilePath(QStringLiteral("tips.txt"));
 }
 
 QString helpFilePath() {
-    return executableDirectory() + QStringLiteral("korvantasoundrecorder.chm");
+    return dataFilePath(QStringLiteral("korvantasoundrecorder.chm"));
 }

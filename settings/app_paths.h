@@ -1,4 +1,8 @@
-// Where the program's side files live: all of them sit next to the executable.
+// Where the program's files live. A build folder or a portable copy, whose folder the user can
+// write, keeps setup.ini and Recording/ beside the executable. An installed program cannot
+// write there, so it keeps them where the desktop keeps each user's: setup.ini in the user's
+// configuration folder, recordings in the music folder. Read-only data (tips, support.ini, the
+// help) is looked up beside the executable, then in the install's data folder.
 #pragma once
 
 #include <QString>
@@ -9,7 +13,31 @@ QString executableDirectory();
 // Points executableDirectory() somewhere else (tests); an empty dir restores the real one.
 void setExecutableDirectoryForTesting(const QString &dir);
 
+// Makes the executable's directory count as not writable, whatever its permission bits say
+// (tests run as root, where those bits stop nothing); false restores the real check.
+void setExecutableDirectoryReadOnlyForTesting(bool readOnly);
+
+// True when setup.ini and Recording/ belong beside the executable: its folder is writable, or
+// a setup.ini there is.
+bool userFilesBesideExecutable();
+
+// The user's configuration folder for this program ($XDG_CONFIG_HOME/korvanta-recorder/).
+QString userConfigDirectory();
+
+// Where setup.ini is read from. Beside a read-only executable this is the configuration
+// folder's copy once it exists, else a readable setup.ini beside the executable, so values
+// stored there before are not lost.
 QString setupIniPath();
+
+// Where setup.ini is written. Beside a read-only executable this creates the configuration
+// folder and, on the first write, copies a readable setup.ini from beside the executable into
+// it, so the write adds to the stored values instead of starting afresh.
+QString writableSetupIniPath();
+
+// The default savepath, ending in "/": Recording/ beside the executable, or "Recordings" in
+// the music folder (the home folder when there is none).
+QString defaultRecordingFolder();
+
 QString supportIniPath();
 QString tipsPath();
 QString helpFilePath();

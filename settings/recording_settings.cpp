@@ -23,8 +23,7 @@ RecordingSettings &recordingSettings() {
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath) {
     const IniFile ini(iniPath);
     s.ext = read(ini, kSaveFormat, QString::fromLatin1(kDefaultSaveFormat));
-    s.SavePath =
-        read(ini, kSavePath, executableDirectory() + QLatin1String(kDefaultRecordingFolder));
+    s.SavePath = read(ini, kSavePath, defaultRecordingFolder());
     s.MP3Bitrate = read(ini, kMp3Bitrate);
     s.MP3Freq = read(ini, kMp3Freq);
     s.WAVFreq = read(ini, kWavFreq);

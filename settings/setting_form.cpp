@@ -221,7 +221,7 @@ void TSettingForm::BtnOKClick() {
         hooks_.setFormat();
 
     QString error;
-    if (!SaveSettings(s, selectedRow(cbMP3), selectedRow(cbWAV), setupIniPath(), &error)) {
+    if (!SaveSettings(s, selectedRow(cbMP3), selectedRow(cbWAV), writableSetupIniPath(), &error)) {
         ShowError(this, error);
         return;
     }

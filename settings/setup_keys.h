@@ -19,9 +19,8 @@ struct TextKey {
 
 inline constexpr TextKey kSaveFormat{"options", "saveformat"};
 inline constexpr char kDefaultSaveFormat[] = ".mp3";
-// Default: executableDirectory() + kDefaultRecordingFolder.
+// Default: defaultRecordingFolder() (settings/app_paths.h).
 inline constexpr TextKey kSavePath{"options", "savepath"};
-inline constexpr char kDefaultRecordingFolder[] = "Recording/";
 inline constexpr IntegerKey kTimeLimit{"options", "timelimit", -1};
 
 inline constexpr IntegerKey kMp3Bitrate{"mp3", "bitrate", 128};
