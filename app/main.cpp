@@ -28,7 +28,8 @@ std::optional<int> answerCommandLine(int argc, char **argv) {
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.parse(QCoreApplication::arguments());
-    if (parser.isSet(help)) {
+    // --help-all comes with the help option; Qt's own options are not listed here either.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
         return 0;
     }

@@ -7,12 +7,12 @@
 
 namespace {
 
-struct Run {
+struct ProgramRun {
     int exitCode = -1;
     QString out;
 };
 
-Run runProgram(const QStringList &arguments) {
+ProgramRun runProgram(const QStringList &arguments) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // No display of any kind: a window (or even a window-system connection) would fail.
@@ -20,7 +20,7 @@ Run runProgram(const QStringList &arguments) {
         env.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(KORVANTA_RECORDER_BINARY), arguments);
-    Run run;
+    ProgramRun run;
     if (!process.waitForFinished(30000)) {
         process.kill();
         process.waitForFinished();
@@ -33,10 +33,13 @@ Run runProgram(const QStringList &arguments) {
 }
 
 TEST(CommandLineTest, HelpListsTheOptionsAndExits) {
-    for (const QString &option : {QStringLiteral("--help"), QStringLiteral("-h")}) {
-        const Run run = runProgram({option});
+    for (const QString &option :
+         {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--help-all")}) {
+        const ProgramRun run = runProgram({option});
         EXPECT_EQ(run.exitCode, 0) << qPrintable(option);
-        EXPECT_TRUE(run.out.startsWith(QStringLiteral("Usage: korvanta-recorder [options]")))
+        // The usage line names the program as it was started, here by its full path.
+        EXPECT_TRUE(
+            run.out.startsWith(QStringLiteral("Usage: " KORVANTA_RECORDER_BINARY " [options]\n")))
             << qPrintable(run.out);
         EXPECT_TRUE(run.out.contains(QStringLiteral("--help")));
         EXPECT_TRUE(run.out.contains(QStringLiteral("--version")));
@@ -44,7 +47,7 @@ TEST(CommandLineTest, HelpListsTheOptionsAndExits) {
 }
 
 TEST(CommandLineTest, VersionPrintsNameAndProjectVersion) {
-    const Run run = runProgram({QStringLiteral("--version")});
+    const ProgramRun run = runProgram({QStringLiteral("--version")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("korvanta-recorder " KORVANTA_VERSION "\n"));
 }

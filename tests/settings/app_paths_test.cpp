@@ -121,6 +121,8 @@ TEST_F(AppPathsTest, SetupIniBesideAReadOnlyExecutableIsHonouredAndCarriedOver) 
 
 TEST_F(AppPathsTest, DataFilesAreFoundBesideTheExecutableThenInTheDataFolder) {
     const QString prefix = exeDir_.path();
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/lib/korvanta-recorder")));
     setExecutableDirectoryForTesting(prefix + QStringLiteral("/bin"));
     const QString besideTips = prefix + QStringLiteral("/bin/tips.txt");
     // Neither exists: the place beside the executable is named.
