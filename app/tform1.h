@@ -273,6 +273,10 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildTabs();
+    // Ctrl+Tab, Ctrl+Page Down and the reverse keys turn the pages from anywhere in the
+    // window (tform1_keyboard.cpp).
+    void buildPageKeys();
+    void turnPage(int step);
     QWidget *buildRecordSoundTab();
     QWidget *buildRecordingControlsTab();
     QWidget *buildPlaybackControlsTab();

@@ -101,6 +101,7 @@ void TForm1::buildUi() {
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     buildTabs();
+    buildPageKeys();
     column->addWidget(PageControl1, 1);
     buildBottomStrip();
     column->addWidget(Panel1);
@@ -114,56 +115,60 @@ void TForm1::buildActions() {
         a->setShortcut(shortcut);
         return a;
     };
-    Open1 = action(QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    // Captions carry their Alt mnemonics; the shortcuts are the window's own keys.
+    Open1 = action(tr("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
     Open1->setIcon(korvantaIcon("document-open"));
-    Exit1 = action(QStringLiteral("Exit"));
+    Exit1 = action(tr("E&xit"));
     Exit1->setIcon(korvantaIcon("application-exit"));
-    Record1 = action(QStringLiteral("Record"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    Record1 = action(tr("&Record"), QKeySequence(Qt::CTRL | Qt::Key_R));
     Record1->setIcon(korvantaIcon("media-record"));
-    Play1 = action(QStringLiteral("Play"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    Play1 = action(tr("&Play"), QKeySequence(Qt::CTRL | Qt::Key_P));
     Play1->setIcon(korvantaIcon("media-playback-start"));
-    Pause1 = action(QStringLiteral("Pause"));
+    // Ctrl+Shift+P sits beside Play's Ctrl+P; the keyboard's Pause key works as well.
+    Pause1 = action(tr("P&ause"));
+    Pause1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P), QKeySequence(Qt::Key_Pause)});
     Pause1->setIcon(korvantaIcon("media-playback-pause"));
-    Stop1 = action(QStringLiteral("Stop"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    Stop1 = action(tr("&Stop"), QKeySequence(Qt::CTRL | Qt::Key_S));
     Stop1->setIcon(korvantaIcon("media-playback-stop"));
-    Options1 = action(QStringLiteral("Recording Controls"));
+    Options1 = action(tr("&Recording Controls"));
     Options1->setIcon(korvantaIcon("audio-input-microphone"));
-    PlaybackVolumeControls1 = action(QStringLiteral("Playback Volume Controls"));
+    PlaybackVolumeControls1 = action(tr("Playback &Volume Controls"));
     PlaybackVolumeControls1->setIcon(korvantaIcon("audio-volume-high"));
-    FileInfo1 = action(QStringLiteral("File Info..."));
+    FileInfo1 = action(tr("File &Info..."));
     FileInfo1->setIcon(korvantaIcon("document-properties"));
-    Options2 = action(QStringLiteral("Options..."), QKeySequence(Qt::Key_F2));
+    Options2 = action(tr("&Options..."), QKeySequence(Qt::Key_F2));
     Options2->setIcon(korvantaIcon("preferences-system"));
-    HelpContents2 = action(QStringLiteral("Help Contents"), QKeySequence(Qt::Key_F1));
+    HelpContents2 = action(tr("&Help Contents"), QKeySequence(Qt::Key_F1));
     HelpContents2->setIcon(korvantaIcon("help-contents"));
-    Homepage2 = action(QStringLiteral("Homepage"));
+    Homepage2 = action(tr("Home&page"));
     Homepage2->setIcon(korvantaIcon("go-home"));
-    ipoftheDay1 = action(QStringLiteral("Tip of the Day"));
-    About1 = action(QStringLiteral("About"));
+    ipoftheDay1 = action(tr("&Tip of the Day"));
+    About1 = action(tr("&About"));
     About1->setIcon(korvantaIcon("help-about"));
 }
 
 void TForm1::buildMenus() {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu *file = menuBar()->addMenu(tr("&File"));
     file->addAction(Open1);
     file->addSeparator();
     file->addAction(Exit1);
 
-    QMenu *actionMenu = menuBar()->addMenu(QStringLiteral("Action"));
+    QMenu *actionMenu = menuBar()->addMenu(tr("&Action"));
     actionMenu->addAction(Record1);
     actionMenu->addSeparator();
     actionMenu->addAction(Play1);
     actionMenu->addAction(Pause1);
     actionMenu->addAction(Stop1);
 
-    QMenu *options = menuBar()->addMenu(QStringLiteral("Options"));
+    QMenu *options = menuBar()->addMenu(tr("&Options"));
     options->addAction(Options1);
     options->addAction(PlaybackVolumeControls1);
     options->addAction(FileInfo1);
     options->addSeparator();
     options->addAction(Options2);
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu *help = menuBar()->addMenu(tr("&Help"));
     help->addAction(HelpContents2);
     help->addSeparator();
     help->addAction(Homepage2);
@@ -246,12 +251,16 @@ QWidget *TForm1::buildRecordSoundTab() {
     auto *controls = new QVBoxLayout(left);
     controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(2);  // compact enough for the window's minimum height
-    controls->addWidget(makeLabel(QStringLiteral("FFTArraySize"), left));
+    QLabel *sizeLabel = makeLabel(QStringLiteral("FFTArraySize"), left);
+    controls->addWidget(sizeLabel);
     ComboBox1 = new QComboBox(left);
+    sizeLabel->setBuddy(ComboBox1);
     ComboBox1->addItems({QStringLiteral("256"), QStringLiteral("1024"), QStringLiteral("4096")});
     controls->addWidget(ComboBox1);
-    controls->addWidget(makeLabel(QStringLiteral("FFTWindowType"), left));
+    QLabel *windowLabel = makeLabel(QStringLiteral("FFTWindowType"), left);
+    controls->addWidget(windowLabel);
     ComboBox2 = new QComboBox(left);
+    windowLabel->setBuddy(ComboBox2);
     ComboBox2->addItems({QStringLiteral("None"), QStringLiteral("Welch"), QStringLiteral("Barlett"),
                          QStringLiteral("Hanning"), QStringLiteral("Hamming")});
     controls->addWidget(ComboBox2);
@@ -289,6 +298,7 @@ QWidget *TForm1::buildRecordingControlsTab() {
     LabelInputDevice->move(0, 6);
     LabelInputDevice->adjustSize();
     DeviceComboIn = new QComboBox(sheet);
+    LabelInputDevice->setBuddy(DeviceComboIn);
     DeviceComboIn->move(rightOfLabel(LabelInputDevice, 72), 2);
     btnSetFilter = new QPushButton(QStringLiteral("Set Filter"), sheet);
     btnSetFilter->resize(79, DeviceComboIn->sizeHint().height());
@@ -302,6 +312,7 @@ QWidget *TForm1::buildPlaybackControlsTab() {
     LabelOutputDevice->move(0, 6);
     LabelOutputDevice->adjustSize();
     DeviceCombo = new QComboBox(sheet);
+    LabelOutputDevice->setBuddy(DeviceCombo);
     DeviceCombo->move(rightOfLabel(LabelOutputDevice, 80), 2);
     chEqualizer = new QCheckBox(QStringLiteral("Equalizer"), sheet);
     chEqualizer->setTristate(true);
@@ -324,19 +335,20 @@ QWidget *TForm1::buildFileInfoTab() {
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     PopupMenu1 = new QMenu(this);
-    Play2 = PopupMenu1->addAction(korvantaIcon("media-playback-start"), QStringLiteral("Play"));
-    Rename1 = PopupMenu1->addAction(korvantaIcon("edit-rename"), QStringLiteral("Rename"));
-    Delete2 =
-        PopupMenu1->addAction(korvantaIcon("list-remove"), QStringLiteral("Delete from list box"));
-    Delete1 =
-        PopupMenu1->addAction(korvantaIcon("edit-delete"), QStringLiteral("Delete from hard disk"));
+    Play2 = PopupMenu1->addAction(korvantaIcon("media-playback-start"), tr("&Play"));
+    Rename1 = PopupMenu1->addAction(korvantaIcon("edit-rename"), tr("&Rename"));
+    Delete2 = PopupMenu1->addAction(korvantaIcon("list-remove"), tr("Delete from &list box"));
+    Delete1 = PopupMenu1->addAction(korvantaIcon("edit-delete"), tr("Delete from hard &disk"));
     for (QAction *a : PopupMenu1->actions())
         a->setEnabled(false);
 
+    // Each caption is its field's buddy, which names the field for a screen reader.
     auto field = [sheet](const QString &caption) {
         auto *label = makeLabel(caption, sheet);
         label->setObjectName(QStringLiteral("label ") + caption);
-        return new QLineEdit(sheet);
+        auto *edit = new QLineEdit(sheet);
+        label->setBuddy(edit);
+        return edit;
     };
     infoTitle = field(QStringLiteral("Title:"));
     infoArtist = field(QStringLiteral("Artist:"));
@@ -345,8 +357,10 @@ QWidget *TForm1::buildFileInfoTab() {
     infoCopyright = field(QStringLiteral("Copyright:"));
     infoYear = field(QStringLiteral("Year:"));
     infoTrack = field(QStringLiteral("Track:"));
-    makeLabel(QStringLiteral("Genre:"), sheet)->setObjectName(QStringLiteral("label Genre:"));
+    QLabel *genreLabel = makeLabel(QStringLiteral("Genre:"), sheet);
+    genreLabel->setObjectName(QStringLiteral("label Genre:"));
     infoGenre = new QComboBox(sheet);
+    genreLabel->setBuddy(infoGenre);
     infoGenre->setMaxVisibleItems(20);
 
     infoMTV = new QGroupBox(QStringLiteral("Mpeg Tag Version"), sheet);
@@ -385,8 +399,10 @@ void TForm1::buildBottomStrip() {
     // The upper bar is cut to 14 high so the two bars sit one above the other.
     NCTAmpBar1 = new TNCTAmpBar2(Panel1);
     NCTAmpBar1->setGeometry(0, 28, 153, 14);
+    NCTAmpBar1->setAccessibleName(tr("Left level"));
     NCTAmpBar2 = new TNCTAmpBar2(Panel1);
     NCTAmpBar2->setGeometry(0, 43, 153, 13);
+    NCTAmpBar2->setAccessibleName(tr("Right level"));
     NCTTimeDisplay1 = new TNCTTimeDisplay2(Panel1);
     NCTTimeDisplay1->setToolTip(QStringLiteral("Time Elapsed"));
     NCTTimeDisplay1->setGeometry(0, 24, 121, 33);

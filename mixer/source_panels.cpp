@@ -2,6 +2,7 @@
 
 #include "mixer/adv_form.h"
 #include "mixer/src_frame.h"
+#include "mixer/volume_track_bar.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -84,6 +85,9 @@ private:
 // and a slider the user is dragging is left where the hand holds it.
 void fillPanel(TsrcFrame *panel, MixerLines &lines) {
     panel->Label1->setText(lines.name());
+    // Several panels stand side by side; their controls are told apart by the line's name.
+    panel->TrackBar1->setAccessibleName(TsrcFrame::tr("%1 volume").arg(lines.name()));
+    panel->TrackBar2->setAccessibleName(TsrcFrame::tr("%1 balance").arg(lines.name()));
     QSlider *volume = panel->TrackBar1;
     const QSignalBlocker volumeBlocker(volume);
     volume->setEnabled(lines.volumeEnabled());

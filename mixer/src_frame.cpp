@@ -1,5 +1,7 @@
 #include "mixer/src_frame.h"
 
+#include "mixer/volume_track_bar.h"
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -37,9 +39,8 @@ TsrcFrame::TsrcFrame(QWidget *parent) : QWidget(parent) {
     Panel2->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     Panel2->setGeometry(0, 48, kWidth, 2);
 
-    TrackBar1 = new QSlider(Qt::Vertical, Panel1);
+    TrackBar1 = new TVolumeTrackBar(Panel1);
     TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-    TrackBar1->setRange(0, 65535);
     TrackBar1->setTickInterval(5000);
     TrackBar1->setTickPosition(QSlider::TicksBothSides);
     TrackBar1->setSingleStep(655);

@@ -3,6 +3,8 @@
 // whoever builds it fills the controls and binds them (source_panels.h).
 #pragma once
 
+#include "mixer/volume_track_bar.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -26,10 +28,10 @@ public:
     int Tag = 0;
 
     QFrame *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;        // line name
-    QSlider *TrackBar2 = nullptr;    // balance 0..100
-    QFrame *Panel2 = nullptr;        // separator
-    QSlider *TrackBar1 = nullptr;    // volume, as 65535 - volume so that the top is loudest
-    QCheckBox *CheckBox1 = nullptr;  // "Mute", or "Select" on recording panels
-    QPushButton *Button1 = nullptr;  // "Advanced"
+    QLabel *Label1 = nullptr;              // line name
+    QSlider *TrackBar2 = nullptr;          // balance 0..100
+    QFrame *Panel2 = nullptr;              // separator
+    TVolumeTrackBar *TrackBar1 = nullptr;  // volume, as 65535 - volume: the top is loudest
+    QCheckBox *CheckBox1 = nullptr;        // "Mute", or "Select" on recording panels
+    QPushButton *Button1 = nullptr;        // "Advanced"
 };

@@ -40,6 +40,8 @@ TUpDown::TUpDown(QLineEdit *associate, QWidget *parent)
 
     connect(up_, &QToolButton::clicked, this, [this] { stepBy(1); });
     connect(down_, &QToolButton::clicked, this, [this] { stepBy(-1); });
+    up_->setAccessibleName(tr("Up"));
+    down_->setAccessibleName(tr("Down"));
     associate_->installEventFilter(this);
     setEnabled(associate_->isEnabled());
     if (const std::optional<int> value = ParseFieldInteger(associate_->text()))
@@ -101,5 +103,8 @@ void AddNumberField(QHBoxLayout *row, QLineEdit *field, TUpDown *upDown, const Q
     row->addWidget(field);
     row->addWidget(upDown);
     row->addSpacing(2);
-    row->addWidget(new QLabel(unit, field->parentWidget()));
+    // The unit names the field for a screen reader ("hours", "minutes", "seconds").
+    auto *label = new QLabel(unit, field->parentWidget());
+    label->setBuddy(field);
+    row->addWidget(label);
 }

@@ -1,5 +1,8 @@
 #include "audio/widgets/nct_amp_bar2.h"
 
+#include "audio/widgets/accessibility_events.h"
+#include "audio/widgets/focus_ring.h"
+#include "audio/widgets/widget_accessibility.h"
 #include "audio/widgets/widget_style.h"
 
 #include <QPainter>
@@ -33,6 +36,14 @@ QColor zoneColour(double db, bool lit, bool enabled) {
 TNCTAmpBar2::TNCTAmpBar2(QWidget *parent) : QWidget(parent) {
     decayTimer_.setInterval(kDecayIntervalMs);
     connect(&decayTimer_, &QTimer::timeout, this, &TNCTAmpBar2::decayPeak);
+    // Reachable by Tab, so that a screen reader can read the level; a click does not take
+    // the focus from the controls.
+    setFocusPolicy(Qt::TabFocus);
+    installWidgetAccessibility();
+}
+
+int TNCTAmpBar2::percent(int value) {
+    return static_cast<int>(std::lround(toFraction(value) * 100.0));
 }
 
 double TNCTAmpBar2::toDb(int value) {
@@ -57,8 +68,11 @@ void TNCTAmpBar2::setValue(int Value) {
     }
     if (Value == value_)
         return;
+    const bool percentChanged = percent(Value) != percent(value_);
     value_ = Value;
     update();
+    if (percentChanged)
+        widgetaccess::valueChanged(this, percent(value_));
 }
 
 void TNCTAmpBar2::decayPeak() {
@@ -104,4 +118,5 @@ void TNCTAmpBar2::paintEvent(QPaintEvent *) {
             p.drawLine(x, bar.bottom() + 2, x, bar.bottom() + 3);
         }
     }
+    focusring::paintIfFocused(p, this, rect());
 }

@@ -27,6 +27,8 @@ public:
     // Level as dBFS (kMinDb for silence) and as a fill fraction 0..1 of the bar.
     static double toDb(int value);
     static double toFraction(int value);
+    // The fill as a whole percentage of the bar: what assistive technology reads.
+    static int percent(int value);
     // The held peak marker as a fraction of the bar, 0 when none is shown.
     double peakFraction() const { return peak_; }
 

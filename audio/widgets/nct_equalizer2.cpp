@@ -1,6 +1,9 @@
 #include "audio/widgets/nct_equalizer2.h"
 
 #include "audio/dsp/playback_equalizer.h"
+#include "audio/widgets/accessibility_events.h"
+#include "audio/widgets/focus_ring.h"
+#include "audio/widgets/widget_accessibility.h"
 #include "audio/widgets/widget_style.h"
 
 #include <QLinearGradient>
@@ -34,6 +37,8 @@ float quantise(float dB) {
 
 TNCTEqualizer2::TNCTEqualizer2(QWidget *parent) : QWidget(parent) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    installWidgetAccessibility();
 }
 
 float TNCTEqualizer2::Band(int n) const {
@@ -47,6 +52,7 @@ void TNCTEqualizer2::setBand(int n, float dB) {
         return;
     gains_[static_cast<size_t>(n - 1)] = std::clamp(dB, kMinDb, kMaxDb);
     update();
+    widgetaccess::valueChanged(this, Band(n), n - 1);
 }
 
 void TNCTEqualizer2::setUserBand(int n, float dB) {
@@ -58,6 +64,7 @@ void TNCTEqualizer2::setUserBand(int n, float dB) {
         return;
     gain = value;
     update();
+    widgetaccess::valueChanged(this, value, n - 1);
     Q_EMIT OnValueChange(n);
 }
 
@@ -119,6 +126,7 @@ void TNCTEqualizer2::mousePressEvent(QMouseEvent *event) {
         return;
     }
     dragBand_ = n;
+    focusBand_ = n;
     const QRectF thumb = thumbRect(n);
     grabOffset_ = thumb.adjusted(0, -2, 0, 2).contains(thumb.center().x(), pos.y())
                       ? pos.y() - yForDb(Band(n))
@@ -257,4 +265,5 @@ void TNCTEqualizer2::paintEvent(QPaintEvent *) {
         p.drawLine(QPointF(thumb.left() + 3, thumb.center().y()),
                    QPointF(thumb.right() - 3, thumb.center().y()));
     }
+    focusring::paintIfFocused(p, this, bandRect(focusBand_));
 }

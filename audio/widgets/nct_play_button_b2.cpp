@@ -1,5 +1,8 @@
 #include "audio/widgets/nct_play_button_b2.h"
 
+#include "audio/widgets/accessibility_events.h"
+#include "audio/widgets/focus_ring.h"
+#include "audio/widgets/widget_accessibility.h"
 #include "audio/widgets/widget_style.h"
 
 #include <QLinearGradient>
@@ -43,6 +46,8 @@ QColor muteColour() {
 
 TNCTPlayButtonB2::TNCTPlayButtonB2(QWidget *parent) : QWidget(parent) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    installWidgetAccessibility();
 }
 
 void TNCTPlayButtonB2::Play() {
@@ -71,6 +76,7 @@ void TNCTPlayButtonB2::ChangeVolume(int Volume) {
         return;
     volume_ = Volume;
     update();
+    widgetaccess::valueChanged(this, volumePercent(volume_), kVolumePart);
 }
 
 void TNCTPlayButtonB2::setUserVolume(int volume) {
@@ -79,6 +85,7 @@ void TNCTPlayButtonB2::setUserVolume(int volume) {
         return;
     volume_ = volume;
     update();
+    widgetaccess::valueChanged(this, volumePercent(volume_), kVolumePart);
     Q_EMIT OnChangeVolume(volume_);
 }
 
@@ -87,6 +94,7 @@ void TNCTPlayButtonB2::setMute(bool Mute) {
         return;
     mute_ = Mute;
     update();
+    widgetaccess::checkedChanged(this, partOf(kMute));
 }
 
 TNCTPlayButtonB2::Layout TNCTPlayButtonB2::layout() const {
@@ -143,11 +151,14 @@ void TNCTPlayButtonB2::mousePressEvent(QMouseEvent *event) {
     }
     const QPoint pos = event->position().toPoint();
     if (layout().volume.contains(pos)) {
+        focusPart_ = kVolumePart;
         draggingVolume_ = true;
         setUserVolume(volumeAt(pos.x()));
         return;
     }
     pressed_ = buttonAt(pos);
+    if (pressed_ != 0)
+        focusPart_ = partOf(pressed_);
     update();
 }
 
@@ -182,9 +193,7 @@ void TNCTPlayButtonB2::mouseReleaseEvent(QMouseEvent *event) {
     // Like any button: only a release over the button that was pressed counts.
     if (code == 0 || buttonAt(event->position().toPoint()) != code)
         return;
-    if (code == kMute)
-        setMute(!mute_);
-    Q_EMIT OnMouseClick(code);
+    pressButton(code);
 }
 
 void TNCTPlayButtonB2::wheelEvent(QWheelEvent *event) {
@@ -221,6 +230,7 @@ void TNCTPlayButtonB2::paintEvent(QPaintEvent *) {
     for (int i = 0; i < 5; ++i)
         paintButton(p, l.buttons[i], kCodes[i]);
     paintVolume(p);
+    focusring::paintIfFocused(p, this, partRect(focusPart_));
 }
 
 void TNCTPlayButtonB2::paintButton(QPainter &p, const QRect &r, int code) const {

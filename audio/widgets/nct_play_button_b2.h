@@ -4,6 +4,11 @@
 // bar shows is up to the program, through Play(), Pause(), Stop() and Record_(). The mute
 // switch flips its own state before it reports code 7. The volume runs 0..65535; the user
 // moving it reports OnChangeVolume, the program setting it (ChangeVolume) does not.
+//
+// Keyboard: Tab and Shift+Tab stop at each button and then at the volume, so that a screen
+// reader meets every part as a control of its own; Left and Right also move between the
+// buttons. Space or Enter presses the focused button, M flips mute wherever the focus is in
+// the bar, and the arrows, Page Up/Down, Home and End move the volume when it has the focus.
 #pragma once
 
 #include <QWidget>
@@ -19,6 +24,17 @@ public:
     static constexpr int kRecord = 4;
     static constexpr int kMute = 7;
     static constexpr int kMaxVolume = 65535;
+    static constexpr int kVolumeKeyStep = 655;    // 1 %
+    static constexpr int kVolumePageStep = 6554;  // 10 %
+
+    // The parts the keyboard focus moves between, in Tab order: the five buttons (play,
+    // pause, stop, record, mute), then the volume.
+    static constexpr int kParts = 6;
+    static constexpr int kVolumePart = 5;
+    // The button code of a part (0 for the volume), and the part of a button code (-1 for
+    // other codes).
+    static int partCode(int part);
+    static int partOf(int Button);
 
     enum class TShownState { Stop, Play, Pause, Record };
 
@@ -33,9 +49,21 @@ public:
     // Sets the volume slider (clamped to 0..65535) without reporting it.
     void ChangeVolume(int Volume);
     int Volume() const { return volume_; }
+    // Sets it as the user moving the knob does: OnChangeVolume follows a change.
+    void setUserVolume(int volume);
+    // The volume as a whole percentage of full volume.
+    static int volumePercent(int volume);
 
     bool Mute() const { return mute_; }
     void setMute(bool Mute);
+
+    // A click on a button, whoever makes it (mouse, keyboard, assistive technology): the
+    // mute switch flips, then OnMouseClick reports the code. Nothing while disabled.
+    void pressButton(int Button);
+
+    int focusedPart() const { return focusPart_; }
+    void setFocusedPart(int part);
+    QRect partRect(int part) const;
 
     // Where a button (by code) or the volume slider sits; an empty rect for other codes.
     QRect buttonRect(int Button) const;
@@ -56,6 +84,9 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     struct Layout {
@@ -67,7 +98,6 @@ private:
     Layout layout() const;
     int buttonAt(const QPoint &pos) const;
     int volumeAt(int x) const;
-    void setUserVolume(int volume);
     void setShownState(TShownState state);
 
     void paintButton(QPainter &p, const QRect &r, int code) const;
@@ -81,4 +111,5 @@ private:
     int pressed_ = 0;  // button code held down, 0 for none
     bool draggingVolume_ = false;
     bool hoverVolume_ = false;
+    int focusPart_ = 0;  // the part the keyboard acts on while the bar has the focus
 };

@@ -1,5 +1,8 @@
 #include "audio/widgets/nct_slider_b2.h"
 
+#include "audio/widgets/accessibility_events.h"
+#include "audio/widgets/focus_ring.h"
+#include "audio/widgets/widget_accessibility.h"
 #include "audio/widgets/widget_style.h"
 
 #include <QLinearGradient>
@@ -13,6 +16,8 @@ TNCTSliderB2::TNCTSliderB2(QWidget *parent)
     : QWidget(parent), stripColor_(palette().color(QPalette::Window)) {
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    installWidgetAccessibility();
 }
 
 void TNCTSliderB2::setValue(int Value) {
@@ -21,6 +26,7 @@ void TNCTSliderB2::setValue(int Value) {
         return;
     value_ = Value;
     update();
+    widgetaccess::valueChanged(this, value_);
     Q_EMIT OnValueChange(value_);
 }
 
@@ -89,6 +95,7 @@ void TNCTSliderB2::mouseReleaseEvent(QMouseEvent *event) {
 
 void TNCTSliderB2::finishDrag() {
     dragging_ = false;
+    keyDrag_ = false;
     grabOffset_ = 0;
     update();
     Q_EMIT OnMouseUp();
@@ -149,4 +156,5 @@ void TNCTSliderB2::paintEvent(QPaintEvent *) {
     p.setPen(QPen(enabled ? QColor(0x5a, 0x64, 0x70) : QColor(0x70, 0x75, 0x7b), 1.0));
     const qreal cx = thumb.center().x();
     p.drawLine(QPointF(cx, thumb.top() + 3), QPointF(cx, thumb.bottom() - 3));
+    focusring::paintIfFocused(p, this, rect());
 }

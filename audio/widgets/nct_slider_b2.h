@@ -3,6 +3,8 @@
 // A mouse press anywhere on the strip starts a drag: OnMouseDown, then the thumb jumps to
 // the pointer (unless the press hit the thumb itself), OnValueChange for every new value,
 // and OnMouseUp on release. OnValueChange also fires when the program calls setValue().
+// The keyboard moves the thumb the same way: a key press is a press at the new value, its
+// release the release (arrows by kKeyStep, Page Up/Down by kPageStep, Home and End).
 #pragma once
 
 #include <QColor>
@@ -13,12 +15,17 @@ class TNCTSliderB2 : public QWidget {
 
 public:
     static constexpr int kMaxValue = 1000;
+    static constexpr int kKeyStep = 10;
+    static constexpr int kPageStep = 100;
 
     explicit TNCTSliderB2(QWidget *parent = nullptr);
 
     int Value() const { return value_; }
     // Clamped to 0..1000; emits OnValueChange when the value changes.
     void setValue(int Value);
+    // Moves the thumb as a click at that value would: OnMouseDown, OnValueChange, OnMouseUp.
+    // What assistive technology setting the value does.
+    void seekTo(int Value);
 
     // Colour of the strip behind the track.
     QColor StripColor() const { return stripColor_; }
@@ -44,6 +51,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     int thumbWidth() const;
@@ -54,5 +64,6 @@ private:
     QColor stripColor_;
     bool dragging_ = false;
     bool hoverThumb_ = false;
-    int grabOffset_ = 0;  // pointer x minus thumb centre when the press hit the thumb
+    int grabOffset_ = 0;    // pointer x minus thumb centre when the press hit the thumb
+    bool keyDrag_ = false;  // the drag is held by a key, not the mouse
 };

@@ -1,27 +1,45 @@
 #include "audio/widgets/nct_time_display2.h"
 
+#include "audio/widgets/accessibility_events.h"
+#include "audio/widgets/focus_ring.h"
 #include "audio/widgets/seven_segment.h"
+#include "audio/widgets/widget_accessibility.h"
 #include "audio/widgets/widget_style.h"
 
 #include <QPainter>
 
 #include <algorithm>
 
-TNCTTimeDisplay2::TNCTTimeDisplay2(QWidget *parent) : QWidget(parent) {}
+TNCTTimeDisplay2::TNCTTimeDisplay2(QWidget *parent) : QWidget(parent) {
+    setFocusPolicy(Qt::TabFocus);
+    installWidgetAccessibility();
+}
+
+void TNCTTimeDisplay2::reportChange() {
+    const QString shown = text();
+    const QString seconds = shown.left(shown.lastIndexOf(QLatin1Char('.')));
+    if (seconds == reported_)
+        return;
+    reported_ = seconds;
+    widgetaccess::nameChanged(this);
+}
 
 void TNCTTimeDisplay2::setHours(int Hours) {
     hours_ = std::max(Hours, 0);
     update();
+    reportChange();
 }
 
 void TNCTTimeDisplay2::setMinutes(int Minutes) {
     minutes_ = std::max(Minutes, 0);
     update();
+    reportChange();
 }
 
 void TNCTTimeDisplay2::setSeconds(int Seconds) {
     seconds_ = std::max(Seconds, 0);
     update();
+    reportChange();
 }
 
 void TNCTTimeDisplay2::setMilliseconds(int Milliseconds) {
@@ -33,6 +51,7 @@ void TNCTTimeDisplay2::setMilliseconds(int Milliseconds) {
     seconds_ = total / 1000 % 60;
     milliseconds_ = total % 1000;
     update();
+    reportChange();
 }
 
 QString TNCTTimeDisplay2::text() const {
@@ -75,4 +94,5 @@ void TNCTTimeDisplay2::paintEvent(QPaintEvent *) {
     x = sevensegment::drawText(p, main, QPointF(x, bottom - height), height, style);
     sevensegment::drawText(p, tenths, QPointF(x, bottom - height * smallRatio), height * smallRatio,
                            style);
+    focusring::paintIfFocused(p, this, rect());
 }

@@ -3,6 +3,9 @@
 // The four fields are plain properties. setMilliseconds() takes a whole elapsed time and
 // spreads it over all four fields, so Hours(), Minutes() and Seconds() read back the split-up
 // time.
+//
+// It takes the focus by Tab only (a screen reader then reads the time) and reports a change
+// of the shown time to assistive technology once a second, not at every tenth.
 #pragma once
 
 #include <QWidget>
@@ -34,8 +37,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void reportChange();
+
     int hours_ = 0;
     int minutes_ = 0;
     int seconds_ = 0;
     int milliseconds_ = 0;
+    QString reported_;  // the whole seconds last reported
 };

@@ -1,0 +1,61 @@
+#include "audio/widgets/accessibility_events.h"
+
+#include <QAccessible>
+#include <QPointer>
+#include <QTimer>
+#include <QVariant>
+#include <QWidget>
+
+namespace widgetaccess {
+
+namespace {
+
+Observer observer = nullptr;
+
+void send(QAccessibleEvent &event) {
+    if (observer)
+        observer(&event);
+    QAccessible::updateAccessibility(&event);
+}
+
+}  // namespace
+
+void setObserver(Observer newObserver) {
+    observer = newObserver;
+}
+
+void valueChanged(QObject *widget, const QVariant &value, int child) {
+    QAccessibleValueChangeEvent event(widget, value);
+    if (child >= 0)
+        event.setChild(child);
+    send(event);
+}
+
+void nameChanged(QObject *widget, int child) {
+    QAccessibleEvent event(widget, QAccessible::NameChanged);
+    if (child >= 0)
+        event.setChild(child);
+    send(event);
+}
+
+void checkedChanged(QObject *widget, int child) {
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(widget, changed);
+    event.setChild(child);
+    send(event);
+}
+
+void focusMoved(QWidget *widget, int child) {
+    // The toolkit reports the widget's own focus after its focus-in handler has run; a part's
+    // report sent at once would be overtaken by it.
+    QTimer::singleShot(0, widget, [target = QPointer<QWidget>(widget), child] {
+        if (!target || !target->hasFocus())
+            return;
+        QAccessibleEvent event(target.data(), QAccessible::Focus);
+        event.setChild(child);
+        send(event);
+    });
+}
+
+}  // namespace widgetaccess
