@@ -333,6 +333,8 @@ QWidget *TForm1::buildFileInfoTab() {
     ListView1->setHeaderLabels({QStringLiteral("File name"), QStringLiteral("Size"),
                                 QStringLiteral("Time"), QStringLiteral("Save Directory")});
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // No caption stands beside the list.
+    ListView1->setAccessibleName(tr("Recorded files"));
 
     PopupMenu1 = new QMenu(this);
     Play2 = PopupMenu1->addAction(korvantaIcon("media-playback-start"), tr("&Play"));

@@ -55,10 +55,11 @@ protected:
     QTemporaryDir dir_;
 };
 
+// The entries as shown: the Alt mnemonics' marks are underlines, not text.
 QStringList menuTexts(QMenu *menu) {
     QStringList texts;
     for (QAction *a : menu->actions())
-        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text().remove(QLatin1Char('&')));
     return texts;
 }
 
