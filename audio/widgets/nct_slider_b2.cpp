@@ -156,5 +156,6 @@ void TNCTSliderB2::paintEvent(QPaintEvent *) {
     p.setPen(QPen(enabled ? QColor(0x5a, 0x64, 0x70) : QColor(0x70, 0x75, 0x7b), 1.0));
     const qreal cx = thumb.center().x();
     p.drawLine(QPointF(cx, thumb.top() + 3), QPointF(cx, thumb.bottom() - 3));
-    focusring::paintIfFocused(p, this, rect());
+    // Round the thumb: the strip is too thin for a ring round the whole of it.
+    focusring::paintIfFocused(p, this, thumbRect());
 }
