@@ -1,0 +1,39 @@
+// The number fields of the Options and auto-stop dialogs read by their own names, not all
+// by the group's title.
+#include "settings/setting_form.h"
+#include "settings/time_limit_form.h"
+#include "settings/time_limit_group.h"
+#include "settings/up_down.h"
+#include "tests/settings/settings_fixture.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+QString accessibleName(QWidget *widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+class SettingFieldsAccessTest : public testsupport::SettingsFixture {};
+
+}  // namespace
+
+TEST_F(SettingFieldsAccessTest, LimitAndSplitFieldsAreNamedByTheirUnits) {
+    TSettingForm form(hooks(), nullptr);
+    EXPECT_EQ(accessibleName(form.Edit1), QStringLiteral("hours"));
+    EXPECT_EQ(accessibleName(form.Edit2), QStringLiteral("minutes"));
+    EXPECT_EQ(accessibleName(form.Edit3), QStringLiteral("seconds"));
+    EXPECT_EQ(accessibleName(form.Edit4), QStringLiteral("minutes"));
+    EXPECT_EQ(accessibleName(form.Edit5), QStringLiteral("seconds"));
+    EXPECT_EQ(accessibleName(form.UpDown1->upButton()), QStringLiteral("Up"));
+    EXPECT_EQ(accessibleName(form.UpDown1->downButton()), QStringLiteral("Down"));
+    EXPECT_EQ(accessibleName(form.EdSavePath), QStringLiteral("Save Path"));
+
+    TTimeLimitForm limit(hooks(), nullptr);
+    EXPECT_EQ(accessibleName(limit.Edit1), QStringLiteral("hours"));
+    EXPECT_EQ(accessibleName(limit.Edit3), QStringLiteral("seconds"));
+}
