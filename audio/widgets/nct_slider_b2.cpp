@@ -24,9 +24,13 @@ void TNCTSliderB2::setValue(int Value) {
     Value = std::clamp(Value, 0, kMaxValue);
     if (Value == value_)
         return;
+    // Playback moves the thumb a few times a second; a screen reader hears of it once per
+    // whole percent, and of every move the user makes.
+    const bool reported = dragging_ || Value / 10 != value_ / 10;
     value_ = Value;
     update();
-    widgetaccess::valueChanged(this, value_);
+    if (reported)
+        widgetaccess::valueChanged(this, value_);
     Q_EMIT OnValueChange(value_);
 }
 

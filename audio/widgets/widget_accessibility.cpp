@@ -38,7 +38,7 @@ public:
         if (t == QAccessible::Name)
             return nameOr(*this, TNCTSliderB2::tr("Position"));
         if (t == QAccessible::Value)
-            return TNCTSliderB2::tr("%1 %").arg(slider()->Value() / 10.0, 0, 'f', 1);
+            return TNCTSliderB2::tr("%1 %").arg(slider()->Value() / 10);
         return QAccessibleWidget::text(t);
     }
 
