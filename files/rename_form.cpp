@@ -32,8 +32,10 @@ TRenameForm::TRenameForm(QWidget *parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint);
     setFixedSize(306, 100);
     auto *column = new QVBoxLayout(this);
-    column->addWidget(new QLabel(QStringLiteral("Input New Filename:"), this));
+    auto *caption = new QLabel(QStringLiteral("Input New Filename:"), this);
+    column->addWidget(caption);
     Edit1 = new QLineEdit(this);
+    caption->setBuddy(Edit1);
     column->addWidget(Edit1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -97,6 +97,7 @@ void TfrmAdv::FormShow() {
             auto *label = new QLabel(caption, gbOther);
             label->setObjectName(QStringLiteral("lb") + QString::number(i));
             label->setGeometry(145, top, gbOther->width() - 145 - 8, 17);
+            label->setBuddy(slider);
             connect(slider, &QSlider::valueChanged, this, [this, i](int p) { AdvChange(i, p); });
         }
     }

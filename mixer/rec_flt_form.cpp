@@ -116,6 +116,9 @@ void TfrmRecFlt::buildRow(int row, int top, const QString &caption, int min, int
     auto *unit = new QLabel(QStringLiteral("Hz"), this);
     unit->move(352, top + 8);
     unit->adjustSize();
+    // The filter's caption stands beside both; the unit alone would name neither well.
+    r.trackBar->setAccessibleName(tr("%1 frequency").arg(caption));
+    r.edit->setAccessibleName(tr("%1 frequency in Hz").arg(caption));
 
     connect(r.checkBox, &QCheckBox::toggled, this, [this, row] { CheckBoxClick(row); });
     connect(r.trackBar, &QSlider::valueChanged, this, [this, row] { TrackBarChange(row); });

@@ -7,7 +7,9 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
+#include "files/rename_form.h"
 #include "mixer/eq_form.h"
+#include "mixer/rec_flt_form.h"
 #include "mixer/source_panels.h"
 #include "mixer/src_frame.h"
 #include "playback/playback_session.h"
@@ -24,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 
@@ -379,4 +382,16 @@ TEST_F(WindowAccessibilityTest, MixerVolumeReadsZeroToHundredPercentTheRightWayR
     value->setCurrentValue(25);
     EXPECT_EQ(w.AudioPlayer1->srcVolume(), 16384);
     EXPECT_EQ(panel->TrackBar1->value(), 65535 - 16384);
+}
+
+TEST_F(WindowAccessibilityTest, SecondaryWindowsNameTheirFieldsByTheirCaptions) {
+    TForm1 &w = openWindow();
+    auto name = [](QWidget *widget) {
+        return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+    };
+    TfrmRecFlt filters(*w.AudioRecord1);
+    EXPECT_EQ(name(filters.TrackBar1), QStringLiteral("Notch Filter frequency"));
+    EXPECT_EQ(name(filters.Edit3), QStringLiteral("LowPass Filter frequency in Hz"));
+    TRenameForm rename;
+    EXPECT_EQ(name(rename.Edit1), QStringLiteral("Input New Filename:"));
 }
