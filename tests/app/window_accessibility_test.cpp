@@ -302,16 +302,16 @@ TEST_F(WindowAccessibilityTest, MenusHaveMnemonicsPauseHasAKeyAndPagesTurnFromAn
               QStringLiteral("Playback Volume Controls"));
 
     // Pause has a key of its own; every other key stays where it was.
-    const QList<QKeySequence> specified = {
+    const QList<QKeySequence> commandKeys = {
         QKeySequence(Qt::CTRL | Qt::Key_O), QKeySequence(Qt::CTRL | Qt::Key_R),
         QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::CTRL | Qt::Key_S),
         QKeySequence(Qt::Key_F2),           QKeySequence(Qt::Key_F1)};
     ASSERT_FALSE(w.Pause1->shortcuts().isEmpty());
     for (const QKeySequence &keys : w.Pause1->shortcuts())
-        EXPECT_FALSE(specified.contains(keys)) << keys.toString().toStdString();
-    EXPECT_EQ(w.Open1->shortcut(), specified[0]);
-    EXPECT_EQ(w.Play1->shortcut(), specified[2]);
-    EXPECT_EQ(w.HelpContents2->shortcut(), specified[5]);
+        EXPECT_FALSE(commandKeys.contains(keys)) << keys.toString().toStdString();
+    EXPECT_EQ(w.Open1->shortcut(), commandKeys[0]);
+    EXPECT_EQ(w.Play1->shortcut(), commandKeys[2]);
+    EXPECT_EQ(w.HelpContents2->shortcut(), commandKeys[5]);
 
     w.setCurrentFileName(path);
     w.NCTTimeDisplay1->setFocus(Qt::TabFocusReason);
