@@ -101,7 +101,11 @@ int main(int argc, char **argv) {
 
     // A short recording on the virtual card's test tone, so that the levels and the spectrum
     // move, then the list and the tags it leaves behind.
-    recordingSettings().SavePath = scratch.path() + QStringLiteral("/Recordings/");
+    // A fixed folder rather than the scratch one, so the path shown reads well; emptied before
+    // and after.
+    QDir recordings(QDir::tempPath() + QStringLiteral("/korvanta-manual"));
+    recordings.removeRecursively();
+    recordingSettings().SavePath = recordings.path() + QStringLiteral("/Recordings/");
     window.PageControl1->setCurrentWidget(window.TabSheet1);
     window.Record1->trigger();
     spin(1500);
@@ -111,6 +115,7 @@ int main(int argc, char **argv) {
     ok &= save(&window, folder, QStringLiteral("file-info.png"));
 
     window.hide();
+    recordings.removeRecursively();
     frmRecFlt = nullptr;
     frmEQ = nullptr;
     Form1 = nullptr;

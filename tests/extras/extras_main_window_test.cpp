@@ -16,10 +16,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
-#include <QWindowSystemInterface>
 
 namespace {
 
@@ -126,11 +126,7 @@ TEST_F(ExtrasMainWindowTest, F1OpensTheInstalledManualThroughTheDesktop) {
     window.show();
     window.activateWindow();
     ASSERT_TRUE(testsupport::waitUntil([&] { return window.isActiveWindow(); }));
-    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
-        window.windowHandle(), QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::SynchronousDelivery>(
-        window.windowHandle(), QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier);
-    testsupport::spin(50);
+    QTest::keyClick(&window, Qt::Key_F1);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
     EXPECT_EQ(browser.urls, QList<QUrl>{QUrl::fromLocalFile(manual)});
