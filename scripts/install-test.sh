@@ -45,7 +45,12 @@ recording=$home/Music/Recordings/Untitled1.mp3
 settings=$home/.config/korvanta-recorder/setup.ini
 status=0
 if [ -s "$recording" ]; then
-    echo "Recording: $recording ($(stat -c %s "$recording") bytes, owner $(stat -c %U "$recording"))"
+    seconds=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$recording")
+    echo "Recording: $recording ($(stat -c %s "$recording") bytes, $seconds s," \
+        "owner $(stat -c %U "$recording"))"
+    # Two seconds asked for; the device starts a moment after Record.
+    awk -v s="$seconds" 'BEGIN { exit !(s >= 1.5 && s <= 3) }' ||
+        { echo "FAIL: the recording lasts $seconds s"; status=1; }
 else
     echo "FAIL: no recording at $recording"; ls -laR "$home"; status=1
 fi
