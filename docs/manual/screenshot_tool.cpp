@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -66,6 +67,14 @@ int main(int argc, char **argv) {
     QDir().mkpath(folder);
     setExecutableDirectoryForTesting(scratch.path());
     setExecutableDirectoryReadOnlyForTesting(true);
+    // The About box as the package shows it.
+    QFile supportIni(scratch.filePath(QStringLiteral("support.ini")));
+    if (supportIni.open(QIODevice::WriteOnly)) {
+        supportIni.write(
+            "[about]\nhomepage=file:///usr/share/korvanta-recorder/manual/index.html\n"
+            "email=\n");
+        supportIni.close();
+    }
 
     const std::unique_ptr<AudioBackend> backend = createAudioBackend();
     TForm1 window(*backend);
