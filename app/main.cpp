@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -74,7 +75,7 @@ int main(int argc, char **argv) {
         seconds > 0) {
         window.TimerTip->stop();
         QTimer::singleShot(0, &window, [&window] { window.Record1->trigger(); });
-        QTimer::singleShot(seconds * 1000, &window, &QWidget::close);
+        QTimer::singleShot(std::min(seconds, 86400) * 1000, &window, &QWidget::close);
     }
     const int result = QApplication::exec();
     RenameForm = nullptr;
