@@ -5,10 +5,12 @@
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -66,6 +68,15 @@ int main(int argc, char **argv) {
     // For the start-up benchmark: leave at the first turn of the event loop after show().
     if (qEnvironmentVariableIsSet("KORVANTA_EXIT_AFTER_SHOW"))
         QTimer::singleShot(0, &app, [] { std::_Exit(0); });
+    // For the installed-package test, which has no keyboard to press: record for the given
+    // number of seconds from the start, then close the window as a user would, which finishes
+    // the file and writes setup.ini. Unset, nothing changes.
+    if (const int seconds = qEnvironmentVariableIntValue("KORVANTA_RECORD_AND_CLOSE");
+        seconds > 0) {
+        window.TimerTip->stop();
+        QTimer::singleShot(0, &window, [&window] { window.Record1->trigger(); });
+        QTimer::singleShot(std::min(seconds, 86400) * 1000, &window, &QWidget::close);
+    }
     const int result = QApplication::exec();
     RenameForm = nullptr;
     Form1 = nullptr;

@@ -35,7 +35,7 @@ void TForm1::TimerTipTimer() {
 }
 
 void TForm1::HelpContents2Click() {
-    OpenHelpContents();
+    OpenHelpContents(this);
 }
 
 void TForm1::Homepage2Click() {

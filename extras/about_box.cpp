@@ -74,7 +74,8 @@ void TAboutBox::buildUi() {
     rows->addWidget(Label3, 0, 1);
     rows->addWidget(caption(QStringLiteral("HomePage"), this), 1, 0);
     rows->addWidget(Label5, 1, 1);
-    rows->addWidget(caption(QStringLiteral("Technology Support"), this), 2, 0);
+    supportCaption_ = caption(QStringLiteral("Technology Support"), this);
+    rows->addWidget(supportCaption_, 2, 0);
     rows->addWidget(Label7, 2, 1);
     connect(Label5, &TLinkLabel::clicked, this, &TAboutBox::Label5Click);
     connect(Label7, &TLinkLabel::clicked, this, &TAboutBox::Label7Click);
@@ -104,6 +105,11 @@ void TAboutBox::FormCreate() {
     Label1->setText(ProgramName + QLatin1Char(' ') + VersionName);
     Label3->setText(VersionName);
     Label5->setText(HomePage);
+    // Without an address there is nobody to write to: no row invites a click that would open
+    // a mail to nowhere.
+    const bool hasSupportAddress = !Email.trimmed().isEmpty();
+    supportCaption_->setVisible(hasSupportAddress);
+    Label7->setVisible(hasSupportAddress);
     // The design size, grown where a long name or address needs more room.
     setFixedSize(sizeHint().expandedTo(QSize(405, 248)));
 }
@@ -115,6 +121,8 @@ void TAboutBox::Label5Click() {
 }
 
 void TAboutBox::Label7Click() {
+    if (Email.trimmed().isEmpty())
+        return;
     ShellOpen(QUrl(QStringLiteral("mailto:") + Email));
 }
 

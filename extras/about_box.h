@@ -1,5 +1,6 @@
 // The About box: program name, version and the homepage and support links, as given by
-// support.ini beside the executable (read afresh at every showing) or by the built-in values.
+// support.ini (read afresh at every showing) or by the built-in values. An empty support
+// address hides the support row.
 #pragma once
 
 #include "extras/product_info.h"
@@ -35,6 +36,8 @@ private:
     void FormCreate();
     void FormClose();
     void buildUi();
+
+    QLabel *supportCaption_ = nullptr;
 };
 
 // The About box while it exists, else null.

@@ -1,9 +1,13 @@
-// The Help menu's services that hand their work to the desktop: the help file and the homepage.
+// The Help menu's services that hand their work to the desktop: the user manual and the
+// homepage.
 #pragma once
 
-// Opens korvantasoundrecorder.chm beside the executable with the desktop's viewer for it.
-// Without the file nothing happens: no desktop error pops up for a help file we never shipped.
-void OpenHelpContents();
+class QWidget;
 
-// Opens the product's homepage in the web browser.
+// Opens the user manual (manual/index.html beside the executable or in the install's data
+// folder) in the desktop's web browser. When it is missing, a message over owner says so and
+// where it belongs, rather than nothing happening.
+void OpenHelpContents(QWidget *owner);
+
+// Opens the homepage that support.ini names, else the built-in one, in the web browser.
 void OpenHomepage();

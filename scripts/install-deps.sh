@@ -12,6 +12,7 @@ packages=(
     lame ffmpeg
     pipewire pipewire-pulse wireplumber dbus
     sox musepack-tools vorbis-tools opus-tools id3v2 eyed3 python3-mutagen
+    appstream desktop-file-utils dpkg-dev file gzip lintian man-db xdg-utils
 )
 
 missing=()

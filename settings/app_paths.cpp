@@ -7,6 +7,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace {
 
 QString &testDirectory() {
@@ -32,17 +34,34 @@ bool isReadableFile(const QString &path) {
     return info.isFile() && info.isReadable();
 }
 
-// A data file beside the executable, else in the install's data folder. The executable sits
-// in <prefix>/bin or, as installed today, in <prefix>/lib/korvanta-recorder; both reach
-// <prefix>/share/korvanta-recorder. When none exists the path beside the executable is given,
-// so messages name the place a user would look first.
-QString dataFilePath(const QString &name) {
+// The install's data folder as seen from the executable, which sits in <prefix>/bin or, as
+// installed, in <prefix>/lib/korvanta-recorder; both reach <prefix>/share/korvanta-recorder.
+QStringList installDataDirectories() {
     const QString dir = executableDirectory();
-    const QStringList candidates{
-        dir + name,
-        dir + QStringLiteral("../share/korvanta-recorder/") + name,
-        dir + QStringLiteral("../../share/korvanta-recorder/") + name,
-    };
+    return {dir + QStringLiteral("../share/korvanta-recorder/"),
+            dir + QStringLiteral("../../share/korvanta-recorder/")};
+}
+
+// An installed program has its data in share/ and none beside it. Such a program keeps the
+// user's files in the user's folders even where it could write its own folder (run by root,
+// or installed into ~/.local): recordings hidden in lib/, or files in /usr that no package
+// owns, are not what anyone installing it expects.
+bool isInstalledProgram() {
+    if (QFileInfo::exists(executableDirectory() + QStringLiteral("tips.txt"))) {
+        return false;
+    }
+    const QStringList dirs = installDataDirectories();
+    return std::any_of(dirs.begin(), dirs.end(),
+                       [](const QString &dir) { return QFileInfo(dir).isDir(); });
+}
+
+// A data file beside the executable, else in the install's data folder. When none exists the
+// path beside the executable is given, so messages name the place a user would look first.
+QString dataFilePath(const QString &name) {
+    QStringList candidates{executableDirectory() + name};
+    for (const QString &dir : installDataDirectories()) {
+        candidates << dir + name;
+    }
     for (const QString &path : candidates) {
         if (QFileInfo(path).isFile()) {
             return path == candidates.first() ? path : QDir::cleanPath(path);
@@ -82,10 +101,10 @@ void setExecutableDirectoryReadOnlyForTesting(bool readOnly) {
 }
 
 bool userFilesBesideExecutable() {
-    if (readOnlyForTesting()) {
+    const QFileInfo ini(setupIniBesideExecutable());
+    if (readOnlyForTesting() || (isInstalledProgram() && !ini.exists())) {
         return false;
     }
-    const QFileInfo ini(setupIniBesideExecutable());
     return QFileInfo(executableDirectory()).isWritable() || (ini.isFile() && ini.isWritable());
 }
 
@@ -137,6 +156,6 @@ QString tipsPath() {
     return dataFilePath(QStringLiteral("tips.txt"));
 }
 
-QString helpFilePath() {
-    return dataFilePath(QStringLiteral("korvantasoundrecorder.chm"));
+QString manualIndexPath() {
+    return dataFilePath(QStringLiteral("manual/index.html"));
 }

@@ -2,7 +2,7 @@
 // write, keeps setup.ini and Recording/ beside the executable. An installed program cannot
 // write there, so it keeps them where the desktop keeps each user's: setup.ini in the user's
 // configuration folder, recordings in the music folder. Read-only data (tips, support.ini, the
-// help) is looked up beside the executable, then in the install's data folder.
+// manual) is looked up beside the executable, then in the install's data folder.
 #pragma once
 
 #include <QString>
@@ -18,7 +18,8 @@ void setExecutableDirectoryForTesting(const QString &dir);
 void setExecutableDirectoryReadOnlyForTesting(bool readOnly);
 
 // True when setup.ini and Recording/ belong beside the executable: its folder is writable, or
-// a setup.ini there is.
+// a setup.ini there is. An installed program (data in share/, none beside it) uses the user's
+// folders even when its own is writable, unless a setup.ini is already beside it.
 bool userFilesBesideExecutable();
 
 // The user's configuration folder for this program ($XDG_CONFIG_HOME/korvanta-recorder/).
@@ -40,4 +41,6 @@ QString defaultRecordingFolder();
 
 QString supportIniPath();
 QString tipsPath();
-QString helpFilePath();
+// The user manual's first page: manual/index.html beside the executable (a build folder) or in
+// the install's data folder.
+QString manualIndexPath();

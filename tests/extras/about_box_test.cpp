@@ -1,14 +1,16 @@
-// The About box, its links, the help file and homepage commands, and the bundled pictures.
+// The About box, its links, the manual and homepage commands, and the bundled pictures.
 #include "extras/about_box.h"
 #include "extras/help_commands.h"
 #include "extras/korvanta_icons.h"
 #include "extras/link_label.h"
 #include "extras/shell_open.h"
 #include "settings/app_paths.h"
+#include "tests/settings/modal_answerer.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEnterEvent>
 #include <QFile>
 #include <QMouseEvent>
@@ -146,18 +148,54 @@ TEST_F(AboutBoxTest, EachShowingIsAFreshBoxReadingSupportIniAgain) {
     EXPECT_EQ(AboutBox, nullptr);
 }
 
-TEST_F(AboutBoxTest, HelpOpensTheHelpFileOnlyWhenItIsThere) {
-    OpenHelpContents();
-    EXPECT_TRUE(opened_.isEmpty());
+TEST_F(AboutBoxTest, AnEmptySupportAddressHidesTheMailLink) {
+    TAboutBox withDefault(&owner_);
+    EXPECT_FALSE(withDefault.Label7->isHidden());
 
-    writeFile(QStringLiteral("korvantasoundrecorder.chm"), "help");
-    OpenHelpContents();
-    EXPECT_EQ(opened_, QList<QUrl>{QUrl::fromLocalFile(helpFilePath())});
+    // As shipped: the homepage is the installed manual, and nobody to mail.
+    writeFile(QStringLiteral("support.ini"),
+              "[about]\nhomepage=file:///usr/share/korvanta-recorder/manual/index.html\n"
+              "email=\n");
+    TAboutBox box(&owner_);
+    EXPECT_TRUE(box.Label7->isHidden());
+    for (const QLabel *label : box.findChildren<QLabel *>()) {
+        EXPECT_TRUE(label->isHidden() || label->text() != QStringLiteral("Technology Support"))
+            << "the support row's caption is still shown";
+    }
+    box.Label7Click();  // even if reached some other way, no mail to nowhere
+    click(box.Label5, Qt::LeftButton);
+    EXPECT_EQ(
+        opened_,
+        QList<QUrl>{QUrl(QStringLiteral("file:///usr/share/korvanta-recorder/manual/index.html"))});
+
+    writeFile(QStringLiteral("support.ini"), "[about]\nemail=  \n");
+    TAboutBox blank(&owner_);
+    EXPECT_TRUE(blank.Label7->isHidden());
 }
 
-TEST_F(AboutBoxTest, HomepageOpensTheBuiltInAddress) {
+TEST_F(AboutBoxTest, HelpOpensTheManualOrSaysItIsMissing) {
+    {
+        testsupport::ModalAnswerer answerer;
+        OpenHelpContents(&owner_);
+        ASSERT_EQ(answerer.messages.size(), 1u);
+        EXPECT_EQ(answerer.messages[0].title, QStringLiteral("Help Contents"));
+        EXPECT_TRUE(answerer.messages[0].text.contains(manualIndexPath()))
+            << qPrintable(answerer.messages[0].text);
+    }
+    EXPECT_TRUE(opened_.isEmpty());
+
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("manual")));
+    writeFile(QStringLiteral("manual/index.html"), "<html></html>");
+    OpenHelpContents(&owner_);
+    EXPECT_EQ(opened_, QList<QUrl>{QUrl::fromLocalFile(dir_.filePath("manual/index.html"))});
+}
+
+TEST_F(AboutBoxTest, HomepageOpensTheAddressOfSupportIniElseTheBuiltInOne) {
     OpenHomepage();
-    EXPECT_EQ(opened_, QList<QUrl>{QUrl(QStringLiteral("https://korvanta.example.org/"))});
+    writeFile(QStringLiteral("support.ini"), "[about]\nhomepage=file:///opt/k/manual.html\n");
+    OpenHomepage();
+    EXPECT_EQ(opened_, (QList<QUrl>{QUrl(QStringLiteral("https://korvanta.example.org/")),
+                                    QUrl(QStringLiteral("file:///opt/k/manual.html"))}));
 }
 
 TEST(KorvantaIconsTest, EveryBundledPictureLoads) {

@@ -5,14 +5,18 @@
 #include "extras/tip_form.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
+#include "tests/settings/modal_answerer.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/test_backend.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -78,10 +82,11 @@ TEST_F(ExtrasMainWindowTest, HelpHomepageAndAboutCommands) {
     TForm1 window(testBackend());
     window.TimerTip->stop();
     EXPECT_EQ(window.HelpContents2->shortcut(), QKeySequence(Qt::Key_F1));
-    writeFile(QStringLiteral("korvantasoundrecorder.chm"), "help");
+    ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("manual")));
+    writeFile(QStringLiteral("manual/index.html"), "<html></html>");
     window.ToolBtnHelp->click();
     window.Homepage2->trigger();
-    EXPECT_EQ(opened_, (QList<QUrl>{QUrl::fromLocalFile(helpFilePath()),
+    EXPECT_EQ(opened_, (QList<QUrl>{QUrl::fromLocalFile(dir_.filePath("manual/index.html")),
                                     QUrl(QStringLiteral("https://korvanta.example.org/"))}));
 
     window.ToolBtnAbout->click();
@@ -93,9 +98,59 @@ TEST_F(ExtrasMainWindowTest, HelpHomepageAndAboutCommands) {
     AboutBox->close();
 }
 
+// Stands in for the desktop's browser: QDesktopServices hands it every file:// address.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+};
+
+TEST_F(ExtrasMainWindowTest, F1OpensTheInstalledManualThroughTheDesktop) {
+    // The program as installed: <prefix>/lib/korvanta-recorder, manual in share/, nothing
+    // beside the program.
+    const QString prefix = dir_.filePath(QStringLiteral("usr"));
+    const QString exeDir = prefix + QStringLiteral("/lib/korvanta-recorder");
+    const QString manual = prefix + QStringLiteral("/share/korvanta-recorder/manual/index.html");
+    ASSERT_TRUE(QDir().mkpath(exeDir));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(manual).path()));
+    writeFile(QStringLiteral("usr/share/korvanta-recorder/manual/index.html"), "<html></html>");
+    setExecutableDirectoryForTesting(exeDir);
+    setShellOpenHandlerForTesting({});
+    UrlCatcher browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+
+    TForm1 window(testBackend());
+    window.TimerTip->stop();
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return window.isActiveWindow(); }));
+    QTest::keyClick(&window, Qt::Key_F1);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    EXPECT_EQ(browser.urls, QList<QUrl>{QUrl::fromLocalFile(manual)});
+    EXPECT_EQ(browser.urls.value(0).toString(),
+              QStringLiteral("file://") + prefix +
+                  QStringLiteral("/share/korvanta-recorder/manual/index.html"));
+}
+
+TEST_F(ExtrasMainWindowTest, HelpWithoutTheManualSaysSoInsteadOfOpeningNothing) {
+    TForm1 window(testBackend());
+    window.TimerTip->stop();
+    testsupport::ModalAnswerer answerer;
+    window.HelpContents2->trigger();
+    ASSERT_EQ(answerer.messages.size(), 1u);
+    EXPECT_TRUE(
+        answerer.messages[0].text.startsWith(QStringLiteral("The user manual was not found: ")));
+    EXPECT_TRUE(opened_.isEmpty());
+}
+
 TEST_F(ExtrasMainWindowTest, TheWindowCarriesTheProgramIcon) {
     TForm1 window(testBackend());
     window.TimerTip->stop();
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_FALSE(window.ipoftheDay1->icon().isNull());
 }
+
+#include "extras_main_window_test.moc"

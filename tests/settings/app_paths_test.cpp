@@ -133,7 +133,9 @@ TEST_F(AppPathsTest, DataFilesAreFoundBesideTheExecutableThenInTheDataFolder) {
     writeFile(shared + QStringLiteral("support.ini"), "[about]\n");
     EXPECT_EQ(tipsPath(), shared + QStringLiteral("tips.txt"));
     EXPECT_EQ(supportIniPath(), shared + QStringLiteral("support.ini"));
-    EXPECT_EQ(helpFilePath(), prefix + QStringLiteral("/bin/korvantasoundrecorder.chm"));
+    EXPECT_EQ(manualIndexPath(), prefix + QStringLiteral("/bin/manual/index.html"));
+    writeFile(shared + QStringLiteral("manual/index.html"), "<html></html>");
+    EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/index.html"));
 
     writeFile(besideTips, "own tip\n");
     EXPECT_EQ(tipsPath(), besideTips);
@@ -141,6 +143,37 @@ TEST_F(AppPathsTest, DataFilesAreFoundBesideTheExecutableThenInTheDataFolder) {
     // The program as installed today sits in <prefix>/lib/korvanta-recorder.
     setExecutableDirectoryForTesting(prefix + QStringLiteral("/lib/korvanta-recorder"));
     EXPECT_EQ(supportIniPath(), shared + QStringLiteral("support.ini"));
+}
+
+// Run by root, or installed into a prefix the user owns (~/.local), the installed program can
+// write its own folder, yet settings and recordings must not end up in lib/.
+TEST_F(AppPathsTest, AnInstalledProgramUsesTheUsersFoldersEvenWhereItCouldWriteItsOwn) {
+    const QString prefix = exeDir_.path();
+    const QString appDir = prefix + QStringLiteral("/lib/korvanta-recorder/");
+    writeFile(prefix + QStringLiteral("/share/korvanta-recorder/tips.txt"), "tip\n");
+    ASSERT_TRUE(QDir().mkpath(appDir));
+    setExecutableDirectoryForTesting(appDir);
+
+    EXPECT_FALSE(userFilesBesideExecutable());
+    EXPECT_EQ(setupIniPath(), ownConfigIni());
+    EXPECT_EQ(defaultRecordingFolder(), home_.path() + QStringLiteral("/Music/Recordings/"));
+    EXPECT_EQ(writableSetupIniPath(), ownConfigIni());
+    EXPECT_FALSE(QFileInfo::exists(appDir + QStringLiteral("setup.ini")));
+
+    // A setup.ini someone put beside it is still the one used, in place.
+    writeFile(appDir + QStringLiteral("setup.ini"), "[options]\ntimelimit=3\n");
+    EXPECT_TRUE(userFilesBesideExecutable());
+    EXPECT_EQ(setupIniPath(), appDir + QStringLiteral("setup.ini"));
+}
+
+// A build folder has its data files beside the program and keeps everything there.
+TEST_F(AppPathsTest, AFolderWithItsOwnDataFilesIsNotAnInstall) {
+    const QString prefix = exeDir_.path();
+    writeFile(prefix + QStringLiteral("/share/korvanta-recorder/tips.txt"), "tip\n");
+    writeFile(prefix + QStringLiteral("/build/tips.txt"), "tip\n");
+    setExecutableDirectoryForTesting(prefix + QStringLiteral("/build"));
+    EXPECT_TRUE(userFilesBesideExecutable());
+    EXPECT_EQ(defaultRecordingFolder(), prefix + QStringLiteral("/build/Recording/"));
 }
 
 }  // namespace

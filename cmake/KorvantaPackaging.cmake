@@ -1,0 +1,30 @@
+# The Debian package, built from the install rules by `cpack -G DEB` in a build folder
+# (scripts/package.sh does it all): korvanta-recorder_<version>_<arch>.deb, installing into
+# /usr, with Depends worked out by dpkg-shlibdeps from the libraries the program and its codec
+# module link.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME korvanta-recorder)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Korvanta Sound Recorder developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sound recorder for microphones and what the computer plays")
+# The extended description, one line of the control file per line here.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Korvanta Sound Recorder records from any input of the PulseAudio or PipeWire"
+    "sound server, or from the monitor of an output to capture what the computer"
+    "plays, into MP3, WAV or WMA files, with auto stop and auto split, a live"
+    "spectrum and level bars. It plays back recordings and many other audio files,"
+    "edits their tags, and sets the devices' mixer lines, a playback equaliser and"
+    "recording filters.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Korvanta Sound Recorder developers <packaging@korvanta.example.org>")
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The sound server the program talks to (without one it starts with empty device lists), and
+# xdg-open, through which Help and Homepage reach the browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
+include(CPack)
