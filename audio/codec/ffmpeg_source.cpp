@@ -364,8 +364,13 @@ int64_t FfmpegSource::lengthFromContainer() const {
     return lengthFits(st->codecpar, fileSize_, length) ? length : -1;
 }
 
-// Containers whose header or last timestamp gives the exact length in samples.
+// Containers whose header or last timestamp gives the exact length in samples. A length
+// FFmpeg estimated from the bitrate is none (a FLAC file whose writer died before it could
+// fill in the header's count).
 bool FfmpegSource::containerKnowsLength() const {
+    if (input_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        return false;
+    }
     static const char *const kExact[] = {"wav",  "w64",  "ogg", "asf",  "mpc",
                                          "mpc8", "aiff", "au",  "flac", "caf"};
     const char *name = input_->iformat->name;
@@ -548,6 +553,13 @@ QString FfmpegSource::describe() const {
     const QString format = QString::fromLatin1(input_->iformat->name);
     QString name;
     QString quality;
+    if (par->codec_id == AV_CODEC_ID_FLAC) {
+        const int bits = par->bits_per_raw_sample > 0 ? par->bits_per_raw_sample : 16;
+        return QStringLiteral("FLAC %1 Hz, %2 bit, %3")
+            .arg(par->sample_rate)
+            .arg(bits)
+            .arg(channelsText(sourceChannels));
+    }
     if (isPcm(par->codec_id)) {
         name = QStringLiteral("PCM");
         int bits = av_get_exact_bits_per_sample(par->codec_id);
@@ -569,6 +581,10 @@ QString FfmpegSource::describe() const {
         }
         quality = plausible(bitRate) ? QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000)
                                      : QStringLiteral("bitrate unknown");
+        if (par->codec_id == AV_CODEC_ID_OPUS) {
+            // Always decoded at 48000 Hz: the rate says nothing about the file.
+            return QStringLiteral("Opus %1, %2").arg(quality, channelsText(sourceChannels));
+        }
         switch (par->codec_id) {
             case AV_CODEC_ID_MP1:
             case AV_CODEC_ID_MP2:
