@@ -30,9 +30,11 @@ constexpr std::array<int, 5> kFlacRates = {44100, 48000, 22050, 16000, 8000};
 constexpr std::array<int, 9> kOpusBitrates = {24, 32, 48, 64, 96, 128, 160, 192, 256};
 constexpr std::array<int, 2> kVorbisRates = {44100, 48000};
 constexpr int kVorbisQualities = 11;
-// The bitrate libvorbis aims at for each quality, at 44100 Hz stereo.
+// The bitrate libvorbis aims at for each quality (the same at 44100 and 48000 Hz).
 constexpr std::array<int, kVorbisQualities> kVorbisStereoKbps = {64,  80,  96,  112, 128, 160,
                                                                  192, 224, 256, 320, 500};
+constexpr std::array<int, kVorbisQualities> kVorbisMonoKbps = {48,  60,  70,  80,  86, 96,
+                                                               110, 120, 140, 160, 240};
 
 QString channelsName(int row) {
     return row % 2 == 0 ? QStringLiteral("Stereo") : QStringLiteral("Mono");
@@ -98,7 +100,8 @@ QStringList VorbisRowTexts() {
         const QString rate = QString::number(kVorbisRates[static_cast<size_t>(row / 2 % 2)]);
         texts << QStringLiteral("q%1 (~%2 kbps) - %3 Hz,%4")
                      .arg(quality)
-                     .arg(kVorbisStereoKbps[static_cast<size_t>(quality)] / channelsOfRow(row))
+                     .arg(channelsOfRow(row) == 2 ? kVorbisStereoKbps[static_cast<size_t>(quality)]
+                                                  : kVorbisMonoKbps[static_cast<size_t>(quality)])
                      .arg(rate, channelsName(row));
     }
     return texts;

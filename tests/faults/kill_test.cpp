@@ -134,6 +134,8 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
     const double seconds = samples.size() / 2.0 / kRate;
     EXPECT_GE(seconds, killed.secondsRecorded - 1.0);
     EXPECT_LE(seconds, killed.secondsRecorded + 0.3);
+    std::printf("%s: %.2f s decode of %.2f s recorded until the kill\n", format.constData(),
+                seconds, killed.secondsRecorded);
 
     if (format == ".wav" || format == ".flac") {
         // Sample for sample the card's tone, from the first frame to the last.
