@@ -151,6 +151,9 @@ private:
         const std::string ffVersion = firstLine(ff.output);
         h += firstLine(lame.output) + "; " + ffVersion.substr(0, ffVersion.find(" Copyright")) +
              "\n";
+        h += firstLine(runChild({"flac", "--version"}).output) + "; " +
+             firstLine(runChild({"opusenc", "--version"}).output) + "; " +
+             firstLine(runChild({"oggenc", "--version"}).output) + "\n";
         h += "Input: " + minutesText(o_.inputMinutes) +
              " of 44100 Hz 16-bit stereo, tones and noise (" + fixed(fileMb(input()), 1) +
              " MB WAV)\n";
