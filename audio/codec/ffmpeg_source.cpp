@@ -226,6 +226,12 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
         length = fileSize_ * 2;  // two 4-bit codes per byte
     } else if (statedLength) {
         length = *statedLength;
+    } else if (st->codecpar->codec_id == AV_CODEC_ID_FLAC &&
+               input_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        // A FLAC file whose writer died before it could put the count into the header:
+        // FFmpeg's figure is a guess from the bitrate. Decoding counts exactly, leaving out
+        // a last frame the kill cut short; a file too large for that is counted by frames.
+        length = fileSize_ <= kMaxLengthScanBytes ? -1 : lengthFromPackets();
     } else if (fileSize_ < asfDeclaredFileSize(file_) && fileSize_ <= kMaxLengthScanBytes) {
         length = -1;  // cut off: the header's duration is not to be believed, count instead
     } else if (containerKnowsLength() || fileSize_ > kMaxLengthScanBytes) {
@@ -364,13 +370,8 @@ int64_t FfmpegSource::lengthFromContainer() const {
     return lengthFits(st->codecpar, fileSize_, length) ? length : -1;
 }
 
-// Containers whose header or last timestamp gives the exact length in samples. A length
-// FFmpeg estimated from the bitrate is none (a FLAC file whose writer died before it could
-// fill in the header's count).
+// Containers whose header or last timestamp gives the exact length in samples.
 bool FfmpegSource::containerKnowsLength() const {
-    if (input_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
-        return false;
-    }
     static const char *const kExact[] = {"wav",  "w64",  "ogg", "asf",  "mpc",
                                          "mpc8", "aiff", "au",  "flac", "caf"};
     const char *name = input_->iformat->name;

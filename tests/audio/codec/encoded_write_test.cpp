@@ -10,6 +10,7 @@
 #include "codec_test_support.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -257,6 +258,52 @@ TEST_P(EncodedWriteTest, AnEmptyRecordingIsAValidFileOfNoLength) {
     const Decoded d = readBack(file);
     EXPECT_EQ(d.length, 0);
     EXPECT_TRUE(d.samples.empty());
+}
+
+// What a killed recording leaves: the file as it stands while the writer is still open (every
+// block is pushed out as it is written), and that file cut inside its last page or frame, as
+// a kill in the middle of a write can leave it.
+TEST_P(EncodedWriteTest, AnUnfinishedFileReadsUpToItsLastCompleteBlock) {
+    const Setting &s = GetParam();
+    const int frames = s.rate * 3;
+    const std::vector<int16_t> source = sourceFor(s, frames);
+    TAudioFile2 file;
+    choose(file, s);
+    const QString name = path(QStringLiteral("unfinished"));
+    file.CreateFile(name, 0);
+    writeInBlocks(file, source, s.channels, s.rate);
+
+    QFile written(name);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    for (const int cut : {0, 700}) {
+        const QString copy = path(QStringLiteral("killed%1").arg(cut));
+        QFile out(copy);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes.left(bytes.size() - cut));
+        out.close();
+
+        const Decoded d = readBack(copy);
+        const int decoded = static_cast<int>(d.samples.size()) / s.channels;
+        EXPECT_EQ(d.length, decoded) << "cut " << cut;
+        // Pages and frames reach the disk within a second of the sound (FLAC: one frame).
+        EXPECT_GT(decoded, frames - s.rate) << "cut " << cut;
+        EXPECT_LE(decoded, frames) << "cut " << cut;
+        if (s.kind == Kind::Flac) {
+            EXPECT_TRUE(std::equal(d.samples.begin(), d.samples.end(), source.begin()))
+                << "cut " << cut;
+        } else {
+            EXPECT_EQ(bestLag(source, d.samples, s.channels, 40), 0) << "cut " << cut;
+        }
+        // ffmpeg plays it too, as long.
+        const QString raw = dir.filePath(QStringLiteral("killed.raw"));
+        ASSERT_TRUE(ffmpeg(
+            {QStringLiteral("-i"), copy, QStringLiteral("-f"), QStringLiteral("s16le"), raw}));
+        const double ffmpegSeconds = QFileInfo(raw).size() / 2.0 / s.channels / s.rate;
+        EXPECT_NEAR(ffmpegSeconds, decoded / double(s.rate), 0.05) << "cut " << cut;
+    }
+    file.CloseFile();
+    EXPECT_EQ(readBack(name).length, frames) << "closing completes it";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EncodedWriteTest, ::testing::ValuesIn(kSettings),
