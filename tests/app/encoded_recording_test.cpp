@@ -1,5 +1,6 @@
 // Recording FLAC, Ogg Opus and Ogg Vorbis through the whole window on the virtual card: the
-// names, the status bar, auto split into complete parts, the list rows and the tag editor.
+// names, the status bar, auto split into complete parts that join without a gap, the list
+// rows and the tag editor.
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
 #include "tests/support/window_fixture.h"
@@ -65,6 +66,7 @@ TEST_P(EncodedRecordingTest, SplitPartsAreCompleteFilesOfTheCardsSound) {
     EXPECT_EQ(listedFiles(),
               (QStringList{QStringLiteral("Untitled1") + ext, QStringLiteral("Untitled2") + ext,
                            QStringLiteral("Untitled3") + ext}));
+    int64_t partStart = 0;  // on the card's timeline: the capture runs on across the splits
     for (int part = 1; part <= 3; ++part) {
         const QString name = recordingDir() + QStringLiteral("Untitled%1").arg(part) + ext;
         int channels = 0, rate = 0;
@@ -74,14 +76,16 @@ TEST_P(EncodedRecordingTest, SplitPartsAreCompleteFilesOfTheCardsSound) {
         const double seconds = samples.size() / double(channels) / rate;
         EXPECT_NEAR(seconds, 1.0, 0.3) << part;
         if (ext == QLatin1String(".flac")) {
-            // Lossless: the card's tone sample for sample, from its start in each part.
+            // Lossless: the card's tone sample for sample, each part going on exactly where
+            // the last one ended, with no frame lost or repeated at the joins.
             size_t mismatch = samples.size();
             for (size_t i = 0; i < samples.size() && mismatch == samples.size(); ++i) {
-                if (samples[i] !=
-                    VirtualBackend::toneSample(0, 1, static_cast<int64_t>(i), rate, 1.0))
+                if (samples[i] != VirtualBackend::toneSample(
+                                      0, 1, partStart + static_cast<int64_t>(i), rate, 1.0))
                     mismatch = i;
             }
             EXPECT_EQ(mismatch, samples.size()) << part;
+            partStart += static_cast<int64_t>(samples.size());
         } else {
             // At the file's rate the tone keeps its pitch: the capture ran at that rate too.
             EXPECT_NEAR(frequencyOf(samples, channels, rate, 0), 440.0, 5.0) << part;
