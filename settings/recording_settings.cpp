@@ -21,7 +21,9 @@ RecordingSettings &recordingSettings() {
 }
 
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath) {
-    const IniFile ini(iniPath);
+    // Read once for all the keys, as at start-up a large file would otherwise be parsed
+    // sixteen times.
+    const IniSnapshot ini(iniPath);
     s.ext = read(ini, kSaveFormat, QString::fromLatin1(kDefaultSaveFormat));
     s.SavePath = read(ini, kSavePath, defaultRecordingFolder());
     s.MP3Bitrate = read(ini, kMp3Bitrate);

@@ -60,6 +60,14 @@ inline QString read(const IniFile &ini, const TextKey &key, const QString &defau
     return ini.ReadString(QLatin1String(key.section), QLatin1String(key.name), defaultValue);
 }
 
+inline int read(const IniSnapshot &ini, const IntegerKey &key) {
+    return ini.ReadInteger(QLatin1String(key.section), QLatin1String(key.name), key.defaultValue);
+}
+
+inline QString read(const IniSnapshot &ini, const TextKey &key, const QString &defaultValue) {
+    return ini.ReadString(QLatin1String(key.section), QLatin1String(key.name), defaultValue);
+}
+
 inline bool write(IniFile &ini, const IntegerKey &key, int value) {
     return ini.WriteInteger(QLatin1String(key.section), QLatin1String(key.name), value);
 }
