@@ -117,6 +117,12 @@ void TForm1::SetFormat() {
             file->SetFormatWMA(s.WMAProfile);
         else if (format == QLatin1String(".MP3"))
             file->SetFormatMP3(s.MP3Freq, s.MP3Bitrate, 2);
+        else if (format == QLatin1String(".FLAC"))
+            file->SetFormatFLAC(s.FLACFreq, s.FLACCh);
+        else if (format == QLatin1String(".OPUS"))
+            file->SetFormatOpus(s.OpusBitrate, s.OpusCh);
+        else if (format == QLatin1String(".OGG"))
+            file->SetFormatVorbis(s.VorbisQuality, s.VorbisFreq, s.VorbisCh);
     }
     Mp3LameEncoder->setFrequency(s.MP3Freq);
     Mp3LameEncoder->setBitrate(s.MP3Bitrate);

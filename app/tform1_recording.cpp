@@ -13,6 +13,7 @@
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
 #include "extras/korvanta_icons.h"
+#include "playback/format_text.h"
 #include "recording/output_naming.h"
 #include "recording/recording_clock.h"
 #include "recording/recording_session.h"
@@ -106,8 +107,12 @@ bool TForm1::CreateNewFile() {
         QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
         return false;
     }
+    // What is being recorded, as the writer describes it: an empty file can't tell a
+    // bitrate or a quality that only its sound would show.
+    const QString recordedFormat = AudioFileProbe->FormatString();
     AudioFileProbe->CloseFile();
     OpenFile();
+    setStatusPanel(2, FormatMP3Str(recordedFormat));
     return true;
 }
 

@@ -146,6 +146,7 @@ void TForm1::StartRecord() {
     }
     SetFormat();
     if (!CreateNewFile()) {
+        AudioRecord1->StopDevice();  // a split's capture runs on between the parts
         showRecordingIdle();
         return;
     }

@@ -4,6 +4,7 @@
 #include "audio/codec/audio_source.h"
 #include "audio/codec/audio_writer.h"
 #include "audio/codec/codec_error.h"
+#include "audio/codec/encoded_format.h"
 #include "audio/codec/ffmpeg_codec.h"
 #include "audio/codec/mp3_writer.h"
 #include "audio/codec/wav_writer.h"
@@ -16,7 +17,7 @@ using namespace korvanta::codec;
 
 namespace {
 
-enum class OutputKind { Pcm, Mp3, Wma };
+enum class OutputKind { Pcm, Mp3, Wma, Encoded };
 
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 48000;
@@ -36,6 +37,7 @@ struct TAudioFile2::Impl {
     int mp3Rate = 44100;
     int mp3Bitrate = 128;
     int wmaProfile = kDefaultWmaProfile;
+    EncodedFormat encoded;
 
     std::unique_ptr<AudioSource> reader;
     std::unique_ptr<AudioWriter> writer;
@@ -112,6 +114,42 @@ void TAudioFile2::SetFormatWMA(int Profile) {
     d->clearError();
 }
 
+void TAudioFile2::SetFormatFLAC(int Frequency, int nChannels) {
+    EncodedFormat format;
+    format.codec = EncodedCodec::Flac;
+    format.sampleRate = Frequency;
+    format.channels = nChannels;
+    setEncodedFormat(format);
+}
+
+void TAudioFile2::SetFormatOpus(int Bitrate, int nChannels) {
+    EncodedFormat format;
+    format.codec = EncodedCodec::Opus;
+    format.sampleRate = kOpusSampleRate;
+    format.channels = nChannels;
+    format.bitrateKbps = Bitrate;
+    setEncodedFormat(format);
+}
+
+void TAudioFile2::SetFormatVorbis(int Quality, int Frequency, int nChannels) {
+    EncodedFormat format;
+    format.codec = EncodedCodec::Vorbis;
+    format.sampleRate = Frequency;
+    format.channels = nChannels;
+    format.quality = Quality;
+    setEncodedFormat(format);
+}
+
+void TAudioFile2::setEncodedFormat(const EncodedFormat &format) {
+    if (const QString problem = encodedFormatProblem(format); !problem.isEmpty()) {
+        d->setError(ErrBadFormat, problem);
+        return;
+    }
+    d->kind = OutputKind::Encoded;
+    d->encoded = format;
+    d->clearError();
+}
+
 void TAudioFile2::SetFormatMP3Ex(const TAudioFile2LameEnc &LameFormat) {
     // Hands over the encoder settings only; whichever format was chosen last stays in force.
     const int rate = LameFormat.Frequency();
@@ -143,6 +181,9 @@ void TAudioFile2::CreateFile(const QString &fileName, int /*FormatType*/) {
         case OutputKind::Wma:
             d->writer = createWmaWriter(fileName, wmaProfileForEncoding(d->wmaProfile), &errorNum,
                                         &errorText);
+            break;
+        case OutputKind::Encoded:
+            d->writer = createEncodedWriter(fileName, d->encoded, &errorNum, &errorText);
             break;
     }
     if (!d->writer) {
@@ -244,6 +285,8 @@ int TAudioFile2::ArrayFrequency() const {
             return d->mp3Rate;
         case OutputKind::Wma:
             return wmaProfileForEncoding(d->wmaProfile).sampleRate;
+        case OutputKind::Encoded:
+            return d->encoded.sampleRate;
     }
     return 0;
 }
@@ -262,6 +305,8 @@ int TAudioFile2::ArrayChannels() const {
             return 2;
         case OutputKind::Wma:
             return wmaProfileForEncoding(d->wmaProfile).channels;
+        case OutputKind::Encoded:
+            return d->encoded.channels;
     }
     return 0;
 }
@@ -287,6 +332,8 @@ QString TAudioFile2::FormatString() const {
         case OutputKind::Wma:
             // The profile list's text: see wma_profiles.h for the numbering.
             return wmaListingText(d->wmaProfile);
+        case OutputKind::Encoded:
+            return encodedFormatText(d->encoded);
     }
     return QString();
 }

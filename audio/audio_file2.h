@@ -1,10 +1,13 @@
 // The file component: reads every supported audio file as 16-bit PCM blocks and writes
-// WAV, MP3 or WMA files from them. Positions and lengths are sample frames.
+// WAV, MP3, WMA, FLAC, Ogg Opus or Ogg Vorbis files from them. Positions and lengths are sample
+// frames.
 //
 // Reading: OpenFile(name, 0, 1) detects the format from the content; ReadFile(n) returns the
 // next n frames (shorter or empty at the end); SeekFile(pos, 3) is sample-accurate.
-// Writing: choose a format with SetFormatPCM / SetFormatMP3 / SetFormatWMA (SetFormatMP3Ex
-// afterwards only updates the MP3 parameters), then CreateFile, WriteFile..., CloseFile.
+// Writing: choose a format with SetFormatPCM / SetFormatMP3 / SetFormatWMA / SetFormatFLAC /
+// SetFormatOpus / SetFormatVorbis (SetFormatMP3Ex afterwards only updates the MP3
+// parameters), then CreateFile, WriteFile..., CloseFile. An object holds no state shared with
+// others, so each may be driven from its own thread.
 // Failures set LastErrorNum (0 = fine) and LastErrorText; nothing throws.
 #pragma once
 
@@ -15,6 +18,9 @@
 #include <memory>
 
 class TAudioFile2LameEnc;
+namespace korvanta::codec {
+struct EncodedFormat;
+}
 
 class TAudioFile2 {
 public:
@@ -30,6 +36,12 @@ public:
     void SetFormatMP3(int Frequency, int Bitrate, int nChannels);
     void SetFormatWMA(int Profile);
     void SetFormatMP3Ex(const TAudioFile2LameEnc &LameFormat);
+    // FLAC, 16 bit, compression level 5.
+    void SetFormatFLAC(int Frequency, int nChannels);
+    // Ogg Opus; it always codes at 48000 Hz, which ArrayFrequency then reports.
+    void SetFormatOpus(int Bitrate, int nChannels);
+    // Ogg Vorbis at quality 0 to 10.
+    void SetFormatVorbis(int Quality, int Frequency, int nChannels);
 
     void CreateFile(const QString &fileName, int FormatType);
     void OpenFile(const QString &fileName, int FormatType, int FlagOpen);
@@ -50,6 +62,8 @@ public:
     QString LastErrorText() const;
 
 private:
+    void setEncodedFormat(const korvanta::codec::EncodedFormat &format);
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

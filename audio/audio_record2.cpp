@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -69,8 +70,12 @@ void TAudioRecord2::setBufferSize(int frames) {
 }
 
 void TAudioRecord2::StartDevice() {
-    if (isRunning())
+    if (isRunning()) {
+        if (partEnded_)
+            resumePart();
         return;
+    }
+    partEnded_ = false;
 
     resetRing(ring_, static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels);
     scratch_.resize(static_cast<size_t>(format_.frequency / 10) * format_.channels);
@@ -95,12 +100,33 @@ void TAudioRecord2::StopDevice() {
     if (!isRunning())
         return;
     closeStream();  // the ring holds the last frames now
+    if (std::exchange(partEnded_, false))
+        return;  // between parts: what waits belongs to no file
     if (draining_)
         return;  // the running drain picks up the rest
     drain();
     if (!pending_.empty())
         emitBlock(std::move(pending_));
     pending_.clear();
+}
+
+void TAudioRecord2::EndPart() {
+    if (!isRunning() || partEnded_ || draining_)
+        return;
+    drain();
+    if (!pending_.empty())
+        emitBlock(std::move(pending_));
+    pending_.clear();
+    partEnded_ = true;
+}
+
+void TAudioRecord2::resumePart() {
+    partEnded_ = false;
+    framesCaptured_ = 0;
+    blockNumber_ = 0;
+    peakLeft_ = peakRight_ = 0;
+    lastBlock_ = SampleArray();
+    // The frames that came in meanwhile are taken at the next notification or tick.
 }
 
 SampleArray TAudioRecord2::ReceiveArray() {
@@ -140,6 +166,10 @@ void TAudioRecord2::failed(const QString &reason) {
 void TAudioRecord2::drain() {
     if (!ring_ || draining_)
         return;
+    if (partEnded_) {
+        notifyPending_ = false;  // the frames wait; the next capture asks again
+        return;
+    }
     draining_ = true;
     notifyPending_ = false;
     const int channels = format_.channels;
@@ -190,7 +220,7 @@ void TAudioRecord2::emitBlock(std::vector<int16_t> &&samples) {
 }
 
 void TAudioRecord2::tick() {
-    if (!isRunning())
+    if (!isRunning() || partEnded_)
         return;
     drain();
     const int left = peakLeft_;

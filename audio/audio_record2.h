@@ -76,6 +76,15 @@ public:
     void setBufferSize(int frames);
     void StartDevice() override;
     void StopDevice() override;
+    // Ends one part of a split recording while the device runs on: the frames captured so far
+    // are handed on (the last block shorter), and what the device captures from here on waits
+    // until the next StartDevice, which goes on from there and counts positions from zero as
+    // a fresh start does. So consecutive parts neither lose nor repeat a frame at the join.
+    void EndPart();
+    // Whether the device runs in this format.
+    bool capturesIn(int frequency, int channels) const {
+        return isRunning() && format_.frequency == frequency && format_.channels == channels;
+    }
 
     // The block just completed (empty once taken).
     SampleArray ReceiveArray();
@@ -94,6 +103,7 @@ private:
     void failed(const QString &reason) override;
 
     void drain();
+    void resumePart();
     void absorb(int16_t *samples, int frames);
     void emitBlock(std::vector<int16_t> &&samples);
     void tick() override;
@@ -125,4 +135,5 @@ private:
     int peakLeft_ = 0;
     int peakRight_ = 0;
     bool draining_ = false;
+    bool partEnded_ = false;  // EndPart ran: frames wait in the ring for the next part
 };

@@ -1,10 +1,10 @@
 // korvanta-bench: runs the benchmark suite (no arguments or options), or, as its own child
 // process, one piece of work to be measured:
 //   korvanta-bench [--runs N] [--minutes N] [--long-minutes N] [--startup-runs N] [--work DIR]
-//   korvanta-bench encode mp3|wma|wav INPUT.wav OUTPUT
+//   korvanta-bench encode mp3|wma|wav|flac|opus|ogg INPUT.wav OUTPUT
 //   korvanta-bench decode FILE
 //   korvanta-bench length FILE
-//   korvanta-bench record mp3|wma|wav SECONDS OUTPUT
+//   korvanta-bench record mp3|wma|wav|flac|opus|ogg SECONDS OUTPUT
 #include "bench/suite.h"
 #include "bench/workers.h"
 
@@ -20,9 +20,9 @@ int usage() {
     std::fputs(
         "usage: korvanta-bench [--runs N] [--minutes N] [--long-minutes N] "
         "[--startup-runs N] [--work DIR]\n"
-        "       korvanta-bench encode mp3|wma|wav INPUT.wav OUTPUT\n"
+        "       korvanta-bench encode mp3|wma|wav|flac|opus|ogg INPUT.wav OUTPUT\n"
         "       korvanta-bench decode FILE | length FILE\n"
-        "       korvanta-bench record mp3|wma|wav SECONDS OUTPUT\n",
+        "       korvanta-bench record mp3|wma|wav|flac|opus|ogg SECONDS OUTPUT\n",
         stderr);
     return 2;
 }

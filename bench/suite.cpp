@@ -81,6 +81,13 @@ public:
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
+        progress("resampling the input to 48000 Hz for Opus");
+        if (!runChild(ffmpeg({"-y", "-i", input(), "-ar", "48000", "-c:a", "pcm_s16le",
+                              "-map_metadata", "-1", input48()}))
+                 .ok) {
+            std::fprintf(stderr, "cannot resample the input for Opus\n");
+            return 1;
+        }
         std::string out = header();
         out += encoding();
         out += decoding();
@@ -144,6 +151,9 @@ private:
         const std::string ffVersion = firstLine(ff.output);
         h += firstLine(lame.output) + "; " + ffVersion.substr(0, ffVersion.find(" Copyright")) +
              "\n";
+        h += firstLine(runChild({"flac", "--version"}).output) + "; " +
+             firstLine(runChild({"opusenc", "--version"}).output) + "; " +
+             firstLine(runChild({"oggenc", "--version"}).output) + "\n";
         h += "Input: " + minutesText(o_.inputMinutes) +
              " of 44100 Hz 16-bit stereo, tones and noise (" + fixed(fileMb(input()), 1) +
              " MB WAV)\n";
@@ -211,7 +221,49 @@ private:
             {{"ffmpeg pcm_s16le", ffmpeg({"-y", "-i", in, "-c:a", "pcm_s16le", path("ffmpeg.wav")}),
               path("ffmpeg.wav")}},
             true);
-        return t.render(2) + "\n";
+        compare(t, "FLAC level 5",
+                {"korvanta TAudioFile2", self({"encode", "flac", in, path("ours.flac")}),
+                 path("ours.flac")},
+                {{"flac -5",
+                  {"flac", "-s", "-f", "-5", "-o", path("flac.flac"), in},
+                  path("flac.flac")}},
+                true);
+        // Opus codes at 48000 Hz only: both get the same input at that rate, so that neither
+        // spends time resampling.
+        compare(t, "Opus 128 kbps",
+                {"korvanta TAudioFile2", self({"encode", "opus", input48(), path("ours.opus")}),
+                 path("ours.opus")},
+                {{"opusenc --bitrate 128",
+                  {"opusenc", "--quiet", "--bitrate", "128", input48(), path("opusenc.opus")},
+                  path("opusenc.opus")}},
+                true);
+        compare(t, "Vorbis q5",
+                {"korvanta TAudioFile2", self({"encode", "ogg", in, path("ours.ogg")}),
+                 path("ours.ogg")},
+                {{"oggenc -q5",
+                  {"oggenc", "-Q", "-q", "5", "-o", path("oggenc.ogg"), in},
+                  path("oggenc.ogg")}},
+                true);
+        return t.render(2) + flacExactness() + "\n";
+    }
+
+    std::string input48() const { return path("input48.wav"); }
+
+    // Whether our FLAC decodes to the input sample for sample: the MD5 of the PCM ffmpeg
+    // decodes from each.
+    std::string flacExactness() {
+        auto pcmMd5 = [](const std::string &file) {
+            const ChildRun r =
+                runChild(ffmpeg({"-i", file, "-c:a", "pcm_s16le", "-f", "md5", "-"}));
+            return r.ok ? firstLine(r.output) : std::string();
+        };
+        const std::string ours = pcmMd5(path("ours.flac"));
+        const bool exact = !ours.empty() && ours == pcmMd5(input());
+        if (!exact) {
+            missed_.push_back("FLAC is not bit-exact");
+        }
+        return std::string("FLAC decodes to the input bit for bit: ") + (exact ? "yes" : "NO") +
+               " (" + ours + ")\n";
     }
 
     std::string decoding() {
@@ -236,7 +288,7 @@ private:
         TextTable t({"Recording (simulated)", "Peak RSS " + minutesText(o_.inputMinutes),
                      "Peak RSS " + minutesText(o_.longMinutes), "Growth MB",
                      minutesText(o_.longMinutes) + " CPU s", "x real time", ""});
-        for (const char *format : {"mp3", "wma", "wav"}) {
+        for (const char *format : {"mp3", "wma", "wav", "flac", "opus", "ogg"}) {
             const std::string fmt = format;
             const std::string out = path("recording." + fmt);
             const ChildRun shortRun =
@@ -255,15 +307,28 @@ private:
             if (!flat) {
                 missed_.push_back(fmt + " memory grows by " + fixed(growth, 1) + " MB");
             }
-            t.addRow({fmt == "mp3"   ? "MP3 128 kbps"
-                      : fmt == "wma" ? "WMA profile 38"
-                                     : "WAV 16-bit",
-                      fixed(shortRun.peakRssMb, 1), fixed(longRun.peakRssMb, 1), fixed(growth, 1),
-                      fixed(longRun.cpuSeconds, 1),
+            t.addRow({recordingLabel(fmt), fixed(shortRun.peakRssMb, 1),
+                      fixed(longRun.peakRssMb, 1), fixed(growth, 1), fixed(longRun.cpuSeconds, 1),
                       fixed(longSeconds / std::max(longRun.wallSeconds, 1e-3), 0),
                       flat ? "flat" : "GROWS"});
         }
         return t.render(1) + "\n";
+    }
+
+    static std::string recordingLabel(const std::string &fmt) {
+        if (fmt == "mp3") {
+            return "MP3 128 kbps";
+        }
+        if (fmt == "wma") {
+            return "WMA profile 38";
+        }
+        if (fmt == "flac") {
+            return "FLAC level 5";
+        }
+        if (fmt == "opus") {
+            return "Opus 128 kbps";
+        }
+        return fmt == "ogg" ? "Vorbis q5" : "WAV 16-bit";
     }
 
     std::string longMp3() const { return path("hour.mp3"); }
@@ -359,8 +424,10 @@ private:
     }
 
     void cleanUp() const {
-        for (const char *name : {"input.wav", "ours.mp3", "lame.mp3", "ffmpeg.mp3", "ours.wma",
-                                 "ffmpeg.wma", "ours.wav", "ffmpeg.wav", "hour.mp3"}) {
+        for (const char *name :
+             {"input.wav", "ours.mp3", "lame.mp3", "ffmpeg.mp3", "ours.wma", "ffmpeg.wma",
+              "ours.wav", "ffmpeg.wav", "hour.mp3", "input48.wav", "ours.flac", "flac.flac",
+              "ours.opus", "opusenc.opus", "ours.ogg", "oggenc.ogg"}) {
             std::error_code ec;
             fs::remove(path(name), ec);
         }

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -15,8 +16,8 @@ namespace bench {
 
 namespace {
 
-constexpr int kWavHeaderBytes = 44;
 constexpr int kWmaProfile = 38;
+constexpr int kOpusRate = 48000;
 
 struct FileCloser {
     void operator()(std::FILE *f) const { std::fclose(f); }
@@ -28,9 +29,37 @@ void setFormat(TAudioFile2 &file, const std::string &format) {
         file.SetFormatMP3(kRate, 128, kChannels);
     } else if (format == "wma") {
         file.SetFormatWMA(kWmaProfile);
+    } else if (format == "flac") {
+        file.SetFormatFLAC(kRate, kChannels);
+    } else if (format == "opus") {
+        file.SetFormatOpus(128, kChannels);
+    } else if (format == "ogg") {
+        file.SetFormatVorbis(5, kRate, kChannels);
     } else {
         file.SetFormatPCM(kRate, kChannels, 16);
     }
+}
+
+int rateOf(const std::string &format) {
+    return format == "opus" ? kOpusRate : kRate;
+}
+
+// Leaves `in` at the first sample of the WAV's data chunk, whatever chunks come before it.
+bool seekToData(std::FILE *in) {
+    char id[4];
+    uint32_t size = 0;
+    if (std::fseek(in, 12, SEEK_SET) != 0) {
+        return false;
+    }
+    while (std::fread(id, 1, 4, in) == 4 && std::fread(&size, 4, 1, in) == 1) {
+        if (std::memcmp(id, "data", 4) == 0) {
+            return true;
+        }
+        if (std::fseek(in, static_cast<long>(size + (size & 1)), SEEK_CUR) != 0) {
+            return false;
+        }
+    }
+    return false;
 }
 
 bool report(const TAudioFile2 &file, const char *what) {
@@ -44,12 +73,13 @@ bool report(const TAudioFile2 &file, const char *what) {
 }  // namespace
 
 bool isOutputFormat(const std::string &format) {
-    return format == "mp3" || format == "wma" || format == "wav";
+    return format == "mp3" || format == "wma" || format == "wav" || format == "flac" ||
+           format == "opus" || format == "ogg";
 }
 
 int encodeWav(const std::string &format, const std::string &input, const std::string &output) {
     std::unique_ptr<std::FILE, FileCloser> in(std::fopen(input.c_str(), "rb"));
-    if (!in || std::fseek(in.get(), kWavHeaderBytes, SEEK_SET) != 0) {
+    if (!in || !seekToData(in.get())) {
         std::fprintf(stderr, "cannot read %s\n", input.c_str());
         return 1;
     }
@@ -61,7 +91,7 @@ int encodeWav(const std::string &format, const std::string &input, const std::st
     }
     for (;;) {
         // A fresh array per block, as the recorder hands them on.
-        std::vector<int16_t> samples(static_cast<size_t>(kBlockFrames) * kChannels);
+        std::vector<int16_t> samples(static_cast<size_t>(rateOf(format) / 5) * kChannels);
         const size_t got = std::fread(samples.data(), sizeof(int16_t), samples.size(), in.get());
         if (got == 0) {
             break;
@@ -120,9 +150,10 @@ int simulateRecording(const std::string &format, int seconds, const std::string 
         return 1;
     }
     TestSignal signal;
+    const int blockFrames = rateOf(format) / 5;
     for (int b = 0; b < seconds * 5; ++b) {
-        std::vector<int16_t> samples(static_cast<size_t>(kBlockFrames) * kChannels);
-        signal.fill(samples.data(), kBlockFrames);
+        std::vector<int16_t> samples(static_cast<size_t>(blockFrames) * kChannels);
+        signal.fill(samples.data(), blockFrames);
         file.WriteFile(SampleArray(kChannels, std::move(samples)));
         if (!report(file, "write")) {
             return 1;

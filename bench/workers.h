@@ -7,11 +7,12 @@
 
 namespace bench {
 
-// "mp3" (128 kbps), "wma" (profile 38) or "wav" (44100 Hz 16-bit stereo).
+// "mp3" (128 kbps), "wma" (profile 38), "wav" (44100 Hz 16-bit stereo), "flac" (44100 Hz
+// stereo), "opus" (128 kbps stereo, at 48000 Hz) or "ogg" (Vorbis q5, 44100 Hz stereo).
 bool isOutputFormat(const std::string &format);
 
-// Encodes a 44100 Hz 16-bit stereo WAV (canonical header) in 200 ms blocks, as a recording
-// hands them to the file.
+// Encodes a 16-bit stereo WAV at the format's rate (44100 Hz, Opus 48000 Hz) in 200 ms
+// blocks, as a recording hands them to the file.
 int encodeWav(const std::string &format, const std::string &input, const std::string &output);
 
 // Reads a file to the end in 200 ms blocks, as playback does; prints the frames read.

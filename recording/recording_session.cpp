@@ -46,7 +46,14 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart) {
                          .arg(fileName, outputFile_.LastErrorText());
         return false;
     }
-    recorder_.SetFormatArray(outputFile_.ArrayFrequency(), outputFile_.ArrayChannels());
+    const int rate = outputFile_.ArrayFrequency();
+    const int channels = outputFile_.ArrayChannels();
+    // The next part of a split takes over the running capture where the last part ended;
+    // a capture in another format can't go on into this file.
+    if (!recorder_.capturesIn(rate, channels)) {
+        recorder_.StopDevice();
+        recorder_.SetFormatArray(rate, channels);
+    }
     bufferSize_ = recorder_.SecToSamples(200);
     recorder_.setBufferSize(bufferSize_);
     recorder_.StartDevice();
@@ -93,13 +100,13 @@ bool RecordingSession::Pause() {
 }
 
 int RecordingSession::Finish() {
-    const int samples = closeOutput();
+    const int samples = closeOutput(false);
     settings_.TotalFileTime = 0;
     return samples;
 }
 
 int RecordingSession::FinishPart() {
-    const int samples = closeOutput();
+    const int samples = closeOutput(true);
     settings_.TotalFileTime += settings_.SplitTime;
     return samples;
 }
@@ -114,9 +121,12 @@ void RecordingSession::Abandon() {
     settings_.TotalFileTime = 0;
 }
 
-int RecordingSession::closeOutput() {
+int RecordingSession::closeOutput(bool keepCapturing) {
     stoppingDevice_ = true;
-    recorder_.StopDevice();
+    if (keepCapturing)
+        recorder_.EndPart();
+    else
+        recorder_.StopDevice();
     stoppingDevice_ = false;
     const int samples = state_ == State::Idle ? 0 : outputFile_.nSamples();
     outputFile_.CloseFile();

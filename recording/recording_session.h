@@ -53,7 +53,8 @@ public:
     // Stops the device, completes the file and returns its length in samples. The clock and
     // the finished parts go back to zero. A failed last write is kept for takeFailureText().
     int Finish();
-    // Like Finish, for a split: the finished parts count SplitTime more.
+    // Like Finish, for a split: the finished parts count SplitTime more, and the device runs
+    // on, so that the next Begin goes on from the last frame of this part.
     int FinishPart();
     // A start that failed: closes the output file and removes it, and forgets the clock.
     void Abandon();
@@ -86,7 +87,7 @@ private:
     void writeBlock(int nBlock);
     void tick(int position, int leftLevel, int rightLevel);
     void deviceFailed(const QString &reason);
-    int closeOutput();
+    int closeOutput(bool keepCapturing);
     QString writeFailureMessage() const;
 
     TAudioRecord2 &recorder_;

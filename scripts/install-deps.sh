@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     lame ffmpeg
     pipewire pipewire-pulse wireplumber dbus
-    sox musepack-tools vorbis-tools opus-tools id3v2 eyed3 python3-mutagen
+    sox musepack-tools vorbis-tools opus-tools flac id3v2 eyed3 python3-mutagen
     appstream desktop-file-utils dpkg-dev file gzip lintian man-db xdg-utils
 )
 

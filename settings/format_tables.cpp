@@ -26,6 +26,24 @@ struct WavSampleFormat {
 };
 constexpr std::array<WavSampleFormat, 4> kWavSampleFormats = {{{8, 1}, {16, 1}, {8, 2}, {16, 2}}};
 
+constexpr std::array<int, 5> kFlacRates = {44100, 48000, 22050, 16000, 8000};
+constexpr std::array<int, 9> kOpusBitrates = {24, 32, 48, 64, 96, 128, 160, 192, 256};
+constexpr std::array<int, 2> kVorbisRates = {44100, 48000};
+constexpr int kVorbisQualities = 11;
+// The bitrate libvorbis aims at for each quality (the same at 44100 and 48000 Hz).
+constexpr std::array<int, kVorbisQualities> kVorbisStereoKbps = {64,  80,  96,  112, 128, 160,
+                                                                 192, 224, 256, 320, 500};
+constexpr std::array<int, kVorbisQualities> kVorbisMonoKbps = {48,  60,  70,  80,  86, 96,
+                                                               110, 120, 140, 160, 240};
+
+QString channelsName(int row) {
+    return row % 2 == 0 ? QStringLiteral("Stereo") : QStringLiteral("Mono");
+}
+
+int channelsOfRow(int row) {
+    return row % 2 == 0 ? 2 : 1;
+}
+
 QString wavRowText(int rate, const WavSampleFormat &format) {
     return QStringLiteral("%1 Hz - %2 bit,%3")
         .arg(rate)
@@ -53,6 +71,62 @@ QStringList WavRowTexts() {
             texts << wavRowText(rate, format);
     }
     return texts;
+}
+
+QStringList FlacRowTexts() {
+    QStringList texts;
+    for (int row = 0; row < kFlacRowCount; ++row) {
+        texts << QStringLiteral("%1 Hz - 16 bit,%2")
+                     .arg(kFlacRates[static_cast<size_t>(row / 2)])
+                     .arg(channelsName(row));
+    }
+    return texts;
+}
+
+QStringList OpusRowTexts() {
+    QStringList texts;
+    for (int row = 0; row < kOpusRowCount; ++row) {
+        texts << QStringLiteral("%1 kbps,%2")
+                     .arg(kOpusBitrates[static_cast<size_t>(row / 2)])
+                     .arg(channelsName(row));
+    }
+    return texts;
+}
+
+QStringList VorbisRowTexts() {
+    QStringList texts;
+    for (int row = 0; row < kVorbisRowCount; ++row) {
+        const int quality = row / 4;
+        const QString rate = QString::number(kVorbisRates[static_cast<size_t>(row / 2 % 2)]);
+        texts << QStringLiteral("q%1 (~%2 kbps) - %3 Hz,%4")
+                     .arg(quality)
+                     .arg(channelsOfRow(row) == 2 ? kVorbisStereoKbps[static_cast<size_t>(quality)]
+                                                  : kVorbisMonoKbps[static_cast<size_t>(quality)])
+                     .arg(rate, channelsName(row));
+    }
+    return texts;
+}
+
+void GetFlacValue(int row, int &freq, int &channels) {
+    if (!inTable(row, kFlacRowCount))
+        return;
+    freq = kFlacRates[static_cast<size_t>(row / 2)];
+    channels = channelsOfRow(row);
+}
+
+void GetOpusValue(int row, int &bitrate, int &channels) {
+    if (!inTable(row, kOpusRowCount))
+        return;
+    bitrate = kOpusBitrates[static_cast<size_t>(row / 2)];
+    channels = channelsOfRow(row);
+}
+
+void GetVorbisValue(int row, int &quality, int &freq, int &channels) {
+    if (!inTable(row, kVorbisRowCount))
+        return;
+    quality = row / 4;
+    freq = kVorbisRates[static_cast<size_t>(row / 2 % 2)];
+    channels = channelsOfRow(row);
 }
 
 Mp3Value GetMP3Value(int row) {

@@ -338,13 +338,14 @@ bool ParseIniInteger(const QString &text, int *value) {
 
 IniFile::IniFile(const QString &path) : path_(path) {}
 
-QString IniFile::ReadString(const QString &section, const QString &key,
-                            const QString &defaultValue) const {
+namespace {
+
+// A key's value in a loaded document, or defaultValue.
+QString readFrom(const Document &doc, const QString &section, const QString &key,
+                 const QString &defaultValue) {
     const QStringView sectionName = trimmed(section);
     const QStringView keyName = trimmed(key);
-    Document doc;
-    if (sectionName.isEmpty() || keyName.isEmpty() ||
-        loadDocument(path_, &doc) != LoadResult::Loaded) {
+    if (sectionName.isEmpty() || keyName.isEmpty()) {
         return defaultValue;
     }
     const Location at = locate(doc, sectionName, keyName);
@@ -353,6 +354,39 @@ QString IniFile::ReadString(const QString &section, const QString &key,
     }
     const QString &line = doc.lines[static_cast<size_t>(at.keyLine)].text;
     return valueFromLine(doc, QStringView(line).mid(at.valueStart));
+}
+
+}  // namespace
+
+QString IniFile::ReadString(const QString &section, const QString &key,
+                            const QString &defaultValue) const {
+    Document doc;
+    if (trimmed(section).isEmpty() || trimmed(key).isEmpty() ||
+        loadDocument(path_, &doc) != LoadResult::Loaded) {
+        return defaultValue;
+    }
+    return readFrom(doc, section, key, defaultValue);
+}
+
+struct IniSnapshot::Data {
+    Document doc;
+    bool loaded = false;
+};
+
+IniSnapshot::IniSnapshot(const QString &path) : d_(std::make_unique<Data>()) {
+    d_->loaded = loadDocument(path, &d_->doc) == LoadResult::Loaded;
+}
+
+IniSnapshot::~IniSnapshot() = default;
+
+QString IniSnapshot::ReadString(const QString &section, const QString &key,
+                                const QString &defaultValue) const {
+    return d_->loaded ? readFrom(d_->doc, section, key, defaultValue) : defaultValue;
+}
+
+int IniSnapshot::ReadInteger(const QString &section, const QString &key, int defaultValue) const {
+    int value = 0;
+    return ParseIniInteger(ReadString(section, key, QString()), &value) ? value : defaultValue;
 }
 
 int IniFile::ReadInteger(const QString &section, const QString &key, int defaultValue) const {

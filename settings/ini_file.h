@@ -36,6 +36,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class IniFile {
 public:
     explicit IniFile(const QString &path);
@@ -62,6 +64,25 @@ private:
 
     QString path_;
     QString lastError_;
+};
+
+// The file as it was when this was made, read once, with IniFile's reading rules. For reading
+// many keys in one go (start-up), where opening the file for each key would parse a large
+// file over and over.
+class IniSnapshot {
+public:
+    explicit IniSnapshot(const QString &path);
+    ~IniSnapshot();
+    IniSnapshot(const IniSnapshot &) = delete;
+    IniSnapshot &operator=(const IniSnapshot &) = delete;
+
+    QString ReadString(const QString &section, const QString &key,
+                       const QString &defaultValue) const;
+    int ReadInteger(const QString &section, const QString &key, int defaultValue) const;
+
+private:
+    struct Data;
+    std::unique_ptr<Data> d_;
 };
 
 // Parses an integer the way ReadInteger does; false when text is not a valid 32-bit integer.

@@ -14,6 +14,13 @@ struct RecordingSettings {
     int WAVCh = setupkeys::kWavChannels.defaultValue;
     int WAVBPS = setupkeys::kWavBits.defaultValue;
     int WMAProfile = setupkeys::kWmaProfile.defaultValue;
+    int FLACFreq = setupkeys::kFlacFreq.defaultValue;  // Hz
+    int FLACCh = setupkeys::kFlacChannels.defaultValue;
+    int OpusBitrate = setupkeys::kOpusBitrate.defaultValue;  // kbps
+    int OpusCh = setupkeys::kOpusChannels.defaultValue;
+    int VorbisQuality = setupkeys::kVorbisQuality.defaultValue;  // 0 to 10
+    int VorbisFreq = setupkeys::kVorbisFreq.defaultValue;        // Hz
+    int VorbisCh = setupkeys::kVorbisChannels.defaultValue;
     int RecordTime = setupkeys::kTimeLimit.defaultValue;  // seconds; 0 or less: no auto stop
     bool flgSplit = false;                                // never persisted
     int SplitTime = 0;                                    // seconds; never persisted
@@ -30,7 +37,19 @@ void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath);
 // Writes options/timelimit only. On failure *error (if given) gets the message to show.
 bool SaveTimeLimit(const RecordingSettings &s, const QString &iniPath, QString *error);
 
-// Writes every persisted field plus the Options dialog's MP3 and WAV list rows, stopping at the
-// first failure. On failure *error (if given) gets the message to show.
+// The rows the Options dialog's lists stand on (-1: none), written beside the values.
+struct FormatListRows {
+    int mp3 = setupkeys::kMp3Row.defaultValue;
+    int wav = setupkeys::kWavRow.defaultValue;
+    int flac = setupkeys::kFlacRow.defaultValue;
+    int opus = setupkeys::kOpusRow.defaultValue;
+    int vorbis = setupkeys::kVorbisRow.defaultValue;
+};
+
+// Writes every persisted field plus the Options dialog's list rows, stopping at the first
+// failure. On failure *error (if given) gets the message to show.
+bool SaveSettings(const RecordingSettings &s, const FormatListRows &rows, const QString &iniPath,
+                  QString *error);
+// The same with the MP3 and WAV rows given and the other lists' rows as stored already.
 bool SaveSettings(const RecordingSettings &s, int mp3Row, int wavRow, const QString &iniPath,
                   QString *error);

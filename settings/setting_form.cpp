@@ -40,6 +40,10 @@ int selectedRow(const QComboBox *list) {
     return list->findText(list->currentText());
 }
 
+void selectStoredRow(QComboBox *list, int row) {
+    list->setCurrentIndex(row >= 0 && row < list->count() ? row : -1);
+}
+
 QString pickFolder(QWidget *parent, const QString &title) {
     return QFileDialog::getExistingDirectory(parent, title, QDir::rootPath(),
                                              QFileDialog::ShowDirsOnly);
@@ -70,6 +74,9 @@ void TSettingForm::connectControls() {
     onCheck(RBMP3, &TSettingForm::RBMP3Click);
     onCheck(RBWAV, &TSettingForm::RBWAVClick);
     onCheck(RBWMA, &TSettingForm::RBWMAClick);
+    onCheck(RBFLAC, &TSettingForm::RBFLACClick);
+    onCheck(RBOpus, &TSettingForm::RBOpusClick);
+    onCheck(RBVorbis, &TSettingForm::RBVorbisClick);
     connect(CheckSplit, &QCheckBox::toggled, this, &TSettingForm::CheckSplitClick);
     connect(SpeedBtnSelect, &QToolButton::clicked, this, &TSettingForm::SpeedBtnSelectClick);
     connect(BtnOK, &QPushButton::clicked, this, &TSettingForm::BtnOKClick);
@@ -92,6 +99,12 @@ void TSettingForm::InitComboBox() {
     cbWAV->clear();
     cbWAV->addItems(WavRowTexts());
     cbWAV->setCurrentIndex(15);
+    cbFLAC->clear();
+    cbFLAC->addItems(FlacRowTexts());
+    cbOpus->clear();
+    cbOpus->addItems(OpusRowTexts());
+    cbVorbis->clear();
+    cbVorbis->addItems(VorbisRowTexts());
 
     // Row k describes profile number k + 1 of the component's listing, which is the profile
     // the component encodes with when given k; so the stored row and the profile agree.
@@ -109,6 +122,12 @@ void TSettingForm::InitComboBox() {
         enableFormatList(cbWAV);
     else if (format == QLatin1String(".WMA"))
         enableFormatList(cbWMA);
+    else if (format == QLatin1String(".FLAC"))
+        enableFormatList(cbFLAC);
+    else if (format == QLatin1String(".OPUS"))
+        enableFormatList(cbOpus);
+    else if (format == QLatin1String(".OGG"))
+        enableFormatList(cbVorbis);
 }
 
 QString TSettingForm::GetWMAString(int ProfileIndex) {
@@ -134,6 +153,12 @@ void TSettingForm::FormShow() {
         RBWAV->setChecked(true);
     else if (format == QLatin1String(".WMA"))
         RBWMA->setChecked(true);
+    else if (format == QLatin1String(".FLAC"))
+        RBFLAC->setChecked(true);
+    else if (format == QLatin1String(".OPUS"))
+        RBOpus->setChecked(true);
+    else if (format == QLatin1String(".OGG"))
+        RBVorbis->setChecked(true);
 
     GBTimeLimit->ShowLimit(s.RecordTime);
 
@@ -143,10 +168,13 @@ void TSettingForm::FormShow() {
     const int wavRow = setupkeys::read(ini, setupkeys::kWavRow);
     cbMP3->setCurrentIndex(mp3Row >= 0 && mp3Row < cbMP3->count() ? mp3Row : -1);
     cbWAV->setCurrentIndex(wavRow >= 0 && wavRow < cbWAV->count() ? wavRow : -1);
+    selectStoredRow(cbFLAC, setupkeys::read(ini, setupkeys::kFlacRow));
+    selectStoredRow(cbOpus, setupkeys::read(ini, setupkeys::kOpusRow));
+    selectStoredRow(cbVorbis, setupkeys::read(ini, setupkeys::kVorbisRow));
 }
 
 void TSettingForm::enableFormatList(QComboBox *list) {
-    for (QComboBox *each : {cbMP3, cbWAV, cbWMA})
+    for (QComboBox *each : {cbMP3, cbWAV, cbWMA, cbFLAC, cbOpus, cbVorbis})
         each->setEnabled(each == list);
 }
 
@@ -160,6 +188,18 @@ void TSettingForm::RBWAVClick() {
 
 void TSettingForm::RBWMAClick() {
     enableFormatList(cbWMA);
+}
+
+void TSettingForm::RBFLACClick() {
+    enableFormatList(cbFLAC);
+}
+
+void TSettingForm::RBOpusClick() {
+    enableFormatList(cbOpus);
+}
+
+void TSettingForm::RBVorbisClick() {
+    enableFormatList(cbVorbis);
 }
 
 void TSettingForm::CheckSplitClick() {
@@ -201,6 +241,15 @@ void TSettingForm::BtnOKClick() {
     } else if (RBWMA->isChecked()) {
         s.ext = QStringLiteral(".wma");
         s.WMAProfile = selectedRow(cbWMA);
+    } else if (RBFLAC->isChecked()) {
+        s.ext = QStringLiteral(".flac");
+        GetFlacValue(selectedRow(cbFLAC), s.FLACFreq, s.FLACCh);
+    } else if (RBOpus->isChecked()) {
+        s.ext = QStringLiteral(".opus");
+        GetOpusValue(selectedRow(cbOpus), s.OpusBitrate, s.OpusCh);
+    } else if (RBVorbis->isChecked()) {
+        s.ext = QStringLiteral(".ogg");
+        GetVorbisValue(selectedRow(cbVorbis), s.VorbisQuality, s.VorbisFreq, s.VorbisCh);
     }
 
     if (!GBTimeLimit->ApplyTo(s, hooks_.setAutoStopIndicator))
@@ -221,7 +270,13 @@ void TSettingForm::BtnOKClick() {
         hooks_.setFormat();
 
     QString error;
-    if (!SaveSettings(s, selectedRow(cbMP3), selectedRow(cbWAV), writableSetupIniPath(), &error)) {
+    FormatListRows rows;
+    rows.mp3 = selectedRow(cbMP3);
+    rows.wav = selectedRow(cbWAV);
+    rows.flac = selectedRow(cbFLAC);
+    rows.opus = selectedRow(cbOpus);
+    rows.vorbis = selectedRow(cbVorbis);
+    if (!SaveSettings(s, rows, writableSetupIniPath(), &error)) {
         ShowError(this, error);
         return;
     }

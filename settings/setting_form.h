@@ -28,6 +28,9 @@ public:
     // Returns the chosen folder, or an empty text when the user cancelled.
     using FolderPicker = std::function<QString(QWidget *parent, const QString &title)>;
 
+    static constexpr int kClientWidth = 319;
+    static constexpr int kClientHeight = 509;
+
     TSettingForm(MainWindowHooks hooks, QWidget *parent);
     ~TSettingForm() override;
 
@@ -45,6 +48,12 @@ public:
     QComboBox *cbMP3 = nullptr;
     QComboBox *cbWAV = nullptr;
     QComboBox *cbWMA = nullptr;
+    QRadioButton *RBFLAC = nullptr;
+    QRadioButton *RBOpus = nullptr;
+    QRadioButton *RBVorbis = nullptr;
+    QComboBox *cbFLAC = nullptr;
+    QComboBox *cbOpus = nullptr;
+    QComboBox *cbVorbis = nullptr;
 
     TTimeLimitGroup *GBTimeLimit = nullptr;
     QRadioButton *RBNoLimit = nullptr;
@@ -75,6 +84,9 @@ public:
     void RBMP3Click();
     void RBWAVClick();
     void RBWMAClick();
+    void RBFLACClick();
+    void RBOpusClick();
+    void RBVorbisClick();
     void CheckSplitClick();
     void SpeedBtnSelectClick();
     void BtnOKClick();
@@ -88,7 +100,7 @@ private:
     void connectControls();
     void FormCreate();
     void FormShow();
-    // Enables the list of one format and disables the other two.
+    // Enables the list of one format and disables the others.
     void enableFormatList(QComboBox *list);
 
     MainWindowHooks hooks_;

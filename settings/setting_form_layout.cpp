@@ -35,7 +35,8 @@ QComboBox *makeFormatList(QWidget *parent) {
 
 void TSettingForm::buildUi() {
     setWindowTitle(QStringLiteral("Options"));
-    SetFixedDialogFrame(this, 319, 419);
+    // Three rows taller than the MP3/WAV/WMA dialog was, for FLAC, Opus and Vorbis.
+    SetFixedDialogFrame(this, kClientWidth, kClientHeight);
 
     GBPath = new QGroupBox(QStringLiteral("Save Path"), this);
     EdSavePath = new QLineEdit(GBPath);
@@ -55,9 +56,15 @@ void TSettingForm::buildUi() {
     cbMP3 = makeFormatList(GBFormat);
     cbWAV = makeFormatList(GBFormat);
     cbWMA = makeFormatList(GBFormat);
+    RBFLAC = new QRadioButton(QStringLiteral("FLAC"), GBFormat);
+    RBOpus = new QRadioButton(QStringLiteral("Ogg Opus"), GBFormat);
+    RBVorbis = new QRadioButton(QStringLiteral("Ogg Vorbis"), GBFormat);
+    cbFLAC = makeFormatList(GBFormat);
+    cbOpus = makeFormatList(GBFormat);
+    cbVorbis = makeFormatList(GBFormat);
     RBMP3->setChecked(true);
-    cbWAV->setEnabled(false);
-    cbWMA->setEnabled(false);
+    for (QComboBox *list : {cbWAV, cbWMA, cbFLAC, cbOpus, cbVorbis})
+        list->setEnabled(false);
     auto *formats = new QGridLayout(GBFormat);
     UseGroupMargins(formats);
     formats->addWidget(RBMP3, 0, 0);
@@ -66,6 +73,12 @@ void TSettingForm::buildUi() {
     formats->addWidget(cbWAV, 1, 1);
     formats->addWidget(RBWMA, 2, 0);
     formats->addWidget(cbWMA, 2, 1);
+    formats->addWidget(RBFLAC, 3, 0);
+    formats->addWidget(cbFLAC, 3, 1);
+    formats->addWidget(RBOpus, 4, 0);
+    formats->addWidget(cbOpus, 4, 1);
+    formats->addWidget(RBVorbis, 5, 0);
+    formats->addWidget(cbVorbis, 5, 1);
     formats->setColumnStretch(1, 1);
 
     GBTimeLimit = new TTimeLimitGroup(this);

@@ -35,6 +35,20 @@ inline constexpr IntegerKey kWavRow{"wav", "ind", 15};
 
 inline constexpr IntegerKey kWmaProfile{"wma", "profile", 38};
 
+// The lossless and Ogg formats; each `ind` default is the row of the values beside it.
+inline constexpr IntegerKey kFlacFreq{"flac", "freq", 44100};
+inline constexpr IntegerKey kFlacChannels{"flac", "ch", 2};
+inline constexpr IntegerKey kFlacRow{"flac", "ind", 0};
+
+inline constexpr IntegerKey kOpusBitrate{"opus", "bitrate", 128};
+inline constexpr IntegerKey kOpusChannels{"opus", "ch", 2};
+inline constexpr IntegerKey kOpusRow{"opus", "ind", 10};
+
+inline constexpr IntegerKey kVorbisQuality{"vorbis", "quality", 5};
+inline constexpr IntegerKey kVorbisFreq{"vorbis", "freq", 44100};
+inline constexpr IntegerKey kVorbisChannels{"vorbis", "ch", 2};
+inline constexpr IntegerKey kVorbisRow{"vorbis", "ind", 20};
+
 inline constexpr IntegerKey kTipNumber{"tips", "tipno", 1};
 inline constexpr IntegerKey kShowTip{"tips", "showtip", 1};
 
@@ -43,6 +57,14 @@ inline int read(const IniFile &ini, const IntegerKey &key) {
 }
 
 inline QString read(const IniFile &ini, const TextKey &key, const QString &defaultValue) {
+    return ini.ReadString(QLatin1String(key.section), QLatin1String(key.name), defaultValue);
+}
+
+inline int read(const IniSnapshot &ini, const IntegerKey &key) {
+    return ini.ReadInteger(QLatin1String(key.section), QLatin1String(key.name), key.defaultValue);
+}
+
+inline QString read(const IniSnapshot &ini, const TextKey &key, const QString &defaultValue) {
     return ini.ReadString(QLatin1String(key.section), QLatin1String(key.name), defaultValue);
 }
 

@@ -24,4 +24,14 @@ std::unique_ptr<AudioWriter> createWmaWriter(const QString &path, const WmaProfi
     return codec->createWmaWriter(path, profile, errorNum, errorText);
 }
 
+std::unique_ptr<AudioWriter> createEncodedWriter(const QString &path, const EncodedFormat &format,
+                                                 int *errorNum, QString *errorText) {
+    const FfmpegCodec *codec = ffmpegCodec(errorText);
+    if (codec == nullptr) {
+        *errorNum = ErrCannotCreate;
+        return nullptr;
+    }
+    return codec->createEncodedWriter(path, format, errorNum, errorText);
+}
+
 }  // namespace korvanta::codec

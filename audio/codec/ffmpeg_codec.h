@@ -1,11 +1,12 @@
-// The FFmpeg-based readers and the WMA writer, which live in a module of their own
-// (korvanta-ffmpeg.so next to the program) loaded on first use. FFmpeg's Debian build links
-// about a hundred further libraries; loading them at start-up would triple the time until the
+// The FFmpeg-based readers and the WMA, FLAC, Opus and Vorbis writers, which live in a module of
+// their own (korvanta-ffmpeg.so next to the program) loaded on first use. FFmpeg's Debian build
+// links about a hundred further libraries; loading them at start-up would triple the time until the
 // window shows, and a session that only records WAV or MP3 never needs them.
 #pragma once
 
 #include "audio/codec/audio_source.h"
 #include "audio/codec/audio_writer.h"
+#include "audio/codec/encoded_format.h"
 #include "audio/codec/wma_profiles.h"
 
 #include <memory>
@@ -20,10 +21,13 @@ struct FfmpegCodec {
                                                QString *errorText);
     std::unique_ptr<AudioWriter> (*createWmaWriter)(const QString &path, const WmaProfile &profile,
                                                     int *errorNum, QString *errorText);
+    std::unique_ptr<AudioWriter> (*createEncodedWriter)(const QString &path,
+                                                        const EncodedFormat &format, int *errorNum,
+                                                        QString *errorText);
 };
 
 // Raised whenever FfmpegCodec changes, so that a stale module is refused rather than called.
-constexpr int kFfmpegCodecVersion = 1;
+constexpr int kFfmpegCodecVersion = 2;
 
 // The module's functions, loading it on the first call; null when it can't be loaded, with
 // the reason in `errorText`. Safe to call from any thread.
@@ -35,6 +39,9 @@ std::unique_ptr<AudioSource> openAudioSource(const QString &path, int *errorNum,
 // Creates a WMA file written with `profile`.
 std::unique_ptr<AudioWriter> createWmaWriter(const QString &path, const WmaProfile &profile,
                                              int *errorNum, QString *errorText);
+// Creates a FLAC, Ogg Opus or Ogg Vorbis file written as `format` says.
+std::unique_ptr<AudioWriter> createEncodedWriter(const QString &path, const EncodedFormat &format,
+                                                 int *errorNum, QString *errorText);
 
 }  // namespace korvanta::codec
 

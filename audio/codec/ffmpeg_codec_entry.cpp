@@ -1,5 +1,6 @@
 // The entry point of the FFmpeg module (built only into korvanta-ffmpeg.so, or linked
 // directly where a build has no use for loading it later).
+#include "audio/codec/encoded_writer.h"
 #include "audio/codec/ffmpeg_codec.h"
 #include "audio/codec/source_factory.h"
 #include "audio/codec/wma_writer.h"
@@ -13,7 +14,13 @@ std::unique_ptr<AudioWriter> createWma(const QString &path, const WmaProfile &pr
     return WmaWriter::create(path, profile, errorNum, errorText);
 }
 
-constexpr FfmpegCodec kCodec{kFfmpegCodecVersion, &probeAndOpenAudioSource, &createWma};
+std::unique_ptr<AudioWriter> createEncoded(const QString &path, const EncodedFormat &format,
+                                           int *errorNum, QString *errorText) {
+    return EncodedWriter::create(path, format, errorNum, errorText);
+}
+
+constexpr FfmpegCodec kCodec{kFfmpegCodecVersion, &probeAndOpenAudioSource, &createWma,
+                             &createEncoded};
 
 }  // namespace
 

@@ -226,6 +226,12 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
         length = fileSize_ * 2;  // two 4-bit codes per byte
     } else if (statedLength) {
         length = *statedLength;
+    } else if (st->codecpar->codec_id == AV_CODEC_ID_FLAC &&
+               input_->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE) {
+        // A FLAC file whose writer died before it could put the count into the header:
+        // FFmpeg's figure is a guess from the bitrate. Decoding counts exactly, leaving out
+        // a last frame the kill cut short; a file too large for that is counted by frames.
+        length = fileSize_ <= kMaxLengthScanBytes ? -1 : lengthFromPackets();
     } else if (fileSize_ < asfDeclaredFileSize(file_) && fileSize_ <= kMaxLengthScanBytes) {
         length = -1;  // cut off: the header's duration is not to be believed, count instead
     } else if (containerKnowsLength() || fileSize_ > kMaxLengthScanBytes) {
@@ -548,6 +554,13 @@ QString FfmpegSource::describe() const {
     const QString format = QString::fromLatin1(input_->iformat->name);
     QString name;
     QString quality;
+    if (par->codec_id == AV_CODEC_ID_FLAC) {
+        const int bits = par->bits_per_raw_sample > 0 ? par->bits_per_raw_sample : 16;
+        return QStringLiteral("FLAC %1 Hz, %2 bit, %3")
+            .arg(par->sample_rate)
+            .arg(bits)
+            .arg(channelsText(sourceChannels));
+    }
     if (isPcm(par->codec_id)) {
         name = QStringLiteral("PCM");
         int bits = av_get_exact_bits_per_sample(par->codec_id);
@@ -569,6 +582,10 @@ QString FfmpegSource::describe() const {
         }
         quality = plausible(bitRate) ? QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000)
                                      : QStringLiteral("bitrate unknown");
+        if (par->codec_id == AV_CODEC_ID_OPUS) {
+            // Always decoded at 48000 Hz: the rate says nothing about the file.
+            return QStringLiteral("Opus %1, %2").arg(quality, channelsText(sourceChannels));
+        }
         switch (par->codec_id) {
             case AV_CODEC_ID_MP1:
             case AV_CODEC_ID_MP2:

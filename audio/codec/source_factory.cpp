@@ -5,6 +5,7 @@
 #include "audio/codec/ffmpeg_source.h"
 #include "audio/codec/mpeg_audio_header.h"
 #include "audio/codec/mpeg_audio_source.h"
+#include "audio/codec/ogg_header_source.h"
 #include "audio/codec/posix_file.h"
 
 #include <QFileInfo>
@@ -79,7 +80,16 @@ std::unique_ptr<AudioSource> probeAndOpenAudioSource(const QString &path, int *e
     if (mpeg || (probe.score == 0 && MpegAudioSource::looksLikeMpegAudio(path))) {
         return MpegAudioSource::open(path, errorNum, errorText);
     }
-    return FfmpegSource::open(path, false, errorNum, errorText);
+    std::unique_ptr<AudioSource> source = FfmpegSource::open(path, false, errorNum, errorText);
+    if (!source && probe.format != nullptr && std::strcmp(probe.format->name, "ogg") == 0) {
+        // FFmpeg wants a page of sound after the headers; a file without one is empty.
+        source = openHeaderOnlyOgg(file);
+        if (source) {
+            *errorNum = 0;
+            errorText->clear();
+        }
+    }
+    return source;
 }
 
 }  // namespace korvanta::codec

@@ -16,11 +16,13 @@
 #include <taglib/apetag.h>
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
+#include <taglib/flacfile.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
+#include <taglib/opusfile.h>
 #include <taglib/textidentificationframe.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -326,23 +328,13 @@ QString overlongAsfField(const TagValues &v) {
     return QString();
 }
 
-bool readVorbis(const QByteArray &name, TagValues *v) {
-    TagLib::Ogg::Vorbis::File file(name.constData(), false);
-    if (!file.isValid() || file.tag() == nullptr) {
-        return true;
-    }
-    readCommon(*file.tag(), v);
-    v->comment = xiphComment(file.tag());
-    v->copyright = xiphCopyright(file.tag());
-    return true;
+void readXiph(TagLib::Ogg::XiphComment *tag, TagValues *v) {
+    readCommon(*tag, v);
+    v->comment = xiphComment(tag);
+    v->copyright = xiphCopyright(tag);
 }
 
-bool writeVorbis(const QByteArray &name, const TagValues &v) {
-    TagLib::Ogg::Vorbis::File file(name.constData(), false);
-    if (!file.isValid() || file.tag() == nullptr) {
-        return false;
-    }
-    TagLib::Ogg::XiphComment *tag = file.tag();
+void writeXiph(TagLib::Ogg::XiphComment *tag, const TagValues &v) {
     writeCommon(tag, v, static_cast<int>(tag->year()), false);
     if (xiphComment(tag) != v.comment) {
         tag->addField(xiphCommentField(tag), toTag(v.comment));  // replaces; empty removes
@@ -350,6 +342,52 @@ bool writeVorbis(const QByteArray &name, const TagValues &v) {
     if (xiphCopyright(tag) != v.copyright) {
         tag->addField("COPYRIGHT", toTag(v.copyright));
     }
+}
+
+// Ogg holds Vorbis or Opus; both keep their tags as Vorbis comments.
+bool readOgg(const QByteArray &name, TagValues *v) {
+    TagLib::Ogg::Vorbis::File vorbis(name.constData(), false);
+    if (vorbis.isValid() && vorbis.tag() != nullptr) {
+        readXiph(vorbis.tag(), v);
+        return true;
+    }
+    TagLib::Ogg::Opus::File opus(name.constData(), false);
+    if (opus.isValid() && opus.tag() != nullptr) {
+        readXiph(opus.tag(), v);
+    }
+    return true;
+}
+
+bool writeOgg(const QByteArray &name, const TagValues &v) {
+    {
+        TagLib::Ogg::Vorbis::File vorbis(name.constData(), false);
+        if (vorbis.isValid() && vorbis.tag() != nullptr) {
+            writeXiph(vorbis.tag(), v);
+            return vorbis.save();
+        }
+    }
+    TagLib::Ogg::Opus::File opus(name.constData(), false);
+    if (!opus.isValid() || opus.tag() == nullptr) {
+        return false;
+    }
+    writeXiph(opus.tag(), v);
+    return opus.save();
+}
+
+bool readFlac(const QByteArray &name, TagValues *v) {
+    TagLib::FLAC::File file(name.constData(), false);
+    if (file.isValid() && file.hasXiphComment()) {
+        readXiph(file.xiphComment(), v);
+    }
+    return true;
+}
+
+bool writeFlac(const QByteArray &name, const TagValues &v) {
+    TagLib::FLAC::File file(name.constData(), false);
+    if (!file.isValid()) {
+        return false;
+    }
+    writeXiph(file.xiphComment(true), v);
     return file.save();
 }
 
@@ -394,7 +432,10 @@ TagFormat tagFormatForContainer(const QString &containerName) {
         return TagFormat::Asf;
     }
     if (containerName == QLatin1String("ogg")) {
-        return TagFormat::OggVorbis;
+        return TagFormat::Ogg;
+    }
+    if (containerName == QLatin1String("flac")) {
+        return TagFormat::Flac;
     }
     if (containerName == QLatin1String("mpc") || containerName == QLatin1String("mpc8")) {
         return TagFormat::Musepack;
@@ -422,8 +463,10 @@ bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *
             return readWav(name, values);
         case TagFormat::Asf:
             return readAsf(name, values);
-        case TagFormat::OggVorbis:
-            return readVorbis(name, values);
+        case TagFormat::Ogg:
+            return readOgg(name, values);
+        case TagFormat::Flac:
+            return readFlac(name, values);
         case TagFormat::Musepack:
             return readMusepack(name, values);
         case TagFormat::None:
@@ -463,8 +506,11 @@ bool writeTags(const QString &path, TagFormat format, int id3Version, const TagV
             // from it.
             ok = writeAsf(name, values) && fixAsfFileSize(path);
             break;
-        case TagFormat::OggVorbis:
-            ok = writeVorbis(name, values);
+        case TagFormat::Ogg:
+            ok = writeOgg(name, values);
+            break;
+        case TagFormat::Flac:
+            ok = writeFlac(name, values);
             break;
         case TagFormat::Musepack:
             ok = writeMusepack(name, values);

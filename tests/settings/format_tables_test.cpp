@@ -39,3 +39,53 @@ TEST(FormatTablesTest, RowsOutsideTheListsKeepWhatTheyDoNotMatch) {
         EXPECT_EQ(channels, c.channels) << c.row;
     }
 }
+
+// Each FLAC, Opus and Vorbis row says what it stands for, and the stored defaults are rows
+// that match the default values; a row outside its list changes nothing.
+TEST(FormatTablesTest, TheNewFormatsRowsMatchTheirTextsAndDefaults) {
+    const QStringList flac = FlacRowTexts();
+    const QStringList opus = OpusRowTexts();
+    const QStringList vorbis = VorbisRowTexts();
+    ASSERT_EQ(flac.size(), kFlacRowCount);
+    ASSERT_EQ(opus.size(), kOpusRowCount);
+    ASSERT_EQ(vorbis.size(), kVorbisRowCount);
+    for (int row = 0; row < kFlacRowCount; ++row) {
+        int freq = 0, channels = 0;
+        GetFlacValue(row, freq, channels);
+        EXPECT_EQ(
+            flac.at(row),
+            QStringLiteral("%1 Hz - 16 bit,%2").arg(freq).arg(channels == 2 ? "Stereo" : "Mono"));
+    }
+    for (int row = 0; row < kOpusRowCount; ++row) {
+        int bitrate = 0, channels = 0;
+        GetOpusValue(row, bitrate, channels);
+        EXPECT_TRUE(opus.at(row).startsWith(QStringLiteral("%1 kbps,").arg(bitrate)));
+        EXPECT_TRUE(opus.at(row).endsWith(channels == 2 ? "Stereo" : "Mono"));
+    }
+    for (int row = 0; row < kVorbisRowCount; ++row) {
+        int quality = -1, freq = 0, channels = 0;
+        GetVorbisValue(row, quality, freq, channels);
+        EXPECT_TRUE(vorbis.at(row).startsWith(QStringLiteral("q%1 ").arg(quality)));
+        EXPECT_TRUE(vorbis.at(row).contains(QStringLiteral(" %1 Hz,").arg(freq)));
+        EXPECT_TRUE(vorbis.at(row).endsWith(channels == 2 ? "Stereo" : "Mono"));
+    }
+    EXPECT_EQ(vorbis.first(), QStringLiteral("q0 (~64 kbps) - 44100 Hz,Stereo"));
+    EXPECT_EQ(vorbis.last(), QStringLiteral("q10 (~240 kbps) - 48000 Hz,Mono"));
+
+    int freq = 0, channels = 0, bitrate = 0, quality = 0;
+    GetFlacValue(0, freq, channels);
+    EXPECT_EQ(freq, 44100);
+    GetOpusValue(10, bitrate, channels);
+    EXPECT_EQ(bitrate, 128);
+    EXPECT_EQ(channels, 2);
+    GetVorbisValue(20, quality, freq, channels);
+    EXPECT_EQ(quality, 5);
+    EXPECT_EQ(freq, 44100);
+    EXPECT_EQ(channels, 2);
+
+    freq = channels = bitrate = quality = 7;
+    GetFlacValue(-1, freq, channels);
+    GetOpusValue(kOpusRowCount, bitrate, channels);
+    GetVorbisValue(-1, quality, freq, channels);
+    EXPECT_EQ(freq + channels + bitrate + quality, 28);
+}

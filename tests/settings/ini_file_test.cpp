@@ -270,3 +270,24 @@ TEST_F(IniFileTest, HonoursPermissionsOfFileAndDirectory) {
 }
 
 }  // namespace
+
+// The snapshot for loading many keys at once reads by the same rules as IniFile, from the file
+// as it was when it was taken.
+TEST_F(IniFileTest, ASnapshotReadsAsIniFileDoesFromTheFileAsItWas) {
+    writeFile("; c\n[Options]\n Key = ' spaced ' \nnum=$1F\nbad=12x\n[options]\nkey=later\n");
+    const IniSnapshot snapshot(path());
+    ASSERT_TRUE(write("options", "added", QStringLiteral("after")));
+    for (const char *key : {"key", "num", "bad", "none"}) {
+        EXPECT_EQ(snapshot.ReadString(QStringLiteral("OPTIONS"), QString::fromUtf8(key),
+                                      QStringLiteral("<default>")),
+                  read("options", key))
+            << key;
+    }
+    EXPECT_EQ(snapshot.ReadInteger(QStringLiteral("options"), QStringLiteral("num"), 0), 31);
+    EXPECT_EQ(snapshot.ReadInteger(QStringLiteral("options"), QStringLiteral("bad"), -7), -7);
+    EXPECT_EQ(snapshot.ReadString(QStringLiteral("options"), QStringLiteral("added"),
+                                  QStringLiteral("<default>")),
+              QStringLiteral("<default>"));
+    const IniSnapshot missing(dir_.filePath(QStringLiteral("none.ini")));
+    EXPECT_EQ(missing.ReadInteger(QStringLiteral("options"), QStringLiteral("num"), 5), 5);
+}

@@ -105,12 +105,68 @@ TEST_F(RecordingSettingsTest, SaveSettingsWritesAllKeysInOrder) {
               "[options]\nsavepath=/home/u/Rec/\nsaveformat=.wav\ntimelimit=90\n\n"
               "[mp3]\nbitrate=320\nfreq=22050\nind=9\n\n"
               "[wav]\nfreq=11025\nch=1\nbps=8\nind=2\n\n"
-              "[wma]\nprofile=4\n");
+              "[wma]\nprofile=4\n\n"
+              "[flac]\nfreq=44100\nch=2\nind=0\n\n"
+              "[opus]\nbitrate=128\nch=2\nind=10\n\n"
+              "[vorbis]\nquality=5\nfreq=44100\nch=2\nind=20\n");
 
     RecordingSettings loaded;
     LoadRecordingSettings(loaded, setupIniPath());
     EXPECT_EQ(loaded.SavePath, s.SavePath);
     EXPECT_EQ(loaded.WMAProfile, s.WMAProfile);
+}
+
+TEST_F(RecordingSettingsTest, NewFormatKeysRoundTripAndAnOlderFileReadsAsBefore) {
+    // Written by a version that knew only MP3, WAV and WMA: everything reads as it did, and
+    // the new formats start from their defaults.
+    writeFile(
+        "[options]\nsavepath=/r/\nsaveformat=.wma\ntimelimit=90\n\n[mp3]\nbitrate=64\n"
+        "freq=22050\nind=2\n\n[wav]\nfreq=8000\nch=1\nbps=8\nind=0\n\n[wma]\nprofile=4\n");
+    RecordingSettings s;
+    LoadRecordingSettings(s, setupIniPath());
+    EXPECT_EQ(s.ext, ".wma");
+    EXPECT_EQ(s.RecordTime, 90);
+    EXPECT_EQ(s.MP3Bitrate, 64);
+    EXPECT_EQ(s.WAVFreq, 8000);
+    EXPECT_EQ(s.WMAProfile, 4);
+    EXPECT_EQ(s.FLACFreq, 44100);
+    EXPECT_EQ(s.FLACCh, 2);
+    EXPECT_EQ(s.OpusBitrate, 128);
+    EXPECT_EQ(s.OpusCh, 2);
+    EXPECT_EQ(s.VorbisQuality, 5);
+    EXPECT_EQ(s.VorbisFreq, 44100);
+    EXPECT_EQ(s.VorbisCh, 2);
+
+    s.ext = QStringLiteral(".opus");
+    s.FLACFreq = 16000;
+    s.FLACCh = 1;
+    s.OpusBitrate = 24;
+    s.OpusCh = 1;
+    s.VorbisQuality = 10;
+    s.VorbisFreq = 48000;
+    s.VorbisCh = 1;
+    FormatListRows rows;
+    rows.flac = 7;
+    rows.opus = 1;
+    rows.vorbis = 43;
+    ASSERT_TRUE(SaveSettings(s, rows, setupIniPath(), nullptr));
+    RecordingSettings loaded;
+    LoadRecordingSettings(loaded, setupIniPath());
+    EXPECT_EQ(loaded.ext, ".opus");
+    EXPECT_EQ(loaded.FLACFreq, 16000);
+    EXPECT_EQ(loaded.FLACCh, 1);
+    EXPECT_EQ(loaded.OpusBitrate, 24);
+    EXPECT_EQ(loaded.OpusCh, 1);
+    EXPECT_EQ(loaded.VorbisQuality, 10);
+    EXPECT_EQ(loaded.VorbisFreq, 48000);
+    EXPECT_EQ(loaded.VorbisCh, 1);
+    EXPECT_EQ(loaded.MP3Bitrate, 64);
+    EXPECT_TRUE(readFile().contains("[flac]\nfreq=16000\nch=1\nind=7\n"));
+    EXPECT_TRUE(readFile().contains("[vorbis]\nquality=10\nfreq=48000\nch=1\nind=43\n"));
+
+    // The MP3/WAV-only save keeps the rows stored for the other lists.
+    ASSERT_TRUE(SaveSettings(s, 5, 15, setupIniPath(), nullptr));
+    EXPECT_TRUE(readFile().contains("[opus]\nbitrate=24\nch=1\nind=1\n"));
 }
 
 TEST_F(RecordingSettingsTest, SaveTimeLimitTouchesOnlyItsLine) {

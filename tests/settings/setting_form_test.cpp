@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -63,7 +64,9 @@ protected:
 TEST_F(SettingFormTest, OpensWithTheDefaultsWithoutSetupIni) {
     auto form = open();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Options"));
-    EXPECT_EQ(form->size(), QSize(319, 419));
+    EXPECT_EQ(form->size(), QSize(TSettingForm::kClientWidth, TSettingForm::kClientHeight));
+    // Every control fits: nothing squeezed below its smallest size.
+    EXPECT_LE(form->layout()->minimumSize().height(), form->height());
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_EQ(form->EdSavePath->text(), dir_.path() + QStringLiteral("/Recording/"));
     EXPECT_TRUE(form->RBMP3->isChecked());
@@ -71,7 +74,14 @@ TEST_F(SettingFormTest, OpensWithTheDefaultsWithoutSetupIni) {
     EXPECT_EQ(form->cbWAV->currentText(), QStringLiteral("44100 Hz - 16 bit,Stereo"));
     EXPECT_EQ(form->cbWMA->currentIndex(), 38);
     EXPECT_TRUE(form->cbMP3->isEnabled());
-    EXPECT_FALSE(form->cbWAV->isEnabled() || form->cbWMA->isEnabled());
+    for (QComboBox *list : {form->cbWAV, form->cbWMA, form->cbFLAC, form->cbOpus, form->cbVorbis})
+        EXPECT_FALSE(list->isEnabled());
+    EXPECT_EQ(form->RBFLAC->text(), QStringLiteral("FLAC"));
+    EXPECT_EQ(form->RBOpus->text(), QStringLiteral("Ogg Opus"));
+    EXPECT_EQ(form->RBVorbis->text(), QStringLiteral("Ogg Vorbis"));
+    EXPECT_EQ(form->cbFLAC->currentText(), QStringLiteral("44100 Hz - 16 bit,Stereo"));
+    EXPECT_EQ(form->cbOpus->currentText(), QStringLiteral("128 kbps,Stereo"));
+    EXPECT_EQ(form->cbVorbis->currentText(), QStringLiteral("q5 (~160 kbps) - 44100 Hz,Stereo"));
     EXPECT_TRUE(form->RBNoLimit->isChecked());
     EXPECT_FALSE(form->CheckSplit->isChecked());
     for (QLineEdit *field : {form->Edit1, form->Edit2, form->Edit3, form->Edit4, form->Edit5}) {
@@ -153,12 +163,51 @@ TEST_F(SettingFormTest, OkWithWav22050MonoAppliesAndWritesAllElevenKeys) {
     EXPECT_EQ(readIni(),
               "; my notes\n[other]\nfoo=bar\n[options]\ncustom=1\nsavepath=/data/rec/\n"
               "saveformat=.wav\ntimelimit=5400\n\n[mp3]\nbitrate=64\nfreq=22050\nind=9\n\n"
-              "[wav]\nfreq=22050\nch=1\nbps=16\nind=9\n\n[wma]\nprofile=38\n");
+              "[wav]\nfreq=22050\nch=1\nbps=16\nind=9\n\n[wma]\nprofile=38\n\n"
+              "[flac]\nfreq=44100\nch=2\nind=0\n\n[opus]\nbitrate=128\nch=2\nind=10\n\n"
+              "[vorbis]\nquality=5\nfreq=44100\nch=2\nind=20\n");
 
     auto again = open();  // the split interval is kept in memory for the next opening
     EXPECT_TRUE(again->CheckSplit->isChecked() && again->Edit4->isEnabled());
     EXPECT_EQ(again->Edit4->text(), QStringLiteral("2"));
     EXPECT_EQ(again->Edit5->text(), QStringLiteral("30"));
+}
+
+TEST_F(SettingFormTest, EachNewFormatRowIsTakenWrittenAndShownAgain) {
+    struct Case {
+        QRadioButton *TSettingForm::*button;
+        QComboBox *TSettingForm::*list;
+        int row;
+        const char *ext;
+        const char *section;
+    };
+    const Case cases[] = {
+        {&TSettingForm::RBFLAC, &TSettingForm::cbFLAC, 7, ".flac", "flac"},
+        {&TSettingForm::RBOpus, &TSettingForm::cbOpus, 1, ".opus", "opus"},
+        {&TSettingForm::RBVorbis, &TSettingForm::cbVorbis, 43, ".ogg", "vorbis"},
+    };
+    for (const Case &c : cases) {
+        auto form = open();
+        (form.get()->*c.button)->click();
+        QComboBox *list = form.get()->*c.list;
+        EXPECT_TRUE(list->isEnabled() && !form->cbMP3->isEnabled()) << c.ext;
+        list->setCurrentIndex(c.row);
+        form->BtnOK->click();
+        EXPECT_EQ(recordingSettings().ext, QLatin1String(c.ext));
+        EXPECT_EQ(iniInt(c.section, "ind"), c.row);
+        loadAsAtStartUp();  // as the next run reads it
+        auto again = open();
+        EXPECT_TRUE((again.get()->*c.button)->isChecked()) << c.ext;
+        EXPECT_EQ((again.get()->*c.list)->currentIndex(), c.row) << c.ext;
+    }
+    const RecordingSettings &s = recordingSettings();
+    EXPECT_EQ(s.FLACFreq, 16000);  // row 7: 16000 Hz, mono
+    EXPECT_EQ(s.FLACCh, 1);
+    EXPECT_EQ(s.OpusBitrate, 24);  // row 1: 24 kbps, mono
+    EXPECT_EQ(s.OpusCh, 1);
+    EXPECT_EQ(s.VorbisQuality, 10);  // row 43: q10, 48000 Hz, mono
+    EXPECT_EQ(s.VorbisFreq, 48000);
+    EXPECT_EQ(s.VorbisCh, 1);
 }
 
 TEST_F(SettingFormTest, ListsWithoutASelectionGiveTheirFallbackValues) {
@@ -184,7 +233,7 @@ TEST_F(SettingFormTest, ListsWithoutASelectionGiveTheirFallbackValues) {
 }
 
 TEST_F(SettingFormTest, AnUnknownExtensionOpensOnMp3AndOkMakesItMp3) {
-    writeIni("[options]\nsaveformat=.ogg\n");
+    writeIni("[options]\nsaveformat=.aac\n");
     loadAsAtStartUp();
     auto form = open();
     EXPECT_TRUE(form->RBMP3->isChecked() && form->cbMP3->isEnabled());
