@@ -125,10 +125,10 @@ QLabel *makeLabel(const QString &text, QWidget *parent) {
 
 // A push button's width: `designWidth`, or what its caption needs in this font and style.
 int buttonWidth(const QPushButton *button, int designWidth) {
-    const QStyle *style = button->style();
-    const int needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() +
-                       2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-                       2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    // The style draws the caption inside the button's frame.
+    const int needed =
+        button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() +
+        2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
     return std::max(designWidth, needed);
 }
 

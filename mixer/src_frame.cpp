@@ -13,12 +13,10 @@
 
 namespace {
 
-// What a push button needs around its caption in the current style.
+// What a push button needs for its caption: the text inside the style's button frame.
 int buttonWidthFor(const QPushButton *button) {
-    const QStyle *style = button->style();
     return button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() +
-           2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+           2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
 }
 
 int widestWord(const QLabel *label) {

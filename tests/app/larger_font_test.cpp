@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
 #include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTabWidget>
@@ -29,8 +30,11 @@
 
 namespace {
 
+// The advance the widget's font gives the text, less the "&" of a mnemonic.
 int textWidth(const QWidget *w, const QString &text) {
-    return w->fontMetrics().size(Qt::TextShowMnemonic, text).width();
+    if (text.contains(QLatin1Char('&')))
+        return w->fontMetrics().size(Qt::TextShowMnemonic, text).width();
+    return w->fontMetrics().horizontalAdvance(text);
 }
 
 // The width a caption's text may take inside the widget, and the text, or -1 where the widget
@@ -56,9 +60,16 @@ Caption captionOf(const QWidget *w) {
                                    style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) -
                                    style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing)};
     if (auto *button = qobject_cast<const QPushButton *>(w)) {
+        // The style draws the caption within the button's contents rectangle, beside the icon.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        if (button->autoDefault() || button->isDefault())
+            option.features |= QStyleOptionButton::AutoDefaultButton;
         const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
-        return {button->text(),
-                button->width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin) - icon};
+        return {
+            button->text(),
+            style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width() - icon};
     }
     if (auto *tool = qobject_cast<const QToolButton *>(w)) {
         if (tool->toolButtonStyle() == Qt::ToolButtonIconOnly)
