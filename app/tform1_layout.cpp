@@ -9,6 +9,7 @@
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
 #include "extras/korvanta_icons.h"
+#include "extras/readable_colours.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -55,7 +57,8 @@ QToolButton *makeToolButton(QToolBar *bar, const QString &caption, const QString
     button->setAutoRaise(true);
     // 54 x 52 at least; wider only where a caption needs it ("Auto Stop").
     button->setMinimumSize(54, 52);
-    button->setMaximumHeight(52);
+    // Taller only where a larger font needs more room under the picture.
+    button->setMaximumHeight(std::max(52, button->sizeHint().height()));
     bar->addWidget(button);
     return button;
 }
@@ -67,15 +70,66 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption *option,
                     const QWidget *widget) const override {
         if (metric == PM_TabBarTabHSpace || metric == PM_TabBarTabVSpace)
-            return 8;
+            return 6;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
 };
+
+// Whether the tab bar's style lays each tab's icon and caption out within the room it asks
+// for. Styles that pad tabs by their own measure rather than by the tab spacing would draw
+// the icon over the caption once the spacing is narrowed.
+bool tabsShowWhole(const QTabBar *tabs) {
+    for (int i = 0; i < tabs->count(); ++i) {
+        QStyleOptionTab option;
+        option.initFrom(tabs);
+        option.rect = QRect(QPoint(0, 0), tabs->tabRect(i).size());
+        option.text = tabs->tabText(i);
+        option.icon = tabs->tabIcon(i);
+        option.iconSize = tabs->iconSize();
+        option.shape = tabs->shape();
+        const QRect text = tabs->style()->subElementRect(QStyle::SE_TabBarTabText, &option, tabs);
+        const int needed = tabs->fontMetrics().size(Qt::TextShowMnemonic, option.text).width();
+        if (text.width() < needed || text.left() < option.iconSize.width())
+            return false;
+    }
+    return true;
+}
+
+// The tab captions' design colour, navy, where it reads well on the tab; elsewhere (a dark
+// theme) the palette's own text colour. Tab icons are redrawn light on a dark palette.
+void followPalette(QTabWidget *pages) {
+    QTabBar *tabs = pages->tabBar();
+    const QPalette colours = tabs->palette();
+    const QColor background = colours.color(QPalette::Window);
+    const QColor caption =
+        ColourIfReadable(QColor(0, 0, 128), {background, colours.color(QPalette::Button)});
+    const bool dark = IsDarkBackground(background);
+    constexpr const char *kRedrawnIcons = "korvantaRedrawnIcons";
+    for (int i = 0; i < tabs->count(); ++i) {
+        // An invalid colour leaves the caption to the palette.
+        tabs->setTabTextColor(i, caption);
+        // On a light palette the icons stay as built, not decoded before they are drawn.
+        if (dark || pages->property(kRedrawnIcons).toBool()) {
+            const QByteArray iconName = tabs->tabData(i).toByteArray();
+            pages->setTabIcon(i, IconVisibleOn(korvantaIcon(iconName.constData()), background));
+        }
+    }
+    pages->setProperty(kRedrawnIcons, dark);
+}
 
 QLabel *makeLabel(const QString &text, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
+}
+
+// A push button's width: `designWidth`, or what its caption needs in this font and style.
+int buttonWidth(const QPushButton *button, int designWidth) {
+    // The style draws the caption inside the button's frame.
+    const int needed =
+        button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() +
+        2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    return std::max(designWidth, needed);
 }
 
 // The left edge for the control after `label`: `designLeft`, or further right where the
@@ -107,6 +161,10 @@ void TForm1::buildUi() {
     column->addWidget(Panel1);
     setCentralWidget(central);
     buildStatusBar();
+    // The design sizes are the least; a larger font may need more for the tab row, the tool
+    // bar or the status panels.
+    setMinimumSize(minimumSize().expandedTo(layout()->minimumSize()));
+    resize(size().expandedTo(minimumSize()));
 }
 
 void TForm1::buildActions() {
@@ -204,8 +262,8 @@ void TForm1::buildToolBar() {
 void TForm1::buildTabs() {
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    // Bold navy captions on compact tabs. Done with a style and a font rather than a style
-    // sheet, which would restyle every control on the pages and slow the window's start.
+    // Bold captions on compact tabs. Done with a style and a font rather than a style sheet,
+    // which would restyle every control on the pages and slow the window's start.
     QTabBar *tabs = PageControl1->tabBar();
     auto *compact = new CompactTabStyle;  // on top of whatever the application style is
     compact->setParent(tabs);
@@ -224,12 +282,26 @@ void TForm1::buildTabs() {
                          QStringLiteral("Playback Volume Controls"));
     PageControl1->addTab(TabSheet2, korvantaIcon("document-properties"),
                          QStringLiteral("File Info"));
-    // Compact tabs, so all four show at the window's first size.
+    // The icons' names, for redrawing them when the palette changes.
+    const char *const iconNames[] = {"media-record", "audio-input-microphone", "audio-volume-high",
+                                     "document-properties"};
+    for (int i = 0; i < tabs->count(); ++i)
+        tabs->setTabData(i, QByteArray(iconNames[i]));
+    // Compact tabs, so all four show at the window's first size, where the style draws them
+    // so; else the style's own spacing.
     PageControl1->setIconSize(QSize(14, 14));
     tabs->setExpanding(false);
+    if (!tabsShowWhole(tabs)) {
+        tabs->setStyle(nullptr);
+        delete compact;
+    }
+    // Every caption whole: the tab row asks for the width of all four, which the window then
+    // has at least, rather than cutting captions or hiding tabs behind scroll arrows.
+    tabs->setElideMode(Qt::ElideNone);
+    tabs->setUsesScrollButtons(false);
     PageControl1->setCurrentIndex(0);
-    for (int i = 0; i < tabs->count(); ++i)
-        tabs->setTabTextColor(i, QColor(0, 0, 128));
+    followPalette(PageControl1);
+    tabs->installEventFilter(this);
     for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
         sheet->installEventFilter(this);
 
@@ -301,7 +373,7 @@ QWidget *TForm1::buildRecordingControlsTab() {
     LabelInputDevice->setBuddy(DeviceComboIn);
     DeviceComboIn->move(rightOfLabel(LabelInputDevice, 72), 2);
     btnSetFilter = new QPushButton(QStringLiteral("Set Filter"), sheet);
-    btnSetFilter->resize(79, DeviceComboIn->sizeHint().height());
+    btnSetFilter->resize(buttonWidth(btnSetFilter, 79), DeviceComboIn->sizeHint().height());
     btnSetFilter->move(sheet->width() - 81, 2);
     return sheet;
 }
@@ -412,8 +484,11 @@ void TForm1::buildBottomStrip() {
 
 void TForm1::buildStatusBar() {
     // The activity panel is 60 wide, or as wide as its longest word needs in this font.
-    const int activityWidth = std::max(
-        60, statusBar()->fontMetrics().horizontalAdvance(QStringLiteral("Recording...")) + 8);
+    int activityWidth = 60;
+    for (const QString &activity : {QStringLiteral("Stop"), QStringLiteral("Recording..."),
+                                    QStringLiteral("Playing..."), QStringLiteral("Pause")})
+        activityWidth =
+            std::max(activityWidth, statusBar()->fontMetrics().horizontalAdvance(activity) + 8);
     statusPanels_[0] = new StatusPanel(StatusPanel::Shortening::End, statusBar());
     statusPanels_[0]->setFixedWidth(activityWidth);
     statusPanels_[1] = new StatusPanel(StatusPanel::Shortening::Path, statusBar());
@@ -439,6 +514,8 @@ void TForm1::setStatusPanel(int index, const QString &text) {
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::PaletteChange && watched == PageControl1->tabBar())
+        followPalette(PageControl1);
     if (event->type() == QEvent::Resize) {
         if (watched == Panel1)
             Panel1Resize();

@@ -1,5 +1,7 @@
-// A label that acts as a link: blue, turning red and underlined while the mouse is over it,
-// with a hand cursor; a left click reports clicked().
+// A label that acts as a link: in the palette's link colour, turning red (where red reads on
+// the background, else staying in the link colour) and underlined while the mouse is over it,
+// with a hand cursor. A left click, or Enter or Space while it has the keyboard focus, reports
+// clicked(); Tab reaches it like a button.
 #pragma once
 
 #include <QLabel>
@@ -9,8 +11,8 @@ class TLinkLabel : public QLabel {
 public:
     explicit TLinkLabel(const QString &text, QWidget *parent = nullptr);
 
-    static QColor normalColor() { return QColor(Qt::blue); }
-    static QColor hoverColor() { return QColor(Qt::red); }
+    QColor normalColor() const;
+    QColor hoverColor() const;
 
 Q_SIGNALS:
     void clicked();
@@ -20,9 +22,14 @@ protected:
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void setHighlighted(bool on);
 
     bool pressed_ = false;
+    bool highlighted_ = false;
+    bool recolouring_ = false;
 };

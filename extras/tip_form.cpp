@@ -40,11 +40,11 @@ void TTipForm::buildUi() {
 
     auto *panel = new QWidget(frame);
     panel->setAutoFillBackground(true);
+    // The tip sits on the palette's page colour (white in a light theme, dark in a dark one)
+    // with the matching text colour.
     QPalette white = panel->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Base, Qt::white);
-    white.setColor(QPalette::WindowText, Qt::black);
-    white.setColor(QPalette::Text, Qt::black);
+    white.setColor(QPalette::Window, white.color(QPalette::Base));
+    white.setColor(QPalette::WindowText, white.color(QPalette::Text));
     panel->setPalette(white);
     auto *column = new QVBoxLayout(panel);
 

@@ -30,7 +30,6 @@ TRenameForm::TRenameForm(QWidget *parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Rename"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(306, 100);
     auto *column = new QVBoxLayout(this);
     auto *caption = new QLabel(QStringLiteral("Input New Filename:"), this);
     column->addWidget(caption);
@@ -45,6 +44,8 @@ TRenameForm::TRenameForm(QWidget *parent) : QDialog(parent) {
     buttons->addWidget(BtnOK);
     buttons->addWidget(BtnCancel);
     column->addLayout(buttons);
+    // The design size, or what the caption and buttons need in a larger font.
+    setFixedSize(QSize(306, 100).expandedTo(minimumSizeHint()));
     connect(BtnOK, &QPushButton::clicked, this, &TRenameForm::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TRenameForm::BtnCancelClick);
     // Enter in the edit box presses the default button, "OK".

@@ -41,7 +41,9 @@ TfrmAdv::TfrmAdv(const MixerComponents &components, QWidget *parent)
 
     gbOther = new QGroupBox(QStringLiteral("Other Controls"), this);
     gbOther->setObjectName(QStringLiteral("gbOther"));
-    gbOther->setGeometry(16, kGroupTop, 361, kDesignGroupHeight);
+    // Below the introduction, which a larger font may wrap onto more lines.
+    const int groupTop = std::max(kGroupTop, Label1->geometry().bottom() + 1 + 8);
+    gbOther->setGeometry(16, groupTop, 361, kDesignGroupHeight);
     Label2 = new QLabel(QStringLiteral("These settings make other changes to how your audio "
                                        "sounds. See your hardware documentation for details."),
                         gbOther);
@@ -51,7 +53,7 @@ TfrmAdv::TfrmAdv(const MixerComponents &components, QWidget *parent)
     btnClose = new QPushButton(QStringLiteral("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
-    btnClose->setGeometry(300, kGroupTop + kDesignGroupHeight + kCloseGap, kCloseWidth,
+    btnClose->setGeometry(300, groupTop + kDesignGroupHeight + kCloseGap, kCloseWidth,
                           kCloseHeight);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -82,7 +84,10 @@ void TfrmAdv::FormShow() {
         if (value.typeId() == QMetaType::Bool) {
             auto *box = new QCheckBox(caption, gbOther);
             box->setObjectName(QStringLiteral("ch") + QString::number(i));
-            box->setGeometry(16, top, 220, 17);
+            // 220 wide, or as wide as a long name needs, within the group.
+            box->setGeometry(16, top,
+                             std::clamp(box->sizeHint().width(), 220, gbOther->width() - 24),
+                             std::max(17, box->sizeHint().height()));
             box->setChecked(value.toBool());
             connect(box, &QCheckBox::toggled, this, [this, i](bool on) { AdvClick(i, on); });
         } else {
@@ -96,7 +101,8 @@ void TfrmAdv::FormShow() {
             slider->setValue(value.toInt());  // the slider clamps it to 0..65535
             auto *label = new QLabel(caption, gbOther);
             label->setObjectName(QStringLiteral("lb") + QString::number(i));
-            label->setGeometry(145, top, gbOther->width() - 145 - 8, 17);
+            label->setGeometry(145, top, gbOther->width() - 145 - 8,
+                               std::max(17, label->sizeHint().height()));
             label->setBuddy(slider);
             connect(slider, &QSlider::valueChanged, this, [this, i](int p) { AdvChange(i, p); });
         }

@@ -110,12 +110,17 @@ void TfrmRecFlt::buildRow(int row, int top, const QString &caption, int min, int
 
     r.edit = new QLineEdit(QString::number(position), this);
     r.edit->setObjectName(QStringLiteral("Edit") + number);
-    r.edit->setGeometry(304, top + 2, 41, 21);
+    // 41 wide, or what the highest frequency needs in this font; the unit follows the box.
+    const int editWidth =
+        std::max(41, r.edit->fontMetrics().horizontalAdvance(QString::number(max)) + 10);
+    r.edit->setGeometry(304, top + 2, editWidth, 21);
     r.edit->installEventFilter(this);
 
     auto *unit = new QLabel(QStringLiteral("Hz"), this);
-    unit->move(352, top + 8);
+    unit->move(304 + editWidth + 7, top + 8);
     unit->adjustSize();
+    if (unit->geometry().right() + 16 > width())
+        setFixedSize(unit->geometry().right() + 16, height());
     // The filter's caption stands beside both; the unit alone would name neither well.
     r.trackBar->setAccessibleName(tr("%1 frequency").arg(caption));
     r.edit->setAccessibleName(tr("%1 frequency in Hz").arg(caption));

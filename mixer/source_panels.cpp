@@ -162,20 +162,30 @@ void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
     const QString prefix = recording ? QStringLiteral("sfr") : QStringLiteral("sf");
     auto handlers = std::make_shared<PanelHandlers>(lines, components, sheet);
     const int top = panelTop(sheet);
+    QList<TsrcFrame *> panels;
     for (int i = 0; i <= count; ++i) {
         auto *panel = new TsrcFrame(sheet);
         panel->setObjectName(prefix + QString::number(i));
         panel->Tag = i;
-        panel->setGeometry(i * source_panels::kPitch, top, TsrcFrame::kWidth, TsrcFrame::kHeight);
         lines->select(i);
         fillPanel(panel, *lines);
         bindPanel(panel, handlers, recording);
+        panels << panel;
+    }
+    // One width for the row: the design's, or what the widest caption needs in this font.
+    int width = TsrcFrame::kWidth;
+    for (const TsrcFrame *panel : panels)
+        width = std::max(width, panel->neededWidth());
+    const int pitch = width - (TsrcFrame::kWidth - source_panels::kPitch);
+    for (TsrcFrame *panel : panels) {
+        panel->setGeometry(panel->Tag * pitch, top, width, TsrcFrame::kHeight);
         panel->show();
     }
 
     // The window grows to show every panel; it never shrinks here.
     QWidget *window = sheet->window();
-    const int wanted = count * source_panels::kPitch + source_panels::kWindowAllowance;
+    const int wanted =
+        count * pitch + source_panels::kWindowAllowance + (width - TsrcFrame::kWidth);
     if (window != sheet && window->width() < wanted)
         window->resize(wanted, window->height());
 }

@@ -7,8 +7,26 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
 
 #include <algorithm>
+
+namespace {
+
+// What a push button needs for its caption: the text inside the style's button frame.
+int buttonWidthFor(const QPushButton *button) {
+    return button->fontMetrics().size(Qt::TextShowMnemonic, button->text()).width() +
+           2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+}
+
+int widestWord(const QLabel *label) {
+    int widest = 0;
+    for (const QString &word : label->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(word));
+    return widest;
+}
+
+}  // namespace
 
 TsrcFrame::TsrcFrame(QWidget *parent) : QWidget(parent) {
     resize(kWidth, kHeight);
@@ -58,10 +76,35 @@ TsrcFrame::TsrcFrame(QWidget *parent) : QWidget(parent) {
     Button1 = new QPushButton(QStringLiteral("Advanced"), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(8, 152, 65, 25);
+    placeControls();
 }
 
 void TsrcFrame::setSwitchCaption(const QString &caption) {
     CheckBox1->setText(caption);
-    const int width = std::clamp(CheckBox1->sizeHint().width(), 49, kWidth - 16 - 2);
-    CheckBox1->setGeometry(16, 128, width, 17);
+    placeControls();
+}
+
+int TsrcFrame::neededWidth() const {
+    // The controls keep their design margins: the button 8 from either side, the switch 16
+    // from the left and 2 from the right, the line name's words whole.
+    return std::max({kWidth, buttonWidthFor(Button1) + 16, CheckBox1->sizeHint().width() + 18,
+                     widestWord(Label1) + 2 * Label1->margin()});
+}
+
+void TsrcFrame::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    placeControls();
+}
+
+void TsrcFrame::placeControls() {
+    if (!Button1)
+        return;  // still being built
+    const int w = width();
+    Panel1->setGeometry(0, 0, w, height());
+    Label1->setGeometry(0, 4, w, 17);
+    TrackBar2->setGeometry(8, 20, w - 16, 24);
+    Panel2->setGeometry(0, 48, w, 2);
+    TrackBar1->setGeometry((w - 33) / 2, 52, 33, 73);
+    CheckBox1->setGeometry(16, 128, std::clamp(CheckBox1->sizeHint().width(), 49, w - 18), 17);
+    Button1->setGeometry(8, 152, w - 16, 25);
 }

@@ -1,6 +1,6 @@
 // One mixer source panel: a line's name, balance, volume, mute or select switch and an
-// "Advanced" button, in a fixed 81 x 185 frame. The panel holds no mixer state of its own;
-// whoever builds it fills the controls and binds them (source_panels.h).
+// "Advanced" button, in an 81 x 185 frame (wider where a larger font needs it). The panel holds no
+// mixer state of its own; whoever builds it fills the controls and binds them (source_panels.h).
 #pragma once
 
 #include "mixer/volume_track_bar.h"
@@ -24,6 +24,10 @@ public:
     // Captions the switch ("Mute" or "Select"), widening it if the caption needs more room.
     void setSwitchCaption(const QString &caption);
 
+    // The panel's width in this font: 81, or more where a caption or a word of the line name
+    // would not fit. The controls follow the panel's width.
+    int neededWidth() const;
+
     // The mixer line this panel shows: the "Tag" every control of the panel reports.
     int Tag = 0;
 
@@ -34,4 +38,10 @@ public:
     TVolumeTrackBar *TrackBar1 = nullptr;  // volume, as 65535 - volume: the top is loudest
     QCheckBox *CheckBox1 = nullptr;        // "Mute", or "Select" on recording panels
     QPushButton *Button1 = nullptr;        // "Advanced"
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void placeControls();
 };

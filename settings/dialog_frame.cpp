@@ -19,3 +19,7 @@ void UseGroupMargins(QLayout *layout) {
     layout->setContentsMargins(6, 4, 6, 6);
     layout->setSpacing(4);
 }
+
+void FitDialogToContents(QDialog *dialog, int clientWidth, int clientHeight) {
+    dialog->setFixedSize(QSize(clientWidth, clientHeight).expandedTo(dialog->minimumSizeHint()));
+}

@@ -123,4 +123,5 @@ void TSettingForm::buildUi() {
     layout->addWidget(GBSplit);
     layout->addStretch();
     layout->addLayout(buttons);
+    FitDialogToContents(this, 319, 419);
 }

@@ -40,6 +40,7 @@ TTimeLimitForm::TTimeLimitForm(MainWindowHooks hooks, QWidget *parent)
     layout->addWidget(GBTimeLimit);
     layout->addStretch();
     layout->addLayout(buttons);
+    FitDialogToContents(this, 303, 132);
 
     connect(BtnOK, &QPushButton::clicked, this, &TTimeLimitForm::BtnOKClick);
     connect(BtnCancel, &QPushButton::clicked, this, &TTimeLimitForm::BtnCancelClick);
