@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -157,5 +158,25 @@ QString tipsPath() {
 }
 
 QString manualIndexPath() {
+    // "de-DE" and "de" both find a German manual in manual/de/.
+    for (const QString &name : QLocale().uiLanguages()) {
+        const QString language = name.section(QLatin1Char('-'), 0, 0).toLower();
+        if (language.isEmpty() || language == QLatin1String("en"))
+            break;
+        const QString path = dataFilePath(QStringLiteral("manual/%1/index.html").arg(language));
+        if (QFileInfo(path).isFile())
+            return path;
+    }
     return dataFilePath(QStringLiteral("manual/index.html"));
+}
+
+QString translationsDirectory() {
+    const QString beside = executableDirectory() + QStringLiteral("translations");
+    if (QFileInfo(beside).isDir())
+        return beside;
+    for (const QString &dir : installDataDirectories()) {
+        if (QFileInfo(dir + QStringLiteral("translations")).isDir())
+            return QDir::cleanPath(dir + QStringLiteral("translations"));
+    }
+    return beside;
 }

@@ -42,5 +42,10 @@ QString defaultRecordingFolder();
 QString supportIniPath();
 QString tipsPath();
 // The user manual's first page: manual/index.html beside the executable (a build folder) or in
-// the install's data folder.
+// the install's data folder; manual/<language>/index.html instead where the manual has been
+// translated into the language of QLocale() (the user's, unless a default was set).
 QString manualIndexPath();
+
+// The folder of the program's compiled translations (korvanta_<language>.qm): translations/
+// beside the executable, else in the install's data folder.
+QString translationsDirectory();
