@@ -101,7 +101,7 @@
     </message>
     <message>
         <source>%1 Hz, %2 kbps</source>
-        <translation>%1 Hz, %2 kbit/s</translation>
+        <translation>%1 Hz, %2 kbps</translation>
     </message>
 </context>
 <context>
@@ -149,7 +149,7 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
     </message>
     <message>
         <source>MP3 can&apos;t be written at %1 Hz, %2 kbps</source>
-        <translation>MP3 kann nicht mit %1 Hz, %2 kbit/s geschrieben werden</translation>
+        <translation>MP3 kann nicht mit %1 Hz, %2 kbps geschrieben werden</translation>
     </message>
     <message>
         <source>Cannot create %1: %2</source>
@@ -375,7 +375,7 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     </message>
     <message>
         <source>MP3 can&apos;t be written at %1 Hz, %2 kbps</source>
-        <translation>MP3 kann nicht mit %1 Hz, %2 kbit/s geschrieben werden</translation>
+        <translation>MP3 kann nicht mit %1 Hz, %2 kbps geschrieben werden</translation>
     </message>
     <message>
         <source>No file is open for writing</source>
@@ -1265,6 +1265,10 @@ Wählen Sie ID3v2, um den vollständigen Text zu behalten.</translation>
     <message>
         <source>stereo</source>
         <translation>stereo</translation>
+    </message>
+    <message>
+        <source>%1 Hz, %2 kbps, %3</source>
+        <translation>%1 Hz, %2 kbps, %3</translation>
     </message>
 </context>
 <context>

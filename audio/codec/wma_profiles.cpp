@@ -40,7 +40,7 @@ const WmaProfile &wmaProfileForEncoding(int number) {
 }
 
 QString wmaProfileText(const WmaProfile &profile) {
-    return QStringLiteral("%1 Hz, %2 kbps, %3")
+    return QCoreApplication::translate("WmaProfiles", "%1 Hz, %2 kbps, %3")
         .arg(profile.sampleRate)
         .arg(profile.bitrateKbps)
         .arg(profile.channels == 1 ? QCoreApplication::translate("WmaProfiles", "mono")
