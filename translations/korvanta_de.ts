@@ -405,11 +405,11 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     <name>TForm1</name>
     <message>
         <source>Auto stop recording is set to </source>
-        <translation>Automatischer Aufnahmestopp nach </translation>
+        <translation>Auto-Stopp der Aufnahme nach </translation>
     </message>
     <message>
         <source>No Auto stop. </source>
-        <translation>Kein automatischer Stopp. </translation>
+        <translation>Kein Auto-Stopp. </translation>
     </message>
     <message>
         <source>All audio files|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc|Wav files (*.wav)|*.wav|MPEG files (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|Ogg Vorbis files (*.ogg)|*.ogg|AVI files (*.avi)|*.avi|G721 files (*.g721)|*.g721|MPPlus files (*.mpc;*.mp+)|*.mpc;*.mp+|WMA files (*.wma)|*.wma</source>
@@ -949,7 +949,7 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     <name>TTimeLimitGroup</name>
     <message>
         <source>Auto stop recording is set to </source>
-        <translation>Automatischer Aufnahmestopp nach </translation>
+        <translation>Auto-Stopp der Aufnahme nach </translation>
     </message>
     <message>
         <source>Time Limit</source>
@@ -981,7 +981,7 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     </message>
     <message>
         <source>No Auto stop.</source>
-        <translation>Kein automatischer Stopp.</translation>
+        <translation>Kein Auto-Stopp.</translation>
     </message>
     <message>
         <source>No Auto Stop</source>
