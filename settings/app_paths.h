@@ -40,6 +40,7 @@ QString writableSetupIniPath();
 QString defaultRecordingFolder();
 
 QString supportIniPath();
+// tips.txt, or tips_<language>.txt where the tips have been translated (as the manual).
 QString tipsPath();
 // The user manual's first page: manual/index.html beside the executable (a build folder) or in
 // the install's data folder; manual/<language>/index.html instead where the manual has been

@@ -7,6 +7,7 @@
 #include "extras/about_box.h"
 #include "extras/product_info.h"
 #include "extras/tip_form.h"
+#include "extras/tip_sequence.h"
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
@@ -98,6 +99,8 @@ public:
         EXPECT_NE(german, QLatin1String(english)) << "Qt's translation missing for " << english;
         exact_.insert(german);
     }
+
+    void addTexts(const QStringList &texts) { exact_.insert(texts.begin(), texts.end()); }
 
     bool accepts(const QString &shown) const {
         const QString text = withoutMnemonic(shown);
@@ -202,10 +205,17 @@ protected:
         ASSERT_TRUE(QFile::copy(QStringLiteral(KORVANTA_QM_DIR "/korvanta_de.qm"),
                                 dir + QStringLiteral("/korvanta_de.qm")));
         ASSERT_TRUE(InstallTranslations(*qApp, QLocale(QLocale::German, QLocale::Germany)));
+        // Both tip files, so an English tip in the German session shows up as one.
+        for (const char *tips : {"tips.txt", "tips_de.txt"}) {
+            ASSERT_TRUE(QFile::copy(QStringLiteral(KORVANTA_TIPS_DIR "/") + QLatin1String(tips),
+                                    dir_.filePath(QLatin1String(tips))));
+        }
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
 
     void TearDown() override {
         WindowFixture::TearDown();
+        QLocale::setDefault(QLocale::system());
         for (QTranslator *t : qApp->findChildren<QTranslator *>(Qt::FindDirectChildrenOnly)) {
             QCoreApplication::removeTranslator(t);
             delete t;
@@ -218,6 +228,7 @@ protected:
         GermanTexts german(readTsFile());
         german.addQtText("QTabBar", "Scroll Left");
         german.addQtText("QTabBar", "Scroll Right");
+        german.addTexts(ReadTips(dir_.filePath(QStringLiteral("tips_de.txt"))));
         std::vector<std::pair<QString, QString>> texts;
         collectTexts(root, &texts);
         EXPECT_FALSE(texts.empty());
@@ -364,6 +375,9 @@ TEST_F(TranslationTest, NoEnglishIsLeftInTheWindowOrItsDialogs) {
     expectGerman(&filters, names);
     TTipForm tips(&w);
     expectGerman(&tips, names);
+    EXPECT_TRUE(ReadTips(dir_.filePath(QStringLiteral("tips_de.txt")))
+                    .contains(tips.RichEdit1->toPlainText()))
+        << qPrintable(tips.RichEdit1->toPlainText());
     TAboutBox about(&w);
     expectGerman(&about, names);
 }

@@ -25,7 +25,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 [ -x "$prefix/bin/korvanta-recorder" ] || fail "bin/korvanta-recorder does not run"
 expect_file lib/korvanta-recorder/korvanta-recorder
 expect_file lib/korvanta-recorder/korvanta-ffmpeg.so
-for f in tips.txt support.ini manual/index.html manual/manual.css manual/de/index.html \
+for f in tips.txt tips_de.txt support.ini manual/index.html manual/manual.css manual/de/index.html \
     translations/korvanta_de.qm; do
     expect_file "share/korvanta-recorder/$f"
 done

@@ -148,7 +148,7 @@ TEST_F(AppPathsTest, DataFilesAreFoundBesideTheExecutableThenInTheDataFolder) {
 
 // A German session opens the German manual where one is installed, and any other language
 // the English one; the translations are found like the other data files.
-TEST_F(AppPathsTest, TheManualAndTheTranslationsFollowTheLanguage) {
+TEST_F(AppPathsTest, TheManualTipsAndTranslationsFollowTheLanguage) {
     const QString prefix = exeDir_.path();
     const QString shared = prefix + QStringLiteral("/share/korvanta-recorder/");
     ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/lib/korvanta-recorder")));
@@ -161,7 +161,12 @@ TEST_F(AppPathsTest, TheManualAndTheTranslationsFollowTheLanguage) {
     EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/index.html"));
     writeFile(shared + QStringLiteral("manual/de/index.html"), "<html lang=de></html>");
     EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/de/index.html"));
+    writeFile(shared + QStringLiteral("tips.txt"), "tip\n");
+    EXPECT_EQ(tipsPath(), shared + QStringLiteral("tips.txt"));
+    writeFile(shared + QStringLiteral("tips_de.txt"), "Tipp\n");
+    EXPECT_EQ(tipsPath(), shared + QStringLiteral("tips_de.txt"));
     QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    EXPECT_EQ(tipsPath(), shared + QStringLiteral("tips.txt"));
     EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/index.html"));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
     EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/index.html"));
