@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTranslator>
 #include <QTreeWidget>
