@@ -1,6 +1,7 @@
 #include "app/live_device_list.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QSignalBlocker>
 
 #include <vector>
@@ -95,8 +96,10 @@ LiveDeviceList::Outcome LiveDeviceList::resume() {
 }
 
 QString LiveDeviceList::describe(const QString &removed, const QString &used) const {
-    const QString side =
-        side_.direction == Direction::Input ? QStringLiteral("input") : QStringLiteral("output");
-    return QStringLiteral("The %1 device \"%2\" was removed; using \"%3\".")
+    const QString side = side_.direction == Direction::Input
+                             ? QCoreApplication::translate("LiveDeviceList", "input")
+                             : QCoreApplication::translate("LiveDeviceList", "output");
+    return QCoreApplication::translate("LiveDeviceList",
+                                       "The %1 device \"%2\" was removed; using \"%3\".")
         .arg(side, removed, used);
 }

@@ -1,5 +1,6 @@
 // Program entry: the application, the main window and its long-lived companions.
 #include "app/tform1.h"
+#include "app/ui_language.h"
 #include "audio/devices/audio_backend.h"
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
@@ -52,6 +53,7 @@ int main(int argc, char **argv) {
         return *exitCode;
 
     QApplication app(argc, argv);
+    InstallTranslations(app);
     QApplication::setApplicationDisplayName(QStringLiteral("Korvanta Sound Recorder"));
 
     // The sound backend outlives the window and everything that plays or records through it.

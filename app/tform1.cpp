@@ -91,10 +91,10 @@ void TForm1::FormCreate() {
     // A recording cut off by a crash or a kill gets sizes that cover what reached the disk.
     RepairUnfinishedRecordings(settings.SavePath);
     if (settings.RecordTime > 0) {
-        setAutoStopIndicator(true, QStringLiteral("Auto stop recording is set to ") +
-                                       SecondToTime(settings.RecordTime));
+        setAutoStopIndicator(
+            true, tr("Auto stop recording is set to ") + SecondToTime(settings.RecordTime));
     } else {
-        setAutoStopIndicator(false, QStringLiteral("No Auto stop. "));
+        setAutoStopIndicator(false, tr("No Auto stop. "));
     }
     SetFormat();
 }

@@ -30,7 +30,8 @@
 
 namespace {
 
-const QString kOpenFilter = QStringLiteral(
+constexpr char kOpenFilter[] = QT_TRANSLATE_NOOP(
+    "TForm1",
     "All audio files|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc|"
     "Wav files (*.wav)|*.wav|"
     "MPEG files (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|"
@@ -85,9 +86,9 @@ void TForm1::connectFileCommands() {
 
 void TForm1::Open1Click() {
     setCurrentFileName(QString());
-    QFileDialog dialog(this, QStringLiteral("Open file"));
+    QFileDialog dialog(this, tr("Open file"));
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(qtNameFilters(kOpenFilter));
+    dialog.setNameFilters(qtNameFilters(tr(kOpenFilter)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     setCurrentFileName(dialog.selectedFiles().first());
@@ -121,7 +122,7 @@ bool TForm1::loadTagsAndFacts() {
     setStatusPanel(2, FormatMP3Str(AudioFileProbe->FormatString()));
     mSamples = AudioFileProbe->nSamples();
     AudioFileProbe->CloseFile();
-    setStatusPanel(0, QStringLiteral("Stop"));
+    setStatusPanel(0, tr("Stop"));
     btnReset->setEnabled(true);
     updateApplyEnabled();
     return true;
@@ -153,11 +154,11 @@ void TForm1::btnApplyClick() {
                                  AudioInformation1->LastNoticeText());
             break;
         case ApplyResult::InvalidYear:
-            showPlainMessage(this, QStringLiteral("Invalid Year Value"));
+            showPlainMessage(this, tr("Invalid Year Value"));
             infoYear->setFocus();
             break;
         case ApplyResult::InvalidTrack:
-            showPlainMessage(this, QStringLiteral("Invalid Track Value"));
+            showPlainMessage(this, tr("Invalid Track Value"));
             infoTrack->setFocus();
             break;
         case ApplyResult::WriteFailed:
@@ -210,14 +211,14 @@ void TForm1::Rename1Click() {
         // A "/" would move the file into another folder instead of renaming it.
         if (newName.contains(QLatin1Char('/'))) {
             QMessageBox::information(RenameForm, RenameForm->windowTitle(),
-                                     QStringLiteral("A file name cannot contain \"/\"."));
+                                     tr("A file name cannot contain \"/\"."));
             return false;
         }
         if (newName != row->text(0) &&
             !RenameWithoutReplacing(folder + row->text(0), folder + newName)) {
             QMessageBox::information(RenameForm, RenameForm->windowTitle(),
-                                     QStringLiteral("Cannot rename the file to \"%1\": a file of "
-                                                    "that name exists or the name is not allowed.")
+                                     tr("Cannot rename the file to \"%1\": a file of "
+                                        "that name exists or the name is not allowed.")
                                          .arg(newName));
             return false;
         }
@@ -247,14 +248,14 @@ void TForm1::Delete1Click() {
     const QString path = row->text(3) + row->text(0);
     // Destroying a file is not undoable: ask first, and keep the row if it fails.
     if (QMessageBox::question(this, QApplication::applicationDisplayName(),
-                              QStringLiteral("Delete \"%1\" from the hard disk?").arg(path),
+                              tr("Delete \"%1\" from the hard disk?").arg(path),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     const QByteArray native = korvanta::codec::nativePath(path);
     if (::unlink(native.constData()) != 0 && errno != ENOENT) {
-        QMessageBox::warning(this, QApplication::applicationDisplayName(),
-                             QStringLiteral("Cannot delete \"%1\": %2")
-                                 .arg(path, korvanta::codec::systemErrorText(errno)));
+        QMessageBox::warning(
+            this, QApplication::applicationDisplayName(),
+            tr("Cannot delete \"%1\": %2").arg(path, korvanta::codec::systemErrorText(errno)));
         return;
     }
     ListView1->setCurrentItem(nullptr);  // as in Delete2Click

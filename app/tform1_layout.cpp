@@ -142,7 +142,7 @@ int rightOfLabel(const QLabel *label, int designLeft) {
 }  // namespace
 
 void TForm1::buildUi() {
-    setWindowTitle(QStringLiteral("Korvanta Sound Recorder"));
+    setWindowTitle(tr("Korvanta Sound Recorder"));
     setMinimumSize(560, 375);
     resize(598, 428);
 
@@ -241,21 +241,18 @@ void TForm1::buildToolBar() {
     bar->setMovable(false);
     bar->setFloatable(false);
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
-    ToolBtnOpen = makeToolButton(bar, QStringLiteral("Open"), QStringLiteral("Open a file"),
-                                 korvantaIcon("document-open"));
-    ToolBtnOptions = makeToolButton(bar, QStringLiteral("Options"), QStringLiteral("Options"),
-                                    korvantaIcon("preferences-system"));
-    ToolBtnAutostop =
-        makeToolButton(bar, QStringLiteral("Auto Stop"), QString(), korvantaIcon("chronometer"));
+    ToolBtnOpen = makeToolButton(bar, tr("Open"), tr("Open a file"), korvantaIcon("document-open"));
+    ToolBtnOptions =
+        makeToolButton(bar, tr("Options"), tr("Options"), korvantaIcon("preferences-system"));
+    ToolBtnAutostop = makeToolButton(bar, tr("Auto Stop"), QString(), korvantaIcon("chronometer"));
     // Pressed while a limit is set; only the program changes that state.
     ToolBtnAutostop->setCheckable(true);
     auto *separator = new QWidget(bar);
     separator->setFixedWidth(8);
     bar->addWidget(separator);
-    ToolBtnHelp = makeToolButton(bar, QStringLiteral("Help"), QStringLiteral("Help Contents"),
-                                 korvantaIcon("help-contents"));
-    ToolBtnAbout = makeToolButton(bar, QStringLiteral("About"), QStringLiteral("About"),
-                                  korvantaIcon("help-about"));
+    ToolBtnHelp =
+        makeToolButton(bar, tr("Help"), tr("Help Contents"), korvantaIcon("help-contents"));
+    ToolBtnAbout = makeToolButton(bar, tr("About"), tr("About"), korvantaIcon("help-about"));
     addToolBar(Qt::TopToolBarArea, bar);
 }
 
@@ -275,13 +272,12 @@ void TForm1::buildTabs() {
     TabSheet3 = buildRecordingControlsTab();
     TabSheet4 = buildPlaybackControlsTab();
     TabSheet2 = buildFileInfoTab();
-    PageControl1->addTab(TabSheet1, korvantaIcon("media-record"), QStringLiteral("Record Sound"));
+    PageControl1->addTab(TabSheet1, korvantaIcon("media-record"), tr("Record Sound"));
     PageControl1->addTab(TabSheet3, korvantaIcon("audio-input-microphone"),
-                         QStringLiteral("Recording Controls"));
+                         tr("Recording Controls"));
     PageControl1->addTab(TabSheet4, korvantaIcon("audio-volume-high"),
-                         QStringLiteral("Playback Volume Controls"));
-    PageControl1->addTab(TabSheet2, korvantaIcon("document-properties"),
-                         QStringLiteral("File Info"));
+                         tr("Playback Volume Controls"));
+    PageControl1->addTab(TabSheet2, korvantaIcon("document-properties"), tr("File Info"));
     // The icons' names, for redrawing them when the palette changes.
     const char *const iconNames[] = {"media-record", "audio-input-microphone", "audio-volume-high",
                                      "document-properties"};
@@ -323,29 +319,27 @@ QWidget *TForm1::buildRecordSoundTab() {
     auto *controls = new QVBoxLayout(left);
     controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(2);  // compact enough for the window's minimum height
-    QLabel *sizeLabel = makeLabel(QStringLiteral("FFTArraySize"), left);
+    QLabel *sizeLabel = makeLabel(tr("FFTArraySize"), left);
     controls->addWidget(sizeLabel);
     ComboBox1 = new QComboBox(left);
     sizeLabel->setBuddy(ComboBox1);
     ComboBox1->addItems({QStringLiteral("256"), QStringLiteral("1024"), QStringLiteral("4096")});
     controls->addWidget(ComboBox1);
-    QLabel *windowLabel = makeLabel(QStringLiteral("FFTWindowType"), left);
+    QLabel *windowLabel = makeLabel(tr("FFTWindowType"), left);
     controls->addWidget(windowLabel);
     ComboBox2 = new QComboBox(left);
     windowLabel->setBuddy(ComboBox2);
-    ComboBox2->addItems({QStringLiteral("None"), QStringLiteral("Welch"), QStringLiteral("Barlett"),
-                         QStringLiteral("Hanning"), QStringLiteral("Hamming")});
+    ComboBox2->addItems({tr("None"), tr("Welch"), tr("Barlett"), tr("Hanning"), tr("Hamming")});
     controls->addWidget(ComboBox2);
 
-    RadioGroup1 = new QGroupBox(QStringLiteral("VisType"), left);
+    RadioGroup1 = new QGroupBox(tr("VisType"), left);
     RadioGroup1Buttons = new QButtonGroup(RadioGroup1);
     auto *grid = new QGridLayout(RadioGroup1);
     grid->setContentsMargins(4, 4, 4, 4);
     grid->setHorizontalSpacing(2);
     grid->setVerticalSpacing(0);
-    const QStringList types = {QStringLiteral("vtFFTAnalog"), QStringLiteral("vtFFTLinear"),
-                               QStringLiteral("vtFFTNormal"), QStringLiteral("vtFFTFire"),
-                               QStringLiteral("vtFFTGlass"),  QStringLiteral("vtFFTKryptonite")};
+    const QStringList types = {tr("vtFFTAnalog"), tr("vtFFTLinear"), tr("vtFFTNormal"),
+                               tr("vtFFTFire"),   tr("vtFFTGlass"),  tr("vtFFTKryptonite")};
     for (int i = 0; i < types.size(); ++i) {
         auto *radio = new QRadioButton(types[i], RadioGroup1);
         RadioGroup1Buttons->addButton(radio, i);
@@ -359,20 +353,20 @@ QWidget *TForm1::buildRecordSoundTab() {
     row->addWidget(left);
 
     AudioVisualization1 = new TAudioVisualization2(sheet);
-    AudioVisualization1->setToolTip(QStringLiteral("Sound Visualization"));
+    AudioVisualization1->setToolTip(tr("Sound Visualization"));
     row->addWidget(AudioVisualization1, 1);
     return sheet;
 }
 
 QWidget *TForm1::buildRecordingControlsTab() {
     auto *sheet = new QWidget;
-    LabelInputDevice = makeLabel(QStringLiteral("Input Device"), sheet);
+    LabelInputDevice = makeLabel(tr("Input Device"), sheet);
     LabelInputDevice->move(0, 6);
     LabelInputDevice->adjustSize();
     DeviceComboIn = new QComboBox(sheet);
     LabelInputDevice->setBuddy(DeviceComboIn);
     DeviceComboIn->move(rightOfLabel(LabelInputDevice, 72), 2);
-    btnSetFilter = new QPushButton(QStringLiteral("Set Filter"), sheet);
+    btnSetFilter = new QPushButton(tr("Set Filter"), sheet);
     btnSetFilter->resize(buttonWidth(btnSetFilter, 79), DeviceComboIn->sizeHint().height());
     btnSetFilter->move(sheet->width() - 81, 2);
     return sheet;
@@ -380,13 +374,13 @@ QWidget *TForm1::buildRecordingControlsTab() {
 
 QWidget *TForm1::buildPlaybackControlsTab() {
     auto *sheet = new QWidget;
-    LabelOutputDevice = makeLabel(QStringLiteral("Output Device"), sheet);
+    LabelOutputDevice = makeLabel(tr("Output Device"), sheet);
     LabelOutputDevice->move(0, 6);
     LabelOutputDevice->adjustSize();
     DeviceCombo = new QComboBox(sheet);
     LabelOutputDevice->setBuddy(DeviceCombo);
     DeviceCombo->move(rightOfLabel(LabelOutputDevice, 80), 2);
-    chEqualizer = new QCheckBox(QStringLiteral("Equalizer"), sheet);
+    chEqualizer = new QCheckBox(tr("Equalizer"), sheet);
     chEqualizer->setTristate(true);
     chEqualizer->setCheckState(Qt::PartiallyChecked);  // undecided until the user acts
     chEqualizer->move(360, 4);
@@ -402,8 +396,7 @@ QWidget *TForm1::buildFileInfoTab() {
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setUniformRowHeights(true);
-    ListView1->setHeaderLabels({QStringLiteral("File name"), QStringLiteral("Size"),
-                                QStringLiteral("Time"), QStringLiteral("Save Directory")});
+    ListView1->setHeaderLabels({tr("File name"), tr("Size"), tr("Time"), tr("Save Directory")});
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     // No caption stands beside the list.
     ListView1->setAccessibleName(tr("Recorded files"));
@@ -417,30 +410,30 @@ QWidget *TForm1::buildFileInfoTab() {
         a->setEnabled(false);
 
     // Each caption is its field's buddy, which names the field for a screen reader.
-    auto field = [sheet](const QString &caption) {
-        auto *label = makeLabel(caption, sheet);
-        label->setObjectName(QStringLiteral("label ") + caption);
+    auto field = [this, sheet](const char *caption) {
+        auto *label = makeLabel(tr(caption), sheet);
+        label->setObjectName(QStringLiteral("label ") + QLatin1String(caption));
         auto *edit = new QLineEdit(sheet);
         label->setBuddy(edit);
         return edit;
     };
-    infoTitle = field(QStringLiteral("Title:"));
-    infoArtist = field(QStringLiteral("Artist:"));
-    infoAlbum = field(QStringLiteral("Album:"));
-    infoComment = field(QStringLiteral("Comment:"));
-    infoCopyright = field(QStringLiteral("Copyright:"));
-    infoYear = field(QStringLiteral("Year:"));
-    infoTrack = field(QStringLiteral("Track:"));
-    QLabel *genreLabel = makeLabel(QStringLiteral("Genre:"), sheet);
+    infoTitle = field(QT_TR_NOOP("Title:"));
+    infoArtist = field(QT_TR_NOOP("Artist:"));
+    infoAlbum = field(QT_TR_NOOP("Album:"));
+    infoComment = field(QT_TR_NOOP("Comment:"));
+    infoCopyright = field(QT_TR_NOOP("Copyright:"));
+    infoYear = field(QT_TR_NOOP("Year:"));
+    infoTrack = field(QT_TR_NOOP("Track:"));
+    QLabel *genreLabel = makeLabel(tr("Genre:"), sheet);
     genreLabel->setObjectName(QStringLiteral("label Genre:"));
     infoGenre = new QComboBox(sheet);
     genreLabel->setBuddy(infoGenre);
     infoGenre->setMaxVisibleItems(20);
 
-    infoMTV = new QGroupBox(QStringLiteral("Mpeg Tag Version"), sheet);
+    infoMTV = new QGroupBox(tr("Mpeg Tag Version"), sheet);
     auto *versions = new QVBoxLayout(infoMTV);
-    infoMTVv1 = new QRadioButton(QStringLiteral("ID3v1"), infoMTV);
-    infoMTVv2 = new QRadioButton(QStringLiteral("ID3v2"), infoMTV);
+    infoMTVv1 = new QRadioButton(tr("ID3v1"), infoMTV);
+    infoMTVv2 = new QRadioButton(tr("ID3v2"), infoMTV);
     infoMTVv2->setChecked(true);
     versions->addWidget(infoMTVv1);
     versions->addWidget(infoMTVv2);
@@ -448,12 +441,12 @@ QWidget *TForm1::buildFileInfoTab() {
     const int sideWidth = std::max(110, infoMTV->minimumSizeHint().width());
     infoMTV->resize(sideWidth, 76);
 
-    btnReset = new QPushButton(QStringLiteral("Reset"), sheet);
-    btnReset->setToolTip(QStringLiteral("Reset file info"));
+    btnReset = new QPushButton(tr("Reset"), sheet);
+    btnReset->setToolTip(tr("Reset file info"));
     btnReset->resize(sideWidth, 26);
     btnReset->setEnabled(false);
-    btnApply = new QPushButton(QStringLiteral("Apply"), sheet);
-    btnApply->setToolTip(QStringLiteral("Apply file info"));
+    btnApply = new QPushButton(tr("Apply"), sheet);
+    btnApply->setToolTip(tr("Apply file info"));
     btnApply->resize(sideWidth, 26);
     btnApply->setEnabled(false);
     return sheet;
@@ -468,7 +461,7 @@ void TForm1::buildBottomStrip() {
     NCTSliderB1 = new TNCTSliderB2(Panel1);
     NCTSliderB1->setGeometry(8, 8, 200, 15);
     NCTPlayButtonB1 = new TNCTPlayButtonB2(Panel1);
-    NCTPlayButtonB1->setToolTip(QStringLiteral("Play/Record Control"));
+    NCTPlayButtonB1->setToolTip(tr("Play/Record Control"));
     NCTPlayButtonB1->setGeometry(8, 27, 200, 27);
     // The upper bar is cut to 14 high so the two bars sit one above the other.
     NCTAmpBar1 = new TNCTAmpBar2(Panel1);
@@ -478,15 +471,14 @@ void TForm1::buildBottomStrip() {
     NCTAmpBar2->setGeometry(0, 43, 153, 13);
     NCTAmpBar2->setAccessibleName(tr("Right level"));
     NCTTimeDisplay1 = new TNCTTimeDisplay2(Panel1);
-    NCTTimeDisplay1->setToolTip(QStringLiteral("Time Elapsed"));
+    NCTTimeDisplay1->setToolTip(tr("Time Elapsed"));
     NCTTimeDisplay1->setGeometry(0, 24, 121, 33);
 }
 
 void TForm1::buildStatusBar() {
     // The activity panel is 60 wide, or as wide as its longest word needs in this font.
     int activityWidth = 60;
-    for (const QString &activity : {QStringLiteral("Stop"), QStringLiteral("Recording..."),
-                                    QStringLiteral("Playing..."), QStringLiteral("Pause")})
+    for (const QString &activity : {tr("Stop"), tr("Recording..."), tr("Playing..."), tr("Pause")})
         activityWidth =
             std::max(activityWidth, statusBar()->fontMetrics().horizontalAdvance(activity) + 8);
     statusPanels_[0] = new StatusPanel(StatusPanel::Shortening::End, statusBar());

@@ -29,9 +29,9 @@ void TForm1::connectMixerCommands() {
     connect(btnSetFilter, &QPushButton::clicked, this, &TForm1::btnSetFilterClick);
     connectDeviceEvents();
 
-    auto *equalizerBands = new QPushButton(QStringLiteral("EQ..."), TabSheet4);
+    auto *equalizerBands = new QPushButton(tr("EQ..."), TabSheet4);
     equalizerBands->setObjectName(QStringLiteral("ToolBtnEqualizer"));
-    equalizerBands->setToolTip(QStringLiteral("Adjust the equalizer bands"));
+    equalizerBands->setToolTip(tr("Adjust the equalizer bands"));
     equalizerBands->resize(equalizerBands->sizeHint().width(), DeviceCombo->sizeHint().height());
     equalizerBands->move(chEqualizer->x() + chEqualizer->width() + 8, 2);
     connect(equalizerBands, &QPushButton::clicked, this, &ToolBtnEqualizerClick);

@@ -36,8 +36,7 @@ void TForm1::AudioRecord1StartFailed(const QString &message) {
 }
 
 bool TForm1::askRewrite() {
-    return QMessageBox::question(this, QApplication::applicationDisplayName(),
-                                 QStringLiteral("Rewrite File?"),
+    return QMessageBox::question(this, QApplication::applicationDisplayName(), tr("Rewrite File?"),
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 

@@ -7,6 +7,7 @@
 #include "settings/time_limit_group.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QToolButton>
 
 namespace {
@@ -53,7 +54,8 @@ void TForm1::ToolBtnAutostopClick() {
     if (s.RecordTime > 0) {
         // Written to setup.ini only at the next Options OK or when the window closes.
         s.RecordTime = -1;
-        setAutoStopIndicator(false, QString::fromLatin1(kAutoStopClearedHint));
+        setAutoStopIndicator(false,
+                             QCoreApplication::translate("TTimeLimitGroup", kAutoStopClearedHint));
         return;
     }
     if (!TimeLimitForm)

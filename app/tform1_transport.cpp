@@ -119,7 +119,7 @@ void TForm1::StartRecord() {
     NCTSliderB1->setEnabled(false);
     flgRecord = false;
     AudioRecord1->setTimerEnabled(true);
-    setStatusPanel(0, QStringLiteral("Recording..."));
+    setStatusPanel(0, tr("Recording..."));
     NCTPlayButtonB1->Record_();
     recordingActive_ = true;
     updateApplyEnabled();
@@ -150,7 +150,7 @@ void TForm1::StartRecord() {
         showRecordingIdle();
         return;
     }
-    setStatusPanel(0, QStringLiteral("Recording..."));
+    setStatusPanel(0, tr("Recording..."));
     if (recording_->ProbeIsFresh(currentFileName()))
         flgRecord = true;
     if (!flgRecord) {
@@ -177,7 +177,7 @@ void TForm1::PauseRecord() {
         StopRecord();  // the last block could not be written
         return;
     }
-    setStatusPanel(0, QStringLiteral("Pause"));
+    setStatusPanel(0, tr("Pause"));
     NCTPlayButtonB1->Pause();
     AudioRecord1->setTimerEnabled(false);
 }
@@ -250,7 +250,7 @@ void TForm1::resetDisplays() {
     NCTAmpBar2->setValue(0);
     NCTSliderB1->setValue(0);
     NCTPlayButtonB1->Stop();
-    setStatusPanel(0, QStringLiteral("Stop"));
+    setStatusPanel(0, tr("Stop"));
     NCTTimeDisplay1->setMilliseconds(0);
     NCTTimeDisplay1->setSeconds(0);
     NCTTimeDisplay1->setMinutes(0);
@@ -265,13 +265,13 @@ void TForm1::showRunningSideLook() {
     if (!flgRecord && !flgPlay)
         return;
     if (paused) {
-        setStatusPanel(0, QStringLiteral("Pause"));
+        setStatusPanel(0, tr("Pause"));
         NCTPlayButtonB1->Pause();
     } else if (flgRecord) {
-        setStatusPanel(0, QStringLiteral("Recording..."));
+        setStatusPanel(0, tr("Recording..."));
         NCTPlayButtonB1->Record_();
     } else {
-        setStatusPanel(0, QStringLiteral("Playing..."));
+        setStatusPanel(0, tr("Playing..."));
         NCTPlayButtonB1->Play();
     }
 }
@@ -319,7 +319,7 @@ void TForm1::StartPlay() {
     flgPlay = true;
     flgPause = false;
     spectrumFollowsPlayback();
-    setStatusPanel(0, QStringLiteral("Playing..."));
+    setStatusPanel(0, tr("Playing..."));
     setStatusPanel(1, CurrentPlayFile);
     NCTPlayButtonB1->Play();
     updateApplyEnabled();
@@ -331,7 +331,7 @@ void TForm1::PausePlay() {
     const TransportGate::Hold hold(*gate_);
     flgPause = true;
     playback_->Pause();
-    setStatusPanel(0, QStringLiteral("Pause"));
+    setStatusPanel(0, tr("Pause"));
     NCTPlayButtonB1->Pause();
     NCTAmpBar1->setValue(0);
     NCTAmpBar2->setValue(0);

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <climits>
 
+#include <QCoreApplication>
+
 using namespace korvanta::codec;
 
 namespace {
@@ -82,7 +84,8 @@ void TAudioFile2::SetFormatPCM(int Frequency, int nChannels, int BitsPerSample) 
     if (Frequency < kMinRate || Frequency > kMaxRate || (nChannels != 1 && nChannels != 2) ||
         (BitsPerSample != 8 && BitsPerSample != 16)) {
         d->setError(ErrBadFormat,
-                    QStringLiteral("WAV can't be written at %1 Hz, %2 bit, %3 channels")
+                    QCoreApplication::translate(
+                        "TAudioFile2", "WAV can't be written at %1 Hz, %2 bit, %3 channels")
                         .arg(Frequency)
                         .arg(BitsPerSample)
                         .arg(nChannels));
@@ -97,9 +100,10 @@ void TAudioFile2::SetFormatPCM(int Frequency, int nChannels, int BitsPerSample) 
 
 void TAudioFile2::SetFormatMP3(int Frequency, int Bitrate, int /*nChannels: always stereo*/) {
     if (Frequency < kMinRate || Frequency > kMaxRate || Bitrate < 8 || Bitrate > 320) {
-        d->setError(
-            ErrBadFormat,
-            QStringLiteral("MP3 can't be written at %1 Hz, %2 kbps").arg(Frequency).arg(Bitrate));
+        d->setError(ErrBadFormat, QCoreApplication::translate(
+                                      "TAudioFile2", "MP3 can't be written at %1 Hz, %2 kbps")
+                                      .arg(Frequency)
+                                      .arg(Bitrate));
         return;
     }
     d->kind = OutputKind::Mp3;
@@ -155,9 +159,10 @@ void TAudioFile2::SetFormatMP3Ex(const TAudioFile2LameEnc &LameFormat) {
     const int rate = LameFormat.Frequency();
     const int bitrate = LameFormat.Bitrate();
     if (rate < kMinRate || rate > kMaxRate || bitrate < 8 || bitrate > 320) {
-        d->setError(
-            ErrBadFormat,
-            QStringLiteral("MP3 can't be written at %1 Hz, %2 kbps").arg(rate).arg(bitrate));
+        d->setError(ErrBadFormat, QCoreApplication::translate(
+                                      "TAudioFile2", "MP3 can't be written at %1 Hz, %2 kbps")
+                                      .arg(rate)
+                                      .arg(bitrate));
         return;
     }
     d->mp3Rate = rate;
@@ -209,7 +214,8 @@ void TAudioFile2::CloseFile() {
 
 void TAudioFile2::WriteFile(const SampleArray &PCMArray) {
     if (!d->writer) {
-        d->setError(ErrNoFile, QStringLiteral("No file is open for writing"));
+        d->setError(ErrNoFile,
+                    QCoreApplication::translate("TAudioFile2", "No file is open for writing"));
         return;
     }
     const int channels = d->writer->channels();
@@ -323,7 +329,8 @@ QString TAudioFile2::FormatString() const {
             return QStringLiteral("PCM: %1 Hz, %2 bit, %3")
                 .arg(d->pcmRate)
                 .arg(d->pcmBits)
-                .arg(d->pcmChannels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+                .arg(d->pcmChannels == 1 ? QCoreApplication::translate("TAudioFile2", "mono")
+                                         : QCoreApplication::translate("TAudioFile2", "stereo"));
         case OutputKind::Mp3:
             return QStringLiteral("%1 layer-3: %2 Hz, %3 kbps, stereo")
                 .arg(mpegVersionForRate(d->mp3Rate))

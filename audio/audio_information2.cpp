@@ -12,6 +12,8 @@
 
 #include <sys/stat.h>
 
+#include <QCoreApplication>
+
 using namespace korvanta::codec;
 
 namespace {
@@ -31,10 +33,12 @@ QString refusal(const QString &fileName) {
         return QString();
     }
     if (err == ENOENT || err == ENOTDIR) {
-        return QStringLiteral("File not found: %1").arg(fileName);
+        return QCoreApplication::translate("TAudioInformation2", "File not found: %1")
+            .arg(fileName);
     }
-    return err == kNotRegularFile ? openErrorText(fileName, err)
-                                  : QStringLiteral("Cannot read %1").arg(fileName);
+    return err == kNotRegularFile
+               ? openErrorText(fileName, err)
+               : QCoreApplication::translate("TAudioInformation2", "Cannot read %1").arg(fileName);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ TAboutBox::~TAboutBox() {
 }
 
 void TAboutBox::buildUi() {
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
 
     auto *top = new QHBoxLayout;
     auto *picture = new QLabel(this);
@@ -69,18 +69,18 @@ void TAboutBox::buildUi() {
     Label3 = new QLabel(this);
     Label3->setTextFormat(Qt::PlainText);
     Label5 = new TLinkLabel(QString(), this);
-    Label7 = new TLinkLabel(QStringLiteral("Technology Support"), this);
-    rows->addWidget(caption(QStringLiteral("Version"), this), 0, 0);
+    Label7 = new TLinkLabel(tr("Technology Support"), this);
+    rows->addWidget(caption(tr("Version"), this), 0, 0);
     rows->addWidget(Label3, 0, 1);
-    rows->addWidget(caption(QStringLiteral("HomePage"), this), 1, 0);
+    rows->addWidget(caption(tr("HomePage"), this), 1, 0);
     rows->addWidget(Label5, 1, 1);
-    supportCaption_ = caption(QStringLiteral("Technology Support"), this);
+    supportCaption_ = caption(tr("Technology Support"), this);
     rows->addWidget(supportCaption_, 2, 0);
     rows->addWidget(Label7, 2, 1);
     connect(Label5, &TLinkLabel::clicked, this, &TAboutBox::Label5Click);
     connect(Label7, &TLinkLabel::clicked, this, &TAboutBox::Label7Click);
 
-    BtnClose = new QPushButton(QStringLiteral("Close"), this);
+    BtnClose = new QPushButton(tr("Close"), this);
     BtnClose->setDefault(true);
     connect(BtnClose, &QPushButton::clicked, this, &TAboutBox::BtnCloseClick);
     auto *bottom = new QHBoxLayout;

@@ -5,6 +5,7 @@
 #include "extras/shell_open.h"
 #include "settings/app_paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -17,10 +18,12 @@ void OpenHelpContents(QWidget *owner) {
         return;
     }
     QMessageBox::information(
-        owner, QStringLiteral("Help Contents"),
-        QStringLiteral("The user manual was not found: %1\n\nIt is installed with the program "
-                       "(into share/korvanta-recorder/manual/); reinstalling the program "
-                       "puts it back.")
+        owner, QCoreApplication::translate("HelpCommands", "Help Contents"),
+        QCoreApplication::translate(
+            "HelpCommands",
+            "The user manual was not found: %1\n\nIt is installed with the program "
+            "(into share/korvanta-recorder/manual/); reinstalling the program "
+            "puts it back.")
             .arg(QDir::toNativeSeparators(path)));
 }
 

@@ -29,7 +29,7 @@ TTipForm::~TTipForm() {
 }
 
 void TTipForm::buildUi() {
-    setWindowTitle(QStringLiteral("Tip of the Day"));
+    setWindowTitle(tr("Tip of the Day"));
     resize(358, 295);
 
     auto *frame = new QFrame(this);
@@ -52,7 +52,7 @@ void TTipForm::buildUi() {
     auto *picture = new QLabel(panel);
     picture->setPixmap(korvantaBundledIcon("korvanta-tip").pixmap(32, 32));
     heading->addWidget(picture);
-    auto *title = new QLabel(QStringLiteral("Did you know..."), panel);
+    auto *title = new QLabel(tr("Did you know..."), panel);
     QFont bold = title->font();
     bold.setBold(true);
     bold.setPixelSize(16);
@@ -69,10 +69,10 @@ void TTipForm::buildUi() {
     column->addWidget(RichEdit1, 1);
     framed->addWidget(panel);
 
-    CheckBox1 = new QCheckBox(QStringLiteral("Show Tips on Startup"), this);
+    CheckBox1 = new QCheckBox(tr("Show Tips on Startup"), this);
     CheckBox1->setChecked(true);
-    BtnNext = new QPushButton(QStringLiteral("Next Tip"), this);
-    BtnClose = new QPushButton(QStringLiteral("Close"), this);
+    BtnNext = new QPushButton(tr("Next Tip"), this);
+    BtnClose = new QPushButton(tr("Close"), this);
     BtnClose->setDefault(true);
     connect(BtnNext, &QPushButton::clicked, this, &TTipForm::BtnNextClick);
     connect(BtnClose, &QPushButton::clicked, this, &TTipForm::BtnCloseClick);

@@ -27,20 +27,20 @@ QString extensionOf(const QString &name) {
 }  // namespace
 
 TRenameForm::TRenameForm(QWidget *parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Rename"));
+    setWindowTitle(tr("Rename"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     auto *column = new QVBoxLayout(this);
-    auto *caption = new QLabel(QStringLiteral("Input New Filename:"), this);
+    auto *caption = new QLabel(tr("Input New Filename:"), this);
     column->addWidget(caption);
     Edit1 = new QLineEdit(this);
     caption->setBuddy(Edit1);
     column->addWidget(Edit1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    BtnOK = new QPushButton(QStringLiteral("OK"), this);
+    BtnOK = new QPushButton(tr("OK"), this);
     BtnOK->setDefault(true);
-    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnCancel = new QPushButton(tr("Cancel"), this);
     buttons->addWidget(BtnOK);
     buttons->addWidget(BtnCancel);
     column->addLayout(buttons);
@@ -53,7 +53,7 @@ TRenameForm::TRenameForm(QWidget *parent) : QDialog(parent) {
 
 void TRenameForm::BtnOKClick() {
     if (Edit1->text().isEmpty()) {
-        QMessageBox::information(this, windowTitle(), QStringLiteral("new name can not be blank!"));
+        QMessageBox::information(this, windowTitle(), tr("new name can not be blank!"));
         return;
     }
     if (!onAccept || onAccept(Edit1->text()))

@@ -34,23 +34,23 @@ TfrmAdv::TfrmAdv(const MixerComponents &components, QWidget *parent)
                                         style()->standardIcon(QStyle::SP_MediaVolume));
     Image1->setPixmap(icon.pixmap(32, 32));
 
-    Label1 = new QLabel(
-        QStringLiteral("These settings can be used to make fine adjustments to your audio."), this);
+    Label1 =
+        new QLabel(tr("These settings can be used to make fine adjustments to your audio."), this);
     Label1->setWordWrap(true);
     Label1->setGeometry(69, 8, 289, std::max(26, Label1->heightForWidth(289)));
 
-    gbOther = new QGroupBox(QStringLiteral("Other Controls"), this);
+    gbOther = new QGroupBox(tr("Other Controls"), this);
     gbOther->setObjectName(QStringLiteral("gbOther"));
     // Below the introduction, which a larger font may wrap onto more lines.
     const int groupTop = std::max(kGroupTop, Label1->geometry().bottom() + 1 + 8);
     gbOther->setGeometry(16, groupTop, 361, kDesignGroupHeight);
-    Label2 = new QLabel(QStringLiteral("These settings make other changes to how your audio "
-                                       "sounds. See your hardware documentation for details."),
+    Label2 = new QLabel(tr("These settings make other changes to how your audio "
+                           "sounds. See your hardware documentation for details."),
                         gbOther);
     Label2->setWordWrap(true);
     Label2->setGeometry(16, 32, 321, std::max(26, Label2->heightForWidth(321)));
 
-    btnClose = new QPushButton(QStringLiteral("Close"), this);
+    btnClose = new QPushButton(tr("Close"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setDefault(true);
     btnClose->setGeometry(300, groupTop + kDesignGroupHeight + kCloseGap, kCloseWidth,
@@ -72,7 +72,7 @@ void TfrmAdv::FormShow() {
     lines_ = LinesOf(components_, m_Rec);
     if (!lines_)
         return;
-    setWindowTitle(QStringLiteral("Advanced Properties for ") + lines_->name());
+    setWindowTitle(tr("Advanced Properties for ") + lines_->name());
 
     const int count = lines_->advancedCount();
     if (count < 0)

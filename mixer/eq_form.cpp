@@ -22,14 +22,14 @@ constexpr int kCloseCentreOffset = 34;  // 136 at the design width
 
 TfrmEQ::TfrmEQ(TAudioPlayer2 &player, QCheckBox *equalizerSwitch, QWidget *parent)
     : QDialog(parent), player_(player), switch_(equalizerSwitch) {
-    setWindowTitle(QStringLiteral("Equalizer"));
+    setWindowTitle(tr("Equalizer"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setMinimumSize(310, 130);
 
     NCTEqualizer1 = new TNCTEqualizer2(this);
     NCTEqualizer1->setObjectName(QStringLiteral("NCTEqualizer1"));
-    BtnClose = new QPushButton(QStringLiteral("Close"), this);
+    BtnClose = new QPushButton(tr("Close"), this);
     BtnClose->setObjectName(QStringLiteral("BtnClose"));
     BtnClose->resize(kCloseWidth, kCloseHeight);
     resize(kClientWidth, kClientHeight);

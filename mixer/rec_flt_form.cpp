@@ -46,7 +46,7 @@ int FrequencyToPosition(float hz, int min, int max) {
 
 TfrmRecFlt::TfrmRecFlt(TAudioRecord2 &recorder, QWidget *parent)
     : QDialog(parent), recorder_(recorder) {
-    setWindowTitle(QStringLiteral("Recording Filters"));
+    setWindowTitle(tr("Recording Filters"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     setFixedSize(380, 120);
@@ -64,9 +64,9 @@ TfrmRecFlt::TfrmRecFlt(TAudioRecord2 &recorder, QWidget *parent)
     rows_[kLowPass].frequency = &TAudioRecord2::LowPassFilterFrequency;
     rows_[kLowPass].setFrequency = &TAudioRecord2::setLowPassFilterFrequency;
 
-    buildRow(kNotch, 16, QStringLiteral("Notch Filter"), 40, 200, 50, 5);
-    buildRow(kHighPass, 48, QStringLiteral("HighPass Filter"), 100, 44100, 400, 1000);
-    buildRow(kLowPass, 80, QStringLiteral("LowPass Filter"), 100, 44100, 4000, 1000);
+    buildRow(kNotch, 16, tr("Notch Filter"), 40, 200, 50, 5);
+    buildRow(kHighPass, 48, tr("HighPass Filter"), 100, 44100, 400, 1000);
+    buildRow(kLowPass, 80, tr("LowPass Filter"), 100, 44100, 4000, 1000);
 
     CheckBox1 = rows_[kNotch].checkBox;
     CheckBox2 = rows_[kHighPass].checkBox;
@@ -116,7 +116,7 @@ void TfrmRecFlt::buildRow(int row, int top, const QString &caption, int min, int
     r.edit->setGeometry(304, top + 2, editWidth, 21);
     r.edit->installEventFilter(this);
 
-    auto *unit = new QLabel(QStringLiteral("Hz"), this);
+    auto *unit = new QLabel(tr("Hz"), this);
     unit->move(304 + editWidth + 7, top + 8);
     unit->adjustSize();
     if (unit->geometry().right() + 16 > width())

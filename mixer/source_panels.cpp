@@ -104,7 +104,7 @@ void fillPanel(TsrcFrame *panel, MixerLines &lines) {
     panel->CheckBox1->setEnabled(lines.switchEnabled());
     panel->CheckBox1->setChecked(lines.switchOn());
     if (lines.isRecording())
-        panel->setSwitchCaption(QStringLiteral("Select"));
+        panel->setSwitchCaption(TsrcFrame::tr("Select"));
     panel->Button1->setVisible(lines.advancedCount() >= 0);
 }
 

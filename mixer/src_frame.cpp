@@ -50,7 +50,7 @@ TsrcFrame::TsrcFrame(QWidget *parent) : QWidget(parent) {
     TrackBar2->setTickPosition(QSlider::TicksBelow);
     TrackBar2->setPageStep(25);
     TrackBar2->setGeometry(8, 20, 65, 24);
-    TrackBar2->setToolTip(QStringLiteral("Balance"));
+    TrackBar2->setToolTip(tr("Balance"));
 
     Panel2 = new QFrame(Panel1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -71,9 +71,9 @@ TsrcFrame::TsrcFrame(QWidget *parent) : QWidget(parent) {
 
     CheckBox1 = new QCheckBox(Panel1);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    setSwitchCaption(QStringLiteral("Mute"));
+    setSwitchCaption(tr("Mute"));
 
-    Button1 = new QPushButton(QStringLiteral("Advanced"), Panel1);
+    Button1 = new QPushButton(tr("Advanced"), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(8, 152, 65, 25);
     placeControls();

@@ -110,8 +110,7 @@ void PlaybackSession::deviceFailed(const QString &reason) {
 }
 
 QString PlaybackSession::deviceMessage(const QString &reason) const {
-    return QStringLiteral(
-               "%1 could not be played because the sound device could not be "
-               "opened: %2")
+    return tr("%1 could not be played because the sound device could not be "
+              "opened: %2")
         .arg(fileName_, reason);
 }

@@ -2,6 +2,7 @@
 
 #include "audio/units.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -15,13 +16,13 @@ QString FirstFreeOutputName(const QString &savePath, const QString &ext) {
 
 bool CreateSaveDirectory(const QString &savePath, QString *error) {
     if (savePath.isEmpty()) {
-        *error = QStringLiteral("Unable to create directory");
+        *error = QCoreApplication::translate("OutputNaming", "Unable to create directory");
         return false;
     }
     // A path without a trailing "/" names its own last level as a directory too, as the
     // names beside it are formed by plain concatenation.
     if (!QDir().mkpath(savePath) || !QFileInfo(savePath).isDir()) {
-        *error = QStringLiteral("Cannot create ") + savePath;
+        *error = QCoreApplication::translate("OutputNaming", "Cannot create ") + savePath;
         return false;
     }
     return true;

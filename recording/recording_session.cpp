@@ -40,9 +40,8 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart) {
 
     outputFile_.CreateFile(fileName, 0);
     if (outputFile_.LastErrorNum() != 0) {
-        errorText_ = QStringLiteral(
-                         "The recording could not be started because %1 could not be "
-                         "created: %2")
+        errorText_ = tr("The recording could not be started because %1 could not be "
+                        "created: %2")
                          .arg(fileName, outputFile_.LastErrorText());
         return false;
     }
@@ -58,9 +57,8 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart) {
     recorder_.setBufferSize(bufferSize_);
     recorder_.StartDevice();
     if (recorder_.LastErrorNum() != 0) {
-        errorText_ = QStringLiteral(
-                         "The recording could not be started because the sound "
-                         "device could not be opened: %1")
+        errorText_ = tr("The recording could not be started because the sound "
+                        "device could not be opened: %1")
                          .arg(recorder_.LastErrorText());
         outputFile_.CloseFile();
         return false;
@@ -74,10 +72,9 @@ bool RecordingSession::Resume() {
         return state_ == State::Recording;
     recorder_.StartDevice();
     if (recorder_.LastErrorNum() != 0) {
-        errorText_ = QStringLiteral(
-                         "The recording was stopped because the sound device could "
-                         "not be started again: %1\n\nEverything recorded until "
-                         "then was kept in %2.")
+        errorText_ = tr("The recording was stopped because the sound device could "
+                        "not be started again: %1\n\nEverything recorded until "
+                        "then was kept in %2.")
                          .arg(recorder_.LastErrorText(), fileName_);
         return false;
     }
@@ -157,13 +154,11 @@ void RecordingSession::writeBlock(int nBlock) {
 QString RecordingSession::writeFailureMessage() const {
     // A recording must never go on silently losing data: say what was kept.
     if (!QFileInfo::exists(fileName_))
-        return QStringLiteral(
-                   "The recording was stopped because %1 was deleted or moved away "
-                   "while it was being recorded.")
+        return tr("The recording was stopped because %1 was deleted or moved away "
+                  "while it was being recorded.")
             .arg(fileName_);
-    return QStringLiteral(
-               "The recording was stopped because %1 could not be written: %2\n\n"
-               "Everything recorded before that was kept.")
+    return tr("The recording was stopped because %1 could not be written: %2\n\n"
+              "Everything recorded before that was kept.")
         .arg(fileName_, outputFile_.LastErrorText());
 }
 
@@ -194,12 +189,12 @@ void RecordingSession::deviceFailed(const QString &reason) {
     // yet means the device never delivered: the start failed (a sound server opens streams
     // in the background and can refuse one after the start looked fine).
     if (outputFile_.nSamples() == 0) {
-        Q_EMIT startFailed(QStringLiteral("The recording could not be started because the "
-                                          "sound device could not be opened: %1")
+        Q_EMIT startFailed(tr("The recording could not be started because the "
+                              "sound device could not be opened: %1")
                                .arg(reason));
         return;
     }
-    Q_EMIT failed(QStringLiteral("The recording was stopped because the sound device stopped: "
-                                 "%1\n\nEverything recorded until then was kept in %2.")
+    Q_EMIT failed(tr("The recording was stopped because the sound device stopped: "
+                     "%1\n\nEverything recorded until then was kept in %2.")
                       .arg(reason, fileName_));
 }

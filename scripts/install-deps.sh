@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang-format
     qt6-base-dev libgl-dev
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libpulse-dev pulseaudio pulseaudio-utils
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
     libmp3lame-dev libtag1-dev libfftw3-dev

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -83,6 +84,20 @@ void copyFile(const QString &from, const QString &to) {
     }
 }
 
+// The data file `pattern` with the language of QLocale() for %1, where that language has one
+// ("de-DE" and "de" both find "de"), else the English `fallback`; English needs no lookup.
+QString localizedDataFilePath(const QString &pattern, const QString &fallback) {
+    for (const QString &name : QLocale().uiLanguages()) {
+        const QString language = name.section(QLatin1Char('-'), 0, 0).toLower();
+        if (language.isEmpty() || language == QLatin1String("en"))
+            break;
+        const QString path = dataFilePath(pattern.arg(language));
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return dataFilePath(fallback);
+}
+
 }  // namespace
 
 QString executableDirectory() {
@@ -153,9 +168,21 @@ QString supportIniPath() {
 }
 
 QString tipsPath() {
-    return dataFilePath(QStringLiteral("tips.txt"));
+    return localizedDataFilePath(QStringLiteral("tips_%1.txt"), QStringLiteral("tips.txt"));
 }
 
 QString manualIndexPath() {
-    return dataFilePath(QStringLiteral("manual/index.html"));
+    return localizedDataFilePath(QStringLiteral("manual/%1/index.html"),
+                                 QStringLiteral("manual/index.html"));
+}
+
+QString translationsDirectory() {
+    const QString beside = executableDirectory() + QStringLiteral("translations");
+    if (QFileInfo(beside).isDir())
+        return beside;
+    for (const QString &dir : installDataDirectories()) {
+        if (QFileInfo(dir + QStringLiteral("translations")).isDir())
+            return QDir::cleanPath(dir + QStringLiteral("translations"));
+    }
+    return beside;
 }

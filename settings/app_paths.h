@@ -40,7 +40,13 @@ QString writableSetupIniPath();
 QString defaultRecordingFolder();
 
 QString supportIniPath();
+// tips.txt, or tips_<language>.txt where the tips have been translated (as the manual).
 QString tipsPath();
 // The user manual's first page: manual/index.html beside the executable (a build folder) or in
-// the install's data folder.
+// the install's data folder; manual/<language>/index.html instead where the manual has been
+// translated into the language of QLocale() (the user's, unless a default was set).
 QString manualIndexPath();
+
+// The folder of the program's compiled translations (korvanta_<language>.qm): translations/
+// beside the executable, else in the install's data folder.
+QString translationsDirectory();

@@ -1,11 +1,13 @@
 #include "settings/dialog_messages.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 
 void ShowInformation(QWidget *parent, const QString &text) {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
-                    parent);
+    QMessageBox box(QMessageBox::Information,
+                    QCoreApplication::translate("DialogMessages", "Information"), text,
+                    QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr std::array<Mp3Value, kMp3RowCount> kMp3Rows = {{
@@ -45,10 +47,11 @@ int channelsOfRow(int row) {
 }
 
 QString wavRowText(int rate, const WavSampleFormat &format) {
-    return QStringLiteral("%1 Hz - %2 bit,%3")
+    return QCoreApplication::translate("FormatTables", "%1 Hz - %2 bit,%3")
         .arg(rate)
         .arg(format.bitsPerSample)
-        .arg(format.channels == 1 ? QStringLiteral("Mono") : QStringLiteral("Stereo"));
+        .arg(format.channels == 1 ? QCoreApplication::translate("FormatTables", "Mono")
+                                  : QCoreApplication::translate("FormatTables", "Stereo"));
 }
 
 bool inTable(int index, size_t size) {
@@ -60,7 +63,9 @@ bool inTable(int index, size_t size) {
 QStringList Mp3RowTexts() {
     QStringList texts;
     for (const Mp3Value &row : kMp3Rows)
-        texts << QStringLiteral("%1 Hz, %2 kbps").arg(row.freq).arg(row.bitrate);
+        texts << QCoreApplication::translate("FormatTables", "%1 Hz, %2 kbps")
+                     .arg(row.freq)
+                     .arg(row.bitrate);
     return texts;
 }
 

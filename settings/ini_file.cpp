@@ -1,5 +1,6 @@
 #include "settings/ini_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -440,7 +441,8 @@ bool IniFile::WriteString(const QString &section, const QString &key, const QStr
 }
 
 bool IniFile::fail() {
-    lastError_ = QStringLiteral("Unable to write to %1").arg(QFileInfo(path_).absoluteFilePath());
+    lastError_ = QCoreApplication::translate("IniFile", "Unable to write to %1")
+                     .arg(QFileInfo(path_).absoluteFilePath());
     return false;
 }
 

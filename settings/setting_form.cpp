@@ -208,8 +208,7 @@ void TSettingForm::CheckSplitClick() {
 }
 
 void TSettingForm::SpeedBtnSelectClick() {
-    const QString folder =
-        folderPicker_(this, QStringLiteral("Select a directory to save output files"));
+    const QString folder = folderPicker_(this, tr("Select a directory to save output files"));
     if (folder.isEmpty())
         return;
     const QString path = withTrailingSeparator(folder);
@@ -223,7 +222,7 @@ void TSettingForm::BtnOKClick() {
 
     // An empty directory would make every later recording fail, so it is not taken.
     if (EdSavePath->text().trimmed().isEmpty()) {
-        ShowInformation(this, QStringLiteral("Please select a directory to save output files."));
+        ShowInformation(this, tr("Please select a directory to save output files."));
         EdSavePath->setFocus();
         return;
     }
@@ -260,7 +259,7 @@ void TSettingForm::BtnOKClick() {
         QString badText;
         const std::optional<int> split = SplitSeconds(Edit4->text(), Edit5->text(), &badText);
         if (!split) {
-            ShowError(this, QStringLiteral("'%1' is not a valid integer value").arg(badText));
+            ShowError(this, tr("'%1' is not a valid integer value").arg(badText));
             return;
         }
         s.SplitTime = *split;

@@ -34,22 +34,22 @@ QComboBox *makeFormatList(QWidget *parent) {
 }  // namespace
 
 void TSettingForm::buildUi() {
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     // Three rows taller than the MP3/WAV/WMA dialog was, for FLAC, Opus and Vorbis.
     SetFixedDialogFrame(this, kClientWidth, kClientHeight);
 
-    GBPath = new QGroupBox(QStringLiteral("Save Path"), this);
+    GBPath = new QGroupBox(tr("Save Path"), this);
     EdSavePath = new QLineEdit(GBPath);
     SpeedBtnSelect = new QToolButton(GBPath);
     SpeedBtnSelect->setAutoRaise(true);
     SpeedBtnSelect->setIcon(QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon));
-    SpeedBtnSelect->setToolTip(QStringLiteral("select save directory"));
+    SpeedBtnSelect->setToolTip(tr("select save directory"));
     auto *pathRow = new QHBoxLayout(GBPath);
     UseGroupMargins(pathRow);
     pathRow->addWidget(EdSavePath);
     pathRow->addWidget(SpeedBtnSelect);
 
-    GBFormat = new QGroupBox(QStringLiteral("Record Format"), this);
+    GBFormat = new QGroupBox(tr("Record Format"), this);
     RBMP3 = new QRadioButton(QStringLiteral("MP3"), GBFormat);
     RBWAV = new QRadioButton(QStringLiteral("WAV"), GBFormat);
     RBWMA = new QRadioButton(QStringLiteral("WMA"), GBFormat);
@@ -91,24 +91,24 @@ void TSettingForm::buildUi() {
     UpDown2 = GBTimeLimit->UpDown2;
     UpDown3 = GBTimeLimit->UpDown3;
 
-    GBSplit = new QGroupBox(QStringLiteral("Auto Split"), this);
-    CheckSplit = new QCheckBox(QStringLiteral("Split Every"), GBSplit);
+    GBSplit = new QGroupBox(tr("Auto Split"), this);
+    CheckSplit = new QCheckBox(tr("Split Every"), GBSplit);
     Edit4 = MakeNumberField(GBSplit);
     Edit5 = MakeNumberField(GBSplit);
     UpDown4 = MakeUpDown(Edit4, 1, GBSplit);
     UpDown5 = MakeUpDown(Edit5, 5, GBSplit);
     auto *splitFields = new QHBoxLayout;
     splitFields->setSpacing(0);
-    AddNumberField(splitFields, Edit4, UpDown4, QStringLiteral("minutes"));
-    AddNumberField(splitFields, Edit5, UpDown5, QStringLiteral("seconds"));
+    AddNumberField(splitFields, Edit4, UpDown4, tr("minutes"));
+    AddNumberField(splitFields, Edit5, UpDown5, tr("seconds"));
     splitFields->addStretch();
     auto *split = new QVBoxLayout(GBSplit);
     UseGroupMargins(split);
     split->addWidget(CheckSplit);
     split->addLayout(splitFields);
 
-    BtnOK = new QPushButton(QStringLiteral("OK"), this);
-    BtnCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    BtnOK = new QPushButton(tr("OK"), this);
+    BtnCancel = new QPushButton(tr("Cancel"), this);
     BtnOK->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();

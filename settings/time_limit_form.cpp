@@ -23,10 +23,10 @@ TTimeLimitForm::TTimeLimitForm(MainWindowHooks hooks, QWidget *parent)
       UpDown1(GBTimeLimit->UpDown1),
       UpDown2(GBTimeLimit->UpDown2),
       UpDown3(GBTimeLimit->UpDown3),
-      BtnOK(new QPushButton(QStringLiteral("OK"), this)),
-      BtnCancel(new QPushButton(QStringLiteral("Cancel"), this)),
+      BtnOK(new QPushButton(tr("OK"), this)),
+      BtnCancel(new QPushButton(tr("Cancel"), this)),
       hooks_(std::move(hooks)) {
-    setWindowTitle(QStringLiteral("Auto Stop Settings"));
+    setWindowTitle(tr("Auto Stop Settings"));
     SetFixedDialogFrame(this, 303, 132);
 
     BtnOK->setDefault(true);

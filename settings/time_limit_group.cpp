@@ -13,13 +13,14 @@
 #include <QVBoxLayout>
 
 QString AutoStopSetHint(int seconds) {
-    return QStringLiteral("Auto stop recording is set to ") + SecondToTime(seconds);
+    return QCoreApplication::translate("TTimeLimitGroup", "Auto stop recording is set to ") +
+           SecondToTime(seconds);
 }
 
 TTimeLimitGroup::TTimeLimitGroup(QWidget *parent)
-    : QGroupBox(QStringLiteral("Time Limit"), parent),
-      RBNoLimit(new QRadioButton(QStringLiteral("No Limit"), this)),
-      RBLimit(new QRadioButton(QStringLiteral("Stop recording after "), this)),
+    : QGroupBox(tr("Time Limit"), parent),
+      RBNoLimit(new QRadioButton(tr("No Limit"), this)),
+      RBLimit(new QRadioButton(tr("Stop recording after "), this)),
       Edit1(MakeNumberField(this)),
       Edit2(MakeNumberField(this)),
       Edit3(MakeNumberField(this)),
@@ -35,9 +36,9 @@ TTimeLimitGroup::TTimeLimitGroup(QWidget *parent)
 
     auto *fields = new QHBoxLayout;
     fields->setSpacing(0);
-    AddNumberField(fields, Edit1, UpDown1, QStringLiteral("hours"));
-    AddNumberField(fields, Edit2, UpDown2, QStringLiteral("minutes"));
-    AddNumberField(fields, Edit3, UpDown3, QStringLiteral("seconds"));
+    AddNumberField(fields, Edit1, UpDown1, tr("hours"));
+    AddNumberField(fields, Edit2, UpDown2, tr("minutes"));
+    AddNumberField(fields, Edit3, UpDown3, tr("seconds"));
     fields->addStretch();
 
     auto *layout = new QVBoxLayout(this);
@@ -80,7 +81,7 @@ bool TTimeLimitGroup::ApplyTo(RecordingSettings &s, const IndicatorHook &setIndi
         const std::optional<int> total =
             TimeLimitSeconds(Edit1->text(), Edit2->text(), Edit3->text());
         if (!total) {
-            ShowInformation(window(), QStringLiteral("Please input correct integer number!"));
+            ShowInformation(window(), tr("Please input correct integer number!"));
             return false;
         }
         s.RecordTime = *total;
@@ -89,7 +90,7 @@ bool TTimeLimitGroup::ApplyTo(RecordingSettings &s, const IndicatorHook &setIndi
     } else {
         s.RecordTime = -1;
         if (setIndicator)
-            setIndicator(false, QString::fromLatin1(kNoAutoStopHint));
+            setIndicator(false, tr(kNoAutoStopHint));
     }
     return true;
 }

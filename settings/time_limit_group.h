@@ -3,6 +3,7 @@
 // from hours, minutes and seconds; either way the main window's indicator follows.
 #pragma once
 
+#include <QCoreApplication>
 #include <QGroupBox>
 
 #include <functional>
@@ -14,9 +15,11 @@ struct RecordingSettings;
 
 // Hints of the auto-stop tool button. Each moment has its own wording on purpose; the one for
 // start-up lives with the main window.
-QString AutoStopSetHint(int seconds);                           // a limit was set (start-up or OK)
-inline constexpr char kNoAutoStopHint[] = "No Auto stop.";      // OK with "No Limit"
-inline constexpr char kAutoStopClearedHint[] = "No Auto Stop";  // the pressed button clicked
+QString AutoStopSetHint(int seconds);  // a limit was set (start-up or OK)
+inline constexpr char kNoAutoStopHint[] =
+    QT_TRANSLATE_NOOP("TTimeLimitGroup", "No Auto stop.");  // OK with "No Limit"
+inline constexpr char kAutoStopClearedHint[] =
+    QT_TRANSLATE_NOOP("TTimeLimitGroup", "No Auto Stop");  // the pressed button clicked
 
 class TTimeLimitGroup : public QGroupBox {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "audio/codec/ffmpeg_codec.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -49,7 +50,9 @@ LoadResult load() {
         const auto entry = reinterpret_cast<Entry>(dlsym(handle, "korvanta_ffmpeg_codec"));
         const FfmpegCodec *codec = entry != nullptr ? entry() : nullptr;
         if (codec == nullptr || codec->version != kFfmpegCodecVersion) {
-            reasons << QStringLiteral("%1 belongs to another version of the program").arg(path);
+            reasons << QCoreApplication::translate("FfmpegCodecLoader",
+                                                   "%1 belongs to another version of the program")
+                           .arg(path);
             dlclose(handle);
             continue;
         }
@@ -58,10 +61,13 @@ LoadResult load() {
         return result;
     }
     if (reasons.isEmpty()) {
-        reasons << QStringLiteral("%1 was not found next to the program").arg(kModuleName);
+        reasons << QCoreApplication::translate("FfmpegCodecLoader",
+                                               "%1 was not found next to the program")
+                       .arg(kModuleName);
     }
     result.error =
-        QStringLiteral("Cannot load the audio codecs: ") + reasons.join(QLatin1String("; "));
+        QCoreApplication::translate("FfmpegCodecLoader", "Cannot load the audio codecs: ") +
+        reasons.join(QLatin1String("; "));
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "audio/codec/mpeg_audio_header.h"
 #include "audio/codec/posix_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 extern "C" {
@@ -52,12 +53,12 @@ int wmaFrameLength(int sampleRate) {
 
 QString channelsText(int channels) {
     if (channels == 1) {
-        return QStringLiteral("mono");
+        return QCoreApplication::translate("FfmpegSource", "mono");
     }
     if (channels == 2) {
-        return QStringLiteral("stereo");
+        return QCoreApplication::translate("FfmpegSource", "stereo");
     }
-    return QStringLiteral("%1 channels").arg(channels);
+    return QCoreApplication::translate("FfmpegSource", "%1 channels").arg(channels);
 }
 
 // Whether a file of `fileBytes` can hold `frames`: codings with a fixed number of bits per
@@ -148,7 +149,7 @@ bool FfmpegSource::openInput(int *errorNum, QString *errorText) {
     if (ctx == nullptr || !io_) {
         avformat_free_context(ctx);
         *errorNum = ErrCannotRead;
-        *errorText = QStringLiteral("Out of memory");
+        *errorText = QCoreApplication::translate("FfmpegSource", "Out of memory");
         return false;
     }
     ctx->pb = io_.get();
@@ -164,7 +165,9 @@ bool FfmpegSource::openInput(int *errorNum, QString *errorText) {
     av_dict_free(&options);
     if (rc < 0) {
         *errorNum = ErrNotAudio;
-        *errorText = QStringLiteral("Unknown or damaged file format (%1)").arg(ffmpegErrorText(rc));
+        *errorText =
+            QCoreApplication::translate("FfmpegSource", "Unknown or damaged file format (%1)")
+                .arg(ffmpegErrorText(rc));
         return false;
     }
     input_.reset(ctx);
@@ -175,7 +178,8 @@ bool FfmpegSource::openInput(int *errorNum, QString *errorText) {
 bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
     if (avformat_find_stream_info(input_.get(), nullptr) < 0 && input_->nb_streams == 0) {
         *errorNum = ErrNotAudio;
-        *errorText = QStringLiteral("The file's streams can't be read");
+        *errorText =
+            QCoreApplication::translate("FfmpegSource", "The file's streams can't be read");
         return false;
     }
     const AVCodec *codec = nullptr;
@@ -183,8 +187,9 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
     if (streamIndex_ < 0 || codec == nullptr) {
         *errorNum = ErrNotAudio;
         *errorText = streamIndex_ == AVERROR_DECODER_NOT_FOUND
-                         ? QStringLiteral("The file's audio coding is not supported")
-                         : QStringLiteral("The file holds no audio");
+                         ? QCoreApplication::translate("FfmpegSource",
+                                                       "The file's audio coding is not supported")
+                         : QCoreApplication::translate("FfmpegSource", "The file holds no audio");
         return false;
     }
     for (unsigned i = 0; i < input_->nb_streams; ++i) {
@@ -202,7 +207,8 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
     frame_ = makeFrame();
     if (!packet_ || !frame_ || !openDecoder() || st->codecpar->sample_rate <= 0) {
         *errorNum = ErrCorrupt;
-        *errorText = QStringLiteral("The audio stream can't be decoded");
+        *errorText =
+            QCoreApplication::translate("FfmpegSource", "The audio stream can't be decoded");
         return false;
     }
     const int rate = st->codecpar->sample_rate;
@@ -250,7 +256,8 @@ bool FfmpegSource::openStream(int *errorNum, QString *errorText) {
         // block); packets that don't decode mean damage.
         if (length > 0 || (length < 0 && packetsRead_ > 0)) {
             *errorNum = ErrCorrupt;
-            *errorText = QStringLiteral("The audio data does not decode");
+            *errorText =
+                QCoreApplication::translate("FfmpegSource", "The audio data does not decode");
             return false;
         }
         length = 0;
@@ -580,8 +587,9 @@ QString FfmpegSource::describe() const {
         if (isG726(par->codec_id) && par->bits_per_coded_sample > 0) {
             bitRate = int64_t{par->bits_per_coded_sample} * par->sample_rate;
         }
-        quality = plausible(bitRate) ? QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000)
-                                     : QStringLiteral("bitrate unknown");
+        quality = plausible(bitRate)
+                      ? QStringLiteral("%1 kbps").arg((bitRate + 500) / 1000)
+                      : QCoreApplication::translate("FfmpegSource", "bitrate unknown");
         if (par->codec_id == AV_CODEC_ID_OPUS) {
             // Always decoded at 48000 Hz: the rate says nothing about the file.
             return QStringLiteral("Opus %1, %2").arg(quality, channelsText(sourceChannels));
@@ -609,7 +617,7 @@ QString FfmpegSource::describe() const {
                 const AVCodecDescriptor *desc = avcodec_descriptor_get(par->codec_id);
                 name = desc != nullptr && desc->long_name != nullptr
                            ? QString::fromUtf8(desc->long_name)
-                           : QStringLiteral("Audio");
+                           : QCoreApplication::translate("FfmpegSource", "Audio");
                 break;
             }
         }

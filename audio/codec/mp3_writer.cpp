@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include <QCoreApplication>
+
 namespace korvanta::codec {
 
 namespace {
@@ -69,7 +71,8 @@ std::unique_ptr<Mp3Writer> Mp3Writer::create(const QString &path, int sampleRate
     w->lame_.reset(lame_init());
     if (!w->lame_) {
         *errorNum = ErrCannotCreate;
-        *errorText = QStringLiteral("The MP3 encoder could not be started");
+        *errorText =
+            QCoreApplication::translate("Mp3Writer", "The MP3 encoder could not be started");
         return nullptr;
     }
     // Keep the rate as it is where MP3 has it; LAME would otherwise pick one to suit the bitrate.
@@ -90,14 +93,16 @@ std::unique_ptr<Mp3Writer> Mp3Writer::create(const QString &path, int sampleRate
     }
     if (!ok) {
         *errorNum = ErrBadFormat;
-        *errorText = QStringLiteral("MP3 can't be written at %1 Hz, %2 kbps")
-                         .arg(sampleRate)
-                         .arg(bitrateKbps);
+        *errorText =
+            QCoreApplication::translate("Mp3Writer", "MP3 can't be written at %1 Hz, %2 kbps")
+                .arg(sampleRate)
+                .arg(bitrateKbps);
         return nullptr;
     }
     if (const int err = w->file_.create(path); err != 0) {
         *errorNum = ErrCannotCreate;
-        *errorText = QStringLiteral("Cannot create %1: %2").arg(path, systemErrorText(err));
+        *errorText = QCoreApplication::translate("Mp3Writer", "Cannot create %1: %2")
+                         .arg(path, systemErrorText(err));
         return nullptr;
     }
     return w;
@@ -114,7 +119,8 @@ QString Mp3Writer::formatText() const {
 
 bool Mp3Writer::writeOut(int bytes) {
     if (bytes < 0) {
-        fail(ErrWriteFailed, QStringLiteral("The MP3 encoder failed (%1)").arg(bytes));
+        fail(ErrWriteFailed,
+             QCoreApplication::translate("Mp3Writer", "The MP3 encoder failed (%1)").arg(bytes));
         return false;
     }
     if (bytes == 0) {
@@ -122,7 +128,8 @@ bool Mp3Writer::writeOut(int bytes) {
     }
     if (const int err = file_.append(out_.data(), static_cast<size_t>(bytes)); err != 0) {
         fail(ErrWriteFailed,
-             QStringLiteral("Writing the MP3 file failed: %1").arg(systemErrorText(err)));
+             QCoreApplication::translate("Mp3Writer", "Writing the MP3 file failed: %1")
+                 .arg(systemErrorText(err)));
         return false;
     }
     return true;
@@ -158,14 +165,16 @@ bool Mp3Writer::finish() {
         const size_t tagBytes = lame_get_lametag_frame(lame_.get(), out_.data(), out_.size());
         if (tagBytes > 0 && tagBytes <= out_.size()) {
             if (const int err = file_.writeAt(0, out_.data(), tagBytes); err != 0) {
-                fail(ErrWriteFailed, QStringLiteral("Writing the MP3 info frame failed: %1")
+                fail(ErrWriteFailed, QCoreApplication::translate(
+                                         "Mp3Writer", "Writing the MP3 info frame failed: %1")
                                          .arg(systemErrorText(err)));
             }
         }
     }
     if (const int err = file_.close(); err != 0) {
         fail(ErrWriteFailed,
-             QStringLiteral("Closing the MP3 file failed: %1").arg(systemErrorText(err)));
+             QCoreApplication::translate("Mp3Writer", "Closing the MP3 file failed: %1")
+                 .arg(systemErrorText(err)));
     }
     return !failed();
 }

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <QCoreApplication>
+
 namespace korvanta::codec {
 
 namespace {
@@ -224,7 +226,7 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
     findAudioRange();
     if (!findFirstFrame()) {
         *errorNum = ErrNotAudio;
-        *errorText = QStringLiteral("No MPEG audio frames found");
+        *errorText = QCoreApplication::translate("MpegAudioSource", "No MPEG audio frames found");
         return false;
     }
 
@@ -290,7 +292,9 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
 
     if (!openDecoder()) {
         *errorNum = ErrCorrupt;
-        *errorText = QStringLiteral("No decoder for MPEG audio layer %1").arg(first_.layer);
+        *errorText =
+            QCoreApplication::translate("MpegAudioSource", "No decoder for MPEG audio layer %1")
+                .arg(first_.layer);
         return false;
     }
     setStreamInfo(first_.sampleRate, first_.channels(), length, describe(vbr));
@@ -307,7 +311,8 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
         }
         if (!decoded) {
             *errorNum = ErrCorrupt;
-            *errorText = QStringLiteral("The MPEG audio data does not decode");
+            *errorText = QCoreApplication::translate("MpegAudioSource",
+                                                     "The MPEG audio data does not decode");
             return false;
         }
     }
@@ -325,15 +330,16 @@ QString MpegAudioSource::describe(bool vbr) const {
             static_cast<double>(frameCount_ * first_.samplesPerFrame) / first_.sampleRate;
         kbps = static_cast<int>(std::lround(audioBytes_ * 8.0 / seconds / 1000.0));
     }
-    const char *mode = first_.channelMode == 3   ? "mono"
-                       : first_.channelMode == 2 ? "dual channel"
-                                                 : "stereo";
+    const char *mode = first_.channelMode == 3 ? QT_TRANSLATE_NOOP("MpegAudioSource", "mono")
+                       : first_.channelMode == 2
+                           ? QT_TRANSLATE_NOOP("MpegAudioSource", "dual channel")
+                           : QT_TRANSLATE_NOOP("MpegAudioSource", "stereo");
     return QStringLiteral("%1: %2 Hz, %3 kbps%4, %5")
         .arg(first_.versionText())
         .arg(first_.sampleRate)
         .arg(kbps)
         .arg(vbr ? QStringLiteral(" VBR") : QString())
-        .arg(QLatin1String(mode));
+        .arg(QCoreApplication::translate("MpegAudioSource", mode));
 }
 
 bool MpegAudioSource::decodeFrame(int64_t offset, const MpegFrameHeader &header,

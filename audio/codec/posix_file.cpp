@@ -1,5 +1,6 @@
 #include "audio/codec/posix_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
 
@@ -63,21 +64,21 @@ QByteArray undecodableEntry(const QByteArray &folder, const QString &name) {
 
 QString fileKindText(mode_t mode) {
     if (S_ISFIFO(mode)) {
-        return QStringLiteral("a named pipe (FIFO)");
+        return QCoreApplication::translate("PosixFile", "a named pipe (FIFO)");
     }
     if (S_ISSOCK(mode)) {
-        return QStringLiteral("a socket");
+        return QCoreApplication::translate("PosixFile", "a socket");
     }
     if (S_ISCHR(mode)) {
-        return QStringLiteral("a character device");
+        return QCoreApplication::translate("PosixFile", "a character device");
     }
     if (S_ISBLK(mode)) {
-        return QStringLiteral("a block device");
+        return QCoreApplication::translate("PosixFile", "a block device");
     }
     if (S_ISDIR(mode)) {
-        return QStringLiteral("a folder");
+        return QCoreApplication::translate("PosixFile", "a folder");
     }
-    return QStringLiteral("not a file");
+    return QCoreApplication::translate("PosixFile", "not a file");
 }
 
 }  // namespace
@@ -121,10 +122,12 @@ QString openErrorText(const QString &path, int err) {
         struct stat st {};
         const QString kind = ::stat(nativePath(path).constData(), &st) == 0
                                  ? fileKindText(st.st_mode)
-                                 : QStringLiteral("not a regular file");
-        return QStringLiteral("%1 is %2, not a regular file").arg(path, kind);
+                                 : QCoreApplication::translate("PosixFile", "not a regular file");
+        return QCoreApplication::translate("PosixFile", "%1 is %2, not a regular file")
+            .arg(path, kind);
     }
-    return QStringLiteral("Cannot open %1: %2").arg(path, systemErrorText(err));
+    return QCoreApplication::translate("PosixFile", "Cannot open %1: %2")
+        .arg(path, systemErrorText(err));
 }
 
 int checkRegularFile(const QByteArray &nativeName) {

@@ -8,6 +8,7 @@
 #include "audio/codec/ogg_header_source.h"
 #include "audio/codec/posix_file.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -68,7 +69,7 @@ std::unique_ptr<AudioSource> probeAndOpenAudioSource(const QString &path, int *e
     }
     if (file.size() == 0) {
         *errorNum = ErrNotAudio;
-        *errorText = QStringLiteral("The file is empty");
+        *errorText = QCoreApplication::translate("SourceFactory", "The file is empty");
         return nullptr;
     }
     const Probe probe = probeContent(file);

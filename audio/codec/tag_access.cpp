@@ -4,6 +4,7 @@
 #include "audio/codec/genres.h"
 #include "audio/codec/posix_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -155,18 +156,22 @@ QString id3v1Text(const QString &text, int width, const QString &label, QStringL
 TagValues id3v1Values(const TagValues &v, bool keepsCopyright, QStringList *notes) {
     constexpr int kMaxTrack = 255;
     TagValues fitted = v;
-    fitted.title = id3v1Text(v.title, 30, QStringLiteral("Title"), notes);
-    fitted.artist = id3v1Text(v.artist, 30, QStringLiteral("Artist"), notes);
-    fitted.album = id3v1Text(v.album, 30, QStringLiteral("Album"), notes);
+    fitted.title = id3v1Text(v.title, 30, QCoreApplication::translate("TagAccess", "Title"), notes);
+    fitted.artist =
+        id3v1Text(v.artist, 30, QCoreApplication::translate("TagAccess", "Artist"), notes);
+    fitted.album = id3v1Text(v.album, 30, QCoreApplication::translate("TagAccess", "Album"), notes);
     if (v.track > kMaxTrack) {
         fitted.track = 0;
-        notes->append(QStringLiteral("Track: not stored (ID3v1 holds numbers up to 255)"));
+        notes->append(QCoreApplication::translate(
+            "TagAccess", "Track: not stored (ID3v1 holds numbers up to 255)"));
     }
     // ID3v1.1 gives the comment's last two bytes to the track number.
     const int commentWidth = fitted.track > 0 ? 28 : 30;
-    fitted.comment = id3v1Text(v.comment, commentWidth, QStringLiteral("Comment"), notes);
+    fitted.comment = id3v1Text(v.comment, commentWidth,
+                               QCoreApplication::translate("TagAccess", "Comment"), notes);
     if (!keepsCopyright && !v.copyright.isEmpty()) {
-        notes->append(QStringLiteral("Copyright: not stored (ID3v1 has no such field)"));
+        notes->append(QCoreApplication::translate(
+            "TagAccess", "Copyright: not stored (ID3v1 has no such field)"));
     }
     return fitted;
 }
@@ -237,10 +242,14 @@ bool writeMpeg(const QByteArray &name, int id3Version, const TagValues &v, QStri
         writeCommon(file.ID3v1Tag(true), id3v1Values(v, writeV2, &notes));
         tags |= TagLib::MPEG::File::ID3v1;
         if (id3Version == 1 && !notes.isEmpty()) {
-            *notice = QStringLiteral("The ID3v1 tag can't hold all of the text. It now holds:\n") +
-                      notes.join(QLatin1Char('\n')) +
-                      (writeV2 ? QStringLiteral("\nThe file's ID3v2 tag keeps the full text.")
-                               : QStringLiteral("\nChoose ID3v2 to keep the full text."));
+            *notice =
+                QCoreApplication::translate(
+                    "TagAccess", "The ID3v1 tag can't hold all of the text. It now holds:\n") +
+                notes.join(QLatin1Char('\n')) +
+                (writeV2 ? QCoreApplication::translate(
+                               "TagAccess", "\nThe file's ID3v2 tag keeps the full text.")
+                         : QCoreApplication::translate("TagAccess",
+                                                       "\nChoose ID3v2 to keep the full text."));
         }
     }
     TagLib::ID3v2::Version version = TagLib::ID3v2::v3;
@@ -312,15 +321,17 @@ bool writeAsf(const QByteArray &name, const TagValues &v) {
 constexpr int kMaxAsfText = 32766;
 
 QString overlongAsfField(const TagValues &v) {
-    const std::pair<const char *, const QString *> fields[] = {{"Title", &v.title},
-                                                               {"Artist", &v.artist},
-                                                               {"Album", &v.album},
-                                                               {"Copyright", &v.copyright},
-                                                               {"Comment", &v.comment}};
+    const std::pair<const char *, const QString *> fields[] = {
+        {QT_TRANSLATE_NOOP("TagAccess", "Title"), &v.title},
+        {QT_TRANSLATE_NOOP("TagAccess", "Artist"), &v.artist},
+        {QT_TRANSLATE_NOOP("TagAccess", "Album"), &v.album},
+        {QT_TRANSLATE_NOOP("TagAccess", "Copyright"), &v.copyright},
+        {QT_TRANSLATE_NOOP("TagAccess", "Comment"), &v.comment}};
     for (const auto &[label, text] : fields) {
         if (text->size() > kMaxAsfText) {
-            return QStringLiteral("%1 is too long for a WMA file: %2 characters, at most %3 fit.")
-                .arg(QLatin1String(label))
+            return QCoreApplication::translate(
+                       "TagAccess", "%1 is too long for a WMA file: %2 characters, at most %3 fit.")
+                .arg(QCoreApplication::translate("TagAccess", label))
                 .arg(text->size())
                 .arg(kMaxAsfText);
         }
@@ -448,12 +459,13 @@ bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *
     *values = TagValues();
     const QByteArray name = nativePath(path);
     if (const int err = checkRegularFile(name); err != 0) {
-        *errorText = err == kNotRegularFile ? openErrorText(path, err)
-                                            : QStringLiteral("Cannot read %1").arg(path);
+        *errorText = err == kNotRegularFile
+                         ? openErrorText(path, err)
+                         : QCoreApplication::translate("TagAccess", "Cannot read %1").arg(path);
         return false;
     }
     if (::access(name.constData(), R_OK) != 0) {
-        *errorText = QStringLiteral("Cannot read %1").arg(path);
+        *errorText = QCoreApplication::translate("TagAccess", "Cannot read %1").arg(path);
         return false;
     }
     switch (format) {
@@ -481,12 +493,14 @@ bool writeTags(const QString &path, TagFormat format, int id3Version, const TagV
     // TagLib opens the name as it is: anything but a regular file could block it.
     const QByteArray name = nativePath(path);
     if (const int err = checkRegularFile(name); err != 0) {
-        *errorText = err == kNotRegularFile ? openErrorText(path, err)
-                                            : QStringLiteral("File not found: %1").arg(path);
+        *errorText = err == kNotRegularFile
+                         ? openErrorText(path, err)
+                         : QCoreApplication::translate("TagAccess", "File not found: %1").arg(path);
         return false;
     }
     if (::access(name.constData(), W_OK) != 0) {
-        *errorText = QStringLiteral("The file is read-only: %1").arg(path);
+        *errorText =
+            QCoreApplication::translate("TagAccess", "The file is read-only: %1").arg(path);
         return false;
     }
     bool ok = false;
@@ -516,11 +530,14 @@ bool writeTags(const QString &path, TagFormat format, int id3Version, const TagV
             ok = writeMusepack(name, values);
             break;
         case TagFormat::None:
-            *errorText = QStringLiteral("This kind of file can't hold tags: %1").arg(path);
+            *errorText =
+                QCoreApplication::translate("TagAccess", "This kind of file can't hold tags: %1")
+                    .arg(path);
             return false;
     }
     if (!ok) {
-        *errorText = QStringLiteral("The tags could not be written to %1").arg(path);
+        *errorText = QCoreApplication::translate("TagAccess", "The tags could not be written to %1")
+                         .arg(path);
     }
     return ok;
 }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include <QCoreApplication>
+
 namespace korvanta::codec {
 
 namespace {
@@ -32,7 +34,8 @@ std::unique_ptr<WavWriter> WavWriter::create(const QString &path, int sampleRate
     std::unique_ptr<WavWriter> w(new WavWriter(sampleRate, channels, bitsPerSample));
     if (const int err = w->file_.create(path); err != 0) {
         *errorNum = ErrCannotCreate;
-        *errorText = QStringLiteral("Cannot create %1: %2").arg(path, systemErrorText(err));
+        *errorText = QCoreApplication::translate("WavWriter", "Cannot create %1: %2")
+                         .arg(path, systemErrorText(err));
         return nullptr;
     }
     uint8_t h[kHeaderBytes] = {};
@@ -49,7 +52,8 @@ std::unique_ptr<WavWriter> WavWriter::create(const QString &path, int sampleRate
     std::memcpy(h + 36, "data", 4);
     if (const int err = w->file_.append(h, sizeof h); err != 0) {
         *errorNum = ErrCannotCreate;
-        *errorText = QStringLiteral("Cannot write %1: %2").arg(path, systemErrorText(err));
+        *errorText = QCoreApplication::translate("WavWriter", "Cannot write %1: %2")
+                         .arg(path, systemErrorText(err));
         return nullptr;
     }
     return w;
@@ -59,7 +63,8 @@ QString WavWriter::formatText() const {
     return QStringLiteral("PCM: %1 Hz, %2 bit, %3")
         .arg(sampleRate())
         .arg(bits_)
-        .arg(channels() == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+        .arg(channels() == 1 ? QCoreApplication::translate("WavWriter", "mono")
+                             : QCoreApplication::translate("WavWriter", "stereo"));
 }
 
 int WavWriter::writeSizes() {
@@ -79,7 +84,8 @@ bool WavWriter::write(const int16_t *samples, int frames) {
     }
     int64_t bytes = int64_t{frames} * blockAlign_;
     if (dataBytes_ + bytes > kMaxDataBytes) {
-        fail(ErrWriteFailed, QStringLiteral("The WAV file has reached its size limit of 4 GB"));
+        fail(ErrWriteFailed, QCoreApplication::translate(
+                                 "WavWriter", "The WAV file has reached its size limit of 4 GB"));
         frames = static_cast<int>((kMaxDataBytes - dataBytes_) / blockAlign_);
         bytes = int64_t{frames} * blockAlign_;
     }
@@ -101,13 +107,15 @@ bool WavWriter::write(const int16_t *samples, int frames) {
             file_.truncate(kHeaderBytes + dataBytes_ + whole);
         }
         fail(ErrWriteFailed,
-             QStringLiteral("Writing the WAV file failed: %1").arg(systemErrorText(err)));
+             QCoreApplication::translate("WavWriter", "Writing the WAV file failed: %1")
+                 .arg(systemErrorText(err)));
     }
     dataBytes_ += whole;
     addFrames(whole / blockAlign_);
     if (const int sizeErr = writeSizes(); sizeErr != 0) {
         fail(ErrWriteFailed,
-             QStringLiteral("Writing the WAV header failed: %1").arg(systemErrorText(sizeErr)));
+             QCoreApplication::translate("WavWriter", "Writing the WAV header failed: %1")
+                 .arg(systemErrorText(sizeErr)));
     }
     return !failed();
 }
@@ -124,11 +132,13 @@ bool WavWriter::finish() {
         }
         if (const int err = writeSizes(); err != 0) {
             fail(ErrWriteFailed,
-                 QStringLiteral("Writing the WAV header failed: %1").arg(systemErrorText(err)));
+                 QCoreApplication::translate("WavWriter", "Writing the WAV header failed: %1")
+                     .arg(systemErrorText(err)));
         }
         if (const int err = file_.close(); err != 0) {
             fail(ErrWriteFailed,
-                 QStringLiteral("Closing the WAV file failed: %1").arg(systemErrorText(err)));
+                 QCoreApplication::translate("WavWriter", "Closing the WAV file failed: %1")
+                     .arg(systemErrorText(err)));
         }
     }
     return !failed();

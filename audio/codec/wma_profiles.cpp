@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <QCoreApplication>
+
 namespace korvanta::codec {
 
 namespace {
@@ -38,10 +40,11 @@ const WmaProfile &wmaProfileForEncoding(int number) {
 }
 
 QString wmaProfileText(const WmaProfile &profile) {
-    return QStringLiteral("%1 Hz, %2 kbps, %3")
+    return QCoreApplication::translate("WmaProfiles", "%1 Hz, %2 kbps, %3")
         .arg(profile.sampleRate)
         .arg(profile.bitrateKbps)
-        .arg(profile.channels == 1 ? QStringLiteral("mono") : QStringLiteral("stereo"));
+        .arg(profile.channels == 1 ? QCoreApplication::translate("WmaProfiles", "mono")
+                                   : QCoreApplication::translate("WmaProfiles", "stereo"));
 }
 
 QString wmaListingText(int number) {

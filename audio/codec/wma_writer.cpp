@@ -10,6 +10,8 @@ extern "C" {
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 namespace korvanta::codec {
 
 std::unique_ptr<WmaWriter> WmaWriter::create(const QString &path, const WmaProfile &profile,
@@ -26,19 +28,21 @@ std::unique_ptr<WmaWriter> WmaWriter::create(const QString &path, const WmaProfi
 
     AVFormatContext *ctx = nullptr;
     if (avformat_alloc_output_context2(&ctx, nullptr, "asf", name.constData()) < 0 || !ctx) {
-        return bail(ErrCannotCreate, QStringLiteral("The ASF writer is not available"));
+        return bail(ErrCannotCreate,
+                    QCoreApplication::translate("WmaWriter", "The ASF writer is not available"));
     }
     w->output_.reset(ctx);
 
     const AVCodec *codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
     if (codec == nullptr) {
-        return bail(ErrCannotCreate, QStringLiteral("The WMA encoder is not available"));
+        return bail(ErrCannotCreate,
+                    QCoreApplication::translate("WmaWriter", "The WMA encoder is not available"));
     }
     w->encoder_.reset(avcodec_alloc_context3(codec));
     w->frame_ = makeFrame();
     w->packet_ = makePacket();
     if (!w->encoder_ || !w->frame_ || !w->packet_) {
-        return bail(ErrCannotCreate, QStringLiteral("Out of memory"));
+        return bail(ErrCannotCreate, QCoreApplication::translate("WmaWriter", "Out of memory"));
     }
     AVCodecContext *enc = w->encoder_.get();
     enc->sample_fmt = AV_SAMPLE_FMT_FLTP;
@@ -50,27 +54,29 @@ std::unique_ptr<WmaWriter> WmaWriter::create(const QString &path, const WmaProfi
         enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
     if (const int rc = avcodec_open2(enc, codec, nullptr); rc < 0) {
-        return bail(ErrBadFormat, QStringLiteral("WMA can't be written as %1 (%2)")
-                                      .arg(wmaProfileText(profile), ffmpegErrorText(rc)));
+        return bail(ErrBadFormat,
+                    QCoreApplication::translate("WmaWriter", "WMA can't be written as %1 (%2)")
+                        .arg(wmaProfileText(profile), ffmpegErrorText(rc)));
     }
     w->stream_ = avformat_new_stream(ctx, nullptr);
     if (w->stream_ == nullptr || avcodec_parameters_from_context(w->stream_->codecpar, enc) < 0) {
-        return bail(ErrCannotCreate, QStringLiteral("Out of memory"));
+        return bail(ErrCannotCreate, QCoreApplication::translate("WmaWriter", "Out of memory"));
     }
     w->stream_->time_base = enc->time_base;
 
     if (const int rc = avio_open(&ctx->pb, name.constData(), AVIO_FLAG_WRITE); rc < 0) {
         return bail(ErrCannotCreate,
-                    QStringLiteral("Cannot create %1: %2").arg(path, ffmpegErrorText(rc)));
+                    QCoreApplication::translate("WmaWriter", "Cannot create %1: %2")
+                        .arg(path, ffmpegErrorText(rc)));
     }
     if (const int rc = avformat_write_header(ctx, nullptr); rc < 0) {
-        return bail(ErrCannotCreate,
-                    QStringLiteral("Cannot write %1: %2").arg(path, ffmpegErrorText(rc)));
+        return bail(ErrCannotCreate, QCoreApplication::translate("WmaWriter", "Cannot write %1: %2")
+                                         .arg(path, ffmpegErrorText(rc)));
     }
     avio_flush(ctx->pb);
     w->fifo_.reset(av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, profile.channels, enc->frame_size * 4));
     if (!w->fifo_) {
-        return bail(ErrCannotCreate, QStringLiteral("Out of memory"));
+        return bail(ErrCannotCreate, QCoreApplication::translate("WmaWriter", "Out of memory"));
     }
     // Decoders drop the first frame, which only primes the transform's overlap; a frame of
     // silence ahead keeps the whole recording and puts its first sample at position 0.
@@ -87,10 +93,12 @@ QString WmaWriter::formatText() const {
 bool WmaWriter::checkIo(const char *what, int rc) {
     if (rc < 0) {
         fail(ErrWriteFailed,
-             QStringLiteral("%1 failed: %2").arg(QLatin1String(what), ffmpegErrorText(rc)));
+             QCoreApplication::translate("WmaWriter", "%1 failed: %2")
+                 .arg(QCoreApplication::translate("WmaWriter", what), ffmpegErrorText(rc)));
     } else if (output_->pb != nullptr && output_->pb->error < 0) {
-        fail(ErrWriteFailed, QStringLiteral("%1 failed: %2")
-                                 .arg(QLatin1String(what), ffmpegErrorText(output_->pb->error)));
+        fail(ErrWriteFailed, QCoreApplication::translate("WmaWriter", "%1 failed: %2")
+                                 .arg(QCoreApplication::translate("WmaWriter", what),
+                                      ffmpegErrorText(output_->pb->error)));
     }
     return !failed();
 }
@@ -98,7 +106,8 @@ bool WmaWriter::checkIo(const char *what, int rc) {
 bool WmaWriter::sendToEncoder(const AVFrame *frame) {
     int rc = avcodec_send_frame(encoder_.get(), frame);
     if (rc < 0) {
-        fail(ErrWriteFailed, QStringLiteral("The WMA encoder failed: %1").arg(ffmpegErrorText(rc)));
+        fail(ErrWriteFailed, QCoreApplication::translate("WmaWriter", "The WMA encoder failed: %1")
+                                 .arg(ffmpegErrorText(rc)));
         return false;
     }
     for (;;) {
@@ -108,14 +117,15 @@ bool WmaWriter::sendToEncoder(const AVFrame *frame) {
         }
         if (rc < 0) {
             fail(ErrWriteFailed,
-                 QStringLiteral("The WMA encoder failed: %1").arg(ffmpegErrorText(rc)));
+                 QCoreApplication::translate("WmaWriter", "The WMA encoder failed: %1")
+                     .arg(ffmpegErrorText(rc)));
             return false;
         }
         av_packet_rescale_ts(packet_.get(), encoder_->time_base, stream_->time_base);
         packet_->stream_index = stream_->index;
         rc = av_write_frame(output_.get(), packet_.get());
         av_packet_unref(packet_.get());
-        if (!checkIo("Writing the WMA file", rc)) {
+        if (!checkIo(QT_TRANSLATE_NOOP("WmaWriter", "Writing the WMA file"), rc)) {
             return false;
         }
     }
@@ -134,7 +144,7 @@ bool WmaWriter::encodeFrame(bool flush) {
     frame_->sample_rate = encoder_->sample_rate;
     av_channel_layout_copy(&frame_->ch_layout, &encoder_->ch_layout);
     if (av_frame_get_buffer(frame_.get(), 0) < 0) {
-        fail(ErrWriteFailed, QStringLiteral("Out of memory"));
+        fail(ErrWriteFailed, QCoreApplication::translate("WmaWriter", "Out of memory"));
         return false;
     }
     const int take = std::min(available, frameSize);
@@ -161,7 +171,7 @@ bool WmaWriter::write(const int16_t *samples, int frames) {
         }
     }
     if (av_audio_fifo_write(fifo_.get(), planePtrs, frames) < frames) {
-        fail(ErrWriteFailed, QStringLiteral("Out of memory"));
+        fail(ErrWriteFailed, QCoreApplication::translate("WmaWriter", "Out of memory"));
         return false;
     }
     addFrames(frames);
@@ -169,7 +179,7 @@ bool WmaWriter::write(const int16_t *samples, int frames) {
     }
     if (!failed()) {
         avio_flush(output_->pb);
-        checkIo("Writing the WMA file", 0);
+        checkIo(QT_TRANSLATE_NOOP("WmaWriter", "Writing the WMA file"), 0);
     }
     return !failed();
 }
@@ -188,11 +198,12 @@ bool WmaWriter::finish() {
     }
     // The trailer completes the header's sizes and durations; worth trying even after a
     // failed write, as it may fit where a packet did not.
-    checkIo("Completing the WMA file", av_write_trailer(output_.get()));
+    checkIo(QT_TRANSLATE_NOOP("WmaWriter", "Completing the WMA file"),
+            av_write_trailer(output_.get()));
     if (output_->pb != nullptr) {
         avio_flush(output_->pb);
-        checkIo("Completing the WMA file", 0);
-        checkIo("Closing the WMA file", avio_closep(&output_->pb));
+        checkIo(QT_TRANSLATE_NOOP("WmaWriter", "Completing the WMA file"), 0);
+        checkIo(QT_TRANSLATE_NOOP("WmaWriter", "Closing the WMA file"), avio_closep(&output_->pb));
     }
     // After a failed write (a full disk) the trailer could not fill in the header's sizes and
     // length; they are set from the packets that made it into the file, which fits in place.

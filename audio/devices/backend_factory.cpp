@@ -3,6 +3,7 @@
 #include "audio/devices/pulse_backend.h"
 #include "audio/devices/virtual_backend.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 namespace {
@@ -11,7 +12,8 @@ namespace {
 class NoDeviceBackend : public AudioBackend {
 public:
     QString unavailableReason() const override {
-        return QStringLiteral("Sound is switched off (KORVANTA_AUDIO=none).");
+        return QCoreApplication::translate("BackendFactory",
+                                           "Sound is switched off (KORVANTA_AUDIO=none).");
     }
     std::vector<DeviceInfo> devices(Direction) override { return {}; }
     int defaultDevice(Direction) override { return 0; }
@@ -25,12 +27,12 @@ public:
     void setDeviceVolume(Direction, int, int) override {}
     std::unique_ptr<AudioStream> openCapture(int, const StreamFormat &, CaptureSink *,
                                              QString *error) override {
-        *error = QStringLiteral("No sound device is available.");
+        *error = QCoreApplication::translate("BackendFactory", "No sound device is available.");
         return nullptr;
     }
     std::unique_ptr<AudioStream> openPlayback(int, const StreamFormat &, PlaybackSource *,
                                               QString *error) override {
-        *error = QStringLiteral("No sound device is available.");
+        *error = QCoreApplication::translate("BackendFactory", "No sound device is available.");
         return nullptr;
     }
 };

@@ -4,6 +4,8 @@
 #include "audio/devices/pulse_mixer_map.h"
 #include "audio/devices/pulse_streams.h"
 
+#include <QCoreApplication>
+
 PulseBackend::PulseBackend()
     : connection_(std::make_shared<PulseConnection>(static_cast<PulseConnectionListener *>(this))) {
 }
@@ -51,8 +53,9 @@ QString PulseBackend::unavailableReason() const {
     if (connection_->connected())
         return {};
     if (connection_->attempting())
-        return QStringLiteral("Connecting to the sound server...");
-    return QStringLiteral("No sound server was found (PulseAudio or PipeWire).");
+        return QCoreApplication::translate("PulseBackend", "Connecting to the sound server...");
+    return QCoreApplication::translate("PulseBackend",
+                                       "No sound server was found (PulseAudio or PipeWire).");
 }
 
 std::vector<DeviceInfo> PulseBackend::devices(Direction direction) {
@@ -126,8 +129,10 @@ std::unique_ptr<AudioStream> PulseBackend::open(Direction direction, int device,
     const auto found = connection_->device(direction, device);
     if (!found || !found->present) {
         *error = direction == Direction::Input
-                     ? QStringLiteral("The chosen input device is not available.")
-                     : QStringLiteral("The chosen output device is not available.");
+                     ? QCoreApplication::translate("PulseBackend",
+                                                   "The chosen input device is not available.")
+                     : QCoreApplication::translate("PulseBackend",
+                                                   "The chosen output device is not available.");
         return nullptr;
     }
     auto stream = std::make_unique<Stream>(connection_, *found, format, client);

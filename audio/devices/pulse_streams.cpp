@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
@@ -51,11 +53,12 @@ pa_threaded_mainloop *PulseStream::mainloop() const {
 bool PulseStream::open(const char *mediaName,
                        const std::function<int(pa_stream *, const char *)> &connect,
                        QString *error) {
-    const QString failure = QStringLiteral("Could not open \"%1\": %2").arg(deviceDescription_);
+    const QString failure = QCoreApplication::translate("PulseStreams", "Could not open \"%1\": %2")
+                                .arg(deviceDescription_);
     PulseLock lock(mainloop());
     pa_context *current = connection_->context();
     if (!current || pa_context_get_state(current) != PA_CONTEXT_READY) {
-        *error = QStringLiteral("No sound server is running.");
+        *error = QCoreApplication::translate("PulseStreams", "No sound server is running.");
         return false;
     }
     context_ = shareContext(current);
@@ -120,7 +123,7 @@ void PulseStream::onState(pa_stream *stream, void *self) {
         me->state_ = State::Running;
     } else if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED) {
         if (me->state_ == State::Opening)
-            me->fail(QStringLiteral("Could not open \"%1\": %2")
+            me->fail(QCoreApplication::translate("PulseStreams", "Could not open \"%1\": %2")
                          .arg(me->deviceDescription_, QString::fromUtf8(pa_strerror(
                                                           pa_context_errno(me->context_.get())))));
         else
@@ -132,7 +135,8 @@ void PulseStream::onOpenTimeout(pa_mainloop_api *, pa_time_event *, const struct
                                 void *self) {
     auto *me = static_cast<PulseStream *>(self);
     if (me->state_ == State::Opening)
-        me->fail(QStringLiteral("Could not open \"%1\": the sound server did not answer.")
+        me->fail(QCoreApplication::translate(
+                     "PulseStreams", "Could not open \"%1\": the sound server did not answer.")
                      .arg(me->deviceDescription_));
 }
 
@@ -145,8 +149,10 @@ void PulseStream::fail(const QString &reason) {
 
 QString PulseStream::lostReason() const {
     if (pa_context_get_state(context_.get()) != PA_CONTEXT_READY)
-        return QStringLiteral("The connection to the sound server was lost.");
-    return QStringLiteral("The sound device \"%1\" is no longer available.")
+        return QCoreApplication::translate("PulseStreams",
+                                           "The connection to the sound server was lost.");
+    return QCoreApplication::translate("PulseStreams",
+                                       "The sound device \"%1\" is no longer available.")
         .arg(deviceDescription_);
 }
 

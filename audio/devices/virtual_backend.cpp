@@ -3,6 +3,7 @@
 #include "audio/devices/paced_thread.h"
 #include "audio/devices/wav_sink_writer.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 #include <cmath>
@@ -354,12 +355,14 @@ std::unique_ptr<AudioStream> VirtualBackend::openCapture(int number, const Strea
     const Device *d = device(Direction::Input, number);
     const StreamFault fault = faults_[0];
     if (!d || fault == StreamFault::Vanished) {
-        *error = QStringLiteral("No such input device: %1").arg(number);
+        *error =
+            QCoreApplication::translate("VirtualBackend", "No such input device: %1").arg(number);
         return nullptr;
     }
     if (!d->reachable->load()) {
         *error = unavailable_.isEmpty()
-                     ? QStringLiteral("The chosen input device is not available.")
+                     ? QCoreApplication::translate("VirtualBackend",
+                                                   "The chosen input device is not available.")
                      : unavailable_;
         return nullptr;
     }
@@ -371,12 +374,14 @@ std::unique_ptr<AudioStream> VirtualBackend::openPlayback(int number, const Stre
     const Device *d = device(Direction::Output, number);
     const StreamFault fault = faults_[1];
     if (!d || fault == StreamFault::Vanished) {
-        *error = QStringLiteral("No such output device: %1").arg(number);
+        *error =
+            QCoreApplication::translate("VirtualBackend", "No such output device: %1").arg(number);
         return nullptr;
     }
     if (!d->reachable->load()) {
         *error = unavailable_.isEmpty()
-                     ? QStringLiteral("The chosen output device is not available.")
+                     ? QCoreApplication::translate("VirtualBackend",
+                                                   "The chosen output device is not available.")
                      : unavailable_;
         return nullptr;
     }

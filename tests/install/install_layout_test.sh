@@ -25,7 +25,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 [ -x "$prefix/bin/korvanta-recorder" ] || fail "bin/korvanta-recorder does not run"
 expect_file lib/korvanta-recorder/korvanta-recorder
 expect_file lib/korvanta-recorder/korvanta-ffmpeg.so
-for f in tips.txt support.ini manual/index.html manual/manual.css; do
+for f in tips.txt tips_de.txt support.ini manual/index.html manual/manual.css manual/de/index.html \
+    translations/korvanta_de.qm; do
     expect_file "share/korvanta-recorder/$f"
 done
 for size in 16 32 48 64 128 256; do
@@ -53,6 +54,7 @@ grep -qx "email=" "$support" || fail "support.ini has a mail address"
 desktop=$prefix/share/applications/korvanta-recorder.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 grep -qx "Exec=$prefix/bin/korvanta-recorder" "$desktop" || fail "Exec line: $(grep ^Exec "$desktop")"
+grep -q "^Comment\[de\]=" "$desktop" || fail "desktop entry has no German comment"
 metainfo=$(ls "$prefix"/share/metainfo/*.metainfo.xml)
 appstreamcli validate --no-net "$metainfo" >/dev/null || fail "appstreamcli validate"
 grep -q "korvanta-recorder.desktop" "$metainfo" || fail "metainfo does not name the desktop entry"

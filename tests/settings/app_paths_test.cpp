@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -143,6 +144,39 @@ TEST_F(AppPathsTest, DataFilesAreFoundBesideTheExecutableThenInTheDataFolder) {
     // The program as installed today sits in <prefix>/lib/korvanta-recorder.
     setExecutableDirectoryForTesting(prefix + QStringLiteral("/lib/korvanta-recorder"));
     EXPECT_EQ(supportIniPath(), shared + QStringLiteral("support.ini"));
+}
+
+// A German session opens the German manual where one is installed, and any other language
+// the English one; the translations are found like the other data files.
+TEST_F(AppPathsTest, TheManualTipsAndTranslationsFollowTheLanguage) {
+    const QString prefix = exeDir_.path();
+    const QString shared = prefix + QStringLiteral("/share/korvanta-recorder/");
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/lib/korvanta-recorder")));
+    setExecutableDirectoryForTesting(prefix + QStringLiteral("/lib/korvanta-recorder"));
+    writeFile(shared + QStringLiteral("manual/index.html"), "<html></html>");
+    writeFile(shared + QStringLiteral("translations/korvanta_de.qm"), "");
+
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Austria));
+    EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/index.html"));
+    writeFile(shared + QStringLiteral("manual/de/index.html"), "<html lang=de></html>");
+    EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/de/index.html"));
+    writeFile(shared + QStringLiteral("tips.txt"), "tip\n");
+    EXPECT_EQ(tipsPath(), shared + QStringLiteral("tips.txt"));
+    writeFile(shared + QStringLiteral("tips_de.txt"), "Tipp\n");
+    EXPECT_EQ(tipsPath(), shared + QStringLiteral("tips_de.txt"));
+    QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+    EXPECT_EQ(tipsPath(), shared + QStringLiteral("tips.txt"));
+    EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/index.html"));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    EXPECT_EQ(manualIndexPath(), shared + QStringLiteral("manual/index.html"));
+    QLocale::setDefault(before);
+
+    EXPECT_EQ(translationsDirectory(), shared + QStringLiteral("translations"));
+    // A build folder's own translations, beside the program, come first.
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/lib/korvanta-recorder/translations")));
+    EXPECT_EQ(translationsDirectory(),
+              prefix + QStringLiteral("/lib/korvanta-recorder/translations"));
 }
 
 // Run by root, or installed into a prefix the user owns (~/.local), the installed program can
