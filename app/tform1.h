@@ -324,7 +324,7 @@ private:
     StatusPanel *statusPanels_[3] = {};
     std::unique_ptr<LiveDeviceList> outputDevices_;
     std::unique_ptr<LiveDeviceList> inputDevices_;
-    QString shownUnavailable_;  // the reason in status panel 1, until the devices are back
+    QString shownUnavailable_;   // the reason in status panel 1, until the devices are back
     QString applicationNotice_;  // "<application> stopped playing" while that is so
     QTimer *mixerFollow_ = nullptr;
     bool followOutputMixer_ = false;

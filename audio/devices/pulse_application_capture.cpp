@@ -45,8 +45,7 @@ void PulseApplicationCapture::start() {
     pa_mainloop_api *api = pa_threaded_mainloop_get_api(connection_->mainloop());
     struct timeval when;
     pa_gettimeofday(&when);
-    tick_ = PulseTimeEvent(api,
-                           api->time_new(api, &when, &PulseApplicationCapture::onTick, this));
+    tick_ = PulseTimeEvent(api, api->time_new(api, &when, &PulseApplicationCapture::onTick, this));
 }
 
 void PulseApplicationCapture::onTick(pa_mainloop_api *api, pa_time_event *event,
@@ -64,8 +63,8 @@ void PulseApplicationCapture::follow() {
     if (!connection_->connected() || !connection_->context()) {
         dropStream();
         failed_ = true;
-        sink_->failed(QCoreApplication::translate(
-            "PulseApplicationCapture", "The connection to the sound server was lost."));
+        sink_->failed(QCoreApplication::translate("PulseApplicationCapture",
+                                                  "The connection to the sound server was lost."));
         return;
     }
     if (stream_) {
@@ -127,6 +126,7 @@ void PulseApplicationCapture::connectTo(const PulseConnection::ApplicationStream
 
 void PulseApplicationCapture::dropStream() {
     target_.reset();
+    awaitingData_ = true;
     if (stream_) {
         pa_stream_set_read_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_state_callback(stream_.get(), nullptr, nullptr);
@@ -147,11 +147,12 @@ void PulseApplicationCapture::disconnectWhenReady(pa_stream *stream, void *) {
         pa_stream_disconnect(stream);
 }
 
-// Mainloop thread: nothing came for longer than a running stream ever keeps us waiting, so
-// the gap since the last data is silence, delivered as time passes.
+// Mainloop thread: nothing came for longer than a running stream ever keeps us waiting (or
+// no stream runs, as after a switch to another sink), so the gap since the last data is
+// silence, delivered as time passes.
 void PulseApplicationCapture::fillSilence() {
     const int64_t silentUs = nowUs() - lastDataUs_;
-    if (silentUs < kGapUs)
+    if (silentUs < (awaitingData_ ? 0 : kGapUs))
         return;
     const int64_t due = silentUs * format_.frequency / 1000000;
     if (due > silenceSinceData_)
@@ -181,6 +182,7 @@ void PulseApplicationCapture::onRead(pa_stream *stream, size_t, void *self) {
             me->deliverSilence(frames);  // a hole the server reported
         me->lastDataUs_ = nowUs();
         me->silenceSinceData_ = 0;
+        me->awaitingData_ = false;
         pa_stream_drop(stream);
     }
 }

@@ -48,9 +48,10 @@ private:
     PulseContextPtr context_;
     PulseStreamPtr stream_;
     std::optional<PulseConnection::ApplicationStream> target_;  // what stream_ records
-    int64_t retryAtUs_ = 0;           // a failed record stream is not remade before this
-    int64_t lastDataUs_ = 0;          // when data (or the start) came last
-    int64_t silenceSinceData_ = 0;    // frames of silence delivered since then
+    int64_t retryAtUs_ = 0;         // a failed record stream is not remade before this
+    int64_t lastDataUs_ = 0;        // when data (or the start) came last
+    int64_t silenceSinceData_ = 0;  // frames of silence delivered since then
+    bool awaitingData_ = true;      // no record stream has delivered since the last switch
     PulseTimeEvent tick_;
     bool failed_ = false;
 };

@@ -175,12 +175,12 @@ void PulseConnection::onRetry(pa_mainloop_api *api, pa_time_event *event, const 
 void PulseConnection::loadEverything() {
     pa_context *context = context_.get();
     pa_context_set_subscribe_callback(context, &PulseConnection::onEvent, this);
-    forgetOperation(pa_context_subscribe(
-        context,
-        static_cast<pa_subscription_mask_t>(
-            PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SERVER |
-            PA_SUBSCRIPTION_MASK_SINK_INPUT),
-        nullptr, nullptr));
+    forgetOperation(
+        pa_context_subscribe(context,
+                             static_cast<pa_subscription_mask_t>(
+                                 PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE |
+                                 PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK_INPUT),
+                             nullptr, nullptr));
     listsPending_ = 4;
     forgetOperation(pa_context_get_server_info(context, &PulseConnection::onServerInfo, this));
     forgetOperation(pa_context_get_sink_info_list(context, &PulseConnection::onSinkList, this));
@@ -233,7 +233,7 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
                 connection->notifyDevices();
         } else {
             // New, renamed or moved to another sink.
-            forgetOperation(pa_context_get_sink_input_info_by_index(
+            forgetOperation(pa_context_get_sink_input_info(
                 context, index, &PulseConnection::onSinkInputInfo, self));
         }
     } else if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {

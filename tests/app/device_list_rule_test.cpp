@@ -74,11 +74,11 @@ TEST(DeviceListRule, PlayingApplicationsFollowTheDevicesAndAPlayingOneStaysChose
     FakeDevices devices{{true, false, true}, kFirstApplicationDevice + 2};
     QComboBox combo;
     EXPECT_EQ(FillDeviceList(&combo, devices.access(), applications), kFirstApplicationDevice + 2);
-    EXPECT_EQ(entries(combo), (QStringList{QStringLiteral("Device 0=0"), QStringLiteral("Device 2=2"),
-                                           QStringLiteral("Player (application)=%1")
-                                               .arg(kFirstApplicationDevice),
-                                           QStringLiteral("Browser (application)=%1")
-                                               .arg(kFirstApplicationDevice + 2)}));
+    EXPECT_EQ(
+        entries(combo),
+        (QStringList{QStringLiteral("Device 0=0"), QStringLiteral("Device 2=2"),
+                     QStringLiteral("Player (application)=%1").arg(kFirstApplicationDevice),
+                     QStringLiteral("Browser (application)=%1").arg(kFirstApplicationDevice + 2)}));
     EXPECT_EQ(combo.currentText(), QStringLiteral("Browser (application)"));
     EXPECT_EQ(devices.current, kFirstApplicationDevice + 2);
 

@@ -55,7 +55,8 @@ double toneEnergy(const std::vector<int16_t> &samples, double hz) {
 }
 
 double separationDb(const std::vector<int16_t> &samples, double wanted, double other) {
-    return 10 * std::log10(toneEnergy(samples, wanted) / std::max(toneEnergy(samples, other), 1e-9));
+    return 10 *
+           std::log10(toneEnergy(samples, wanted) / std::max(toneEnergy(samples, other), 1e-9));
 }
 
 int peak(const std::vector<int16_t> &samples) {
@@ -71,12 +72,12 @@ public:
     TonePlayer(const QString &name, int hz, const QString &sink) : name_(name) {
         const QString wav = dir_.filePath(QStringLiteral("tone.wav"));
         QProcess sox;
-        sox.start(QStringLiteral("sox"),
-                  {QStringLiteral("-n"), QStringLiteral("-r"), QString::number(kRate),
-                   QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
-                   QStringLiteral("16"), wav, QStringLiteral("synth"), QStringLiteral("60"),
-                   QStringLiteral("sine"), QString::number(hz), QStringLiteral("vol"),
-                   QStringLiteral("0.5")});
+        sox.start(
+            QStringLiteral("sox"),
+            {QStringLiteral("-n"), QStringLiteral("-r"), QString::number(kRate),
+             QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"),
+             wav, QStringLiteral("synth"), QStringLiteral("60"), QStringLiteral("sine"),
+             QString::number(hz), QStringLiteral("vol"), QStringLiteral("0.5")});
         EXPECT_TRUE(sox.waitForFinished(20000) && sox.exitCode() == 0)
             << sox.readAllStandardError().toStdString();
         player_.start(QStringLiteral("paplay"),
