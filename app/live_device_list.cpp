@@ -1,5 +1,7 @@
 #include "app/live_device_list.h"
 
+#include "audio/audio_device_mixer.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QSignalBlocker>
@@ -24,27 +26,49 @@ DeviceListAccess snapshotAccess(const std::vector<DeviceInfo> &devices, int *cur
             }};
 }
 
-bool listed(const std::vector<DeviceInfo> &devices, int device) {
-    return device >= 0 && device < static_cast<int>(devices.size()) &&
-           devices[static_cast<size_t>(device)].hasMixer;
-}
+// What the backend lists for one side: its devices and, for the input, the applications.
+struct Listing {
+    std::vector<DeviceInfo> devices;
+    std::vector<ApplicationInfo> applications;
+
+    bool listed(int device) const {
+        if (ApplicationPlaying(applications, device))
+            return true;
+        return device >= 0 && device < static_cast<int>(devices.size()) &&
+               devices[static_cast<size_t>(device)].hasMixer;
+    }
+    QString name(int device) const {
+        for (const ApplicationInfo &application : applications) {
+            if (application.device == device)
+                return applicationEntryName(application.name);
+        }
+        return device >= 0 && device < static_cast<int>(devices.size())
+                   ? devices[static_cast<size_t>(device)].name
+                   : QString();
+    }
+};
 
 }  // namespace
 
 LiveDeviceList::LiveDeviceList(AudioBackend &backend, Side side)
     : backend_(backend), side_(std::move(side)) {}
 
+std::vector<ApplicationInfo> LiveDeviceList::applications() const {
+    return side_.direction == Direction::Input ? backend_.applications()
+                                               : std::vector<ApplicationInfo>{};
+}
+
 void LiveDeviceList::fill() {
-    FillDeviceList(side_.combo, side_.component);
+    FillDeviceList(side_.combo, side_.component, applications());
     remember();
 }
 
 void LiveDeviceList::remember() {
-    const std::vector<DeviceInfo> devices = backend_.devices(side_.direction);
+    const Listing listing{backend_.devices(side_.direction), applications()};
     const int inUse = side_.component.currentDevice();
-    inUseListed_ = listed(devices, inUse);
+    inUseListed_ = listing.listed(inUse);
     if (inUseListed_)
-        inUseName_ = devices[static_cast<size_t>(inUse)].name;
+        inUseName_ = listing.name(inUse);
 }
 
 void LiveDeviceList::chosen() {
@@ -54,11 +78,22 @@ void LiveDeviceList::chosen() {
 }
 
 LiveDeviceList::Outcome LiveDeviceList::refresh() {
-    const std::vector<DeviceInfo> devices = backend_.devices(side_.direction);
+    Listing listing{backend_.devices(side_.direction), applications()};
+    const std::vector<DeviceInfo> &devices = listing.devices;
     const int inUse = side_.component.currentDevice();
-    const bool keep = userChose_ && listed(devices, inUse);
+    bool keptStopped = false;
+    if (side_.busy()) {
+        // A recording of an application that stopped goes on (with silence), so its entry
+        // stays until the recording is over.
+        for (ApplicationInfo &application : listing.applications) {
+            keptStopped = keptStopped || (!application.playing && application.device == inUse);
+            application.playing = application.playing || application.device == inUse;
+        }
+    }
+    const bool keep = userChose_ && listing.listed(inUse);
     int cursor = keep ? inUse : backend_.defaultDevice(side_.direction);
-    int wanted = FillDeviceList(side_.combo, snapshotAccess(devices, &cursor));
+    int wanted =
+        FillDeviceList(side_.combo, snapshotAccess(devices, &cursor), listing.applications);
     Outcome outcome;
     if (side_.combo->count() == 0) {
         // Nothing to choose from (the server went away): the component keeps its device, which
@@ -67,17 +102,17 @@ LiveDeviceList::Outcome LiveDeviceList::refresh() {
         heldBack_ = false;
         return outcome;
     }
-    if (!listed(devices, wanted))
+    if (!listing.listed(wanted))
         wanted = side_.combo->itemData(0).toInt();
 
-    if (inUseListed_ && !listed(devices, inUse)) {
-        outcome.message = describe(inUseName_, devices[static_cast<size_t>(wanted)].name);
+    if (inUseListed_ && !listing.listed(inUse)) {
+        outcome.message = describe(inUseName_, listing.name(wanted));
         userChose_ = false;
     }
-    heldBack_ = wanted != inUse && side_.busy();
+    heldBack_ = (wanted != inUse && side_.busy()) || keptStopped;
     if (heldBack_) {
         // The list shows what is in use until the recording or playback is over.
-        if (listed(devices, inUse)) {
+        if (listing.listed(inUse)) {
             const QSignalBlocker blocker(side_.combo);
             side_.combo->setCurrentIndex(side_.combo->findData(inUse));
         }

@@ -1,6 +1,8 @@
 // One side's device drop-down kept in step with the sound backend while the program runs:
 // devices plugged in appear, devices unplugged go, and the device the side uses follows the
-// rules below. The listing itself is the start-up list rule (device_list_rule.h).
+// rules below. The listing itself is the start-up list rule (device_list_rule.h); on the
+// input side it includes the applications playing, which come and go like devices (an
+// application that stops is "removed" once nothing records it any more).
 //
 // Which device a side uses after a change:
 // - a device the user picked from the list in this run is kept while it is listed;
@@ -18,6 +20,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QComboBox;
 
@@ -49,6 +52,7 @@ public:
 
 private:
     QString describe(const QString &removed, const QString &used) const;
+    std::vector<ApplicationInfo> applications() const;
     void remember();
 
     AudioBackend &backend_;

@@ -295,6 +295,7 @@ private:
     void showOutputVolume();
     void showDeviceOutcomes(bool outputChanged, bool inputChanged, const QStringList &messages);
     void resumeDeviceFollowing();
+    void followRecordedApplication();
     void resetDisplays();
     void showRunningSideLook();
     void showRecordingIdle();
@@ -323,7 +324,8 @@ private:
     StatusPanel *statusPanels_[3] = {};
     std::unique_ptr<LiveDeviceList> outputDevices_;
     std::unique_ptr<LiveDeviceList> inputDevices_;
-    QString shownUnavailable_;  // the reason in status panel 1, until the devices are back
+    QString shownUnavailable_;   // the reason in status panel 1, until the devices are back
+    QString applicationNotice_;  // "<application> stopped playing" while that is so
     QTimer *mixerFollow_ = nullptr;
     bool followOutputMixer_ = false;
     bool followInputMixer_ = false;

@@ -4,6 +4,7 @@
 #include "app/tform1.h"
 
 #include "app/live_device_list.h"
+#include "audio/audio_device_mixer.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/audio_backend.h"
@@ -62,10 +63,31 @@ void TForm1::BackendDevicesChanged() {
             messages << message;
     }
     showDeviceOutcomes(output.deviceChanged, input.deviceChanged, messages);
+    followRecordedApplication();
+}
+
+// A recording of one application goes on with silence when the application stops playing,
+// and picks it up again when it plays again; status panel 1 tells the user which it is.
+void TForm1::followRecordedApplication() {
+    const bool recording = flgRecord || recordingActive_;
+    const auto application = applicationOf(backend_, AudioRecord1->devInput());
+    if (!recording || !application)
+        return;
+    const QString notice =
+        application->playing ? QString()
+                             : tr("%1 stopped playing; recording silence.").arg(application->name);
+    if (notice == applicationNotice_)
+        return;
+    if (!notice.isEmpty())
+        setStatusPanel(1, notice);
+    else if (statusPanel(1) == applicationNotice_)
+        setStatusPanel(1, tr("%1 is playing again.").arg(application->name));
+    applicationNotice_ = notice;
 }
 
 // Called when a recording or a playback is over: a device change held back while it ran.
 void TForm1::resumeDeviceFollowing() {
+    applicationNotice_.clear();
     if (!shown_)
         return;
     const LiveDeviceList::Outcome output = outputDevices_->resume();

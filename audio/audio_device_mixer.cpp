@@ -1,6 +1,22 @@
 #include "audio/audio_device_mixer.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
+
+QString applicationEntryName(const QString &application) {
+    return QCoreApplication::translate("AudioDeviceMixer", "%1 (application)").arg(application);
+}
+
+std::optional<ApplicationInfo> applicationOf(AudioBackend &backend, int device) {
+    if (!isApplicationDevice(device))
+        return std::nullopt;
+    for (const ApplicationInfo &application : backend.applications()) {
+        if (application.device == device)
+            return application;
+    }
+    return std::nullopt;
+}
 
 AudioDeviceMixer::AudioDeviceMixer(AudioBackend &backend, Direction direction)
     : backend_(backend), direction_(direction), device_(backend.defaultDevice(direction)) {}
@@ -15,6 +31,10 @@ void AudioDeviceMixer::setDevice(int device) {
 }
 
 QString AudioDeviceMixer::deviceName() const {
+    if (direction_ == Direction::Input && isApplicationDevice(device_)) {
+        const auto application = applicationOf(backend_, device_);
+        return application ? applicationEntryName(application->name) : QString();
+    }
     const auto list = backend_.devices(direction_);
     if (device_ < 0 || device_ >= static_cast<int>(list.size()))
         return {};

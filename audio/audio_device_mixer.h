@@ -11,6 +11,14 @@
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
+// How an application appears in a device list: "<name> (application)".
+QString applicationEntryName(const QString &application);
+
+// The application an input device number records, if it is one the backend knows.
+std::optional<ApplicationInfo> applicationOf(AudioBackend &backend, int device);
+
 class AudioDeviceMixer {
 public:
     AudioDeviceMixer(AudioBackend &backend, Direction direction);

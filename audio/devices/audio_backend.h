@@ -12,6 +12,12 @@
 //
 // Changes. Devices come and go and other programs move mixer controls while we run; the
 // backend says so through its signals, which it always emits on the GUI thread.
+//
+// Applications. Besides devices, an input can be one application's sound: input device
+// numbers from kFirstApplicationDevice on stand for the applications of applications().
+// Such an entry has no mixer lines. Its capture stream follows the application from output
+// to output, and while the application plays nothing (it stopped, or has not started again)
+// delivers silence in real time instead of failing, so a recording of it goes on.
 #pragma once
 
 #include <QObject>
@@ -47,6 +53,22 @@ struct MixerLine {
     bool hasSelect = false;  // may be a recording source; selecting one may clear others
     bool select = false;
     std::vector<AdvancedControl> advanced;
+};
+
+// Input device numbers from here on are applications: kFirstApplicationDevice + n records
+// application n. Far above any count of real devices.
+constexpr int kFirstApplicationDevice = 1 << 20;
+
+inline bool isApplicationDevice(int device) {
+    return device >= kFirstApplicationDevice;
+}
+
+// An application that played sound in this run. Its number stays the same for the whole
+// run: a new stream of the same application (same name and program) is the same entry.
+struct ApplicationInfo {
+    int device = -1;  // the input device number that records it
+    QString name;     // the name it gives itself, else its program's name
+    bool playing = false;
 };
 
 struct StreamFormat {
@@ -107,6 +129,10 @@ public:
     virtual void setLineSelect(Direction direction, int device, int line, bool select) = 0;
     virtual void setLineAdvanced(Direction direction, int device, int line, int index,
                                  int value) = 0;
+
+    // Every application seen in this run, in the order of their numbers; those playing now
+    // are listed for recording. A change of this list raises devicesChanged.
+    virtual std::vector<ApplicationInfo> applications() { return {}; }
 
     // Overall volume of a device, 0..65535.
     virtual int deviceVolume(Direction direction, int device) = 0;

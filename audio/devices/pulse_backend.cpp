@@ -1,5 +1,6 @@
 #include "audio/devices/pulse_backend.h"
 
+#include "audio/devices/pulse_application_capture.h"
 #include "audio/devices/pulse_connection.h"
 #include "audio/devices/pulse_mixer_map.h"
 #include "audio/devices/pulse_streams.h"
@@ -109,6 +110,10 @@ void PulseBackend::setLineSelect(Direction direction, int device, int line, bool
 
 void PulseBackend::setLineAdvanced(Direction, int, int, int, int) {}
 
+std::vector<ApplicationInfo> PulseBackend::applications() {
+    return connection_->applications();
+}
+
 int PulseBackend::deviceVolume(Direction direction, int device) {
     const auto lines = mixerLines(direction, device);
     return lines.empty() ? 0 : lines.front().volume;
@@ -143,6 +148,22 @@ std::unique_ptr<AudioStream> PulseBackend::open(Direction direction, int device,
 
 std::unique_ptr<AudioStream> PulseBackend::openCapture(int device, const StreamFormat &format,
                                                        CaptureSink *sink, QString *error) {
+    if (isApplicationDevice(device)) {
+        if (!connection_->connected()) {
+            *error = unavailableReason();
+            return nullptr;
+        }
+        const int number = device - kFirstApplicationDevice;
+        const auto all = connection_->applications();
+        if (number >= static_cast<int>(all.size()) || !all[static_cast<size_t>(number)].playing) {
+            *error = QCoreApplication::translate("PulseBackend",
+                                                 "The chosen application is not playing.");
+            return nullptr;
+        }
+        auto stream = std::make_unique<PulseApplicationCapture>(connection_, number, format, sink);
+        stream->start();
+        return stream;
+    }
     return open<PulseCaptureStream>(Direction::Input, device, format, sink, error);
 }
 

@@ -1,7 +1,8 @@
 // The sound server backend: PulseAudio, or PipeWire through its PulseAudio service.
 //
 // Outputs are the server's sinks, inputs its sources, monitors of outputs included ("record
-// what you hear"), named by their descriptions. Mixer lines are described in
+// what you hear"), named by their descriptions; after them the applications playing (see
+// pulse_application_capture.h for how one is recorded). Mixer lines are described in
 // pulse_mixer_map.h. Without a server every list is empty, opening a stream fails with a
 // message, and unavailableReason() says why; the connection is retried in the background.
 //
@@ -36,6 +37,8 @@ public:
     void setLineMute(Direction direction, int device, int line, bool mute) override;
     void setLineSelect(Direction direction, int device, int line, bool select) override;
     void setLineAdvanced(Direction direction, int device, int line, int index, int value) override;
+
+    std::vector<ApplicationInfo> applications() override;
 
     int deviceVolume(Direction direction, int device) override;
     void setDeviceVolume(Direction direction, int device, int volume) override;

@@ -30,6 +30,17 @@ PulseDevice deviceFrom(const Info &info) {
     return device;
 }
 
+PulseDevice sinkFrom(const pa_sink_info &info) {
+    PulseDevice device = deviceFrom(info);
+    device.monitorSource = info.monitor_source_name ? info.monitor_source_name : "";
+    return device;
+}
+
+std::string property(const pa_proplist *properties, const char *key) {
+    const char *value = properties ? pa_proplist_gets(properties, key) : nullptr;
+    return value ? value : "";
+}
+
 }  // namespace
 
 PulseConnection::PulseConnection(PulseConnectionListener *listener)
@@ -132,8 +143,9 @@ void PulseConnection::lost() {
         std::lock_guard<std::mutex> lock(mutex_);
         const bool hadSinks = sinks_.removeAll();
         const bool hadSources = sources_.removeAll();
+        const bool hadApplications = applications_.removeAll();
         // Announced when the lists or unavailableReason() change, not on every retry.
-        changed = hadSinks || hadSources || ready_ || !attemptDone_;
+        changed = hadSinks || hadSources || hadApplications || ready_ || !attemptDone_;
         ready_ = false;
         attemptDone_ = true;
     }
@@ -163,15 +175,18 @@ void PulseConnection::onRetry(pa_mainloop_api *api, pa_time_event *event, const 
 void PulseConnection::loadEverything() {
     pa_context *context = context_.get();
     pa_context_set_subscribe_callback(context, &PulseConnection::onEvent, this);
-    forgetOperation(pa_context_subscribe(
-        context,
-        static_cast<pa_subscription_mask_t>(
-            PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SERVER),
-        nullptr, nullptr));
-    listsPending_ = 3;
+    forgetOperation(
+        pa_context_subscribe(context,
+                             static_cast<pa_subscription_mask_t>(
+                                 PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE |
+                                 PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK_INPUT),
+                             nullptr, nullptr));
+    listsPending_ = 4;
     forgetOperation(pa_context_get_server_info(context, &PulseConnection::onServerInfo, this));
     forgetOperation(pa_context_get_sink_info_list(context, &PulseConnection::onSinkList, this));
     forgetOperation(pa_context_get_source_info_list(context, &PulseConnection::onSourceList, this));
+    forgetOperation(
+        pa_context_get_sink_input_info_list(context, &PulseConnection::onSinkInputList, this));
 }
 
 void PulseConnection::listDone() {
@@ -206,6 +221,20 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
         } else {
             forgetOperation(pa_context_get_source_info_by_index(
                 context, index, &PulseConnection::onSourceInfo, self));
+        }
+    } else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT) {
+        if (removed) {
+            bool changed = false;
+            {
+                std::lock_guard<std::mutex> lock(connection->mutex_);
+                changed = connection->applications_.remove(index);
+            }
+            if (changed)
+                connection->notifyDevices();
+        } else {
+            // New, renamed or moved to another sink.
+            forgetOperation(pa_context_get_sink_input_info(
+                context, index, &PulseConnection::onSinkInputInfo, self));
         }
     } else if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
         // The default sink or source may have changed. This answer does not count towards
@@ -276,13 +305,46 @@ void PulseConnection::onSinkList(pa_context *, const pa_sink_info *info, int eol
         connection->listDone();
         return;
     }
-    connection->received(Direction::Output, deviceFrom(*info));
+    connection->received(Direction::Output, sinkFrom(*info));
 }
 
 void PulseConnection::onSinkInfo(pa_context *, const pa_sink_info *info, int eol, void *self) {
     if (eol != 0 || !info)
         return;  // gone again before the answer came
-    static_cast<PulseConnection *>(self)->received(Direction::Output, deviceFrom(*info));
+    static_cast<PulseConnection *>(self)->received(Direction::Output, sinkFrom(*info));
+}
+
+void PulseConnection::receivedSinkInput(pa_context *context, const pa_sink_input_info &info) {
+    if (info.client != PA_INVALID_INDEX && info.client == pa_context_get_index(context))
+        return;  // our own playback
+    const std::string name = property(info.proplist, PA_PROP_APPLICATION_NAME);
+    std::string binary = property(info.proplist, PA_PROP_APPLICATION_PROCESS_BINARY);
+    if (name.empty() && binary.empty())
+        binary = info.name ? info.name : "";  // nameless: the stream's own name
+    bool changed = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        changed = applications_.update(info.index, name, binary, info.sink);
+    }
+    if (changed)
+        notifyDevices();
+}
+
+void PulseConnection::onSinkInputList(pa_context *context, const pa_sink_input_info *info, int eol,
+                                      void *self) {
+    auto *connection = static_cast<PulseConnection *>(self);
+    if (eol != 0) {
+        connection->listDone();
+        return;
+    }
+    connection->receivedSinkInput(context, *info);
+}
+
+void PulseConnection::onSinkInputInfo(pa_context *context, const pa_sink_input_info *info, int eol,
+                                      void *self) {
+    if (eol != 0 || !info)
+        return;
+    static_cast<PulseConnection *>(self)->receivedSinkInput(context, *info);
 }
 
 void PulseConnection::onSourceList(pa_context *, const pa_source_info *info, int eol, void *self) {
@@ -349,6 +411,24 @@ std::optional<PulseDevice> PulseConnection::device(Direction direction, int numb
     if (!device)
         return std::nullopt;
     return *device;
+}
+
+std::vector<ApplicationInfo> PulseConnection::applications() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ready_ ? applications_.list() : std::vector<ApplicationInfo>{};
+}
+
+std::optional<PulseConnection::ApplicationStream> PulseConnection::applicationStream(
+    int number) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto input = applications_.streamOf(number);
+    if (!ready_ || !input)
+        return std::nullopt;
+    for (const PulseDevice &sink : sinks_.all()) {
+        if (sink.present && sink.serverIndex == input->sink && !sink.monitorSource.empty())
+            return ApplicationStream{input->index, sink.monitorSource};
+    }
+    return std::nullopt;
 }
 
 int PulseConnection::defaultDevice(Direction direction) const {

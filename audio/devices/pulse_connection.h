@@ -6,7 +6,9 @@
 // happens on the mainloop's thread, and until the first device lists have arrived
 // attempting() says so. When the server goes away every device becomes absent, and a new
 // connection is tried every two seconds; devices keep their numbers across that (see
-// PulseDeviceTable). What changes is reported to a listener.
+// PulseDeviceTable). What changes is reported to a listener. The applications playing (sink
+// inputs other than ours) are cached the same way (PulseApplicationTable); applications
+// starting or stopping count as a change of the device lists.
 //
 // Our own mixer changes are not undone by older news: while a change of ours is on its way,
 // what the server reports for that value is ignored (the server applies ours after it).
@@ -17,6 +19,7 @@
 #pragma once
 
 #include "audio/devices/audio_backend.h"
+#include "audio/devices/pulse_application_table.h"
 #include "audio/devices/pulse_device_table.h"
 #include "audio/devices/pulse_handles.h"
 
@@ -65,6 +68,19 @@ public:
     void changePort(Direction direction, int number, const std::string &port);
 
     pa_threaded_mainloop *mainloop() const { return mainloop_.get(); }
+    std::vector<ApplicationInfo> applications() const;
+    // Where application `number` plays now: its sink input and the monitor source of that
+    // sink. Nothing while it plays nothing (or its sink is not known yet).
+    struct ApplicationStream {
+        uint32_t sinkInput = PA_INVALID_INDEX;
+        std::string monitorSource;
+        bool operator==(const ApplicationStream &other) const {
+            return sinkInput == other.sinkInput && monitorSource == other.monitorSource;
+        }
+        bool operator!=(const ApplicationStream &other) const { return !(*this == other); }
+    };
+    std::optional<ApplicationStream> applicationStream(int number) const;
+
     // The current context, null while there is none. Only with the mainloop's lock held.
     pa_context *context() const { return context_.get(); }
 
@@ -87,6 +103,11 @@ private:
     static void onSinkInfo(pa_context *context, const pa_sink_info *info, int eol, void *self);
     static void onSourceList(pa_context *context, const pa_source_info *info, int eol, void *self);
     static void onSourceInfo(pa_context *context, const pa_source_info *info, int eol, void *self);
+    static void onSinkInputList(pa_context *context, const pa_sink_input_info *info, int eol,
+                                void *self);
+    static void onSinkInputInfo(pa_context *context, const pa_sink_input_info *info, int eol,
+                                void *self);
+    void receivedSinkInput(pa_context *context, const pa_sink_input_info &info);
     static void onWriteDone(pa_context *context, int success, void *write);
     static void onRetry(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
                         void *self);
@@ -134,6 +155,7 @@ private:
     bool ready_ = false;
     PulseDeviceTable sinks_;
     PulseDeviceTable sources_;
+    PulseApplicationTable applications_;
     std::string defaultSink_;
     std::string defaultSource_;
 };

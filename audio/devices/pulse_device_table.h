@@ -27,6 +27,7 @@ struct PulseDevice {
     uint32_t serverIndex = PA_INVALID_INDEX;
     bool present = false;
     bool isMonitor = false;
+    std::string monitorSource;  // a sink's monitor: the source that records what it plays
     pa_channel_map channelMap{};
     pa_cvolume volume{};
     bool mute = false;

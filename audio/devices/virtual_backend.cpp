@@ -14,6 +14,7 @@ namespace {
 constexpr int kChunksPerSecond = 100;  // 10 ms steps
 constexpr double kLeftToneHz = 440.0;
 constexpr double kRightToneHz = 1000.0;
+constexpr int kApplicationToneHz[] = {300, 2000};
 
 // Frames in chunk k such that the running total is exact: floor((k+1)f/100) - floor(kf/100).
 int chunkFrames(int64_t chunk, int frequency) {
@@ -94,6 +95,44 @@ private:
     PacedThread thread_;  // last: stopped first on destruction
 };
 
+// One fake application's sound: its tone while it plays, silence in real time while not.
+class VirtualApplicationStream : public AudioStream {
+public:
+    VirtualApplicationStream(const StreamFormat &format, CaptureSink *sink, int toneHz,
+                             std::shared_ptr<std::atomic<bool>> playing)
+        : format_(format),
+          sink_(sink),
+          toneHz_(toneHz),
+          playing_(std::move(playing)),
+          buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
+          thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+
+private:
+    void step() {
+        const int frames = chunkFrames(chunk_++, format_.frequency);
+        const bool playing = playing_->load();
+        for (int i = 0; i < frames; ++i) {
+            const int64_t frame = (frame_ + i) % format_.frequency;  // one second of periods
+            const double value =
+                playing ? 16384.0 * std::sin(2.0 * M_PI * toneHz_ * frame / format_.frequency) : 0;
+            for (int ch = 0; ch < format_.channels; ++ch)
+                buffer_[static_cast<size_t>(i) * format_.channels + ch] =
+                    static_cast<int16_t>(std::lround(value));
+        }
+        frame_ += frames;
+        sink_->captured(buffer_.data(), frames);
+    }
+
+    StreamFormat format_;
+    CaptureSink *sink_;
+    int toneHz_;
+    std::shared_ptr<std::atomic<bool>> playing_;
+    std::vector<int16_t> buffer_;
+    int64_t chunk_ = 0;
+    int64_t frame_ = 0;
+    PacedThread thread_;  // last: stopped first on destruction
+};
+
 class VirtualPlaybackStream : public AudioStream {
 public:
     VirtualPlaybackStream(const StreamFormat &format, PlaybackSource *source,
@@ -163,6 +202,53 @@ VirtualBackend::VirtualBackend() {
     Device lineOut;
     lineOut.name = QStringLiteral("Virtual Line Out");
     outputs_ = {card, lineOut};
+    applications_.resize(2);
+    applications_[0].name = QStringLiteral("Tone Generator A");
+    applications_[1].name = QStringLiteral("Tone Generator B");
+    if (qEnvironmentVariable("KORVANTA_VIRTUAL_APPLICATIONS") == QLatin1String("1")) {
+        for (Application &a : applications_)
+            a.started = true;
+        updateReachable();
+    }
+}
+
+VirtualBackend::Application *VirtualBackend::application(int number) {
+    if (number < 0 || number >= static_cast<int>(applications_.size()))
+        return nullptr;
+    return &applications_[static_cast<size_t>(number)];
+}
+
+std::vector<ApplicationInfo> VirtualBackend::applications() {
+    std::vector<ApplicationInfo> list;
+    for (size_t i = 0; i < applications_.size(); ++i) {
+        const Application &a = applications_[i];
+        list.push_back({kFirstApplicationDevice + static_cast<int>(i), a.name, a.playing->load()});
+    }
+    return list;
+}
+
+void VirtualBackend::setApplicationPlaying(int number, bool playing) {
+    if (Application *a = application(number)) {
+        a->started = playing;
+        updateReachable();
+        emitDevicesChanged();
+    }
+}
+
+void VirtualBackend::moveApplication(int number, int output) {
+    // The server moves a stream without telling the device lists; nor does the card.
+    if (Application *a = application(number); a && device(Direction::Output, output))
+        a->output = output;
+}
+
+int VirtualBackend::applicationOutput(int number) const {
+    return number >= 0 && number < static_cast<int>(applications_.size())
+               ? applications_[static_cast<size_t>(number)].output
+               : -1;
+}
+
+double VirtualBackend::applicationToneHz(int number) {
+    return number == 0 || number == 1 ? kApplicationToneHz[number] : 0.0;
 }
 
 VirtualBackend::~VirtualBackend() = default;
@@ -296,6 +382,8 @@ void VirtualBackend::updateReachable() {
         for (Device &d : *all)
             d.reachable->store(d.plugged && unavailable_.isEmpty());
     }
+    for (Application &a : applications_)
+        a.playing->store(a.started && unavailable_.isEmpty());
 }
 
 void VirtualBackend::emitDevicesChanged() {
@@ -352,6 +440,17 @@ void VirtualBackend::setUnavailable(const QString &reason) {
 
 std::unique_ptr<AudioStream> VirtualBackend::openCapture(int number, const StreamFormat &format,
                                                          CaptureSink *sink, QString *error) {
+    if (isApplicationDevice(number)) {
+        const int index = number - kFirstApplicationDevice;
+        const Application *a = application(index);
+        if (!a || !a->playing->load()) {
+            *error = QCoreApplication::translate("VirtualBackend",
+                                                 "The chosen application is not playing.");
+            return nullptr;
+        }
+        return std::make_unique<VirtualApplicationStream>(format, sink, kApplicationToneHz[index],
+                                                          a->playing);
+    }
     const Device *d = device(Direction::Input, number);
     const StreamFault fault = faults_[0];
     if (!d || fault == StreamFault::Vanished) {

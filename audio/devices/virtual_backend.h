@@ -13,6 +13,12 @@
 // program; device numbers stay stable, as on the server (an unplugged device stays listed,
 // without mixer lines, and gets its number back when plugged in again).
 //
+// Two fake applications play sound to the outputs: "Tone Generator A" (a 300 Hz sine) and
+// "Tone Generator B" (2000 Hz), both at half full scale on every channel. They are stopped
+// at start, so the input list is the devices alone, unless KORVANTA_VIRTUAL_APPLICATIONS=1
+// starts them; tests start, stop and move them with the hooks below. Recording one gives its
+// tone alone, and silence while it is stopped.
+//
 // Tests can make the streams of one direction misbehave as real devices do (setStreamFault):
 // a device that has gone away, a stream that fails before its first frame (as a sound server
 // does when an asynchronous open fails), or one that reports a failure while being closed.
@@ -73,6 +79,15 @@ public:
     // A non-empty reason: the server went away (every device is absent); empty: it is back.
     void setUnavailable(const QString &reason);
 
+    std::vector<ApplicationInfo> applications() override;
+    // Starts or stops fake application 0 (A) or 1 (B).
+    void setApplicationPlaying(int application, bool playing);
+    // Moves a fake application to another output; its capture follows without a gap.
+    void moveApplication(int application, int output);
+    // Which output a fake application plays to.
+    int applicationOutput(int application) const;
+    static double applicationToneHz(int application);
+
     // The sample value the card generates for a channel at a frame index (for tests).
     static int16_t toneSample(int channel, int channels, int64_t frame, int frequency, double gain);
 
@@ -88,7 +103,16 @@ private:
         std::shared_ptr<std::atomic<bool>> reachable = std::make_shared<std::atomic<bool>>(true);
     };
 
+    struct Application {
+        QString name;
+        int output = 0;
+        bool started = false;
+        // Shared with its capture streams: started, and the server there.
+        std::shared_ptr<std::atomic<bool>> playing = std::make_shared<std::atomic<bool>>(false);
+    };
+
     std::vector<Device> &side(Direction direction);
+    Application *application(int number);
     Device *device(Direction direction, int number);
     MixerLine *line(Direction direction, int device, int index);
     void lineChanged(Direction direction, int device);
@@ -96,6 +120,7 @@ private:
     void updateReachable();
     void emitDevicesChanged();
 
+    std::vector<Application> applications_;
     std::vector<Device> inputs_;
     std::vector<Device> outputs_;
     int defaultInput_ = 0;

@@ -65,3 +65,26 @@ TEST(DeviceListRule, NoDevicesLeavesTheListEmpty) {
     EXPECT_EQ(combo.count(), 0);
     EXPECT_EQ(combo.currentIndex(), -1);
 }
+
+TEST(DeviceListRule, PlayingApplicationsFollowTheDevicesAndAPlayingOneStaysChosen) {
+    const std::vector<ApplicationInfo> applications = {
+        {kFirstApplicationDevice, QStringLiteral("Player"), true},
+        {kFirstApplicationDevice + 1, QStringLiteral("Stopped"), false},
+        {kFirstApplicationDevice + 2, QStringLiteral("Browser"), true}};
+    FakeDevices devices{{true, false, true}, kFirstApplicationDevice + 2};
+    QComboBox combo;
+    EXPECT_EQ(FillDeviceList(&combo, devices.access(), applications), kFirstApplicationDevice + 2);
+    EXPECT_EQ(
+        entries(combo),
+        (QStringList{QStringLiteral("Device 0=0"), QStringLiteral("Device 2=2"),
+                     QStringLiteral("Player (application)=%1").arg(kFirstApplicationDevice),
+                     QStringLiteral("Browser (application)=%1").arg(kFirstApplicationDevice + 2)}));
+    EXPECT_EQ(combo.currentText(), QStringLiteral("Browser (application)"));
+    EXPECT_EQ(devices.current, kFirstApplicationDevice + 2);
+
+    // One that stopped playing is not listed and hands the choice to device 0.
+    devices.current = kFirstApplicationDevice + 1;
+    EXPECT_EQ(FillDeviceList(&combo, devices.access(), applications), 0);
+    EXPECT_EQ(combo.count(), 4);
+    EXPECT_EQ(combo.currentText(), QStringLiteral("Device 0"));
+}
