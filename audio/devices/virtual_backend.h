@@ -13,6 +13,11 @@
 // program; device numbers stay stable, as on the server (an unplugged device stays listed,
 // without mixer lines, and gets its number back when plugged in again).
 //
+// Two environment switches make capture imperfect on purpose: KORVANTA_VIRTUAL_DROP=
+// "at_ms:length_ms[,...]" loses those spans of every capture stream (counted from its start;
+// they are reported lost and delivered as silence, as the sound server does with a hole), and
+// KORVANTA_VIRTUAL_GAIN multiplies the tones' level (2 or more drives them into clipping).
+//
 // Tests can make the streams of one direction misbehave as real devices do (setStreamFault):
 // a device that has gone away, a stream that fails before its first frame (as a sound server
 // does when an asynchronous open fails), or one that reports a failure while being closed.
