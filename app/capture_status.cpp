@@ -139,6 +139,8 @@ void CaptureStatus::show() {
     if (!timeLeft_.isEmpty())
         parts << timeLeft_;
     panel_->setFullText(parts.join(QStringLiteral(" \u00b7 ")));
+    // Its width follows the whole text, not the part that fitted before.
+    panel_->updateGeometry();
 }
 
 // Said once per recording, without stopping it and without a modal box in the way of the
