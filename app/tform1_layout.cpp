@@ -2,7 +2,6 @@
 #include "app/tform1.h"
 
 #include "app/capture_status.h"
-
 #include "app/status_panel.h"
 
 #include "audio/widgets/audio_visualization2.h"
