@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include "app/capture_status.h"
 #include "app/live_device_list.h"
 #include "app/transport_gate.h"
 #include "audio/audio_file2.h"
@@ -129,6 +130,7 @@ void TForm1::SetFormat() {
     AudioFile2->SetFormatMP3Ex(*Mp3LameEncoder);
     AudioFile1->SetFormatMP3Ex(*Mp3LameEncoder);
     AudioFileProbe->SetFormatMP3Ex(*Mp3LameEncoder);
+    captureStatus_->settingsChanged();
 }
 
 void TForm1::showEvent(QShowEvent *event) {

@@ -27,6 +27,7 @@ class QTreeWidget;
 class QWidget;
 
 class AudioBackend;
+class CaptureStatus;
 class LiveDeviceList;
 enum class Direction;
 
@@ -74,6 +75,8 @@ public:
     // The recording and the playback under way, each with its own clock offset.
     RecordingSession &recordingSession() const { return *recording_; }
     PlaybackSession &playbackSession() const { return *playback_; }
+    // Time left on the disk, the recording's gaps and clipped samples (its own status panel).
+    CaptureStatus &captureStatus() const { return *captureStatus_; }
 
     // Audio components
     TAudioRecord2 *AudioRecord1 = nullptr;
@@ -322,6 +325,7 @@ private:
     bool recordingActive_ = false;   // from a recording's start until its stop
     bool startingNextPart_ = false;  // StartRecord is the split's start of the next part
     StatusPanel *statusPanels_[3] = {};
+    CaptureStatus *captureStatus_ = nullptr;
     std::unique_ptr<LiveDeviceList> outputDevices_;
     std::unique_ptr<LiveDeviceList> inputDevices_;
     QString shownUnavailable_;   // the reason in status panel 1, until the devices are back

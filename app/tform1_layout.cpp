@@ -1,6 +1,7 @@
 // Building the main window's controls and the pixel rules that follow its size.
 #include "app/tform1.h"
 
+#include "app/capture_status.h"
 #include "app/status_panel.h"
 
 #include "audio/widgets/audio_visualization2.h"
@@ -494,6 +495,8 @@ void TForm1::buildStatusBar() {
         statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         statusBar()->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
     }
+    captureStatus_ = new CaptureStatus(*AudioRecord1, *recording_, this);
+    statusBar()->addPermanentWidget(captureStatus_->panel());
     statusBar()->setSizeGripEnabled(true);
 }
 

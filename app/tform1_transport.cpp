@@ -4,6 +4,7 @@
 // tform1_recording.cpp and tform1_playback.cpp.
 #include "app/tform1.h"
 
+#include "app/capture_status.h"
 #include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_player2.h"
@@ -160,6 +161,8 @@ void TForm1::StartRecord() {
         }
         flgRecord = true;
     }
+    if (!nextPart)
+        captureStatus_->takeStarted();
     if (!recording_->Begin(currentFileName(), nextPart)) {
         abandonRecordingStart(recording_->errorText());
         return;
@@ -213,6 +216,8 @@ void TForm1::StopRecord() {
     showRunningSideLook();
     if (!failure.isEmpty())
         reportLater(failure);
+    if (const QString summary = captureStatus_->takeFinished(); !summary.isEmpty())
+        reportLater(summary);
     resumeDeviceFollowing();
 }
 
@@ -226,6 +231,7 @@ void TForm1::showRecordingIdle() {
     NCTSliderB1->setEnabled(true);
     resetDisplays();
     recordingSettings().TotalFileTime = 0;
+    captureStatus_->takeAbandoned();
     ToolBtnOptions->setEnabled(true);
     ToolBtnOpen->setEnabled(true);
     Open1->setEnabled(true);

@@ -87,6 +87,8 @@ void TAudioRecord2::StartDevice() {
     blockNumber_ = 0;
     peakLeft_ = peakRight_ = 0;
     dropped_ = 0;
+    offeredFrames_ = 0;
+    gapEnd_ = -1;
     notifyPending_ = false;
     lastBlock_ = SampleArray();
     updateFilters();
@@ -153,14 +155,40 @@ SampleArray TAudioRecord2::GetCurrentArray(int nSamples) const {
 void TAudioRecord2::captured(const int16_t *samples, int frames) {
     const size_t wanted = static_cast<size_t>(frames) * format_.channels;
     const size_t written = ring_->write(samples, wanted);
-    if (written < wanted)
-        dropped_ += (wanted - written) / format_.channels;
+    if (written < wanted) {
+        const int64_t kept = static_cast<int64_t>(written / format_.channels);
+        dropped_ += frames - kept;
+        noteGap(offeredFrames_ + kept, frames - kept);
+    }
+    offeredFrames_ += frames;
     if (!notifyPending_.exchange(true))
         postToGui([this] { drain(); });
 }
 
 void TAudioRecord2::failed(const QString &reason) {
     reportDeviceLost(reason);
+}
+
+// Audio thread: the next `frames` frames the stream offers stand in for lost ones.
+void TAudioRecord2::lostFrames(int frames) {
+    noteGap(offeredFrames_, frames);
+}
+
+// Audio thread. A loss that starts where (or before) the last one ended is the same gap.
+void TAudioRecord2::noteGap(int64_t start, int64_t frames) {
+    if (frames <= 0)
+        return;
+    const int64_t end = start + frames;
+    if (gapEnd_ >= 0 && start <= gapEnd_) {
+        if (end > gapEnd_) {
+            gapFrames_ += end - gapEnd_;
+            gapEnd_ = end;
+        }
+        return;
+    }
+    gapFrames_ += frames;
+    ++gapCount_;
+    gapEnd_ = end;
 }
 
 void TAudioRecord2::drain() {
@@ -191,8 +219,10 @@ void TAudioRecord2::absorb(int16_t *samples, int frames) {
         const int16_t *frame = samples + static_cast<size_t>(i) * channels;
         peakLeft_ = std::max(peakLeft_, std::min(32767, std::abs(int(frame[0]))));
         peakRight_ = std::max(peakRight_, std::min(32767, std::abs(int(frame[channels - 1]))));
-        for (int ch = 0; ch < channels; ++ch)
+        for (int ch = 0; ch < channels; ++ch) {
             history_[historyPos_ * channels + ch] = frame[ch];
+            clipped_ += frame[ch] >= 32767 || frame[ch] <= -32767;
+        }
         historyPos_ = (historyPos_ + 1) % historyFrames;
     }
     framesCaptured_ += frames;

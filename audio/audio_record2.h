@@ -8,6 +8,11 @@
 // levels and the recent-samples history, and are cut into blocks, one OnEndArrayRecord per
 // block. StopDevice drains what is left and hands it on as a last, shorter block, so every
 // captured frame reaches the receiver.
+//
+// Two running counts describe how clean the capture was, over the component's whole life
+// (a recording takes the difference between its start and its end): gaps, where frames were
+// lost (the device or server reported a loss, or the ring was full), and clipped samples,
+// which reached full scale.
 #pragma once
 
 #include "audio/audio_device2.h"
@@ -95,12 +100,24 @@ public:
     // Frames the ring could not take because the GUI thread fell too far behind.
     uint64_t droppedFrames() const { return dropped_.load(); }
 
+    // Gaps in the capture: each run of lost frames counts once, however many reports it took.
+    struct Gaps {
+        int64_t count = 0;
+        int64_t frames = 0;
+    };
+    Gaps captureGaps() const { return {gapCount_.load(), gapFrames_.load()}; }
+    // Samples (of any channel) that reached full scale, +32767 or -32767 and below, after the
+    // filters: what the file receives.
+    int64_t clippedSamples() const { return clipped_; }
+
 Q_SIGNALS:
     void OnEndArrayRecord(int nBlock);
 
 private:
     void captured(const int16_t *samples, int frames) override;
     void failed(const QString &reason) override;
+    void lostFrames(int frames) override;
+    void noteGap(int64_t start, int64_t frames);
 
     void drain();
     void resumePart();
@@ -123,6 +140,12 @@ private:
     std::unique_ptr<SpscRing<int16_t>> ring_;
     std::atomic<bool> notifyPending_{false};
     std::atomic<uint64_t> dropped_{0};
+    std::atomic<int64_t> gapCount_{0};
+    std::atomic<int64_t> gapFrames_{0};
+    // Audio thread only (reset while no stream runs): frames the stream has offered, and where
+    // the last gap ended in them, so that a loss continuing it extends it.
+    int64_t offeredFrames_ = 0;
+    int64_t gapEnd_ = -1;
 
     // GUI thread only.
     std::vector<int16_t> scratch_;
@@ -134,6 +157,7 @@ private:
     int blockNumber_ = 0;
     int peakLeft_ = 0;
     int peakRight_ = 0;
+    int64_t clipped_ = 0;
     bool draining_ = false;
     bool partEnded_ = false;  // EndPart ran: frames wait in the ring for the next part
 };

@@ -83,6 +83,10 @@ public:
     virtual void captured(const int16_t *samples, int frames) = 0;
     // The device went away or failed; no more frames will come. Audio thread.
     virtual void failed(const QString &reason) = 0;
+    // The next `frames` frames of the stream were lost on their way (the server overran, or
+    // the card dropped them); the stream delivers silence in their place through captured(),
+    // so the timeline stays whole. Audio thread.
+    virtual void lostFrames(int frames) { (void)frames; }
 };
 
 class PlaybackSource {

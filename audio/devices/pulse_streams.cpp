@@ -200,7 +200,9 @@ void PulseCaptureStream::onRead(pa_stream *stream, size_t, void *self) {
         if (data) {
             me->sink_->captured(static_cast<const int16_t *>(data), frames);
         } else {
-            // A hole: the server lost data. Silence keeps the timeline.
+            // A hole: the server lost data. Silence keeps the timeline; the recorder counts
+            // the gap.
+            me->sink_->lostFrames(frames);
             for (int done = 0; done < frames;) {
                 const int chunk = std::min(frames - done, kSilenceFrames);
                 me->sink_->captured(me->silence_.data(), chunk);

@@ -4,8 +4,10 @@
 #include "audio/devices/wav_sink_writer.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -36,6 +38,41 @@ MixerLine makeLine(const QString &name, bool select, bool mute) {
 
 using StreamFault = VirtualBackend::StreamFault;
 
+// A span of capture frames the card loses: [start, end).
+struct DropSpan {
+    int64_t start;
+    int64_t end;
+};
+
+// KORVANTA_VIRTUAL_DROP="at_ms:length_ms[,at_ms:length_ms...]", counted from the stream's
+// start; malformed entries are ignored.
+std::vector<DropSpan> dropSpans(int frequency) {
+    std::vector<DropSpan> spans;
+    const QString text = qEnvironmentVariable("KORVANTA_VIRTUAL_DROP");
+    for (const QString &entry : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList parts = entry.split(QLatin1Char(':'));
+        bool atOk = false;
+        bool lengthOk = false;
+        const qint64 atMs = parts.value(0).trimmed().toLongLong(&atOk);
+        const qint64 lengthMs = parts.value(1).trimmed().toLongLong(&lengthOk);
+        if (parts.size() != 2 || !atOk || !lengthOk || atMs < 0 || lengthMs <= 0)
+            continue;
+        const int64_t start = atMs * frequency / 1000;
+        spans.push_back({start, start + lengthMs * frequency / 1000});
+    }
+    std::sort(spans.begin(), spans.end(),
+              [](const DropSpan &a, const DropSpan &b) { return a.start < b.start; });
+    return spans;
+}
+
+// KORVANTA_VIRTUAL_GAIN: a factor on the tones' level (2 takes them to full scale and past
+// it, so they clip); 1 when unset or not a positive number.
+double gainFactor() {
+    bool ok = false;
+    const double factor = qEnvironmentVariable("KORVANTA_VIRTUAL_GAIN").toDouble(&ok);
+    return ok && factor > 0.0 ? factor : 1.0;
+}
+
 const QString kFailedAtStart = QStringLiteral("The virtual device failed to start.");
 const QString kFailedOnClose = QStringLiteral("The virtual device failed while closing.");
 
@@ -54,6 +91,8 @@ public:
           gain_(std::move(gain)),
           reachable_(std::move(reachable)),
           fault_(fault),
+          drops_(dropSpans(format.frequency)),
+          gainFactor_(gainFactor()),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
           thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
     ~VirtualCaptureStream() override {
@@ -71,7 +110,7 @@ private:
             return;
         }
         const int frames = chunkFrames(chunk_++, format_.frequency);
-        const double gain = gain_->load() / 65535.0;
+        const double gain = gain_->load() / 65535.0 * gainFactor_;
         for (int i = 0; i < frames; ++i) {
             for (int ch = 0; ch < format_.channels; ++ch) {
                 buffer_[static_cast<size_t>(i) * format_.channels + ch] =
@@ -79,8 +118,34 @@ private:
                                                gain);
             }
         }
+        deliver(frames);
         frame_ += frames;
-        sink_->captured(buffer_.data(), frames);
+    }
+
+    // Hands the chunk on; frames inside a drop span are reported lost and come as silence,
+    // as the sound server hands on a hole.
+    void deliver(int frames) {
+        const int channels = format_.channels;
+        for (int done = 0; done < frames;) {
+            const int64_t at = frame_ + done;
+            int64_t until = frame_ + frames;
+            bool lost = false;
+            for (const DropSpan &span : drops_) {
+                if (span.end <= at)
+                    continue;
+                lost = span.start <= at;
+                until = std::min(until, lost ? span.end : span.start);
+                break;
+            }
+            const int count = static_cast<int>(until - at);
+            int16_t *data = buffer_.data() + static_cast<size_t>(done) * channels;
+            if (lost) {
+                sink_->lostFrames(count);
+                std::fill(data, data + static_cast<size_t>(count) * channels, int16_t(0));
+            }
+            sink_->captured(data, count);
+            done += count;
+        }
     }
 
     StreamFormat format_;
@@ -88,6 +153,8 @@ private:
     std::shared_ptr<std::atomic<int>> gain_;
     std::shared_ptr<std::atomic<bool>> reachable_;
     StreamFault fault_;
+    std::vector<DropSpan> drops_;
+    double gainFactor_;
     std::vector<int16_t> buffer_;
     int64_t chunk_ = 0;
     int64_t frame_ = 0;

@@ -18,6 +18,10 @@
 // at start, so the input list is the devices alone, unless KORVANTA_VIRTUAL_APPLICATIONS=1
 // starts them; tests start, stop and move them with the hooks below. Recording one gives its
 // tone alone, and silence while it is stopped.
+// Two environment switches make capture imperfect on purpose: KORVANTA_VIRTUAL_DROP=
+// "at_ms:length_ms[,...]" loses those spans of every capture stream (counted from its start;
+// they are reported lost and delivered as silence, as the sound server does with a hole), and
+// KORVANTA_VIRTUAL_GAIN multiplies the tones' level (2 or more drives them into clipping).
 //
 // Tests can make the streams of one direction misbehave as real devices do (setStreamFault):
 // a device that has gone away, a stream that fails before its first frame (as a sound server

@@ -36,6 +36,10 @@ QColor zoneColour(double db, bool lit, bool enabled) {
 TNCTAmpBar2::TNCTAmpBar2(QWidget *parent) : QWidget(parent) {
     decayTimer_.setInterval(kDecayIntervalMs);
     connect(&decayTimer_, &QTimer::timeout, this, &TNCTAmpBar2::decayPeak);
+    clipHold_.setSingleShot(true);
+    clipHold_.setTimerType(Qt::PreciseTimer);
+    clipHold_.setInterval(kClipHoldMs);
+    connect(&clipHold_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     // Reachable by Tab, so that a screen reader can read the level; a click does not take
     // the focus from the controls.
     setFocusPolicy(Qt::TabFocus);
@@ -59,6 +63,11 @@ double TNCTAmpBar2::toFraction(int value) {
 
 void TNCTAmpBar2::setValue(int Value) {
     Value = std::clamp(Value, 0, kMaxValue);
+    if (Value == kMaxValue) {
+        if (!clipHold_.isActive())
+            update();
+        clipHold_.start();  // held from the last clipped level on
+    }
     const double fraction = toFraction(Value);
     if (fraction >= peak_) {
         peak_ = fraction;
@@ -118,5 +127,17 @@ void TNCTAmpBar2::paintEvent(QPaintEvent *) {
             p.drawLine(x, bar.bottom() + 2, x, bar.bottom() + 3);
         }
     }
+    paintClipMark(p, QRect(left, bar.top(), used, bar.height()));
     focusring::paintIfFocused(p, this, rect());
+}
+
+// A bright block over the bar's last segments, so a clip stands out from a loud level.
+void TNCTAmpBar2::paintClipMark(QPainter &p, const QRect &bar) {
+    if (!clipLit())
+        return;
+    const int width = std::min(bar.width(), 2 * (kSegmentWidth + kSegmentGap) + kSegmentWidth);
+    const QRect mark(bar.right() - width + 1, bar.top(), width, bar.height());
+    p.fillRect(mark, isEnabled() ? QColor(0xff, 0x20, 0x20) : widgetstyle::disabledAccent());
+    p.setPen(QColor(0xff, 0xe0, 0xe0));
+    p.drawRect(mark.adjusted(0, 0, -1, -1));
 }

@@ -2,12 +2,16 @@
 //
 // Value is a linear peak amplitude of 16-bit samples (0..32767), as the devices report it.
 // The bar shows it on a dBFS scale from kMinDb to 0 with green, yellow and red zones, and
-// holds the highest recent level as a thin marker that falls back after a moment.
+// holds the highest recent level as a thin marker that falls back after a moment. A level of
+// full scale (32767: a sample reached the limit and was clipped) lights a clip mark at the
+// bar's end, held for kClipHoldMs after the last such level.
 #pragma once
 
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
+
+class QPainter;
 
 class TNCTAmpBar2 : public QWidget {
     Q_OBJECT
@@ -17,6 +21,7 @@ public:
     static constexpr double kMinDb = -60.0;
     static constexpr double kYellowDb = -12.0;
     static constexpr double kRedDb = -3.0;
+    static constexpr int kClipHoldMs = 2000;
 
     explicit TNCTAmpBar2(QWidget *parent = nullptr);
 
@@ -31,6 +36,8 @@ public:
     static int percent(int value);
     // The held peak marker as a fraction of the bar, 0 when none is shown.
     double peakFraction() const { return peak_; }
+    // The clip mark is lit.
+    bool clipLit() const { return clipHold_.isActive(); }
 
     QSize sizeHint() const override { return QSize(153, 21); }
     QSize minimumSizeHint() const override { return QSize(40, 6); }
@@ -40,9 +47,11 @@ protected:
 
 private:
     void decayPeak();
+    void paintClipMark(QPainter &p, const QRect &bar);
 
     int value_ = 0;
     double peak_ = 0.0;
     QElapsedTimer peakAge_;
     QTimer decayTimer_;
+    QTimer clipHold_;
 };

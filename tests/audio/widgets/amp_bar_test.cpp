@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QImage>
+
 TEST(AmpBar, LevelsMapToDecibelsOfFullScale) {
     EXPECT_DOUBLE_EQ(TNCTAmpBar2::toDb(32767), 0.0);
     EXPECT_DOUBLE_EQ(TNCTAmpBar2::toDb(0), TNCTAmpBar2::kMinDb);
@@ -33,4 +36,46 @@ TEST(AmpBar, PeakMarkerHoldsThenFalls) {
     testsupport::spin(300);
     EXPECT_DOUBLE_EQ(bar.peakFraction(), 1.0);
     EXPECT_TRUE(testsupport::waitUntil([&] { return bar.peakFraction() == 0.0; }, 6000));
+}
+
+namespace {
+
+// The colour at the bar's right end, where the clip mark sits.
+QColor rightEndColour(TNCTAmpBar2 &bar) {
+    const QImage image = bar.grab().toImage();
+    return image.pixelColor(image.width() - 6, image.height() / 2);
+}
+
+}  // namespace
+
+TEST(AmpBar, FullScaleLightsTheClipMarkForTwoSecondsFromTheLastClip) {
+    TNCTAmpBar2 bar;
+    bar.resize(153, 21);
+    bar.setValue(32766);
+    EXPECT_FALSE(bar.clipLit()) << "just below full scale is loud, not clipped";
+    const QColor unlit = rightEndColour(bar);
+
+    bar.setValue(32767);
+    ASSERT_TRUE(bar.clipLit());
+    bar.setValue(0);  // a stop: the mark stays
+    EXPECT_TRUE(bar.clipLit());
+    const QColor lit = rightEndColour(bar);
+    EXPECT_NE(lit, unlit);
+    EXPECT_GT(lit.red(), 200);
+    EXPECT_LT(lit.green(), 100);
+
+    // Another clip a second later holds the mark for two seconds from then.
+    testsupport::spin(1000);
+    bar.setValue(40000);
+    QElapsedTimer since;
+    since.start();
+    bar.setValue(0);
+    testsupport::spin(1500);
+    EXPECT_TRUE(bar.clipLit());
+    EXPECT_TRUE(testsupport::waitUntil([&] { return !bar.clipLit(); }, 3000));
+    EXPECT_GE(since.elapsed(), TNCTAmpBar2::kClipHoldMs - 50);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return bar.peakFraction() == 0.0; }, 6000));
+    TNCTAmpBar2 silent;
+    silent.resize(bar.size());
+    EXPECT_EQ(rightEndColour(bar), rightEndColour(silent)) << "the mark is gone, the bar is dark";
 }

@@ -1,0 +1,166 @@
+#include "app/capture_status.h"
+
+#include "app/status_panel.h"
+#include "recording/recording_session.h"
+#include "recording/time_left.h"
+#include "settings/recording_settings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontMetrics>
+#include <QLocale>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+// Wide enough for its whole text where the bar has the room, and willing to give way to the
+// file panels (shortening its text) where it has not.
+class CapturePanel : public StatusPanel {
+public:
+    using StatusPanel::StatusPanel;
+    QSize sizeHint() const override {
+        const int width = fontMetrics().horizontalAdvance(fullText()) + 2 * margin() + 8;
+        return {width, StatusPanel::sizeHint().height()};
+    }
+    QSize minimumSizeHint() const override { return {0, StatusPanel::minimumSizeHint().height()}; }
+};
+
+QString gapsText(int64_t count) {
+    if (count == 1)
+        return QCoreApplication::translate("CaptureStatus", "1 gap");
+    return QCoreApplication::translate("CaptureStatus", "%1 gaps").arg(count);
+}
+
+}  // namespace
+
+CaptureStatus::CaptureStatus(TAudioRecord2 &recorder, RecordingSession &session, QWidget *window)
+    : QObject(window),
+      recorder_(recorder),
+      window_(window),
+      panel_(new CapturePanel(StatusPanel::Shortening::End)) {
+    panel_->setObjectName(QStringLiteral("CaptureStatusPanel"));
+    refresh_.setInterval(kRefreshMs);
+    connect(&refresh_, &QTimer::timeout, this, &CaptureStatus::measure);
+    connect(&probe_, &FreeSpaceProbe::measured, this, &CaptureStatus::measured);
+    // The gap count follows the recording clock; reading two counters is all it costs.
+    connect(&session, &RecordingSession::clockTicked, this, &CaptureStatus::showCounts);
+}
+
+void CaptureStatus::settingsChanged() {
+    measure();
+}
+
+void CaptureStatus::takeStarted() {
+    inTake_ = true;
+    warned_ = false;
+    gapsAtStart_ = recorder_.captureGaps();
+    clippedAtStart_ = recorder_.clippedSamples();
+    shownGaps_ = 0;
+    refresh_.start();
+    measure();
+}
+
+QString CaptureStatus::takeFinished() {
+    if (!inTake_)
+        return {};
+    const TAudioRecord2::Gaps lost = gaps();
+    const int64_t clipped = clippedSamples();
+    takeAbandoned();
+
+    QStringList report;
+    if (lost.count == 1) {
+        report << tr("1 gap in the recording, %1 s long: the sound was lost there.")
+                      .arg(gapSeconds(lost.frames));
+    } else if (lost.count > 1) {
+        report << tr("%1 gaps in the recording, %2 s in total: the sound was lost there.")
+                      .arg(lost.count)
+                      .arg(gapSeconds(lost.frames));
+    }
+    if (clipped == 1)
+        report << tr("1 sample reached full scale and is clipped.");
+    else if (clipped > 1)
+        report << tr("%1 samples reached full scale and are clipped.").arg(clipped);
+    return report.join(QStringLiteral("\n\n"));
+}
+
+void CaptureStatus::takeAbandoned() {
+    inTake_ = false;
+    shownGaps_ = 0;
+    refresh_.stop();
+    measure();
+}
+
+TAudioRecord2::Gaps CaptureStatus::gaps() const {
+    if (!inTake_)
+        return {};
+    const TAudioRecord2::Gaps now = recorder_.captureGaps();
+    return {now.count - gapsAtStart_.count, now.frames - gapsAtStart_.frames};
+}
+
+int64_t CaptureStatus::clippedSamples() const {
+    return inTake_ ? recorder_.clippedSamples() - clippedAtStart_ : 0;
+}
+
+void CaptureStatus::measure() {
+    const QString folder = recordingSettings().SavePath;
+    if (folder.isEmpty()) {
+        timeLeft_.clear();
+        show();
+        return;
+    }
+    probe_.request(folder);
+}
+
+void CaptureStatus::measured(const QString &folder, qint64 freeBytes) {
+    const RecordingSettings &settings = recordingSettings();
+    if (folder != settings.SavePath)
+        return;  // an answer overtaken by a change of folder; the new one is on its way
+    const ByteRate rate = RecordingByteRate(settings);
+    const int64_t seconds = SecondsThatFit(freeBytes, rate);
+    timeLeft_ = seconds < 0 ? QString() : TimeLeftText(seconds, rate.estimated);
+    show();
+    if (inTake_ && !warned_ && seconds >= 0 && seconds < kLowSeconds)
+        warnLowSpace(timeLeft_);
+}
+
+void CaptureStatus::showCounts() {
+    const int64_t count = gaps().count;
+    if (count != shownGaps_) {
+        shownGaps_ = count;
+        show();
+    }
+}
+
+void CaptureStatus::show() {
+    QStringList parts;
+    if (inTake_ && shownGaps_ > 0)
+        parts << gapsText(shownGaps_);
+    if (!timeLeft_.isEmpty())
+        parts << timeLeft_;
+    panel_->setFullText(parts.join(QStringLiteral(" \u00b7 ")));
+    // Its width follows the whole text, not the part that fitted before.
+    panel_->updateGeometry();
+}
+
+// Said once per recording, without stopping it and without a modal box in the way of the
+// Stop button: the user decides whether to stop or to make room.
+void CaptureStatus::warnLowSpace(const QString &timeLeft) {
+    warned_ = true;
+    const QString text =
+        tr("The disk that holds %1 is nearly full: %2 at this format. The recording stops "
+           "when the disk is full.")
+            .arg(QDir::toNativeSeparators(recordingSettings().SavePath), timeLeft);
+    auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
+                                QMessageBox::Ok, window_);
+    box->setObjectName(QStringLiteral("LowDiskSpaceWarning"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+}
+
+QString CaptureStatus::gapSeconds(int64_t frames) const {
+    const int rate = recorder_.SecToSamples(1000);
+    const double seconds = rate > 0 ? static_cast<double>(frames) / rate : 0.0;
+    return QLocale().toString(seconds, 'f', 2);
+}
