@@ -5,12 +5,21 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace {
 
 constexpr double kFallbackBytesPerSecond = 44100.0 * 2 * 2;
 
 double kbpsToBytes(int kbps) {
     return kbps * 1000.0 / 8.0;
+}
+
+// The encoder's own nominal stereo rates for quality 0 to 10; mono needs less, so the
+// stereo figure errs on the short side.
+double vorbisStereoKbps(int quality) {
+    static const int kKbps[] = {64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 500};
+    return kKbps[std::clamp(quality, 0, 10)];
 }
 
 }  // namespace
@@ -24,6 +33,14 @@ ByteRate RecordingByteRate(const RecordingSettings &s) {
     if (format == QLatin1String(".wma"))
         return {kbpsToBytes(korvanta::codec::wmaProfileForEncoding(s.WMAProfile).bitrateKbps),
                 false};
+    if (format == QLatin1String(".opus") && s.OpusBitrate > 0)
+        return {kbpsToBytes(s.OpusBitrate), true};  // variable rate around the chosen bitrate
+    if (format == QLatin1String(".ogg"))
+        return {kbpsToBytes(vorbisStereoKbps(s.VorbisQuality)), true};
+    if (format == QLatin1String(".flac") && s.FLACFreq > 0 && s.FLACCh > 0) {
+        // Lossless packing depends on the sound; music rarely packs below 60 % of its PCM size.
+        return {0.6 * s.FLACFreq * s.FLACCh * 2, true};
+    }
     return {kFallbackBytesPerSecond, true};
 }
 

@@ -14,8 +14,9 @@ struct ByteRate {
 };
 
 // The rate of the format in `s`: exact for WAV (its PCM data) and for MP3 and WMA (their
-// constant bitrates). A format this table does not know is taken as uncompressed 44.1 kHz
-// stereo 16-bit and marked as an estimate, which errs on the short side.
+// constant bitrates); estimates for FLAC, Opus and Vorbis, whose rates follow the sound. A
+// format this table does not know is taken as uncompressed 44.1 kHz stereo 16-bit and marked
+// as an estimate, which errs on the short side.
 ByteRate RecordingByteRate(const RecordingSettings &s);
 
 // Whole seconds of recording that `freeBytes` hold at `rate`; -1 when either is unknown.

@@ -40,6 +40,22 @@ TEST(TimeLeft, ByteRateIsTheFormatsOwnAndAnUnknownFormatIsAnEstimate) {
     s.WMAProfile = 999;  // outside the table: the encoder falls back to profile 38 as well
     EXPECT_DOUBLE_EQ(RecordingByteRate(s).bytesPerSecond, 16000.0);
 
+    // Rates that follow the sound are fair guesses, never exact.
+    s.ext = QStringLiteral(".opus");
+    s.OpusBitrate = 96;
+    EXPECT_DOUBLE_EQ(RecordingByteRate(s).bytesPerSecond, 12000.0);
+    EXPECT_TRUE(RecordingByteRate(s).estimated);
+    s.ext = QStringLiteral(".ogg");
+    s.VorbisQuality = 5;
+    EXPECT_DOUBLE_EQ(RecordingByteRate(s).bytesPerSecond, 20000.0);
+    s.VorbisQuality = 42;  // out of range in a hand-edited file: the top of the table
+    EXPECT_DOUBLE_EQ(RecordingByteRate(s).bytesPerSecond, 62500.0);
+    s.ext = QStringLiteral(".flac");
+    s.FLACFreq = 44100;
+    s.FLACCh = 2;
+    EXPECT_TRUE(RecordingByteRate(s).estimated);
+    EXPECT_LT(RecordingByteRate(s).bytesPerSecond, 176400.0);
+
     s.ext = QStringLiteral(".xyz");
     const ByteRate guess = RecordingByteRate(s);
     EXPECT_TRUE(guess.estimated);
