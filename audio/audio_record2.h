@@ -124,5 +124,8 @@ private:
     int blockNumber_ = 0;
     int peakLeft_ = 0;
     int peakRight_ = 0;
+    int shownLeft_ = 0;  // the levels the last tick reported
+    int shownRight_ = 0;
+    int64_t framesAtLastTick_ = 0;
     bool draining_ = false;
 };

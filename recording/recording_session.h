@@ -86,6 +86,7 @@ private:
     void writeBlock(int nBlock);
     void tick(int position, int leftLevel, int rightLevel);
     void deviceFailed(const QString &reason);
+    void stopDevice();
     int closeOutput();
     QString writeFailureMessage() const;
 

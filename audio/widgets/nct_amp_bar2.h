@@ -3,9 +3,14 @@
 // Value is a linear peak amplitude of 16-bit samples (0..32767), as the devices report it.
 // The bar shows it on a dBFS scale from kMinDb to 0 with green, yellow and red zones, and
 // holds the highest recent level as a thin marker that falls back after a moment.
+//
+// Cost: the bar is drawn from two pictures made once per size, all segments dark and all
+// lit; a change repaints only the segments that went on or off, and a value that lights the
+// same segments repaints nothing.
 #pragma once
 
 #include <QElapsedTimer>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -35,12 +40,36 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    struct Layout {
+        int left = 0;  // x of the first segment
+        int step = 1;  // segment width plus gap
+        int segments = 1;
+    };
+    // Segments lit for the level, and the one lit for the held peak (-1 for none).
+    struct Lit {
+        int count = 0;
+        int peak = -1;
+        bool operator==(const Lit &o) const { return count == o.count && peak == o.peak; }
+    };
+
     void decayPeak();
+    Layout layout() const;
+    Lit litFor(const Layout &l) const;
+    // Schedules a repaint of the segments that differ from what was painted last.
+    void repaintChanges();
+    QRect segmentsRect(const Layout &l, int first, int last) const;
+    void paintBar(QPixmap &target, bool lit) const;
+    void invalidatePictures();
 
     int value_ = 0;
     double peak_ = 0.0;
     QElapsedTimer peakAge_;
     QTimer decayTimer_;
+    Lit shown_;  // what the last repaint asked for shows
+    QPixmap dark_;
+    QPixmap bright_;
 };

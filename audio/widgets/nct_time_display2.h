@@ -3,9 +3,15 @@
 // The four fields are plain properties. setMilliseconds() takes a whole elapsed time and
 // spreads it over all four fields, so Hours(), Minutes() and Seconds() read back the split-up
 // time.
+//
+// Cost: the panel with every segment dark is drawn once per size; a change repaints only the
+// characters that differ from what is on screen, usually the tenths alone.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
+
+#include <vector>
 
 class TNCTTimeDisplay2 : public QWidget {
     Q_OBJECT
@@ -32,8 +38,27 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    // Where one character of the readout goes.
+    struct Cell {
+        QPointF topLeft;
+        qreal height = 0;
+        QRect bounds;  // what it may paint, slant and antialiasing included
+    };
+
+    void textChanged();
+    void layOut(const QString &text);
+    void invalidatePicture();
+    QColor litColour() const;
+
+    QString shown_;  // the text the last repaint asked for
+    std::vector<Cell> cells_;
+    int laidOutLength_ = -1;
+    QPixmap dark_;
+
     int hours_ = 0;
     int minutes_ = 0;
     int seconds_ = 0;
