@@ -39,8 +39,30 @@ QString hzLabel(double hz) {
 
 }  // namespace
 
+// The plot area: opaque, so repainting columns repaints nothing behind them; mouse events
+// and tooltips belong to the view.
+class TAudioVisualization2::Surface : public QWidget {
+public:
+    explicit Surface(TAudioVisualization2 *view) : QWidget(view), view_(view) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override {
+        QPainter p(this);
+        p.translate(-pos());
+        view_->paintPlot(p, event->rect().translated(pos()));
+    }
+
+private:
+    TAudioVisualization2 *view_;
+};
+
 TAudioVisualization2::TAudioVisualization2(QWidget *parent)
-    : QWidget(parent), analyzer_(SpectrumAnalyzer::kDefaultSize, FftWindow::None) {
+    : QWidget(parent),
+      analyzer_(SpectrumAnalyzer::kDefaultSize, FftWindow::None),
+      surface_(new Surface(this)) {
     rebuildColumns();
 }
 
@@ -161,6 +183,17 @@ void TAudioVisualization2::rebuildColumns() {
     }
     if (levels_.size() != columns_.size())
         resampleLevels();
+    placeSurface();
+}
+
+void TAudioVisualization2::placeSurface() {
+    const QRect plot = plotRect();
+    surface_->setGeometry(plot.adjusted(-1, -1, 1, 1));
+    surface_->setVisible(plot.width() >= 4 && plot.height() >= 4);
+}
+
+void TAudioVisualization2::updatePlot(const QRegion &area) {
+    surface_->update(area.translated(-surface_->pos()));
 }
 
 void TAudioVisualization2::resampleLevels() {
@@ -192,7 +225,7 @@ void TAudioVisualization2::SendArray(const SampleArray &InpArray) {
         blocksKept_ = 0;
         if (!isClear()) {
             resetLevels();
-            update(plotRect().adjusted(-2, -2, 2, 2));
+            updatePlot(QRegion(plotRect().adjusted(-2, -2, 2, 2)));
         }
         return;
     }
@@ -209,7 +242,7 @@ void TAudioVisualization2::SendArray(const SampleArray &InpArray) {
     oldLevels_ = levels_;
     oldPeaks_ = peaks_;
     if (analysePending())
-        update(changedArea(oldLevels_, oldPeaks_));
+        updatePlot(changedArea(oldLevels_, oldPeaks_));
 }
 
 bool TAudioVisualization2::analysePending() {
@@ -296,6 +329,7 @@ void TAudioVisualization2::changeEvent(QEvent *event) {
 void TAudioVisualization2::invalidateBackground() {
     background_ = QPixmap();
     update();
+    surface_->update();
 }
 
 // The panel, grid and labels: the same for every frame, so drawn once per size and look.
@@ -385,20 +419,23 @@ void TAudioVisualization2::paintGrid(QPainter &p, const QRectF &plot) const {
     }
 }
 
-void TAudioVisualization2::paintEvent(QPaintEvent *event) {
-    // A view shown again catches up with the block kept meanwhile.
-    analysePending();
+void TAudioVisualization2::paintEvent(QPaintEvent *) {
+    // The panel around the plot; the surface paints the plot itself.
     QPainter p(this);
     p.drawPixmap(0, 0, background());
+}
+
+void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
+    // A view shown again catches up with the block kept meanwhile.
+    analysePending();
+    p.drawPixmap(0, 0, background());
     const QRectF plot = plotRect();
-    if (plot.width() < 4 || plot.height() < 4)
-        return;
     p.setRenderHint(QPainter::Antialiasing, true);
 
     p.save();
     p.setClipRect(plot.adjusted(-1, -1, 1, 1));
     const spectrumpaint::Scene scene{plot, levels_, peaks_, isEnabled(),
-                                     QRectF(event->rect()).adjusted(-1, -1, 1, 1)};
+                                     QRectF(dirty).adjusted(-1, -1, 1, 1)};
     switch (visType_) {
         case TVisType::vtFFTAnalog:
             spectrumpaint::paintAnalog(p, scene);

@@ -6,9 +6,11 @@
 // picks one of six looks; all but vtFFTLinear use a logarithmic frequency axis.
 //
 // Cost: while the view is on screen, each block gets one FFT and repaints only the columns
-// that changed over a background (panel, grid, labels) drawn once per size and look. While it
-// is not (a hidden tab, a minimised window), a block is only kept: it is analysed when
-// someone asks for the levels, or when the view is shown again.
+// that changed over a background (panel, grid, labels) drawn once per size and look. The
+// columns are painted by an opaque child covering the plot, so that the window behind the
+// view's rounded panel is not repainted with them. While the view is not on screen (a hidden
+// tab, a minimised window), a block is only kept: it is analysed when someone asks for the
+// levels, or when the view is shown again.
 #pragma once
 
 #include "audio/dsp/spectrum_analyzer.h"
@@ -80,6 +82,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    class Surface;
+
     struct Column {
         int firstBin = 0;
         int endBin = 0;  // one past the last bin
@@ -101,6 +105,10 @@ private:
                         const std::vector<float> &oldPeaks) const;
     void invalidateBackground();
     const QPixmap &background();
+    void placeSurface();
+    void updatePlot(const QRegion &area);
+    // Paints the plot's part of `dirty` (view coordinates): background and columns.
+    void paintPlot(QPainter &p, const QRect &dirty);
     void resetLevels();
     void resampleLevels();
     double xForFrequency(double hz, const QRectF &plot) const;
@@ -123,4 +131,5 @@ private:
     std::vector<float> oldLevels_;  // scratch for finding the changed columns
     std::vector<float> oldPeaks_;
     QPixmap background_;
+    Surface *surface_ = nullptr;
 };

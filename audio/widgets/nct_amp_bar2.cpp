@@ -32,6 +32,9 @@ QColor zoneColour(double db, bool lit, bool enabled) {
 }  // namespace
 
 TNCTAmpBar2::TNCTAmpBar2(QWidget *parent) : QWidget(parent) {
+    // Every pixel is painted (the corners in the window's colour), so nothing behind the
+    // bar is repainted with it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     decayTimer_.setInterval(kDecayIntervalMs);
     connect(&decayTimer_, &QTimer::timeout, this, &TNCTAmpBar2::decayPeak);
 }
@@ -128,7 +131,7 @@ void TNCTAmpBar2::resizeEvent(QResizeEvent *event) {
 
 void TNCTAmpBar2::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         invalidatePictures();
 }
 
@@ -143,7 +146,7 @@ void TNCTAmpBar2::paintBar(QPixmap &target, bool lit) const {
     const qreal ratio = devicePixelRatioF();
     target = QPixmap((QSizeF(size()) * ratio).toSize());
     target.setDevicePixelRatio(ratio);
-    target.fill(Qt::transparent);
+    target.fill(palette().color(backgroundRole()));
     QPainter p(&target);
     widgetstyle::drawPanel(p, rect(), 2.0);
 

@@ -9,7 +9,11 @@
 
 #include <algorithm>
 
-TNCTTimeDisplay2::TNCTTimeDisplay2(QWidget *parent) : QWidget(parent) {}
+TNCTTimeDisplay2::TNCTTimeDisplay2(QWidget *parent) : QWidget(parent) {
+    // Every pixel is painted (the corners in the window's colour), so nothing behind the
+    // readout is repainted with it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
 
 void TNCTTimeDisplay2::setHours(int Hours) {
     hours_ = std::max(Hours, 0);
@@ -116,7 +120,7 @@ void TNCTTimeDisplay2::resizeEvent(QResizeEvent *event) {
 
 void TNCTTimeDisplay2::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange)
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         invalidatePicture();
 }
 
@@ -137,7 +141,7 @@ void TNCTTimeDisplay2::paintEvent(QPaintEvent *event) {
         // The panel with every digit dark and the separators lit, which never change.
         dark_ = QPixmap((QSizeF(size()) * ratio).toSize());
         dark_.setDevicePixelRatio(ratio);
-        dark_.fill(Qt::transparent);
+        dark_.fill(palette().color(backgroundRole()));
         QPainter p(&dark_);
         p.setRenderHint(QPainter::Antialiasing, true);
         widgetstyle::drawPanel(p, rect(), 4.0);

@@ -2,6 +2,7 @@
 // would show; nothing, and no spectrum analysis, while nobody can see them.
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_amp_bar2.h"
+#include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
 
 #include "tests/audio/widgets/test_signals.h"
@@ -27,6 +28,8 @@ class ScreenMirror : public QObject {
 public:
     explicit ScreenMirror(QWidget &widget) : widget_(widget) {
         widget_.installEventFilter(this);
+        for (QWidget *child : widget_.findChildren<QWidget *>())
+            child->installEventFilter(this);
         settle();
         screen_ = full();
         painted_ = QRegion();
@@ -75,9 +78,10 @@ public:
     }
 
 protected:
-    bool eventFilter(QObject *, QEvent *event) override {
+    bool eventFilter(QObject *object, QEvent *event) override {
         if (event->type() == QEvent::Paint && !grabbing_) {
-            const QRegion region = static_cast<QPaintEvent *>(event)->region();
+            const QPoint at = static_cast<QWidget *>(object)->mapTo(&widget_, QPoint());
+            const QRegion region = static_cast<QPaintEvent *>(event)->region().translated(at);
             pending_ += region;
             painted_ += region;
             ++paints_;
@@ -174,6 +178,24 @@ TEST(Repaint, LevelBarRedrawsTheSegmentsThatChangedOnly) {
         EXPECT_TRUE(mirror.matchesFullRepaint()) << "after " << (i + 1) * 200 << " ms";
     }
     bar.resize(200, 14);
+    mirror.settle();
+    EXPECT_TRUE(mirror.matchesFullRepaint());
+}
+
+TEST(Repaint, SliderRedrawsTheStretchTheThumbCrossed) {
+    TNCTSliderB2 slider;
+    showAndWait(slider, QSize(400, 20));
+    ScreenMirror mirror(slider);
+    for (int value : {1, 2, 5, 300, 304, 308, 999, 1000, 700, 0, 500}) {
+        mirror.reset();
+        slider.setValue(value);
+        mirror.settle();
+        EXPECT_TRUE(mirror.matchesFullRepaint()) << "value " << value;
+        if (value == 304 || value == 308) {
+            EXPECT_LT(area(mirror.painted()), slider.width() * slider.height() / 4);
+        }
+    }
+    slider.setEnabled(false);
     mirror.settle();
     EXPECT_TRUE(mirror.matchesFullRepaint());
 }
