@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -51,12 +52,31 @@ void record(TForm1 &window, int seconds) {
         if (window.AudioRecord1->devInputCount() < 0)
             return;
         poll->stop();
+        // From the first tick with sound on, the wall clock says how many frames should
+        // reach the file; fewer means some were lost on the way (a fragment's worth of
+        // difference is timing).
+        auto *firstTick = new QElapsedTimer;
+        auto *firstPosition = new int(-1);
+        QObject::connect(window.AudioRecord1, &TAudioRecord2::OnTimer, &window,
+                         [firstTick, firstPosition](int position, int, int) {
+                             if (*firstPosition < 0 && position > 0) {
+                                 *firstPosition = position;
+                                 firstTick->start();
+                             }
+                         });
         window.Record1Click();
-        QTimer::singleShot(seconds * 1000, &window, [&window] {
+        QTimer::singleShot(seconds * 1000, &window, [&window, firstTick, firstPosition] {
             window.Stop1Click();
-            char line[96];
-            std::snprintf(line, sizeof line, "frames %d dropped %llu\n", window.mSamples,
-                          static_cast<unsigned long long>(window.AudioRecord1->droppedFrames()));
+            const double rate = window.AudioRecord1->SecToSamples(1000);
+            const long long expected =
+                *firstPosition < 0
+                    ? 0
+                    : *firstPosition + static_cast<long long>(firstTick->elapsed() * rate / 1000);
+            char line[128];
+            std::snprintf(line, sizeof line, "frames %d dropped %llu missing %lld\n",
+                          window.mSamples,
+                          static_cast<unsigned long long>(window.AudioRecord1->droppedFrames()),
+                          expected - window.mSamples);
             leave(line);
         });
     });

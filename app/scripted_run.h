@@ -4,8 +4,10 @@
 //   KORVANTA_RECORD_FOLDER=DIR  into this folder instead of the configured one
 //   KORVANTA_PLAY_FILE=PATH     play PATH to its end
 //   KORVANTA_VIEW=hidden|minimised  show another tab than "Record Sound", or start minimised
-// On leaving, one line goes to stdout: "frames N dropped M" for a recording (frames in the
-// file, frames the recorder lost), "played" for a playback.
+// On leaving, one line goes to stdout: "frames N dropped M missing K" for a recording
+// (frames in the file, frames the recorder's queue lost, and how many fewer frames reached
+// the file than the wall clock says were captured from the first sound on), "played" for a
+// playback.
 #pragma once
 
 class TForm1;

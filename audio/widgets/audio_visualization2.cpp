@@ -232,7 +232,8 @@ void TAudioVisualization2::SendArray(const SampleArray &InpArray) {
     // Only the newest frames of the block are analysed; copying them reuses the buffer.
     const int channels = InpArray.channels();
     const int frames = std::min(InpArray.frames(), analyzer_.windowSize());
-    const int16_t *from = InpArray.data() + static_cast<size_t>(InpArray.frames() - frames) * channels;
+    const int16_t *from =
+        InpArray.data() + static_cast<size_t>(InpArray.frames() - frames) * channels;
     std::vector<int16_t> &keep = kept_.samples();
     keep.assign(from, from + static_cast<size_t>(frames) * channels);
     kept_ = SampleArray(channels, std::move(keep));

@@ -102,7 +102,8 @@ void TNCTTimeDisplay2::layOut(const QString &full) {
         cell.topLeft = QPointF(x, bottom - h);
         cell.height = h;
         const qreal w = sevensegment::textWidth(QString(full.at(i)), h);
-        cell.bounds = QRectF(x, bottom - h, w + kSlant * h, h).toAlignedRect().adjusted(-2, -2, 2, 2);
+        cell.bounds =
+            QRectF(x, bottom - h, w + kSlant * h, h).toAlignedRect().adjusted(-2, -2, 2, 2);
         cells_.push_back(cell);
         x += w;
     }
@@ -151,8 +152,8 @@ void TNCTTimeDisplay2::paintEvent(QPaintEvent *event) {
         for (size_t i = 0; i < cells_.size(); ++i) {
             const QChar c = full.at(static_cast<qsizetype>(i));
             if (c.isDigit())
-                sevensegment::drawText(p, QStringLiteral("8"), cells_[i].topLeft,
-                                       cells_[i].height, dark);
+                sevensegment::drawText(p, QStringLiteral("8"), cells_[i].topLeft, cells_[i].height,
+                                       dark);
             else
                 sevensegment::drawText(p, QString(c), cells_[i].topLeft, cells_[i].height,
                                        separator);

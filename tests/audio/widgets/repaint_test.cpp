@@ -221,9 +221,8 @@ TEST(Repaint, SpectrumRedrawsChangedColumnsAndMatchesAFullRepaint) {
             v.SendArray(testsignals::silence(2048));
             mirror.settle();
             const QRect stale = mirror.stale();
-            EXPECT_TRUE(stale.isNull()) << "silence " << i << ": " << stale.x() << ","
-                                        << stale.y() << " " << stale.width() << "x"
-                                        << stale.height();
+            EXPECT_TRUE(stale.isNull()) << "silence " << i << ": " << stale.x() << "," << stale.y()
+                                        << " " << stale.width() << "x" << stale.height();
         }
         mirror.reset();
         v.SendArray(SampleArray());
