@@ -6,7 +6,7 @@
 //
 // Both ask for the format the component wants (the server converts from the device's own)
 // and for buffers that keep little in flight without waking the server too often: about
-// 45 ms per capture fragment and a 200 ms playback target. Both refuse to be moved to
+// 45 ms per capture fragment and an 80 ms playback target. Both refuse to be moved to
 // another device: when their device disappears, or the server does, they fail and say so
 // through failed() rather than silently carrying on elsewhere.
 //

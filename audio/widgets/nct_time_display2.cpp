@@ -63,10 +63,10 @@ void TNCTTimeDisplay2::textChanged() {
         update();
         return;
     }
-    QRegion area;
+    QRect area;
     for (qsizetype i = 0; i < now.size(); ++i) {
         if (now.at(i) != shown_.at(i))
-            area += cells_[static_cast<size_t>(i)].bounds;
+            area |= cells_[static_cast<size_t>(i)].bounds;
     }
     shown_ = now;
     if (!area.isEmpty())
