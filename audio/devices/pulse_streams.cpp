@@ -14,10 +14,7 @@ constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
 // laptop's battery) wake-ups; the level display is fed by the recorder's 50 ms timer, which
 // holds the last levels when a tick finds no new frames, and the blocks are 200 ms anyway.
 constexpr pa_usec_t kCaptureFragmentUs = 45 * PA_USEC_PER_MSEC;
-// What the server keeps queued, and the least it asks for at a time: half of it rather
-// than its default quarter, which halves its wake-ups and ours.
 constexpr pa_usec_t kPlaybackTargetUs = 80 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t kPlaybackRequestUs = 40 * PA_USEC_PER_MSEC;
 // Timing refreshes, about as often as the player's 80 ms display timer reads them.
 constexpr pa_usec_t kTickUs = 40 * PA_USEC_PER_MSEC;
 constexpr int kPlaybackChunkMs = 250;
@@ -242,7 +239,7 @@ bool PulsePlaybackStream::start(QString *error) {
             attributes.maxlength = static_cast<uint32_t>(-1);
             attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kPlaybackTargetUs, &spec));
             attributes.prebuf = static_cast<uint32_t>(-1);
-            attributes.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kPlaybackRequestUs, &spec));
+            attributes.minreq = static_cast<uint32_t>(-1);
             attributes.fragsize = static_cast<uint32_t>(-1);
             const auto flags =
                 static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
