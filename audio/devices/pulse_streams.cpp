@@ -15,8 +15,7 @@ constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
 // holds the last levels when a tick finds no new frames, and the blocks are 200 ms anyway.
 constexpr pa_usec_t kCaptureFragmentUs = 45 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kPlaybackTargetUs = 80 * PA_USEC_PER_MSEC;
-// Timing refreshes, about as often as the player's 80 ms display timer reads them.
-constexpr pa_usec_t kTickUs = 40 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
 constexpr int kPlaybackChunkMs = 250;
 constexpr int kSilenceFrames = 4096;
 
@@ -321,7 +320,7 @@ void PulsePlaybackStream::armTick() {
         tick_ = PulseTimeEvent(api, api->time_new(api, &when, &PulsePlaybackStream::onTick, this));
 }
 
-// Mainloop thread, every tick: resume after the source ran dry (the server asks for data
+// Mainloop thread, every 20 ms: resume after the source ran dry (the server asks for data
 // only as it consumes some, so it would not ask again) and refresh the timing.
 void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *,
                                  void *self) {
