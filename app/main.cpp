@@ -1,4 +1,5 @@
 // Program entry: the application, the main window and its long-lived companions.
+#include "app/scripted_run.h"
 #include "app/tform1.h"
 #include "app/ui_language.h"
 #include "audio/devices/audio_backend.h"
@@ -66,7 +67,8 @@ int main(int argc, char **argv) {
     frmRecFlt = &recFltForm;
     TRenameForm renameForm(&window);
     RenameForm = &renameForm;
-    window.show();
+    if (!startScriptedRun(window))
+        window.show();
     // For the start-up benchmark: leave at the first turn of the event loop after show().
     if (qEnvironmentVariableIsSet("KORVANTA_EXIT_AFTER_SHOW"))
         QTimer::singleShot(0, &app, [] { std::_Exit(0); });

@@ -33,8 +33,10 @@ void TForm1::AudioPlayer1Timer(int position, int leftLevel, int rightLevel) {
     NCTAmpBar1->setValue(leftLevel);
     NCTAmpBar2->setValue(rightLevel);
     NCTTimeDisplay1->setMilliseconds(AudioPlayer1->SamplesToSec(position));
-    AudioVisualization1->SendArray(
-        AudioPlayer1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
+    // A spectrum nobody sees (another tab, a minimised window) costs nothing.
+    if (AudioVisualization1->isShowing())
+        AudioVisualization1->SendArray(
+            AudioPlayer1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
     if (!SliderBusy)
         NCTSliderB1->setValue(std::min(1000, MulDiv(position, 1000, AudioFile1->nSamples())));
 }

@@ -45,8 +45,10 @@ void TForm1::AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int r
     NCTAmpBar1->setValue(leftLevel);
     NCTAmpBar2->setValue(rightLevel);
     NCTTimeDisplay1->setMilliseconds(elapsedMs);
-    AudioVisualization1->SendArray(
-        AudioRecord1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
+    // A spectrum nobody sees (another tab, a minimised window) costs nothing.
+    if (AudioVisualization1->isShowing())
+        AudioVisualization1->SendArray(
+            AudioRecord1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
     if (!SliderBusy)
         NCTSliderB1->setValue(std::min(1000, MulDiv(position, 1000, AudioFileProbe->nSamples())));
 }

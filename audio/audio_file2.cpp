@@ -3,6 +3,7 @@
 #include "audio/audio_file2_lame_enc.h"
 #include "audio/codec/audio_source.h"
 #include "audio/codec/audio_writer.h"
+#include "audio/codec/background_writer.h"
 #include "audio/codec/codec_error.h"
 #include "audio/codec/encoded_format.h"
 #include "audio/codec/ffmpeg_codec.h"
@@ -23,6 +24,8 @@ enum class OutputKind { Pcm, Mp3, Wma, Encoded };
 
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 48000;
+// How far background encoding may fall behind before WriteFile waits for it.
+constexpr int kBackgroundSeconds = 5;
 
 int clampToInt(int64_t v) {
     return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
@@ -43,6 +46,8 @@ struct TAudioFile2::Impl {
 
     std::unique_ptr<AudioSource> reader;
     std::unique_ptr<AudioWriter> writer;
+    bool backgroundWriting = false;
+    std::unique_ptr<BackgroundWriter> background;  // feeds `writer` when set
     std::vector<int16_t> scratch;
 
     int errorNum = NoError;
@@ -54,10 +59,29 @@ struct TAudioFile2::Impl {
     }
     void clearError() { setError(NoError, QString()); }
 
+    // Once the background writer has dealt with every block: its failure, if any, as ours.
+    void takeBackgroundFailure() {
+        if (!background || !background->failed() || errorNum != NoError) {
+            return;
+        }
+        if (background->fileMissing()) {
+            setError(ErrWriteFailed, QStringLiteral("The file was deleted or moved away"));
+        } else {
+            setError(writer->errorNum(), writer->errorText());
+        }
+    }
+
     // Completes and drops the writer; keeps its error, if any, for the caller to see.
     void finishWriter() {
         if (!writer) {
             return;
+        }
+        if (background) {
+            // Everything queued goes to the writer first; a file found missing stays the
+            // error, and the writer still completes what it holds.
+            background->drain();
+            takeBackgroundFailure();
+            background.reset();
         }
         if (!writer->finish() || writer->errorNum() != NoError) {
             setError(writer->errorNum(), writer->errorText());
@@ -193,6 +217,26 @@ void TAudioFile2::CreateFile(const QString &fileName, int /*FormatType*/) {
     }
     if (!d->writer) {
         d->setError(errorNum != NoError ? errorNum : ErrCannotCreate, errorText);
+        return;
+    }
+    if (d->backgroundWriting) {
+        d->background = std::make_unique<BackgroundWriter>(
+            *d->writer, fileName, d->writer->sampleRate() * kBackgroundSeconds);
+    }
+}
+
+bool TAudioFile2::BackgroundWriting() const {
+    return d->backgroundWriting;
+}
+
+void TAudioFile2::setBackgroundWriting(bool on) {
+    d->backgroundWriting = on;
+}
+
+void TAudioFile2::FlushWrites() {
+    if (d->background) {
+        d->background->drain();
+        d->takeBackgroundFailure();
     }
 }
 
@@ -243,6 +287,12 @@ void TAudioFile2::WriteFile(const SampleArray &PCMArray) {
         }
         samples = d->scratch.data();
     }
+    if (d->background) {
+        if (!d->background->write(samples, frames)) {
+            d->takeBackgroundFailure();
+        }
+        return;
+    }
     if (!d->writer->write(samples, frames)) {
         d->setError(d->writer->errorNum(), d->writer->errorText());
     }
@@ -259,7 +309,7 @@ SampleArray TAudioFile2::ReadFile(int nSamples) {
 
 int TAudioFile2::SeekFile(int nSamples, int Origin) {
     if (!d->reader) {
-        return d->writer ? clampToInt(d->writer->framesWritten()) : 0;
+        return TAudioFile2::nSamples();
     }
     int64_t target = nSamples;
     if (Origin == 1) {
@@ -273,6 +323,9 @@ int TAudioFile2::SeekFile(int nSamples, int Origin) {
 int TAudioFile2::nSamples() const {
     if (d->reader) {
         return clampToInt(d->reader->length());
+    }
+    if (d->background) {
+        d->background->drain();
     }
     return d->writer ? clampToInt(d->writer->framesWritten()) : 0;
 }

@@ -43,6 +43,13 @@ public:
     // Ogg Vorbis at quality 0 to 10.
     void SetFormatVorbis(int Quality, int Frequency, int nChannels);
 
+    // With background writing on, files created from then on are encoded and written on a
+    // thread of their own: WriteFile only queues the block, a failure shows in LastErrorNum at
+    // a later WriteFile (or once the queue is drained), and nSamples and CloseFile wait for
+    // the queue. Works the same for every output format.
+    bool BackgroundWriting() const;
+    void setBackgroundWriting(bool on);
+
     void CreateFile(const QString &fileName, int FormatType);
     void OpenFile(const QString &fileName, int FormatType, int FlagOpen);
     void CloseFile();
@@ -50,6 +57,10 @@ public:
     void WriteFile(const SampleArray &PCMArray);
     SampleArray ReadFile(int nSamples);
     int SeekFile(int nSamples, int Origin);
+
+    // Waits until every block handed to WriteFile is in the file (or refused); LastErrorNum
+    // then covers them all. Returns at once without background writing.
+    void FlushWrites();
 
     // Length in frames: of the open file, of what was written so far, or 0.
     int nSamples() const;

@@ -86,6 +86,8 @@ void TAudioRecord2::StartDevice() {
     framesCaptured_ = 0;
     blockNumber_ = 0;
     peakLeft_ = peakRight_ = 0;
+    shownLeft_ = shownRight_ = 0;
+    framesAtLastTick_ = 0;
     dropped_ = 0;
     offeredFrames_ = 0;
     gapEnd_ = -1;
@@ -253,8 +255,13 @@ void TAudioRecord2::tick() {
     if (!isRunning() || partEnded_)
         return;
     drain();
-    const int left = peakLeft_;
-    const int right = peakRight_;
-    peakLeft_ = peakRight_ = 0;
-    Q_EMIT OnTimer(static_cast<int>(framesCaptured_), left, right);
+    // Frames arrive in fragments about as long as a tick: a tick that got none shows the
+    // levels of the one before rather than a dip to silence.
+    if (framesCaptured_ != framesAtLastTick_) {
+        shownLeft_ = peakLeft_;
+        shownRight_ = peakRight_;
+        peakLeft_ = peakRight_ = 0;
+        framesAtLastTick_ = framesCaptured_;
+    }
+    Q_EMIT OnTimer(static_cast<int>(framesCaptured_), shownLeft_, shownRight_);
 }

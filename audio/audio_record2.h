@@ -158,6 +158,9 @@ private:
     int peakLeft_ = 0;
     int peakRight_ = 0;
     int64_t clipped_ = 0;
+    int shownLeft_ = 0;  // the levels the last tick reported
+    int shownRight_ = 0;
+    int64_t framesAtLastTick_ = 0;
     bool draining_ = false;
     bool partEnded_ = false;  // EndPart ran: frames wait in the ring for the next part
 };

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstring>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -137,6 +139,41 @@ ChildRun runChild(const std::vector<std::string> &argv, const std::vector<std::s
         run.failure = argv[0] + " died of signal " + std::to_string(WTERMSIG(status));
     }
     return run;
+}
+
+int spawnBackground(const std::vector<std::string> &argv) {
+    std::vector<char *> args;
+    for (const std::string &a : argv) {
+        args.push_back(const_cast<char *>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    FileActions actions;
+    posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    // A process group of its own, so that stopping it stops whatever it started too.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, args[0], actions.get(), &attributes, args.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    return rc == 0 ? pid : -1;
+}
+
+bool backgroundRunning(int pid) {
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, WNOHANG) == 0;
+}
+
+void stopBackground(int pid) {
+    if (pid <= 0) {
+        return;
+    }
+    ::kill(-pid, SIGTERM);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
 }
 
 ChildRun bestOf(int runs, const std::vector<std::string> &argv,

@@ -28,4 +28,13 @@ ChildRun runChild(const std::vector<std::string> &argv,
 ChildRun bestOf(int runs, const std::vector<std::string> &argv,
                 const std::vector<std::string> &extraEnv = {});
 
+// Starts argv[0] in the background with its output thrown away, for work that runs beside a
+// measurement (a signal being played, CPU hogs); -1 when it could not be started.
+int spawnBackground(const std::vector<std::string> &argv);
+// True while the background child runs.
+bool backgroundRunning(int pid);
+// Ends the background child and everything it started (SIGTERM to its process group) and
+// reaps it.
+void stopBackground(int pid);
+
 }  // namespace bench

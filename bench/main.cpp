@@ -1,6 +1,7 @@
 // korvanta-bench: runs the benchmark suite (no arguments or options), or, as its own child
 // process, one piece of work to be measured:
 //   korvanta-bench [--runs N] [--minutes N] [--long-minutes N] [--startup-runs N] [--work DIR]
+//                  [--live-seconds N] [--live-runs N] [--stress-minutes N] [--live-only]
 //   korvanta-bench encode mp3|wma|wav|flac|opus|ogg INPUT.wav OUTPUT
 //   korvanta-bench decode FILE
 //   korvanta-bench length FILE
@@ -20,6 +21,8 @@ int usage() {
     std::fputs(
         "usage: korvanta-bench [--runs N] [--minutes N] [--long-minutes N] "
         "[--startup-runs N] [--work DIR]\n"
+        "                     [--live-seconds N] [--live-runs N] [--stress-minutes N] "
+        "[--live-only]\n"
         "       korvanta-bench encode mp3|wma|wav|flac|opus|ogg INPUT.wav OUTPUT\n"
         "       korvanta-bench decode FILE | length FILE\n"
         "       korvanta-bench record mp3|wma|wav|flac|opus|ogg SECONDS OUTPUT\n",
@@ -69,6 +72,10 @@ int main(int argc, char **argv) {
     options.workDir = options.binDir + "/bench-work";
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &opt = args[i];
+        if (opt == "--live-only") {
+            options.liveOnly = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             return usage();
         }
@@ -82,6 +89,12 @@ int main(int argc, char **argv) {
             ok = positive(value, &options.longMinutes);
         } else if (opt == "--startup-runs") {
             ok = positive(value, &options.startupRuns);
+        } else if (opt == "--live-seconds") {
+            ok = positive(value, &options.liveSeconds);
+        } else if (opt == "--live-runs") {
+            ok = positive(value, &options.liveRuns);
+        } else if (opt == "--stress-minutes") {
+            ok = positive(value, &options.stressMinutes);
         } else if (opt == "--work") {
             options.workDir = value;
         } else {

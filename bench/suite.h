@@ -14,6 +14,11 @@ struct SuiteOptions {
     int inputMinutes = 10;
     int longMinutes = 60;
     int startupRuns = 21;
+    // The live section: real-time recordings and playback through the sound server.
+    int liveSeconds = 60;
+    int liveRuns = 2;
+    int stressMinutes = 0;  // 0: no stress run
+    bool liveOnly = false;  // the live section (and the stress run) alone
 };
 
 // Prints progress on stderr and the tables on stdout. Returns 0 when every command ran

@@ -17,6 +17,8 @@ RecordingSession::RecordingSession(TAudioRecord2 &recorder, TAudioFile2 &probeFi
       probeFile_(probeFile),
       outputFile_(outputFile),
       settings_(settings) {
+    // The block handler only queues each block; encoding runs beside the GUI thread.
+    outputFile_.setBackgroundWriting(true);
     connect(&recorder_, &TAudioRecord2::OnEndArrayRecord, this, &RecordingSession::writeBlock);
     connect(&recorder_, &TAudioRecord2::OnTimer, this, &RecordingSession::tick);
     connect(&recorder_, &TAudioRecord2::OnDeviceError, this, &RecordingSession::deviceFailed);
@@ -88,9 +90,7 @@ bool RecordingSession::Pause() {
     // The recorder counts from 0 after every start, so the offset grows by what this run
     // captured (read after the stop, which hands on the last frames) for the elapsed time to
     // run on across the pause.
-    stoppingDevice_ = true;
-    recorder_.StopDevice();
-    stoppingDevice_ = false;
+    stopDevice(false);
     startSamples_ += recorder_.nSamplesCurrent();
     state_ = State::Paused;
     return !writeFailed_;
@@ -118,13 +118,27 @@ void RecordingSession::Abandon() {
     settings_.TotalFileTime = 0;
 }
 
-int RecordingSession::closeOutput(bool keepCapturing) {
+// Stops the device (or, between split parts, ends the part while the capture runs on), which
+// hands on its last frames, and waits until they are in the file; a failure of any block still
+// queued becomes this routine's failure.
+void RecordingSession::stopDevice(bool keepCapturing) {
     stoppingDevice_ = true;
     if (keepCapturing)
         recorder_.EndPart();
     else
         recorder_.StopDevice();
     stoppingDevice_ = false;
+    if (state_ == State::Idle)
+        return;
+    outputFile_.FlushWrites();
+    if (outputFile_.LastErrorNum() != 0 && !writeFailed_) {
+        writeFailed_ = true;
+        failureText_ = writeFailureMessage();
+    }
+}
+
+int RecordingSession::closeOutput(bool keepCapturing) {
+    stopDevice(keepCapturing);
     const int samples = state_ == State::Idle ? 0 : outputFile_.nSamples();
     outputFile_.CloseFile();
     state_ = State::Idle;
@@ -136,8 +150,8 @@ void RecordingSession::writeBlock(int nBlock) {
     if (state_ != State::Recording || writeFailed_)
         return;  // the block is not fetched: it is dropped
     outputFile_.WriteFile(recorder_.ReceiveArray());
-    // Writes into a deleted file still succeed, into nothing: stop while little is lost.
-    if (outputFile_.LastErrorNum() == 0 && QFileInfo::exists(fileName_)) {
+    // Also fails once the file was found deleted: writes into it would go into nothing.
+    if (outputFile_.LastErrorNum() == 0) {
         Q_EMIT blockWritten(nBlock);
         return;
     }

@@ -87,6 +87,7 @@ private:
     void writeBlock(int nBlock);
     void tick(int position, int leftLevel, int rightLevel);
     void deviceFailed(const QString &reason);
+    void stopDevice(bool keepCapturing);
     int closeOutput(bool keepCapturing);
     QString writeFailureMessage() const;
 

@@ -1,20 +1,28 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Release into build-bench and runs the benchmarks against
-# lame and ffmpeg, printing one set of tables:
-#   bench.sh [--soak [--soak-minutes N] [--soak-format mp3|wav|wma]] [korvanta-bench options]
+# lame, ffmpeg and GStreamer, printing one set of tables:
+#   bench.sh [--stress] [--soak [--soak-minutes N] [--soak-format mp3|wav|wma]]
+#            [korvanta-bench options]
 # korvanta-bench options: --runs N (default 3), --minutes N (10), --long-minutes N (60),
-# --startup-runs N (21), --work DIR.
+# --startup-runs N (21), --work DIR, --live-seconds N (60), --live-runs N (2),
+# --stress-minutes N, --live-only (the live tables, and the stress run if asked for, alone).
+# The live tables record and play in real time through a private headless PulseAudio server
+# (scripts/with-pulseaudio.sh), the whole program against bare pipelines.
+# --stress adds the stress run: 5-minute recordings on the virtual sound card and on the
+# sound server beside two CPU hogs (stress-ng --cpu 2), reporting dropped frames.
 # --soak adds the soak: an auto-split recording (every 60 s, 30 minutes unless told
 # otherwise) in real time through the main window on the virtual sound card.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 soak=0
+stress=0
 soak_args=()
 args=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --soak) soak=1 ;;
+        --stress) stress=1 ;;
         --soak-minutes) soak_args+=(--minutes "$2"); shift ;;
         --soak-format) soak_args+=(--format "$2"); shift ;;
         *) args+=("$1") ;;
@@ -26,12 +34,13 @@ bash scripts/install-deps.sh
 dir=build-bench
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DKORVANTA_BENCH=ON -DKORVANTA_SANITIZE=OFF >/dev/null
 targets=(korvanta-bench korvanta-minimal-window korvanta-minimal-window-libs korvanta-recorder)
-[ "$soak" = 1 ] && targets+=(korvanta-bench-soak)
+{ [ "$soak" = 1 ] || [ "$stress" = 1 ]; } && targets+=(korvanta-bench-soak)
+[ "$stress" = 1 ] && args+=(--stress-minutes 5)
 # Build output goes to stderr, so that stdout holds the tables alone.
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}" 1>&2
 
 status=0
-"$dir/korvanta-bench" "${args[@]}" || status=1
+bash scripts/with-pulseaudio.sh "$dir/korvanta-bench" "${args[@]}" || status=1
 if [ "$soak" = 1 ]; then
     echo
     "$dir/korvanta-bench-soak" "${soak_args[@]}" || status=1

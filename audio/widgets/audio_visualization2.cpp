@@ -3,6 +3,8 @@
 #include "audio/widgets/spectrum_painters.h"
 #include "audio/widgets/widget_style.h"
 
+#include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -37,8 +39,30 @@ QString hzLabel(double hz) {
 
 }  // namespace
 
+// The plot area: opaque, so repainting columns repaints nothing behind them; mouse events
+// and tooltips belong to the view.
+class TAudioVisualization2::Surface : public QWidget {
+public:
+    explicit Surface(TAudioVisualization2 *view) : QWidget(view), view_(view) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override {
+        QPainter p(this);
+        p.translate(-pos());
+        view_->paintPlot(p, event->rect().translated(pos()));
+    }
+
+private:
+    TAudioVisualization2 *view_;
+};
+
 TAudioVisualization2::TAudioVisualization2(QWidget *parent)
-    : QWidget(parent), analyzer_(SpectrumAnalyzer::kDefaultSize, FftWindow::None) {
+    : QWidget(parent),
+      analyzer_(SpectrumAnalyzer::kDefaultSize, FftWindow::None),
+      surface_(new Surface(this)) {
     rebuildColumns();
 }
 
@@ -56,7 +80,7 @@ void TAudioVisualization2::setVisType(TVisType VisType) {
         return;
     visType_ = VisType;
     rebuildColumns();
-    update();
+    invalidateBackground();
 }
 
 void TAudioVisualization2::setWindowFFTType(TWindowFFTType WindowFFTType) {
@@ -69,10 +93,22 @@ void TAudioVisualization2::setSampleRate(int SampleRate) {
         return;
     sampleRate_ = SampleRate;
     rebuildColumns();
-    update();
+    invalidateBackground();
+}
+
+const std::vector<float> &TAudioVisualization2::levels() const {
+    // What a shown view would show by now: a block kept while hidden counts.
+    const_cast<TAudioVisualization2 *>(this)->analysePending();
+    return levels_;
+}
+
+bool TAudioVisualization2::isShowing() const {
+    const QWidget *top = window();
+    return isVisible() && !top->isMinimized();
 }
 
 bool TAudioVisualization2::isClear() const {
+    levels();
     const auto zero = [](float v) { return v <= 0.0f; };
     return std::all_of(levels_.begin(), levels_.end(), zero) &&
            std::all_of(peaks_.begin(), peaks_.end(), zero);
@@ -147,6 +183,17 @@ void TAudioVisualization2::rebuildColumns() {
     }
     if (levels_.size() != columns_.size())
         resampleLevels();
+    placeSurface();
+}
+
+void TAudioVisualization2::placeSurface() {
+    const QRect plot = plotRect();
+    surface_->setGeometry(plot.adjusted(-1, -1, 1, 1));
+    surface_->setVisible(plot.width() >= 4 && plot.height() >= 4);
+}
+
+void TAudioVisualization2::updatePlot(const QRegion &area) {
+    surface_->update(area.translated(-surface_->pos()));
 }
 
 void TAudioVisualization2::resampleLevels() {
@@ -172,16 +219,50 @@ void TAudioVisualization2::resetLevels() {
 }
 
 void TAudioVisualization2::SendArray(const SampleArray &InpArray) {
-    if (!analyzer_.analyze(InpArray)) {
-        resetLevels();
-        update();
+    if (InpArray.isEmpty()) {
+        analyzer_.clear();
+        kept_.samples().clear();
+        blocksKept_ = 0;
+        if (!isClear()) {
+            resetLevels();
+            updatePlot(QRegion(plotRect().adjusted(-2, -2, 2, 2)));
+        }
         return;
     }
-    updateLevels();
-    update();
+    // Only the newest frames of the block are analysed; copying them reuses the buffer.
+    const int channels = InpArray.channels();
+    const int frames = std::min(InpArray.frames(), analyzer_.windowSize());
+    const int16_t *from =
+        InpArray.data() + static_cast<size_t>(InpArray.frames() - frames) * channels;
+    std::vector<int16_t> &keep = kept_.samples();
+    keep.assign(from, from + static_cast<size_t>(frames) * channels);
+    kept_ = SampleArray(channels, std::move(keep));
+    ++blocksKept_;
+    if (!isShowing())
+        return;
+    oldLevels_ = levels_;
+    oldPeaks_ = peaks_;
+    if (analysePending())
+        updatePlot(changedArea(oldLevels_, oldPeaks_));
 }
 
-void TAudioVisualization2::updateLevels() {
+bool TAudioVisualization2::analysePending() {
+    if (blocksKept_ == 0)
+        return false;
+    const int blocks = blocksKept_;
+    blocksKept_ = 0;
+    ++analyses_;
+    if (!analyzer_.analyze(kept_)) {
+        resetLevels();
+        return true;
+    }
+    updateLevels(blocks);
+    return true;
+}
+
+// Every block sent moves the columns on by one step; blocks that were only kept (the view was
+// not on screen) take the newest block's spectrum as theirs.
+void TAudioVisualization2::updateLevels(int blocks) {
     const std::vector<float> &db = analyzer_.magnitudesDb();
     for (size_t i = 0; i < columns_.size(); ++i) {
         const Column &c = columns_[i];
@@ -189,22 +270,87 @@ void TAudioVisualization2::updateLevels() {
         for (int k = c.firstBin; k < c.endBin; ++k)
             loudest = std::max(loudest, db[static_cast<size_t>(k)]);
         const float target = std::clamp((loudest - kFloorDb) / -kFloorDb, 0.0f, 1.0f);
-        levels_[i] = std::max(target, levels_[i] - kFallPerBlock);
-
-        if (levels_[i] >= peaks_[i]) {
-            peaks_[i] = levels_[i];
-            peakHold_[i] = kPeakHoldBlocks;
-        } else if (peakHold_[i] > 0) {
-            --peakHold_[i];
-        } else {
-            peaks_[i] = std::max(levels_[i], peaks_[i] - kPeakFallPerBlock);
+        for (int b = 0; b < blocks; ++b) {
+            levels_[i] = std::max(target, levels_[i] - kFallPerBlock);
+            if (levels_[i] >= peaks_[i]) {
+                peaks_[i] = levels_[i];
+                peakHold_[i] = kPeakHoldBlocks;
+            } else if (peakHold_[i] > 0) {
+                --peakHold_[i];
+            } else {
+                peaks_[i] = std::max(levels_[i], peaks_[i] - kPeakFallPerBlock);
+            }
         }
     }
+}
+
+// Where the picture changed. For plain bars that is the strip between each changed column's
+// old and new top; the other looks draw peaks, outlines or shapes that spill over their
+// column, so a changed column counts whole, with its neighbours' edges.
+QRegion TAudioVisualization2::changedArea(const std::vector<float> &oldLevels,
+                                          const std::vector<float> &oldPeaks) const {
+    const QRectF plot = plotRect();
+    const size_t n = levels_.size();
+    if (oldLevels.size() != n || oldPeaks.size() != n || n == 0)
+        return QRegion(plot.toAlignedRect().adjusted(-2, -2, 2, 2));
+    const qreal w = plot.width() / static_cast<qreal>(n);
+    const bool bars = visType_ == TVisType::vtFFTNormal;
+    const qreal spill = visType_ == TVisType::vtFFTLinear ? w + 2 : 2;
+    // One rectangle around them all: a many-piece region costs more to build and to clip to
+    // than the few extra pixels cost to paint.
+    QRect area;
+    for (size_t i = 0; i < n; ++i) {
+        if (levels_[i] == oldLevels[i] && (bars || peaks_[i] == oldPeaks[i]))
+            continue;
+        const qreal left = plot.left() + static_cast<qreal>(i) * w;
+        QRectF r;
+        if (bars) {
+            const qreal a = plot.bottom() - std::clamp(oldLevels[i], 0.0f, 1.0f) * plot.height();
+            const qreal b = plot.bottom() - std::clamp(levels_[i], 0.0f, 1.0f) * plot.height();
+            r = QRectF(left, std::min(a, b), w, std::abs(a - b)).adjusted(-1, -1, 1, 1);
+        } else {
+            r = QRectF(left - spill, plot.top() - 2, w + 2 * spill, plot.height() + 4);
+        }
+        area |= r.toAlignedRect();
+    }
+    return QRegion(area);
 }
 
 void TAudioVisualization2::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     rebuildColumns();
+    invalidateBackground();
+}
+
+void TAudioVisualization2::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::FontChange ||
+        event->type() == QEvent::PaletteChange)
+        invalidateBackground();
+}
+
+void TAudioVisualization2::invalidateBackground() {
+    background_ = QPixmap();
+    update();
+    surface_->update();
+}
+
+// The panel, grid and labels: the same for every frame, so drawn once per size and look.
+const QPixmap &TAudioVisualization2::background() {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (background_.size() == pixels && background_.devicePixelRatio() == ratio)
+        return background_;
+    background_ = QPixmap(pixels);
+    background_.setDevicePixelRatio(ratio);
+    background_.fill(Qt::transparent);
+    QPainter p(&background_);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    widgetstyle::drawPanel(p, rect(), 4.0);
+    const QRectF plot = plotRect();
+    if (plot.width() >= 4 && plot.height() >= 4)
+        paintGrid(p, plot);
+    return background_;
 }
 
 double TAudioVisualization2::xForFrequency(double hz, const QRectF &plot) const {
@@ -277,17 +423,22 @@ void TAudioVisualization2::paintGrid(QPainter &p, const QRectF &plot) const {
 }
 
 void TAudioVisualization2::paintEvent(QPaintEvent *) {
+    // The panel around the plot; the surface paints the plot itself.
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    widgetstyle::drawPanel(p, rect(), 4.0);
+    p.drawPixmap(0, 0, background());
+}
+
+void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
+    // A view shown again catches up with the block kept meanwhile.
+    analysePending();
+    p.drawPixmap(0, 0, background());
     const QRectF plot = plotRect();
-    if (plot.width() < 4 || plot.height() < 4)
-        return;
-    paintGrid(p, plot);
+    p.setRenderHint(QPainter::Antialiasing, true);
 
     p.save();
     p.setClipRect(plot.adjusted(-1, -1, 1, 1));
-    const spectrumpaint::Scene scene{plot, levels_, peaks_, isEnabled()};
+    const spectrumpaint::Scene scene{plot, levels_, peaks_, isEnabled(),
+                                     QRectF(dirty).adjusted(-1, -1, 1, 1)};
     switch (visType_) {
         case TVisType::vtFFTAnalog:
             spectrumpaint::paintAnalog(p, scene);

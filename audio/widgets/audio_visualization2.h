@@ -4,11 +4,20 @@
 // FFT window) and repaints; an empty block clears the view. Columns rise at once and fall
 // back gradually, so the picture stays calm at the 50..80 ms rate it is fed at. VisType
 // picks one of six looks; all but vtFFTLinear use a logarithmic frequency axis.
+//
+// Cost: while the view is on screen, each block gets one FFT and repaints only the columns
+// that changed over a background (panel, grid, labels) drawn once per size and look. The
+// columns are painted by an opaque child covering the plot, so that the window behind the
+// view's rounded panel is not repainted with them. While the view is not on screen (a hidden
+// tab, a minimised window), a block is only kept: it is analysed when someone asks for the
+// levels, or when the view is shown again.
 #pragma once
 
 #include "audio/dsp/spectrum_analyzer.h"
 #include "audio/sample_array.h"
 
+#include <QPixmap>
+#include <QRegion>
 #include <QWidget>
 
 class QPainter;
@@ -52,11 +61,17 @@ public:
     void setSampleRate(int SampleRate);
 
     // What is on screen: one level per column, 0 (floor) .. 1 (0 dBFS).
-    const std::vector<float> &levels() const { return levels_; }
+    const std::vector<float> &levels() const;
     bool isClear() const;
     // The frequency range a column covers, in Hz.
     double columnLowFrequency(int column) const;
     double columnHighFrequency(int column) const;
+
+    // On screen: visible, in a window that is not minimised. Blocks sent otherwise are not
+    // analysed until they are needed.
+    bool isShowing() const;
+    // FFTs run so far, for checking that nobody pays for a view nobody sees.
+    int analysisCount() const { return analyses_; }
 
     QSize sizeHint() const override { return QSize(360, 220); }
     QSize minimumSizeHint() const override { return QSize(80, 40); }
@@ -64,8 +79,11 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    class Surface;
+
     struct Column {
         int firstBin = 0;
         int endBin = 0;  // one past the last bin
@@ -79,7 +97,18 @@ private:
     double lowestFrequency() const;
     double highestFrequency() const;
     void rebuildColumns();
-    void updateLevels();
+    // Runs the FFT of the kept block, if any, and moves the columns on by the blocks sent
+    // since the last analysis. False when there was nothing to analyse.
+    bool analysePending();
+    void updateLevels(int blocks);
+    QRegion changedArea(const std::vector<float> &oldLevels,
+                        const std::vector<float> &oldPeaks) const;
+    void invalidateBackground();
+    const QPixmap &background();
+    void placeSurface();
+    void updatePlot(const QRegion &area);
+    // Paints the plot's part of `dirty` (view coordinates): background and columns.
+    void paintPlot(QPainter &p, const QRect &dirty);
     void resetLevels();
     void resampleLevels();
     double xForFrequency(double hz, const QRectF &plot) const;
@@ -94,4 +123,13 @@ private:
     std::vector<float> levels_;
     std::vector<float> peaks_;
     std::vector<int> peakHold_;
+
+    // The newest block not analysed yet, and how many blocks came since the last analysis.
+    SampleArray kept_;
+    int blocksKept_ = 0;
+    int analyses_ = 0;
+    std::vector<float> oldLevels_;  // scratch for finding the changed columns
+    std::vector<float> oldPeaks_;
+    QPixmap background_;
+    Surface *surface_ = nullptr;
 };

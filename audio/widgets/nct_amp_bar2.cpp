@@ -5,6 +5,7 @@
 #include "audio/widgets/widget_accessibility.h"
 #include "audio/widgets/widget_style.h"
 
+#include <QEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -34,6 +35,9 @@ QColor zoneColour(double db, bool lit, bool enabled) {
 }  // namespace
 
 TNCTAmpBar2::TNCTAmpBar2(QWidget *parent) : QWidget(parent) {
+    // Every pixel is painted (the corners in the window's colour), so nothing behind the
+    // bar is repainted with it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     decayTimer_.setInterval(kDecayIntervalMs);
     connect(&decayTimer_, &QTimer::timeout, this, &TNCTAmpBar2::decayPeak);
     clipHold_.setSingleShot(true);
@@ -79,7 +83,7 @@ void TNCTAmpBar2::setValue(int Value) {
         return;
     const bool percentChanged = percent(Value) != percent(value_);
     value_ = Value;
-    update();
+    repaintChanges();
     if (percentChanged)
         widgetaccess::valueChanged(this, percent(value_));
 }
@@ -91,44 +95,104 @@ void TNCTAmpBar2::decayPeak() {
     peak_ = std::max(level, peak_ - kDecayPerTick);
     if (peak_ <= level)
         decayTimer_.stop();
+    repaintChanges();
+}
+
+TNCTAmpBar2::Layout TNCTAmpBar2::layout() const {
+    const bool showTicks = height() >= 18;
+    const int inset = 2;
+    const QRect bar = rect().adjusted(inset + 1, inset, -inset - 1, -inset - (showTicks ? 3 : 0));
+    Layout l;
+    l.step = kSegmentWidth + kSegmentGap;
+    l.segments = std::max(1, (bar.width() + kSegmentGap) / l.step);
+    const int used = l.segments * l.step - kSegmentGap;
+    l.left = bar.left() + (bar.width() - used) / 2;
+    return l;
+}
+
+TNCTAmpBar2::Lit TNCTAmpBar2::litFor(const Layout &l) const {
+    const double level = toFraction(value_);
+    Lit lit;
+    // Segment i is lit when its start i / segments lies below the level.
+    if (value_ > 0)
+        lit.count = std::clamp(static_cast<int>(std::ceil(level * l.segments)), 0, l.segments);
+    const int peakSegment =
+        peak_ > 0.0 ? std::min(l.segments - 1, static_cast<int>(peak_ * l.segments)) : -1;
+    if (peakSegment >= lit.count && peak_ > level)
+        lit.peak = peakSegment;
+    return lit;
+}
+
+QRect TNCTAmpBar2::segmentsRect(const Layout &l, int first, int last) const {
+    return QRect(l.left + first * l.step, 0, (last - first + 1) * l.step, height());
+}
+
+void TNCTAmpBar2::repaintChanges() {
+    const Layout l = layout();
+    const Lit now = litFor(l);
+    if (now == shown_)
+        return;
+    QRegion area;
+    if (now.count != shown_.count) {
+        area += segmentsRect(l, std::min(now.count, shown_.count),
+                             std::max(now.count, shown_.count) - 1);
+    }
+    if (now.peak != shown_.peak) {
+        if (now.peak >= 0)
+            area += segmentsRect(l, now.peak, now.peak);
+        if (shown_.peak >= 0)
+            area += segmentsRect(l, shown_.peak, shown_.peak);
+    }
+    shown_ = now;
+    update(area);
+}
+
+void TNCTAmpBar2::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    invalidatePictures();
+}
+
+void TNCTAmpBar2::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
+        invalidatePictures();
+}
+
+void TNCTAmpBar2::invalidatePictures() {
+    dark_ = QPixmap();
+    bright_ = QPixmap();
     update();
 }
 
-void TNCTAmpBar2::paintEvent(QPaintEvent *) {
-    QPainter p(this);
-    const QRectF frame = rect();
-    widgetstyle::drawPanel(p, frame, 2.0);
+// The whole bar with every segment dark, or every segment lit.
+void TNCTAmpBar2::paintBar(QPixmap &target, bool lit) const {
+    const qreal ratio = devicePixelRatioF();
+    target = QPixmap((QSizeF(size()) * ratio).toSize());
+    target.setDevicePixelRatio(ratio);
+    target.fill(palette().color(backgroundRole()));
+    QPainter p(&target);
+    widgetstyle::drawPanel(p, rect(), 2.0);
 
     const bool showTicks = height() >= 18;
     const int inset = 2;
     const QRect bar = rect().adjusted(inset + 1, inset, -inset - 1, -inset - (showTicks ? 3 : 0));
-    const int step = kSegmentWidth + kSegmentGap;
-    const int segments = std::max(1, (bar.width() + kSegmentGap) / step);
-    const int used = segments * step - kSegmentGap;
-    const int left = bar.left() + (bar.width() - used) / 2;
-
-    const double level = toFraction(value_);
-    const int peakSegment =
-        peak_ > 0.0 ? std::min(segments - 1, static_cast<int>(peak_ * segments)) : -1;
-    for (int i = 0; i < segments; ++i) {
-        const double start = static_cast<double>(i) / segments;
-        const double db = kMinDb + (start + 0.5 / segments) * -kMinDb;
-        const bool lit = value_ > 0 && start < level;
-        const bool isPeak = i == peakSegment && peak_ > level;
-        p.fillRect(QRect(left + i * step, bar.top(), kSegmentWidth, bar.height()),
-                   zoneColour(db, lit || isPeak, isEnabled()));
+    const Layout l = layout();
+    for (int i = 0; i < l.segments; ++i) {
+        const double start = static_cast<double>(i) / l.segments;
+        const double db = kMinDb + (start + 0.5 / l.segments) * -kMinDb;
+        p.fillRect(QRect(l.left + i * l.step, bar.top(), kSegmentWidth, bar.height()),
+                   zoneColour(db, lit, isEnabled()));
     }
 
     if (showTicks) {
+        const int used = l.segments * l.step - kSegmentGap;
         p.setPen(widgetstyle::labelText());
         for (double db : {-48.0, -36.0, -24.0, -12.0, -6.0, -3.0, 0.0}) {
             const int x =
-                left + static_cast<int>(std::lround((db - kMinDb) / -kMinDb * (used - 1)));
+                l.left + static_cast<int>(std::lround((db - kMinDb) / -kMinDb * (used - 1)));
             p.drawLine(x, bar.bottom() + 2, x, bar.bottom() + 3);
         }
     }
-    paintClipMark(p, QRect(left, bar.top(), used, bar.height()));
-    focusring::paintIfFocused(p, this, rect());
 }
 
 // A bright block over the bar's last segments, so a clip stands out from a loud level.
@@ -140,4 +204,35 @@ void TNCTAmpBar2::paintClipMark(QPainter &p, const QRect &bar) {
     p.fillRect(mark, isEnabled() ? QColor(0xff, 0x20, 0x20) : widgetstyle::disabledAccent());
     p.setPen(QColor(0xff, 0xe0, 0xe0));
     p.drawRect(mark.adjusted(0, 0, -1, -1));
+}
+
+void TNCTAmpBar2::paintEvent(QPaintEvent *) {
+    const qreal ratio = devicePixelRatioF();
+    if (dark_.isNull() || dark_.devicePixelRatio() != ratio) {
+        paintBar(dark_, false);
+        paintBar(bright_, true);
+    }
+    const Layout l = layout();
+    const Lit lit = litFor(l);
+    shown_ = lit;
+    QPainter p(this);
+    p.drawPixmap(0, 0, dark_);
+    // Lit segments come from the bright picture; everything up to the last of them matches.
+    auto copyBright = [&](int fromX, int toX) {
+        if (toX <= fromX)
+            return;
+        const QRectF target(fromX, 0, toX - fromX, height());
+        const QRectF source(target.topLeft() * ratio, target.size() * ratio);
+        p.drawPixmap(target, bright_, source);
+    };
+    if (lit.count > 0)
+        copyBright(l.left, l.left + lit.count * l.step);
+    if (lit.peak >= 0)
+        copyBright(l.left + lit.peak * l.step, l.left + (lit.peak + 1) * l.step);
+
+    const bool showTicks = height() >= 18;
+    const int inset = 2;
+    const QRect bar = rect().adjusted(inset + 1, inset, -inset - 1, -inset - (showTicks ? 3 : 0));
+    paintClipMark(p, QRect(l.left, bar.top(), l.segments * l.step - kSegmentGap, bar.height()));
+    focusring::paintIfFocused(p, this, rect());
 }

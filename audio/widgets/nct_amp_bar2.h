@@ -5,9 +5,14 @@
 // holds the highest recent level as a thin marker that falls back after a moment. A level of
 // full scale (32767: a sample reached the limit and was clipped) lights a clip mark at the
 // bar's end, held for kClipHoldMs after the last such level.
+//
+// Cost: the bar is drawn from two pictures made once per size, all segments dark and all
+// lit; a change repaints only the segments that went on or off, and a value that lights the
+// same segments repaints nothing.
 #pragma once
 
 #include <QElapsedTimer>
+#include <QPixmap>
 #include <QTimer>
 #include <QWidget>
 
@@ -44,14 +49,38 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
+    struct Layout {
+        int left = 0;  // x of the first segment
+        int step = 1;  // segment width plus gap
+        int segments = 1;
+    };
+    // Segments lit for the level, and the one lit for the held peak (-1 for none).
+    struct Lit {
+        int count = 0;
+        int peak = -1;
+        bool operator==(const Lit &o) const { return count == o.count && peak == o.peak; }
+    };
+
     void decayPeak();
     void paintClipMark(QPainter &p, const QRect &bar);
+    Layout layout() const;
+    Lit litFor(const Layout &l) const;
+    // Schedules a repaint of the segments that differ from what was painted last.
+    void repaintChanges();
+    QRect segmentsRect(const Layout &l, int first, int last) const;
+    void paintBar(QPixmap &target, bool lit) const;
+    void invalidatePictures();
 
     int value_ = 0;
     double peak_ = 0.0;
     QElapsedTimer peakAge_;
     QTimer decayTimer_;
     QTimer clipHold_;
+    Lit shown_;  // what the last repaint asked for shows
+    QPixmap dark_;
+    QPixmap bright_;
 };

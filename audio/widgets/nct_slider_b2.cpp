@@ -14,6 +14,8 @@
 
 TNCTSliderB2::TNCTSliderB2(QWidget *parent)
     : QWidget(parent), stripColor_(palette().color(QPalette::Window)) {
+    // The strip colour fills every pixel: nothing behind the slider needs repainting.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
@@ -27,11 +29,28 @@ void TNCTSliderB2::setValue(int Value) {
     // Playback moves the thumb a few times a second; a screen reader hears of it once per
     // whole percent, and of every move the user makes.
     const bool reported = dragging_ || Value / 10 != value_ / 10;
+    const int oldX = thumbXFor(value_);
+    const int newX = thumbXFor(Value);
     value_ = Value;
-    update();
+    updateBetween(oldX, newX);
     if (reported)
         widgetaccess::valueChanged(this, value_);
     Q_EMIT OnValueChange(value_);
+}
+
+// A moving thumb changes the slider from the old thumb to the new one: the thumbs and the
+// played part of the groove between them. Near the start the played part's rounded end
+// changes shape too, so all is repainted there.
+void TNCTSliderB2::updateBetween(int oldX, int newX) {
+    const int half = thumbWidth() / 2;
+    const int radius = std::max(3, height() / 3) / 2;
+    const int from = std::min(oldX, newX) - half - radius - 2;
+    const int to = std::max(oldX, newX) + half + 2;
+    if (from <= 2 * (half + radius)) {
+        update();
+        return;
+    }
+    update(QRect(from, 0, to - from + 1, height()));
 }
 
 void TNCTSliderB2::setStripColor(const QColor &StripColor) {

@@ -59,6 +59,7 @@ private:
     int thumbWidth() const;
     int thumbXFor(int value) const;
     void finishDrag();
+    void updateBetween(int oldX, int newX);
 
     int value_ = 0;
     QColor stripColor_;

@@ -6,9 +6,14 @@
 //
 // It takes the focus by Tab only (a screen reader then reads the time) and reports a change
 // of the shown time to assistive technology once a second, not at every tenth.
+// Cost: the panel with every segment dark is drawn once per size; a change repaints only the
+// characters that differ from what is on screen, usually the tenths alone.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
+
+#include <vector>
 
 class TNCTTimeDisplay2 : public QWidget {
     Q_OBJECT
@@ -35,9 +40,27 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void reportChange();
+    // Where one character of the readout goes.
+    struct Cell {
+        QPointF topLeft;
+        qreal height = 0;
+        QRect bounds;  // what it may paint, slant and antialiasing included
+    };
+
+    void textChanged();
+    void layOut(const QString &text);
+    void invalidatePicture();
+    QColor litColour() const;
+
+    QString shown_;  // the text the last repaint asked for
+    std::vector<Cell> cells_;
+    int laidOutLength_ = -1;
+    QPixmap dark_;
 
     int hours_ = 0;
     int minutes_ = 0;

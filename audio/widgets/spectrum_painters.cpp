@@ -51,6 +51,8 @@ void paintAnalog(QPainter &p, const Scene &s) {
     p.setPen(Qt::NoPen);
     for (int i = 0; i < count(s); ++i) {
         const QRectF box = columnBox(s, i, 0.22, 2.0);
+        if (!s.dirty.isNull() && (box.right() < s.dirty.left() || box.left() > s.dirty.right()))
+            continue;
         const int lit = static_cast<int>(std::lround(level(s, i) * segments));
         const int cap =
             std::min(segments - 1, static_cast<int>(std::lround(peak(s, i) * segments)));
@@ -113,9 +115,13 @@ void paintNormal(QPainter &p, const Scene &s) {
     p.setBrush(fill);
     for (int i = 0; i < count(s); ++i) {
         const QRectF box = columnBox(s, i, 0.2);
+        if (!s.dirty.isNull() && (box.right() < s.dirty.left() || box.left() > s.dirty.right()))
+            continue;
         const qreal h = level(s, i) * s.plot.height();
+        // Anchored on the baseline exactly, so the bar's foot looks the same at every height
+        // and only the strip between an old and a new top needs repainting.
         if (h >= 0.5)
-            p.drawRect(QRectF(box.left(), s.plot.bottom() - h, box.width(), h));
+            p.drawRect(QRectF(QPointF(box.left(), s.plot.bottom() - h), box.bottomRight()));
     }
 }
 

@@ -14,6 +14,8 @@ struct Scene {
     const std::vector<float> &levels;  // 0..1 per column
     const std::vector<float> &peaks;   // held peaks, 0..1 per column
     bool enabled = true;
+    // What needs painting; columns wholly outside it may be left out.
+    QRectF dirty;
 };
 
 // Segmented LED bars in green, yellow and red, with falling peak caps.

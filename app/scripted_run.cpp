@@ -1,0 +1,121 @@
+#include "app/scripted_run.h"
+
+#include "app/tform1.h"
+#include "audio/audio_player2.h"
+#include "audio/audio_record2.h"
+#include "settings/recording_settings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kPollMs = 100;
+constexpr int kStartPollMs = 20;
+
+[[noreturn]] void leave(const char *line) {
+    std::fputs(line, stdout);
+    std::fflush(stdout);
+    // Skips the window's teardown, which would write setup.ini beside the program.
+    std::_Exit(0);
+}
+
+void showAsAsked(TForm1 &window) {
+    const QString view = qEnvironmentVariable("KORVANTA_VIEW");
+    if (view == QLatin1String("minimised")) {
+        window.showMinimized();
+        return;
+    }
+    window.show();
+    if (view == QLatin1String("hidden"))
+        window.PageControl1->setCurrentWidget(window.TabSheet2);
+}
+
+void record(TForm1 &window, int seconds) {
+    RecordingSettings &s = recordingSettings();
+    s.ext = QStringLiteral(".mp3");
+    s.MP3Bitrate = 128;
+    s.MP3Freq = 44100;
+    s.RecordTime = 0;
+    const QString folder = qEnvironmentVariable("KORVANTA_RECORD_FOLDER");
+    if (!folder.isEmpty())
+        s.SavePath = QDir(folder).absolutePath() + QLatin1Char('/');
+    // The sound server's devices are listed in the background: start once an input is there.
+    auto *poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, seconds] {
+        if (window.AudioRecord1->devInputCount() < 0)
+            return;
+        poll->stop();
+        // From the first tick with sound on, the wall clock says how many frames should
+        // reach the file; fewer means some were lost on the way (a fragment's worth of
+        // difference is timing).
+        auto *firstTick = new QElapsedTimer;
+        auto *firstPosition = new int(-1);
+        QObject::connect(window.AudioRecord1, &TAudioRecord2::OnTimer, &window,
+                         [firstTick, firstPosition](int position, int, int) {
+                             if (*firstPosition < 0 && position > 0) {
+                                 *firstPosition = position;
+                                 firstTick->start();
+                             }
+                         });
+        window.Record1Click();
+        QTimer::singleShot(seconds * 1000, &window, [&window, firstTick, firstPosition] {
+            window.Stop1Click();
+            const double rate = window.AudioRecord1->SecToSamples(1000);
+            const long long expected =
+                *firstPosition < 0
+                    ? 0
+                    : *firstPosition + static_cast<long long>(firstTick->elapsed() * rate / 1000);
+            char line[128];
+            std::snprintf(line, sizeof line, "frames %d dropped %llu missing %lld\n",
+                          window.mSamples,
+                          static_cast<unsigned long long>(window.AudioRecord1->droppedFrames()),
+                          expected - window.mSamples);
+            leave(line);
+        });
+    });
+    poll->start(kStartPollMs);
+}
+
+void play(TForm1 &window, const QString &file) {
+    auto *wait = new QTimer(&window);
+    QObject::connect(wait, &QTimer::timeout, &window, [&window, wait, file] {
+        if (window.AudioPlayer1->devOutputCount() < 0)
+            return;
+        wait->stop();
+        window.setCurrentFileName(file);
+        window.OpenFile();
+        window.Play1Click();
+        auto *poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, &window, [&window] {
+            if (!window.flgPlay)
+                leave("played\n");
+        });
+        poll->start(kPollMs);
+    });
+    wait->start(kStartPollMs);
+}
+
+}  // namespace
+
+bool startScriptedRun(TForm1 &window) {
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("KORVANTA_RECORD_SECONDS", &ok);
+    const QString file = qEnvironmentVariable("KORVANTA_PLAY_FILE");
+    if (!(ok && seconds > 0) && file.isEmpty())
+        return false;
+    // A tip window would sit on top of the run.
+    window.TimerTip->stop();
+    showAsAsked(window);
+    if (ok && seconds > 0)
+        record(window, seconds);
+    else
+        play(window, file);
+    return true;
+}

@@ -1,0 +1,17 @@
+// Environment switches that let the benchmarks drive the whole program as a user would,
+// without a mouse: record for a set time, or play one file to its end, then leave.
+//   KORVANTA_RECORD_SECONDS=N   record N seconds (MP3 128 kbps) from the selected input
+//   KORVANTA_RECORD_FOLDER=DIR  into this folder instead of the configured one
+//   KORVANTA_PLAY_FILE=PATH     play PATH to its end
+//   KORVANTA_VIEW=hidden|minimised  show another tab than "Record Sound", or start minimised
+// On leaving, one line goes to stdout: "frames N dropped M missing K" for a recording
+// (frames in the file, frames the recorder's queue lost, and how many fewer frames reached
+// the file than the wall clock says were captured from the first sound on), "played" for a
+// playback.
+#pragma once
+
+class TForm1;
+
+// True when a scripted run was asked for; the window is then shown by this, in the view
+// asked for, and the run starts at the first turn of the event loop.
+bool startScriptedRun(TForm1 &window);

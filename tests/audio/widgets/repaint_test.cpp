@@ -1,0 +1,305 @@
+// What the display widgets repaint: the changed parts only, yet exactly what a full repaint
+// would show; nothing, and no spectrum analysis, while nobody can see them.
+#include "audio/widgets/audio_visualization2.h"
+#include "audio/widgets/nct_amp_bar2.h"
+#include "audio/widgets/nct_slider_b2.h"
+#include "audio/widgets/nct_time_display2.h"
+
+#include "tests/audio/widgets/test_signals.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using testsignals::sine;
+
+namespace {
+
+// A picture of the widget kept the way a screen keeps it: each paint event redraws only the
+// region it covers. If a widget asks for too small a region, the picture goes stale and no
+// longer matches a full repaint.
+class ScreenMirror : public QObject {
+public:
+    explicit ScreenMirror(QWidget &widget) : widget_(widget) {
+        widget_.installEventFilter(this);
+        for (QWidget *child : widget_.findChildren<QWidget *>())
+            child->installEventFilter(this);
+        settle();
+        screen_ = full();
+        painted_ = QRegion();
+        paints_ = 0;
+    }
+
+    // Delivers the pending paint events and copies what they covered.
+    void settle() {
+        // Window updates may wait for the next frame timer.
+        QTest::qWait(30);
+        if (pending_.isEmpty())
+            return;
+        const QImage now = full();
+        if (now.size() != screen_.size()) {
+            // Resized: whatever the screen held is gone; what was not painted shows black.
+            screen_ = QImage(now.size(), now.format());
+            screen_.fill(Qt::black);
+        }
+        QPainter p(&screen_);
+        p.setClipRegion(pending_);
+        p.drawImage(0, 0, now);
+        pending_ = QRegion();
+    }
+
+    bool matchesFullRepaint() { return stale().isNull(); }
+    // Where the kept picture differs from a full repaint (a null rectangle when nowhere).
+    QRect stale() {
+        const QImage now = full();
+        if (now.size() != screen_.size())
+            return now.rect();
+        QRect r;
+        for (int y = 0; y < now.height(); ++y) {
+            for (int x = 0; x < now.width(); ++x) {
+                if (now.pixel(x, y) != screen_.pixel(x, y))
+                    r |= QRect(x, y, 1, 1);
+            }
+        }
+        return r;
+    }
+    // Everything painted since the last reset, and how many paint events did it.
+    QRegion painted() const { return painted_; }
+    int paints() const { return paints_; }
+    void reset() {
+        painted_ = QRegion();
+        paints_ = 0;
+    }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override {
+        if (event->type() == QEvent::Paint && !grabbing_) {
+            const QPoint at = static_cast<QWidget *>(object)->mapTo(&widget_, QPoint());
+            const QRegion region = static_cast<QPaintEvent *>(event)->region().translated(at);
+            pending_ += region;
+            painted_ += region;
+            ++paints_;
+        }
+        return false;
+    }
+
+private:
+    QImage full() {
+        grabbing_ = true;
+        QImage image = widget_.grab().toImage();
+        grabbing_ = false;
+        return image;
+    }
+
+    QWidget &widget_;
+    QImage screen_;
+    QRegion pending_;
+    QRegion painted_;
+    int paints_ = 0;
+    bool grabbing_ = false;
+};
+
+int area(const QRegion &region) {
+    int sum = 0;
+    for (const QRect &r : region)
+        sum += r.width() * r.height();
+    return sum;
+}
+
+template <typename Widget>
+void showAndWait(Widget &w, QSize size) {
+    w.resize(size);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+}
+
+}  // namespace
+
+TEST(Repaint, TimeDisplayRedrawsTheChangedDigitsOnly) {
+    TNCTTimeDisplay2 d;
+    showAndWait(d, QSize(121, 33));
+    ScreenMirror mirror(d);
+    const int whole = d.width() * d.height();
+    int ms = 0;
+    // Tenths tick over; then seconds, minutes and hours roll over too.
+    for (int step : {100, 100, 100, 800, 59000, 3540000, 100, 9, 1}) {
+        ms += step;
+        mirror.reset();
+        d.setMilliseconds(ms);
+        mirror.settle();
+        EXPECT_TRUE(mirror.matchesFullRepaint()) << "at " << ms << " ms";
+        if (step == 100) {
+            EXPECT_LT(area(mirror.painted()), whole / 4) << "at " << ms << " ms";
+        }
+    }
+    // Below a tenth nothing changes on screen, so nothing is painted.
+    EXPECT_EQ(mirror.paints(), 0);
+    // A longer text (three hour digits) lays the readout out anew.
+    d.setMilliseconds(100 * 3600000 + 1);
+    mirror.settle();
+    EXPECT_TRUE(mirror.matchesFullRepaint());
+    d.setEnabled(false);
+    mirror.settle();
+    EXPECT_TRUE(mirror.matchesFullRepaint());
+}
+
+TEST(Repaint, LevelBarRedrawsTheSegmentsThatChangedOnly) {
+    TNCTAmpBar2 bar;
+    showAndWait(bar, QSize(153, 21));
+    ScreenMirror mirror(bar);
+    for (int value : {32767, 16000, 16010, 300, 0, 8000, 1, 32767}) {
+        bar.setValue(value);
+        mirror.settle();
+        EXPECT_TRUE(mirror.matchesFullRepaint()) << "value " << value;
+    }
+    // A value that lights the same segments paints nothing.
+    bar.setValue(20000);
+    mirror.settle();
+    mirror.reset();
+    bar.setValue(20001);
+    mirror.settle();
+    EXPECT_EQ(mirror.paints(), 0);
+    // A drop repaints the segments that went dark, not the whole bar; the held peak stays.
+    bar.setValue(2000);
+    mirror.settle();
+    EXPECT_GT(mirror.paints(), 0);
+    EXPECT_LT(area(mirror.painted()), bar.width() * bar.height());
+    EXPECT_TRUE(mirror.matchesFullRepaint());
+    // The peak marker falls back on its own timer; every step of it stays right.
+    for (int i = 0; i < 10; ++i) {
+        QTest::qWait(200);
+        mirror.settle();
+        EXPECT_TRUE(mirror.matchesFullRepaint()) << "after " << (i + 1) * 200 << " ms";
+    }
+    bar.resize(200, 14);
+    mirror.settle();
+    EXPECT_TRUE(mirror.matchesFullRepaint());
+}
+
+TEST(Repaint, SliderRedrawsTheStretchTheThumbCrossed) {
+    TNCTSliderB2 slider;
+    showAndWait(slider, QSize(400, 20));
+    ScreenMirror mirror(slider);
+    for (int value : {1, 2, 5, 300, 304, 308, 999, 1000, 700, 0, 500}) {
+        mirror.reset();
+        slider.setValue(value);
+        mirror.settle();
+        EXPECT_TRUE(mirror.matchesFullRepaint()) << "value " << value;
+        if (value == 304 || value == 308) {
+            EXPECT_LT(area(mirror.painted()), slider.width() * slider.height() / 4);
+        }
+    }
+    slider.setEnabled(false);
+    mirror.settle();
+    EXPECT_TRUE(mirror.matchesFullRepaint());
+}
+
+TEST(Repaint, SpectrumRedrawsChangedColumnsAndMatchesAFullRepaint) {
+    using VisType = TAudioVisualization2::TVisType;
+    for (VisType type : {VisType::vtFFTNormal, VisType::vtFFTAnalog, VisType::vtFFTLinear,
+                         VisType::vtFFTKryptonite}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        TAudioVisualization2 v;
+        v.setVisType(type);
+        showAndWait(v, QSize(360, 220));
+        ScreenMirror mirror(v);
+        int offset = 0;
+        for (double hz : {1000.0, 1000.0, 250.0, 6000.0}) {
+            v.SendArray(sine(hz, 2048, 0.4, 2, offset));
+            offset += 2048;
+            mirror.settle();
+            EXPECT_TRUE(mirror.matchesFullRepaint()) << hz << " Hz";
+        }
+        // Falling back in silence, then cleared.
+        for (int i = 0; i < 5; ++i) {
+            v.SendArray(testsignals::silence(2048));
+            mirror.settle();
+            const QRect stale = mirror.stale();
+            EXPECT_TRUE(stale.isNull()) << "silence " << i << ": " << stale.x() << "," << stale.y()
+                                        << " " << stale.width() << "x" << stale.height();
+        }
+        mirror.reset();
+        v.SendArray(SampleArray());
+        mirror.settle();
+        EXPECT_TRUE(mirror.matchesFullRepaint());
+        EXPECT_TRUE(v.isClear());
+        // A cleared view cleared again paints nothing.
+        mirror.reset();
+        v.SendArray(SampleArray());
+        mirror.settle();
+        EXPECT_EQ(mirror.paints(), 0);
+    }
+}
+
+TEST(Repaint, ShownSpectrumRunsOneAnalysisPerBlockAndOnePaint) {
+    TAudioVisualization2 v;
+    showAndWait(v, QSize(360, 220));
+    ScreenMirror mirror(v);
+    const int before = v.analysisCount();
+    for (int i = 0; i < 5; ++i) {
+        v.SendArray(sine(440.0 * (i + 1), 2048));
+        mirror.settle();
+    }
+    EXPECT_EQ(v.analysisCount() - before, 5);
+    EXPECT_EQ(mirror.paints(), 5);
+    // Reading the levels analyses nothing more.
+    (void)v.levels();
+    EXPECT_EQ(v.analysisCount() - before, 5);
+}
+
+TEST(Repaint, SpectrumOnAHiddenTabNeitherAnalysesNorPaints) {
+    QTabWidget tabs;
+    auto *view = new TAudioVisualization2;
+    tabs.addTab(view, QStringLiteral("Record Sound"));
+    tabs.addTab(new QWidget, QStringLiteral("File Info"));
+    showAndWait(tabs, QSize(400, 300));
+    ScreenMirror mirror(*view);
+    tabs.setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view->isShowing());
+    mirror.reset();
+    const int before = view->analysisCount();
+    for (int i = 0; i < 10; ++i) {
+        view->SendArray(sine(1000.0, 2048));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(view->analysisCount(), before);
+    EXPECT_EQ(mirror.paints(), 0);
+
+    // Shown again, it catches up with one analysis and shows the last block.
+    tabs.setCurrentIndex(0);
+    mirror.settle();
+    EXPECT_TRUE(view->isShowing());
+    EXPECT_EQ(view->analysisCount(), before + 1);
+    EXPECT_FALSE(view->isClear());
+    EXPECT_TRUE(mirror.matchesFullRepaint());
+}
+
+TEST(Repaint, SpectrumInAMinimisedWindowNeitherAnalysesNorPaints) {
+    QWidget window;
+    auto *layout = new QVBoxLayout(&window);
+    auto *view = new TAudioVisualization2;
+    layout->addWidget(view);
+    showAndWait(window, QSize(400, 300));
+    ScreenMirror mirror(*view);
+    window.showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(view->isShowing());
+    mirror.reset();
+    const int before = view->analysisCount();
+    for (int i = 0; i < 10; ++i) {
+        view->SendArray(sine(1000.0, 2048));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(view->analysisCount(), before);
+    EXPECT_EQ(mirror.paints(), 0);
+    // Whoever asks for the levels gets those of the newest block, analysed once.
+    EXPECT_FALSE(view->isClear());
+    EXPECT_EQ(view->analysisCount(), before + 1);
+}
