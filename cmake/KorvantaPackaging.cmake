@@ -11,10 +11,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sound recorder for microphones and what t
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "Korvanta Sound Recorder records from any input of the PulseAudio or PipeWire"
     "sound server, or from the monitor of an output to capture what the computer"
-    "plays, into MP3, WAV or WMA files, with auto stop and auto split, a live"
-    "spectrum and level bars. It plays back recordings and many other audio files,"
-    "edits their tags, and sets the devices' mixer lines, a playback equaliser and"
-    "recording filters.")
+    "plays, into MP3, WAV, WMA, FLAC, Ogg Opus or Ogg Vorbis files, with auto stop"
+    "and auto split, a live spectrum and level bars. It plays back recordings and"
+    "many other audio files, edits their tags, and sets the devices' mixer lines,"
+    "a playback equaliser and recording filters.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
