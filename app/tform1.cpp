@@ -17,6 +17,7 @@
 #include "recording/recording_session.h"
 #include "recording/wav_recovery.h"
 #include "settings/app_paths.h"
+#include "settings/capture_settings.h"
 #include "settings/recording_settings.h"
 
 #include <QAction>
@@ -76,6 +77,7 @@ void TForm1::connectCommands() {
     connectSettingsCommands();
     connectExtrasCommands();
     connectMixerCommands();
+    connectListening();
 }
 
 void TForm1::FormCreate() {
@@ -88,6 +90,7 @@ void TForm1::FormCreate() {
 
     RecordingSettings &settings = recordingSettings();
     LoadRecordingSettings(settings, setupIniPath());
+    captureSettings() = LoadCaptureSettings(setupIniPath());
     // A recording cut off by a crash or a kill gets sizes that cover what reached the disk.
     RepairUnfinishedRecordings(settings.SavePath);
     if (settings.RecordTime > 0) {
@@ -172,6 +175,7 @@ void TForm1::FormShow() {
     NCTPlayButtonB1->ChangeVolume(AudioPlayer1->devVolume());
     AudioPlayer1->setSrcOutput(1);
     NCTPlayButtonB1->setMute(AudioPlayer1->srcMute());
+    updateListening();
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {
@@ -180,6 +184,9 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::FormClose() {
+    closing_ = true;
+    voiceArmed_ = false;
+    stopListening();
     if (flgPlay)
         StopPlay();
     if (flgRecord)

@@ -81,6 +81,8 @@ void TForm1::Stop1Click() {
             StopPlay();
         if (flgRecord)
             StopRecord();
+        if (voiceArmed_)
+            disarmVoiceStart();
     });
 }
 
@@ -110,6 +112,8 @@ void TForm1::NCTPlayButtonB1MouseClick(int Button) {
 void TForm1::StartRecord() {
     if (flgRecord && !flgPauseRecord)
         return;
+    if (!flgPauseRecord && !startingNextPart_ && armVoiceStart())
+        return;
     const TransportGate::Hold hold(*gate_);
     const bool nextPart = std::exchange(startingNextPart_, false);
     ToolBtnOptions->setEnabled(false);
@@ -132,7 +136,9 @@ void TForm1::StartRecord() {
             const QString message = recording_->errorText();
             StopRecord();
             reportLater(message);
+            return;
         }
+        recordingStreamStarted();
         return;
     }
 
@@ -159,10 +165,11 @@ void TForm1::StartRecord() {
         }
         flgRecord = true;
     }
-    if (!recording_->Begin(currentFileName(), nextPart)) {
+    if (!recording_->Begin(currentFileName(), nextPart, nextPart ? -1 : takePreRoll())) {
         abandonRecordingStart(recording_->errorText());
         return;
     }
+    recordingStreamStarted();
     spectrumFollowsRecording();
     updateApplyEnabled();
 }
@@ -213,6 +220,7 @@ void TForm1::StopRecord() {
     if (!failure.isEmpty())
         reportLater(failure);
     resumeDeviceFollowing();
+    updateListening();
 }
 
 // The idle look after a recording that ends without a row: a start abandoned before or
@@ -232,6 +240,7 @@ void TForm1::showRecordingIdle() {
     updateApplyEnabled();
     showRunningSideLook();
     resumeDeviceFollowing();
+    updateListening();
 }
 
 // The device did not start, or failed before anything reached the file: say why, and
@@ -322,6 +331,7 @@ void TForm1::StartPlay() {
     setStatusPanel(1, CurrentPlayFile);
     NCTPlayButtonB1->Play();
     updateApplyEnabled();
+    updateListening();
 }
 
 void TForm1::PausePlay() {
@@ -346,6 +356,7 @@ void TForm1::StopPlay() {
     updateApplyEnabled();
     showRunningSideLook();
     resumeDeviceFollowing();
+    updateListening();
 }
 
 // Tags written into a file while it is recorded or read would corrupt it: Apply is enabled

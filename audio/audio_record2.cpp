@@ -79,6 +79,7 @@ void TAudioRecord2::StartDevice() {
     history_.assign(static_cast<size_t>(kHistoryFrames) * format_.channels, 0);
     historyPos_ = 0;
     framesCaptured_ = 0;
+    framesDelivered_ = 0;
     blockNumber_ = 0;
     peakLeft_ = peakRight_ = 0;
     dropped_ = 0;
@@ -101,6 +102,18 @@ void TAudioRecord2::StopDevice() {
     if (!pending_.empty())
         emitBlock(std::move(pending_));
     pending_.clear();
+}
+
+void TAudioRecord2::FlushBlock() {
+    if (!isRunning() || draining_)
+        return;
+    drain();
+    if (pending_.empty())
+        return;
+    std::vector<int16_t> block;
+    block.reserve(static_cast<size_t>(bufferSize_) * format_.channels);
+    block.swap(pending_);
+    emitBlock(std::move(block));
 }
 
 SampleArray TAudioRecord2::ReceiveArray() {
@@ -165,6 +178,7 @@ void TAudioRecord2::absorb(int16_t *samples, int frames) {
             history_[historyPos_ * channels + ch] = frame[ch];
         historyPos_ = (historyPos_ + 1) % historyFrames;
     }
+    Q_EMIT OnFrames(samples, frames, framesCaptured_);
     framesCaptured_ += frames;
 
     const size_t blockSamples = static_cast<size_t>(bufferSize_) * channels;
@@ -185,6 +199,7 @@ void TAudioRecord2::absorb(int16_t *samples, int frames) {
 
 void TAudioRecord2::emitBlock(std::vector<int16_t> &&samples) {
     lastBlock_ = SampleArray(format_.channels, std::move(samples));
+    framesDelivered_ += lastBlock_.frames();
     Q_EMIT OnEndArrayRecord(++blockNumber_);
     lastBlock_ = SampleArray();  // a block nobody fetched is dropped, as the contract says
 }

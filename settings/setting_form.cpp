@@ -2,9 +2,11 @@
 
 #include "audio/audio_file2.h"
 #include "settings/app_paths.h"
+#include "settings/capture_settings.h"
 #include "settings/dialog_messages.h"
 #include "settings/field_values.h"
 #include "settings/format_tables.h"
+#include "settings/listening_page.h"
 #include "settings/recording_settings.h"
 #include "settings/setup_keys.h"
 #include "settings/time_limit_group.h"
@@ -143,6 +145,8 @@ void TSettingForm::FormShow() {
     const int wavRow = setupkeys::read(ini, setupkeys::kWavRow);
     cbMP3->setCurrentIndex(mp3Row >= 0 && mp3Row < cbMP3->count() ? mp3Row : -1);
     cbWAV->setCurrentIndex(wavRow >= 0 && wavRow < cbWAV->count() ? wavRow : -1);
+
+    PageListening->showSettings(captureSettings());
 }
 
 void TSettingForm::enableFormatList(QComboBox *list) {
@@ -222,6 +226,11 @@ void TSettingForm::BtnOKClick() {
 
     QString error;
     if (!SaveSettings(s, selectedRow(cbMP3), selectedRow(cbWAV), writableSetupIniPath(), &error)) {
+        ShowError(this, error);
+        return;
+    }
+    captureSettings() = PageListening->settings();
+    if (!SaveCaptureSettings(captureSettings(), writableSetupIniPath(), &error)) {
         ShowError(this, error);
         return;
     }
