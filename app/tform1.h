@@ -258,6 +258,8 @@ public:
     void btnSetFilterClick();
 
     // Listening while stopped, pre-record and voice activation (tform1_listening.cpp)
+    // The options in captureSettings() changed: listening follows them.
+    void captureSettingsChanged() { updateListening(true); }
     bool isListening() const { return listening_; }
     bool isWaitingForSound() const { return voiceArmed_; }
     // How long after the sound crossed the start level the last voice start ran, in ms.

@@ -34,6 +34,7 @@ namespace {
 // A voice start reaches back to the sound's first frame, which the GUI may see a little
 // late; the buffer keeps this much beyond the pre-record length.
 constexpr int kVoiceMarginSeconds = 2;
+constexpr int kRestartFrames = 1 << 30;
 
 }  // namespace
 
@@ -96,6 +97,12 @@ void TForm1::stopListening() {
 void TForm1::AudioRecord1IdleTimer(int /*position*/, int leftLevel, int rightLevel) {
     if (!listening_ && recording_->state() != RecordingSession::State::Held)
         return;
+    // Positions are 32-bit: a stream left listening for hours starts afresh long before
+    // they would run over (the buffer refills within its length).
+    if (listening_ && !voiceArmed_ && AudioRecord1->nSamplesCurrent() > kRestartFrames) {
+        updateListening(true);
+        return;
+    }
     if (flgPlay && !flgPause)
         return;
     NCTAmpBar1->setValue(leftLevel);
@@ -151,8 +158,8 @@ int64_t TForm1::takePreRoll() {
     const StreamFormat format = AudioRecord1->captureFormat();
     const int64_t keep = int64_t(captureSettings().preRecordSeconds) * format.frequency;
     if (voiced) {
-        voiceStartDelayMs_ =
-            AudioRecord1->SamplesToSec(static_cast<int>(AudioRecord1->nSamplesCurrent() - voiceFrame_));
+        voiceStartDelayMs_ = AudioRecord1->SamplesToSec(
+            static_cast<int>(AudioRecord1->nSamplesCurrent() - voiceFrame_));
         return std::max<int64_t>(0, voiceFrame_ - keep);
     }
     if (keep == 0)
@@ -171,8 +178,9 @@ void TForm1::recordingStreamStarted() {
 void TForm1::AudioRecord1Frames(const int16_t *samples, int frames, qint64 firstFrame) {
     const RecordingSession::State state = recording_->state();
     const bool armed = voiceArmed_ && listening_;
-    const bool pausing = captureSettings().voicePause && (state == RecordingSession::State::Recording ||
-                                                          state == RecordingSession::State::Held);
+    const bool pausing =
+        captureSettings().voicePause &&
+        (state == RecordingSession::State::Recording || state == RecordingSession::State::Held);
     if (!armed && !pausing)
         return;
     voice_->feed(samples, frames, AudioRecord1->captureFormat().channels, firstFrame,

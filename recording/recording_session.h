@@ -118,7 +118,7 @@ private:
     int startSamples_ = 0;
     int bufferSize_ = 0;
     PreRecordBuffer *preRecord_ = nullptr;
-    int64_t framesWritten_ = 0;  // frames in the current part's file
+    int64_t framesWritten_ = 0;    // frames in the current part's file
     bool stoppingDevice_ = false;  // inside Pause/Finish: the last block is being written
     bool writeFailed_ = false;
     QString errorText_;

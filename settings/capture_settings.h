@@ -16,9 +16,9 @@ struct CaptureSettings {
 
     int preRecordSeconds = setupkeys::kPreRecord.defaultValue;  // 0: off
     bool showLevelWhileStopped = false;
-    bool voiceStart = false;                                  // Record waits for sound
-    int voiceLevelDb = setupkeys::kVoiceLevel.defaultValue;   // dBFS of the meters' peak
-    bool voicePause = false;                                  // pause on silence
+    bool voiceStart = false;                                 // Record waits for sound
+    int voiceLevelDb = setupkeys::kVoiceLevel.defaultValue;  // dBFS of the meters' peak
+    bool voicePause = false;                                 // pause on silence
     int silenceSeconds = setupkeys::kVoiceSilence.defaultValue;
 
     // The input is captured while no recording runs.

@@ -46,11 +46,11 @@ TListeningPage::TListeningPage(QWidget *parent) : QWidget(parent) {
 
     auto *voice = new QGroupBox(tr("Voice Activation"), this);
     CheckVoiceStart = new QCheckBox(tr("Start recording when the level exceeds"), voice);
-    SpinVoiceLevel = makeSpin(CaptureSettings::kMinVoiceLevelDb,
-                              CaptureSettings::kMaxVoiceLevelDb, tr(" dB"), voice);
+    SpinVoiceLevel = makeSpin(CaptureSettings::kMinVoiceLevelDb, CaptureSettings::kMaxVoiceLevelDb,
+                              tr(" dB"), voice);
     CheckVoicePause = new QCheckBox(tr("Pause after"), voice);
-    SpinSilence = makeSpin(CaptureSettings::kMinSilenceSeconds,
-                           CaptureSettings::kMaxSilenceSeconds, QString(), voice);
+    SpinSilence = makeSpin(CaptureSettings::kMinSilenceSeconds, CaptureSettings::kMaxSilenceSeconds,
+                           QString(), voice);
     auto *hint = new QLabel(tr("With voice start, Record waits for sound and Stop ends the "
                                "wait; pressing Record again starts at once."),
                             voice);

@@ -36,7 +36,7 @@ inline constexpr IntegerKey kWavRow{"wav", "ind", 15};
 inline constexpr IntegerKey kWmaProfile{"wma", "profile", 38};
 
 // Listening while stopped and voice-activated recording (settings/capture_settings.h).
-inline constexpr IntegerKey kPreRecord{"capture", "prerecord", 0};   // seconds, 0..30
+inline constexpr IntegerKey kPreRecord{"capture", "prerecord", 0};  // seconds, 0..30
 inline constexpr IntegerKey kShowLevelStopped{"capture", "monitor", 0};
 inline constexpr IntegerKey kVoiceStart{"capture", "voicestart", 0};
 inline constexpr IntegerKey kVoiceLevel{"capture", "voicelevel", -30};  // dBFS

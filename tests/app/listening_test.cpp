@@ -58,8 +58,8 @@ bool silentFrame(const std::vector<int16_t> &samples, size_t f) {
 size_t firstSilentRun(const std::vector<int16_t> &samples) {
     const size_t frames = samples.size() / 2;
     for (size_t f = 0; f + 4 <= frames; ++f) {
-        if (silentFrame(samples, f) && silentFrame(samples, f + 1) &&
-            silentFrame(samples, f + 2) && silentFrame(samples, f + 3))
+        if (silentFrame(samples, f) && silentFrame(samples, f + 1) && silentFrame(samples, f + 2) &&
+            silentFrame(samples, f + 3))
             return f;
     }
     return frames;
@@ -221,6 +221,7 @@ TEST_F(ListeningTest, VoiceStartArmsRecordAndStartsAtTheFirstLoudFrame) {
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Recording..."));
     EXPECT_GE(w.lastVoiceStartDelayMs(), 0);
     EXPECT_LE(w.lastVoiceStartDelayMs(), 50);
+    RecordProperty("voiceStartDelayMs", w.lastVoiceStartDelayMs());
     spin(500);
     w.Stop1Click();
     EXPECT_FALSE(w.isWaitingForSound());
@@ -281,8 +282,7 @@ TEST_F(ListeningTest, SilencePausesAfterItsTimeAndSoundResumesIntoTheSameFile) {
     EXPECT_LE(shownMilliseconds(w), shownAtHold + 100);
     setInputGain(65535);
     ASSERT_TRUE(waitUntil(
-        [&] { return w.recordingSession().state() == RecordingSession::State::Recording; },
-        2000));
+        [&] { return w.recordingSession().state() == RecordingSession::State::Recording; }, 2000));
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Recording..."));
     spin(500);
     w.Stop1Click();

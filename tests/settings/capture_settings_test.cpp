@@ -38,8 +38,9 @@ TEST_F(CaptureSettingsTest, WithoutKeysEverythingIsOffAndOddValuesAreBroughtInto
     EXPECT_FALSE(none.showLevelWhileStopped || none.voiceStart || none.voicePause);
     EXPECT_FALSE(none.listensWhileIdle());
 
-    writeIni("[capture]\nprerecord=45\nmonitor=2\nvoicestart=1\nvoicelevel=-90\n"
-             "voicepause=yes\nvoicesilence=0\n");
+    writeIni(
+        "[capture]\nprerecord=45\nmonitor=2\nvoicestart=1\nvoicelevel=-90\n"
+        "voicepause=yes\nvoicesilence=0\n");
     CaptureSettings odd = LoadCaptureSettings(iniPath());
     EXPECT_EQ(odd.preRecordSeconds, 30);
     EXPECT_FALSE(odd.showLevelWhileStopped);  // neither 0 nor 1: the default
