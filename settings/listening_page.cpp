@@ -51,6 +51,10 @@ TListeningPage::TListeningPage(QWidget *parent) : QWidget(parent) {
     CheckVoicePause = new QCheckBox(tr("Pause after"), voice);
     SpinSilence = makeSpin(CaptureSettings::kMinSilenceSeconds, CaptureSettings::kMaxSilenceSeconds,
                            QString(), voice);
+    // The check boxes' texts run on into these fields; each field says what it holds.
+    SpinPreRecord->setAccessibleName(tr("Seconds kept before Record"));
+    SpinVoiceLevel->setAccessibleName(tr("Start level in dB"));
+    SpinSilence->setAccessibleName(tr("Seconds of silence before the pause"));
     auto *hint = new QLabel(tr("With voice start, Record waits for sound and Stop ends the "
                                "wait; pressing Record again starts at once."),
                             voice);
