@@ -23,9 +23,10 @@ QHBoxLayout *fieldRow(QWidget *before, QWidget *field, const QString &after, QWi
     auto *row = new QHBoxLayout;
     row->addWidget(before);
     row->addWidget(field);
-    if (!after.isEmpty())
-        row->addWidget(new QLabel(after, parent));
-    row->addStretch();
+    // The page is as narrow as the dialog: the words after the field wrap rather than clip.
+    auto *tail = new QLabel(after, parent);
+    tail->setWordWrap(true);
+    row->addWidget(tail, 1);
     return row;
 }
 
@@ -36,7 +37,7 @@ TListeningPage::TListeningPage(QWidget *parent) : QWidget(parent) {
     auto *keepLabel = new QLabel(tr("Keep the last"), before);
     SpinPreRecord = makeSpin(0, CaptureSettings::kMaxPreRecordSeconds, QString(), before);
     keepLabel->setBuddy(SpinPreRecord);
-    SpinPreRecord->setSpecialValueText(tr("0 (off)"));
+    SpinPreRecord->setSpecialValueText(tr("off"));
     CheckMonitor = new QCheckBox(tr("Show input level while stopped"), before);
     auto *beforeLayout = new QVBoxLayout(before);
     UseGroupMargins(beforeLayout);

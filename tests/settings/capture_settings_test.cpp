@@ -79,6 +79,10 @@ TEST_F(CaptureSettingsTest, OptionsListeningPageRoundTrip) {
     ASSERT_EQ(form->PageOptions->count(), 2);
     EXPECT_EQ(form->PageOptions->tabText(1), QStringLiteral("Listening"));
     TListeningPage *page = form->PageListening;
+    form->PageOptions->setCurrentIndex(1);
+    // Everything on the page fits in the fixed dialog.
+    EXPECT_LE(page->minimumSizeHint().width(), page->width());
+    EXPECT_LE(page->minimumSizeHint().height(), page->height());
     EXPECT_EQ(page->SpinPreRecord->value(), 0);
     EXPECT_FALSE(page->CheckMonitor->isChecked() || page->CheckVoiceStart->isChecked() ||
                  page->CheckVoicePause->isChecked());
