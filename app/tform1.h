@@ -362,6 +362,7 @@ private:
     bool voiceArmed_ = false;     // Record waits for sound
     bool voiceStarting_ = false;  // StartRecord runs for a voice start
     int64_t voiceFrame_ = 0;      // stream frame of the last voice event
+    int64_t pressFrame_ = 0;      // stream frame at the last Record press
     int voiceStartDelayMs_ = -1;
 };
 

@@ -113,6 +113,8 @@ void TForm1::AudioRecord1IdleTimer(int /*position*/, int leftLevel, int rightLev
 
 // Record with voice start on arms instead of starting; Record while armed starts at once.
 bool TForm1::armVoiceStart() {
+    // Runs first thing at every fresh Record: the pre-record seconds count back from here.
+    pressFrame_ = AudioRecord1->nSamplesCurrent();
     if (voiceArmed_) {
         voiceArmed_ = false;
         return false;
@@ -157,14 +159,11 @@ int64_t TForm1::takePreRoll() {
     AudioRecord1->FlushBlock();
     const StreamFormat format = AudioRecord1->captureFormat();
     const int64_t keep = int64_t(captureSettings().preRecordSeconds) * format.frequency;
-    if (voiced) {
-        voiceStartDelayMs_ = AudioRecord1->SamplesToSec(
-            static_cast<int>(AudioRecord1->nSamplesCurrent() - voiceFrame_));
+    if (voiced)
         return std::max<int64_t>(0, voiceFrame_ - keep);
-    }
     if (keep == 0)
         return -1;  // only the level was shown: the recording starts at the press, as ever
-    return std::max<int64_t>(0, AudioRecord1->nSamplesCurrent() - keep);
+    return std::max<int64_t>(0, pressFrame_ - keep);
 }
 
 // A recording's stream (re)started or was taken over: silence is counted from here on.
@@ -196,6 +195,9 @@ void TForm1::AudioRecord1Frames(const int16_t *samples, int frames, qint64 first
 
 void TForm1::voiceSound() {
     if (voiceArmed_ && listening_) {
+        // The start reaches back to the crossing itself; this is how late it was decided.
+        voiceStartDelayMs_ = AudioRecord1->SamplesToSec(
+            static_cast<int>(AudioRecord1->nSamplesCurrent() - voiceFrame_));
         voiceStarting_ = true;
         StartRecord();
         return;
