@@ -31,9 +31,10 @@
 
 namespace {
 
-// A voice start reaches back to the sound's first frame, which the GUI may see a little
-// late; the buffer keeps this much beyond the pre-record length.
-constexpr int kVoiceMarginSeconds = 2;
+// A start reaches back to the Record press or the sound's first frame, which the recording
+// takes over a little later (a new file is made first); the buffer keeps this much beyond
+// the pre-record length.
+constexpr int kMarginSeconds = 2;
 constexpr int kRestartFrames = 1 << 30;
 
 }  // namespace
@@ -70,7 +71,7 @@ void TForm1::updateListening(bool restart) {
     AudioRecord1->SetFormatArray(AudioFile2->ArrayFrequency(), AudioFile2->ArrayChannels());
     const StreamFormat format = AudioRecord1->captureFormat();
     AudioRecord1->setBufferSize(AudioRecord1->SecToSamples(200));
-    const int seconds = c.preRecordSeconds + (c.voiceStart ? kVoiceMarginSeconds : 0);
+    const int seconds = c.preRecordSeconds + kMarginSeconds;
     preRecord_->reset(seconds * format.frequency, format.channels);
     voice_->configure(c.voiceLevelDb, int64_t(c.silenceSeconds) * format.frequency);
     voice_->restart(false);
