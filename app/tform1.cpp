@@ -15,9 +15,12 @@
 #include "files/tag_editor.h"
 #include "mixer/rec_flt_form.h"
 #include "playback/playback_session.h"
+#include "recording/pre_record_buffer.h"
 #include "recording/recording_session.h"
+#include "recording/voice_trigger.h"
 #include "recording/wav_recovery.h"
 #include "settings/app_paths.h"
+#include "settings/capture_settings.h"
 #include "settings/recording_settings.h"
 
 #include <QAction>
@@ -77,6 +80,7 @@ void TForm1::connectCommands() {
     connectSettingsCommands();
     connectExtrasCommands();
     connectMixerCommands();
+    connectListening();
 }
 
 void TForm1::FormCreate() {
@@ -89,6 +93,7 @@ void TForm1::FormCreate() {
 
     RecordingSettings &settings = recordingSettings();
     LoadRecordingSettings(settings, setupIniPath());
+    captureSettings() = LoadCaptureSettings(setupIniPath());
     // A recording cut off by a crash or a kill gets sizes that cover what reached the disk.
     RepairUnfinishedRecordings(settings.SavePath);
     if (settings.RecordTime > 0) {
@@ -180,6 +185,7 @@ void TForm1::FormShow() {
     NCTPlayButtonB1->ChangeVolume(AudioPlayer1->devVolume());
     AudioPlayer1->setSrcOutput(1);
     NCTPlayButtonB1->setMute(AudioPlayer1->srcMute());
+    updateListening();
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {
@@ -188,6 +194,9 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::FormClose() {
+    closing_ = true;
+    voiceArmed_ = false;
+    stopListening();
     if (flgPlay)
         StopPlay();
     if (flgRecord)

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <cstdint>
 #include <memory>
 
 class QAction;
@@ -42,6 +43,8 @@ class TNCTPlayButtonB2;
 class TNCTSliderB2;
 class TNCTTimeDisplay2;
 class RecordingSession;
+class PreRecordBuffer;
+class VoiceTrigger;
 class PlaybackSession;
 class StatusPanel;
 class TransportGate;
@@ -257,6 +260,16 @@ public:
     void chEqualizerClick();
     void btnSetFilterClick();
 
+    // Listening while stopped, pre-record and voice activation (tform1_listening.cpp)
+    // The options in captureSettings() changed: listening follows them.
+    void captureSettingsChanged() { updateListening(true); }
+    bool isListening() const { return listening_; }
+    bool isWaitingForSound() const { return voiceArmed_; }
+    // How long after the sound crossed the start level the last voice start ran, in ms.
+    int lastVoiceStartDelayMs() const { return voiceStartDelayMs_; }
+    void AudioRecord1IdleTimer(int position, int leftLevel, int rightLevel);
+    void AudioRecord1Frames(const int16_t *samples, int frames, qint64 firstFrame);
+
     // Devices and mixer lines changed by the system or another program (tform1_devices.cpp)
     void BackendDevicesChanged();
     void BackendMixerChanged(Direction direction, int device);
@@ -310,6 +323,19 @@ private:
     // After one side stopped: the rate of the other side if it still runs.
     void spectrumFollowsWhatRuns();
     void splitRecording();
+    void connectListening();
+    // Starts or stops the idle capture as the options and the transport ask; `restart`
+    // reopens a running one (another device or format).
+    void updateListening(bool restart = false);
+    void stopListening();
+    bool armVoiceStart();
+    void disarmVoiceStart();
+    // The stream frame a fresh recording starts from when it takes over the idle capture;
+    // -1 for a stream of its own.
+    int64_t takePreRoll();
+    void recordingStreamStarted();
+    void voiceSound();
+    void voiceSilence();
     bool askRewrite();
     void reportLater(const QString &message);
     void updateApplyEnabled();
@@ -335,6 +361,15 @@ private:
     bool followInputMixer_ = false;
     QString currentFileName_;
     bool shown_ = false;
+    bool closing_ = false;
+    std::unique_ptr<PreRecordBuffer> preRecord_;
+    std::unique_ptr<VoiceTrigger> voice_;
+    bool listening_ = false;      // the input is captured while no recording runs
+    bool voiceArmed_ = false;     // Record waits for sound
+    bool voiceStarting_ = false;  // StartRecord runs for a voice start
+    int64_t voiceFrame_ = 0;      // stream frame of the last voice event
+    int64_t pressFrame_ = 0;      // stream frame at the last Record press
+    int voiceStartDelayMs_ = -1;
 };
 
 // The one main window of the process.

@@ -43,6 +43,7 @@ void TForm1::SetSrcOutput() {
 
 void TForm1::SetSrcInput() {
     BuildRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+    updateListening(true);
 }
 
 void TForm1::DeviceComboClick() {

@@ -47,6 +47,7 @@ void TForm1::Options2Click() {
     if (flgRecord || SettingForm)
         return;
     runDialog(SettingForm, this);
+    updateListening(true);
 }
 
 void TForm1::ToolBtnAutostopClick() {

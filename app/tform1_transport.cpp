@@ -82,6 +82,8 @@ void TForm1::Stop1Click() {
             StopPlay();
         if (flgRecord)
             StopRecord();
+        if (voiceArmed_)
+            disarmVoiceStart();
     });
 }
 
@@ -111,6 +113,8 @@ void TForm1::NCTPlayButtonB1MouseClick(int Button) {
 void TForm1::StartRecord() {
     if (flgRecord && !flgPauseRecord)
         return;
+    if (!flgPauseRecord && !startingNextPart_ && armVoiceStart())
+        return;
     const TransportGate::Hold hold(*gate_);
     const bool nextPart = std::exchange(startingNextPart_, false);
     ToolBtnOptions->setEnabled(false);
@@ -133,7 +137,9 @@ void TForm1::StartRecord() {
             const QString message = recording_->errorText();
             StopRecord();
             reportLater(message);
+            return;
         }
+        recordingStreamStarted();
         return;
     }
 
@@ -163,10 +169,11 @@ void TForm1::StartRecord() {
     }
     if (!nextPart)
         captureStatus_->takeStarted();
-    if (!recording_->Begin(currentFileName(), nextPart)) {
+    if (!recording_->Begin(currentFileName(), nextPart, nextPart ? -1 : takePreRoll())) {
         abandonRecordingStart(recording_->errorText());
         return;
     }
+    recordingStreamStarted();
     spectrumFollowsRecording();
     updateApplyEnabled();
 }
@@ -219,6 +226,7 @@ void TForm1::StopRecord() {
     if (const QString summary = captureStatus_->takeFinished(); !summary.isEmpty())
         reportLater(summary);
     resumeDeviceFollowing();
+    updateListening();
 }
 
 // The idle look after a recording that ends without a row: a start abandoned before or
@@ -239,6 +247,7 @@ void TForm1::showRecordingIdle() {
     updateApplyEnabled();
     showRunningSideLook();
     resumeDeviceFollowing();
+    updateListening();
 }
 
 // The device did not start, or failed before anything reached the file: say why, and
@@ -329,6 +338,7 @@ void TForm1::StartPlay() {
     setStatusPanel(1, CurrentPlayFile);
     NCTPlayButtonB1->Play();
     updateApplyEnabled();
+    updateListening();
 }
 
 void TForm1::PausePlay() {
@@ -353,6 +363,7 @@ void TForm1::StopPlay() {
     updateApplyEnabled();
     showRunningSideLook();
     resumeDeviceFollowing();
+    updateListening();
 }
 
 // Tags written into a file while it is recorded or read would corrupt it: Apply is enabled

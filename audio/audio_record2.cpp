@@ -84,6 +84,7 @@ void TAudioRecord2::StartDevice() {
     history_.assign(static_cast<size_t>(kHistoryFrames) * format_.channels, 0);
     historyPos_ = 0;
     framesCaptured_ = 0;
+    framesDelivered_ = 0;
     blockNumber_ = 0;
     peakLeft_ = peakRight_ = 0;
     shownLeft_ = shownRight_ = 0;
@@ -130,7 +131,20 @@ void TAudioRecord2::resumePart() {
     blockNumber_ = 0;
     peakLeft_ = peakRight_ = 0;
     lastBlock_ = SampleArray();
+    framesAtLastTick_ = 0;
     // The frames that came in meanwhile are taken at the next notification or tick.
+}
+
+void TAudioRecord2::FlushBlock() {
+    if (!isRunning() || draining_)
+        return;
+    drain();
+    if (pending_.empty())
+        return;
+    std::vector<int16_t> block;
+    block.reserve(static_cast<size_t>(bufferSize_) * format_.channels);
+    block.swap(pending_);
+    emitBlock(std::move(block));
 }
 
 SampleArray TAudioRecord2::ReceiveArray() {
@@ -227,6 +241,7 @@ void TAudioRecord2::absorb(int16_t *samples, int frames) {
         }
         historyPos_ = (historyPos_ + 1) % historyFrames;
     }
+    Q_EMIT OnFrames(samples, frames, framesCaptured_);
     framesCaptured_ += frames;
 
     const size_t blockSamples = static_cast<size_t>(bufferSize_) * channels;
@@ -247,6 +262,7 @@ void TAudioRecord2::absorb(int16_t *samples, int frames) {
 
 void TAudioRecord2::emitBlock(std::vector<int16_t> &&samples) {
     lastBlock_ = SampleArray(format_.channels, std::move(samples));
+    framesDelivered_ += lastBlock_.frames();
     Q_EMIT OnEndArrayRecord(++blockNumber_);
     lastBlock_ = SampleArray();  // a block nobody fetched is dropped, as the contract says
 }

@@ -91,12 +91,20 @@ public:
         return isRunning() && format_.frequency == frequency && format_.channels == channels;
     }
 
+    // Hands on at once, as a shorter block, what has been captured but not yet filled a
+    // block; the next block starts with the frame after it.
+    void FlushBlock();
     // The block just completed (empty once taken).
     SampleArray ReceiveArray();
     // The latest nSamples frames captured (zeros where there is no history yet).
     SampleArray GetCurrentArray(int nSamples) const;
     // Frames captured since the last StartDevice.
     int nSamplesCurrent() const { return static_cast<int>(framesCaptured_); }
+    // Frames handed on in blocks since the last StartDevice: the stream frame that the next
+    // block starts with.
+    int64_t framesDelivered() const { return framesDelivered_; }
+    // The format the device captures in (SetFormatArray).
+    StreamFormat captureFormat() const { return format_; }
     // Frames the ring could not take because the GUI thread fell too far behind.
     uint64_t droppedFrames() const { return dropped_.load(); }
 
@@ -112,6 +120,9 @@ public:
 
 Q_SIGNALS:
     void OnEndArrayRecord(int nBlock);
+    // Every stretch of frames as it is taken in (filtered, before it is cut into blocks);
+    // `firstFrame` counts from the last StartDevice. Valid only during the call.
+    void OnFrames(const int16_t *samples, int frames, qint64 firstFrame);
 
 private:
     void captured(const int16_t *samples, int frames) override;
@@ -154,6 +165,7 @@ private:
     std::vector<int16_t> history_;
     size_t historyPos_ = 0;
     int64_t framesCaptured_ = 0;
+    int64_t framesDelivered_ = 0;
     int blockNumber_ = 0;
     int peakLeft_ = 0;
     int peakRight_ = 0;

@@ -2,6 +2,7 @@
 
 #include "audio/audio_file2.h"
 #include "audio/audio_record2.h"
+#include "recording/pre_record_buffer.h"
 #include "settings/recording_settings.h"
 
 #include <QFile>
@@ -31,7 +32,7 @@ bool RecordingSession::ProbeIsFresh(const QString &fileName) {
     return fresh;
 }
 
-bool RecordingSession::Begin(const QString &fileName, bool nextPart) {
+bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t preRollFrom) {
     fileName_ = fileName;
     errorText_.clear();
     failureText_.clear();
@@ -47,11 +48,27 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart) {
                          .arg(fileName, outputFile_.LastErrorText());
         return false;
     }
+    framesWritten_ = 0;
     const int rate = outputFile_.ArrayFrequency();
     const int channels = outputFile_.ArrayChannels();
-    // The next part of a split takes over the running capture where the last part ended;
-    // a capture in another format can't go on into this file.
-    if (!recorder_.capturesIn(rate, channels)) {
+    if (preRollFrom >= 0 && preRecord_ && recorder_.capturesIn(rate, channels)) {
+        bufferSize_ = recorder_.BufferSize();
+        state_ = State::Recording;
+        if (!writePreRoll(preRollFrom)) {
+            errorText_ = takeFailureText();
+            recorder_.StopDevice();
+            outputFile_.CloseFile();
+            state_ = State::Idle;
+            return false;
+        }
+        return true;
+    }
+    if (nextPart && preRecord_)
+        preRecord_->clear();  // the part's frames are numbered afresh
+    // The next part of a split takes over the running capture where the last part ended.
+    // Idle capture, or a capture in another format, can't go on into this file: the
+    // recording opens its own stream.
+    if (!nextPart || !recorder_.capturesIn(rate, channels)) {
         recorder_.StopDevice();
         recorder_.SetFormatArray(rate, channels);
     }
@@ -67,6 +84,41 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart) {
     }
     state_ = State::Recording;
     return true;
+}
+
+void RecordingSession::Hold() {
+    if (state_ != State::Recording)
+        return;
+    state_ = State::Held;
+}
+
+bool RecordingSession::Release(int64_t fromFrame) {
+    if (state_ != State::Held)
+        return state_ == State::Recording;
+    state_ = State::Recording;
+    return writePreRoll(fromFrame);
+}
+
+// Writes what the buffer holds from `fromFrame` on; the device's next block follows it.
+bool RecordingSession::writePreRoll(int64_t fromFrame) {
+    bool ok = true;
+    if (preRecord_) {
+        const SampleArray preRoll = preRecord_->since(fromFrame);
+        preRecord_->clear();
+        if (!preRoll.isEmpty()) {
+            stoppingDevice_ = true;  // a failure is kept for the caller, not signalled
+            ok = write(preRoll);
+            stoppingDevice_ = false;
+        }
+    }
+    continueClock();
+    return ok;
+}
+
+// The clock shows the recorder's position plus the offset; on a stream that goes on, the
+// offset makes that the frames in the file plus those not yet handed on in a block.
+void RecordingSession::continueClock() {
+    startSamples_ = static_cast<int>(framesWritten_ - recorder_.framesDelivered());
 }
 
 bool RecordingSession::Resume() {
@@ -85,6 +137,16 @@ bool RecordingSession::Resume() {
 }
 
 bool RecordingSession::Pause() {
+    if (state_ == State::Held) {
+        stoppingDevice_ = true;
+        recorder_.StopDevice();
+        stoppingDevice_ = false;
+        if (preRecord_)
+            preRecord_->clear();
+        startSamples_ = static_cast<int>(framesWritten_);
+        state_ = State::Paused;
+        return !writeFailed_;
+    }
     if (state_ != State::Recording)
         return !writeFailed_;
     // The recorder counts from 0 after every start, so the offset grows by what this run
@@ -147,22 +209,32 @@ int RecordingSession::closeOutput(bool keepCapturing) {
 }
 
 void RecordingSession::writeBlock(int nBlock) {
+    if ((state_ == State::Idle || state_ == State::Held) && preRecord_) {
+        preRecord_->push(recorder_.ReceiveArray(), recorder_.framesDelivered());
+        return;
+    }
     if (state_ != State::Recording || writeFailed_)
         return;  // the block is not fetched: it is dropped
-    outputFile_.WriteFile(recorder_.ReceiveArray());
+    if (write(recorder_.ReceiveArray()))
+        Q_EMIT blockWritten(nBlock);
+}
+
+bool RecordingSession::write(const SampleArray &block) {
+    outputFile_.WriteFile(block);
     // Also fails once the file was found deleted: writes into it would go into nothing.
     if (outputFile_.LastErrorNum() == 0) {
-        Q_EMIT blockWritten(nBlock);
-        return;
+        framesWritten_ += block.frames();
+        return true;
     }
     writeFailed_ = true;
     if (stoppingDevice_) {
         // Inside a pause, stop or split: the routine under way ends the recording itself.
         failureText_ = writeFailureMessage();
-        return;
+        return false;
     }
     recorder_.StopDevice();
     Q_EMIT failed(writeFailureMessage());
+    return false;
 }
 
 QString RecordingSession::writeFailureMessage() const {
@@ -197,7 +269,7 @@ void RecordingSession::tick(int position, int leftLevel, int rightLevel) {
 }
 
 void RecordingSession::deviceFailed(const QString &reason) {
-    if (state_ != State::Recording)
+    if (state_ != State::Recording && state_ != State::Held)
         return;
     // The recorder has stopped the device and handed on what it held. Nothing in the file
     // yet means the device never delivered: the start failed (a sound server opens streams

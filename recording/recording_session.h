@@ -9,8 +9,11 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <utility>
 
+class PreRecordBuffer;
+class SampleArray;
 class TAudioFile2;
 class TAudioRecord2;
 struct RecordingSettings;
@@ -25,6 +28,7 @@ public:
         Idle,       // no output file open
         Recording,  // the device captures into the open file
         Paused,     // the file stays open, the device is stopped
+        Held,       // voice pause: the device captures on, blocks go to the pre-record buffer
     };
 
     RecordingSession(TAudioRecord2 &recorder, TAudioFile2 &probeFile, TAudioFile2 &outputFile,
@@ -35,6 +39,9 @@ public:
     // The output file of the current or the last recording.
     QString fileName() const { return fileName_; }
 
+    // Blocks that reach no file (idle capture, voice pause) are kept here; null: dropped.
+    void setPreRecordBuffer(PreRecordBuffer *buffer) { preRecord_ = buffer; }
+
     // Opens `fileName` on the probe file; true when it holds fewer than kProbeSamples.
     bool ProbeIsFresh(const QString &fileName);
 
@@ -42,7 +49,17 @@ public:
     // the device. A fresh recording starts its clock at zero; the next part of a split keeps
     // counting. False when the device did not start: the session is idle again, the reason
     // is in errorText() and the file is still there (Abandon removes it).
-    bool Begin(const QString &fileName, bool nextPart);
+    // With `preRollFrom` >= 0 and the device already capturing in the file's format, the
+    // stream goes on: the pre-record buffer's frames from stream frame `preRollFrom` are
+    // written first and the device's next block follows them, so nothing is missing or
+    // repeated at the join; the clock counts the pre-recorded frames.
+    bool Begin(const QString &fileName, bool nextPart, int64_t preRollFrom = -1);
+    // Voice pause: the device goes on capturing, but into the pre-record buffer.
+    void Hold();
+    // Ends a voice pause: the buffered frames from stream frame `fromFrame` on (as many as
+    // were captured since the hold) go into the file, then the live blocks. False when the
+    // write failed (the recording is to stop; takeFailureText() says why).
+    bool Release(int64_t fromFrame);
     // Starts the device again into the same file; false (the reason in errorText()) when it
     // did not start, the file still open.
     bool Resume();
@@ -85,6 +102,9 @@ Q_SIGNALS:
 
 private:
     void writeBlock(int nBlock);
+    bool write(const SampleArray &block);
+    bool writePreRoll(int64_t fromFrame);
+    void continueClock();
     void tick(int position, int leftLevel, int rightLevel);
     void deviceFailed(const QString &reason);
     void stopDevice(bool keepCapturing);
@@ -99,6 +119,8 @@ private:
     QString fileName_;
     int startSamples_ = 0;
     int bufferSize_ = 0;
+    PreRecordBuffer *preRecord_ = nullptr;
+    int64_t framesWritten_ = 0;    // frames in the current part's file
     bool stoppingDevice_ = false;  // inside Pause/Finish: the last block is being written
     bool writeFailed_ = false;
     QString errorText_;

@@ -2,9 +2,11 @@
 
 #include "audio/audio_file2.h"
 #include "settings/app_paths.h"
+#include "settings/capture_settings.h"
 #include "settings/dialog_messages.h"
 #include "settings/field_values.h"
 #include "settings/format_tables.h"
+#include "settings/listening_page.h"
 #include "settings/recording_settings.h"
 #include "settings/setup_keys.h"
 #include "settings/time_limit_group.h"
@@ -171,6 +173,8 @@ void TSettingForm::FormShow() {
     selectStoredRow(cbFLAC, setupkeys::read(ini, setupkeys::kFlacRow));
     selectStoredRow(cbOpus, setupkeys::read(ini, setupkeys::kOpusRow));
     selectStoredRow(cbVorbis, setupkeys::read(ini, setupkeys::kVorbisRow));
+
+    PageListening->showSettings(captureSettings());
 }
 
 void TSettingForm::enableFormatList(QComboBox *list) {
@@ -276,6 +280,11 @@ void TSettingForm::BtnOKClick() {
     rows.opus = selectedRow(cbOpus);
     rows.vorbis = selectedRow(cbVorbis);
     if (!SaveSettings(s, rows, writableSetupIniPath(), &error)) {
+        ShowError(this, error);
+        return;
+    }
+    captureSettings() = PageListening->settings();
+    if (!SaveCaptureSettings(captureSettings(), writableSetupIniPath(), &error)) {
         ShowError(this, error);
         return;
     }

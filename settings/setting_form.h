@@ -17,8 +17,10 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QTabWidget;
 class QToolButton;
 class TAudioFile2;
+class TListeningPage;
 class TTimeLimitGroup;
 class TUpDown;
 
@@ -71,6 +73,10 @@ public:
     QLineEdit *Edit5 = nullptr;  // seconds
     TUpDown *UpDown4 = nullptr;
     TUpDown *UpDown5 = nullptr;
+
+    // The groups above sit on the first page; listening and voice activation on the second.
+    QTabWidget *PageOptions = nullptr;
+    TListeningPage *PageListening = nullptr;
 
     QPushButton *BtnOK = nullptr;
     QPushButton *BtnCancel = nullptr;

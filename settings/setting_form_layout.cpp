@@ -2,6 +2,7 @@
 #include "settings/setting_form.h"
 
 #include "settings/dialog_frame.h"
+#include "settings/listening_page.h"
 #include "settings/time_limit_group.h"
 #include "settings/up_down.h"
 
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -115,13 +117,22 @@ void TSettingForm::buildUi() {
     buttons->addWidget(BtnOK);
     buttons->addWidget(BtnCancel);
 
+    PageOptions = new QTabWidget(this);
+    auto *general = new QWidget(PageOptions);
+    auto *generalLayout = new QVBoxLayout(general);
+    UseDialogMargins(generalLayout);
+    generalLayout->addWidget(GBPath);
+    generalLayout->addWidget(GBFormat);
+    generalLayout->addWidget(GBTimeLimit);
+    generalLayout->addWidget(GBSplit);
+    generalLayout->addStretch();
+    PageOptions->addTab(general, tr("Recording"));
+    PageListening = new TListeningPage(PageOptions);
+    PageOptions->addTab(PageListening, tr("Listening"));
+
     auto *layout = new QVBoxLayout(this);
     UseDialogMargins(layout);
-    layout->addWidget(GBPath);
-    layout->addWidget(GBFormat);
-    layout->addWidget(GBTimeLimit);
-    layout->addWidget(GBSplit);
-    layout->addStretch();
+    layout->addWidget(PageOptions);
     layout->addLayout(buttons);
     FitDialogToContents(this, 319, 419);
 }

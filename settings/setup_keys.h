@@ -48,6 +48,13 @@ inline constexpr IntegerKey kVorbisQuality{"vorbis", "quality", 5};
 inline constexpr IntegerKey kVorbisFreq{"vorbis", "freq", 44100};
 inline constexpr IntegerKey kVorbisChannels{"vorbis", "ch", 2};
 inline constexpr IntegerKey kVorbisRow{"vorbis", "ind", 20};
+// Listening while stopped and voice-activated recording (settings/capture_settings.h).
+inline constexpr IntegerKey kPreRecord{"capture", "prerecord", 0};  // seconds, 0..30
+inline constexpr IntegerKey kShowLevelStopped{"capture", "monitor", 0};
+inline constexpr IntegerKey kVoiceStart{"capture", "voicestart", 0};
+inline constexpr IntegerKey kVoiceLevel{"capture", "voicelevel", -30};  // dBFS
+inline constexpr IntegerKey kVoicePause{"capture", "voicepause", 0};
+inline constexpr IntegerKey kVoiceSilence{"capture", "voicesilence", 3};  // seconds
 
 inline constexpr IntegerKey kTipNumber{"tips", "tipno", 1};
 inline constexpr IntegerKey kShowTip{"tips", "showtip", 1};

@@ -1,0 +1,69 @@
+#include "settings/capture_settings.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+using namespace setupkeys;
+
+namespace {
+
+constexpr qint64 kMaxIniBytes = 64 * 1024 * 1024;  // larger files read as empty
+
+// A switch is 0 or 1; anything else is taken as the default.
+bool readSwitch(const IniFile &ini, const IntegerKey &key) {
+    const int value = read(ini, key);
+    return (value == 0 || value == 1) ? value == 1 : key.defaultValue == 1;
+}
+
+// Every lookup parses the whole file again; a file that never names the section, as almost
+// every one does not, is read once instead of six times (it may be large or odd, and start-up
+// waits for it).
+bool mayHoldSection(const QString &iniPath) {
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = file.read(kMaxIniBytes).toLower();
+    return text.contains("capture") || text.contains(QByteArray("c\0a\0p\0t\0u\0r\0e", 13));
+}
+
+bool writeIfChanged(IniFile &ini, const IntegerKey &key, int value) {
+    return read(ini, key) == value || write(ini, key, value);
+}
+
+}  // namespace
+
+CaptureSettings &captureSettings() {
+    static CaptureSettings settings;
+    return settings;
+}
+
+CaptureSettings LoadCaptureSettings(const QString &iniPath) {
+    CaptureSettings s;
+    if (!mayHoldSection(iniPath))
+        return s;
+    const IniFile ini(iniPath);
+    s.preRecordSeconds =
+        std::clamp(read(ini, kPreRecord), 0, CaptureSettings::kMaxPreRecordSeconds);
+    s.showLevelWhileStopped = readSwitch(ini, kShowLevelStopped);
+    s.voiceStart = readSwitch(ini, kVoiceStart);
+    s.voiceLevelDb = std::clamp(read(ini, kVoiceLevel), CaptureSettings::kMinVoiceLevelDb,
+                                CaptureSettings::kMaxVoiceLevelDb);
+    s.voicePause = readSwitch(ini, kVoicePause);
+    s.silenceSeconds = std::clamp(read(ini, kVoiceSilence), CaptureSettings::kMinSilenceSeconds,
+                                  CaptureSettings::kMaxSilenceSeconds);
+    return s;
+}
+
+bool SaveCaptureSettings(const CaptureSettings &s, const QString &iniPath, QString *error) {
+    IniFile ini(iniPath);
+    const bool ok = writeIfChanged(ini, kPreRecord, s.preRecordSeconds) &&
+                    writeIfChanged(ini, kShowLevelStopped, s.showLevelWhileStopped ? 1 : 0) &&
+                    writeIfChanged(ini, kVoiceStart, s.voiceStart ? 1 : 0) &&
+                    writeIfChanged(ini, kVoiceLevel, s.voiceLevelDb) &&
+                    writeIfChanged(ini, kVoicePause, s.voicePause ? 1 : 0) &&
+                    writeIfChanged(ini, kVoiceSilence, s.silenceSeconds);
+    if (!ok && error)
+        *error = ini.lastError();
+    return ok;
+}
