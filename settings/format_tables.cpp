@@ -39,7 +39,8 @@ constexpr std::array<int, kVorbisQualities> kVorbisMonoKbps = {48,  60,  70,  80
                                                                110, 120, 140, 160, 240};
 
 QString channelsName(int row) {
-    return row % 2 == 0 ? QStringLiteral("Stereo") : QStringLiteral("Mono");
+    return row % 2 == 0 ? QCoreApplication::translate("FormatTables", "Stereo")
+                        : QCoreApplication::translate("FormatTables", "Mono");
 }
 
 int channelsOfRow(int row) {
@@ -81,8 +82,9 @@ QStringList WavRowTexts() {
 QStringList FlacRowTexts() {
     QStringList texts;
     for (int row = 0; row < kFlacRowCount; ++row) {
-        texts << QStringLiteral("%1 Hz - 16 bit,%2")
+        texts << QCoreApplication::translate("FormatTables", "%1 Hz - %2 bit,%3")
                      .arg(kFlacRates[static_cast<size_t>(row / 2)])
+                     .arg(16)
                      .arg(channelsName(row));
     }
     return texts;
@@ -91,7 +93,7 @@ QStringList FlacRowTexts() {
 QStringList OpusRowTexts() {
     QStringList texts;
     for (int row = 0; row < kOpusRowCount; ++row) {
-        texts << QStringLiteral("%1 kbps,%2")
+        texts << QCoreApplication::translate("FormatTables", "%1 kbps,%2")
                      .arg(kOpusBitrates[static_cast<size_t>(row / 2)])
                      .arg(channelsName(row));
     }
@@ -103,7 +105,7 @@ QStringList VorbisRowTexts() {
     for (int row = 0; row < kVorbisRowCount; ++row) {
         const int quality = row / 4;
         const QString rate = QString::number(kVorbisRates[static_cast<size_t>(row / 2 % 2)]);
-        texts << QStringLiteral("q%1 (~%2 kbps) - %3 Hz,%4")
+        texts << QCoreApplication::translate("FormatTables", "q%1 (~%2 kbps) - %3 Hz,%4")
                      .arg(quality)
                      .arg(channelsOfRow(row) == 2 ? kVorbisStereoKbps[static_cast<size_t>(quality)]
                                                   : kVorbisMonoKbps[static_cast<size_t>(quality)])

@@ -31,7 +31,7 @@ public:
     using FolderPicker = std::function<QString(QWidget *parent, const QString &title)>;
 
     static constexpr int kClientWidth = 319;
-    static constexpr int kClientHeight = 509;
+    static constexpr int kClientHeight = 511;
 
     TSettingForm(MainWindowHooks hooks, QWidget *parent);
     ~TSettingForm() override;

@@ -59,8 +59,8 @@ void TSettingForm::buildUi() {
     cbWAV = makeFormatList(GBFormat);
     cbWMA = makeFormatList(GBFormat);
     RBFLAC = new QRadioButton(QStringLiteral("FLAC"), GBFormat);
-    RBOpus = new QRadioButton(QStringLiteral("Ogg Opus"), GBFormat);
-    RBVorbis = new QRadioButton(QStringLiteral("Ogg Vorbis"), GBFormat);
+    RBOpus = new QRadioButton(tr("Ogg Opus"), GBFormat);
+    RBVorbis = new QRadioButton(tr("Ogg Vorbis"), GBFormat);
     cbFLAC = makeFormatList(GBFormat);
     cbOpus = makeFormatList(GBFormat);
     cbVorbis = makeFormatList(GBFormat);
@@ -134,5 +134,5 @@ void TSettingForm::buildUi() {
     UseDialogMargins(layout);
     layout->addWidget(PageOptions);
     layout->addLayout(buttons);
-    FitDialogToContents(this, 319, 419);
+    FitDialogToContents(this, kClientWidth, kClientHeight);
 }

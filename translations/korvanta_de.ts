@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AudioDeviceMixer</name>
+    <message>
+        <source>%1 (application)</source>
+        <translation>%1 (Anwendung)</translation>
+    </message>
+</context>
+<context>
     <name>BackendFactory</name>
     <message>
         <source>Sound is switched off (KORVANTA_AUDIO=none).</source>
@@ -10,6 +17,37 @@
     <message>
         <source>No sound device is available.</source>
         <translation>Kein Audiogerät verfügbar.</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureStatus</name>
+    <message>
+        <source>1 gap</source>
+        <translation>1 Lücke</translation>
+    </message>
+    <message>
+        <source>%1 gaps</source>
+        <translation>%1 Lücken</translation>
+    </message>
+    <message>
+        <source>1 gap in the recording, %1 s long: the sound was lost there.</source>
+        <translation>1 Lücke in der Aufnahme, %1 s lang: dort ging der Ton verloren.</translation>
+    </message>
+    <message>
+        <source>%1 gaps in the recording, %2 s in total: the sound was lost there.</source>
+        <translation>%1 Lücken in der Aufnahme, insgesamt %2 s: dort ging der Ton verloren.</translation>
+    </message>
+    <message>
+        <source>1 sample reached full scale and is clipped.</source>
+        <translation>1 Abtastwert erreichte die Vollaussteuerung und ist übersteuert.</translation>
+    </message>
+    <message>
+        <source>%1 samples reached full scale and are clipped.</source>
+        <translation>%1 Abtastwerte erreichten die Vollaussteuerung und sind übersteuert.</translation>
+    </message>
+    <message>
+        <source>The disk that holds %1 is nearly full: %2 at this format. The recording stops when the disk is full.</source>
+        <translation>Der Datenträger mit %1 ist fast voll: %2 in diesem Format. Die Aufnahme endet, wenn der Datenträger voll ist.</translation>
     </message>
 </context>
 <context>
@@ -102,6 +140,14 @@
     <message>
         <source>%1 Hz, %2 kbps</source>
         <translation>%1 Hz, %2 kbps</translation>
+    </message>
+    <message>
+        <source>%1 kbps,%2</source>
+        <translation>%1 kbps,%2</translation>
+    </message>
+    <message>
+        <source>q%1 (~%2 kbps) - %3 Hz,%4</source>
+        <translation>q%1 (~%2 kbps) - %3 Hz,%4</translation>
     </message>
 </context>
 <context>
@@ -257,6 +303,13 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
     </message>
 </context>
 <context>
+    <name>PulseApplicationCapture</name>
+    <message>
+        <source>The connection to the sound server was lost.</source>
+        <translation>Die Verbindung zum Soundserver ist verloren gegangen.</translation>
+    </message>
+</context>
+<context>
     <name>PulseBackend</name>
     <message>
         <source>Connecting to the sound server...</source>
@@ -273,6 +326,10 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
     <message>
         <source>The chosen output device is not available.</source>
         <translation>Das gewählte Ausgabegerät ist nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>The chosen application is not playing.</source>
+        <translation>Die gewählte Anwendung spielt nichts ab.</translation>
     </message>
 </context>
 <context>
@@ -775,6 +832,81 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
         <source>Playing...</source>
         <translation>Wiedergabe...</translation>
     </message>
+    <message>
+        <source>%1 stopped playing; recording silence.</source>
+        <translation>%1 spielt nicht mehr ab; Stille wird aufgenommen.</translation>
+    </message>
+    <message>
+        <source>%1 is playing again.</source>
+        <translation>%1 spielt wieder ab.</translation>
+    </message>
+    <message>
+        <source>Waiting for sound</source>
+        <translation>Warten auf Ton</translation>
+    </message>
+    <message>
+        <source>Listening</source>
+        <translation>Mithören</translation>
+    </message>
+</context>
+<context>
+    <name>TListeningPage</name>
+    <message>
+        <source>Before Record</source>
+        <translation>Vor der Aufnahme</translation>
+    </message>
+    <message>
+        <source>Keep the last</source>
+        <translation>Die letzten</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>Show input level while stopped</source>
+        <translation>Eingangspegel auch im Stillstand zeigen</translation>
+    </message>
+    <message>
+        <source>seconds before Record</source>
+        <translation>Sekunden vor dem Aufnehmen behalten</translation>
+    </message>
+    <message>
+        <source>Voice Activation</source>
+        <translation>Sprachsteuerung</translation>
+    </message>
+    <message>
+        <source>Start recording when the level exceeds</source>
+        <translation>Aufnahme starten, wenn der Pegel übersteigt:</translation>
+    </message>
+    <message>
+        <source> dB</source>
+        <translation> dB</translation>
+    </message>
+    <message>
+        <source>Pause after</source>
+        <translation>Pause nach</translation>
+    </message>
+    <message>
+        <source>Seconds kept before Record</source>
+        <translation>Vor dem Aufnehmen behaltene Sekunden</translation>
+    </message>
+    <message>
+        <source>Start level in dB</source>
+        <translation>Startpegel in dB</translation>
+    </message>
+    <message>
+        <source>Seconds of silence before the pause</source>
+        <translation>Sekunden Stille vor der Pause</translation>
+    </message>
+    <message>
+        <source>With voice start, Record waits for sound and Stop ends the wait; pressing Record again starts at once.</source>
+        <translation>Mit Sprachstart wartet Aufnehmen auf Ton, Stopp beendet das Warten; erneutes Drücken von Aufnehmen startet sofort.</translation>
+    </message>
+    <message>
+        <source>seconds of silence</source>
+        <translation>Sekunden Stille</translation>
+    </message>
 </context>
 <context>
     <name>TNCTAmpBar2</name>
@@ -928,6 +1060,22 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Recording</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>Listening</source>
+        <translation>Mithören</translation>
+    </message>
+    <message>
+        <source>Ogg Opus</source>
+        <translation>Ogg Opus</translation>
+    </message>
+    <message>
+        <source>Ogg Vorbis</source>
+        <translation>Ogg Vorbis</translation>
     </message>
 </context>
 <context>
@@ -1176,6 +1324,29 @@ Wählen Sie ID3v2, um den vollständigen Text zu behalten.</translation>
     </message>
 </context>
 <context>
+    <name>TimeLeft</name>
+    <message>
+        <source>&lt; 1 min left</source>
+        <translation>&lt; 1 min übrig</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>etwa %1 h %2 min übrig</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min left</source>
+        <translation>%1 h %2 min übrig</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>etwa %1 min übrig</translation>
+    </message>
+    <message>
+        <source>%1 min left</source>
+        <translation>%1 min übrig</translation>
+    </message>
+</context>
+<context>
     <name>TsrcFrame</name>
     <message>
         <source>%1 volume</source>
@@ -1219,6 +1390,10 @@ Wählen Sie ID3v2, um den vollständigen Text zu behalten.</translation>
     <message>
         <source>The chosen output device is not available.</source>
         <translation>Das gewählte Ausgabegerät ist nicht verfügbar.</translation>
+    </message>
+    <message>
+        <source>The chosen application is not playing.</source>
+        <translation>Die gewählte Anwendung spielt nichts ab.</translation>
     </message>
 </context>
 <context>

@@ -203,7 +203,8 @@ TEST_P(LargerFontTest, EveryCaptionOfTheDialogsHasItsRoom) {
         options.CheckSplit->setChecked(true);
         expectDialogFits(&options);
         if (GetParam() == 1.0) {
-            EXPECT_EQ(options.size(), QSize(319, 419));
+            EXPECT_EQ(options.size(),
+                      QSize(TSettingForm::kClientWidth, TSettingForm::kClientHeight));
         }
     }
     {

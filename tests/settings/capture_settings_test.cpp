@@ -75,7 +75,7 @@ TEST_F(CaptureSettingsTest, SavingWritesOnlyWhatDiffersFromTheFile) {
 TEST_F(CaptureSettingsTest, OptionsListeningPageRoundTrip) {
     auto form = std::make_unique<TSettingForm>(hooks(), nullptr);
     form->show();
-    EXPECT_EQ(form->size(), QSize(319, 419));
+    EXPECT_EQ(form->size(), QSize(TSettingForm::kClientWidth, TSettingForm::kClientHeight));
     ASSERT_EQ(form->PageOptions->count(), 2);
     EXPECT_EQ(form->PageOptions->tabText(1), QStringLiteral("Listening"));
     TListeningPage *page = form->PageListening;
