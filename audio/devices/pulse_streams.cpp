@@ -12,10 +12,11 @@
 namespace {
 
 constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
-// The server wakes to hand over a fragment of this length. Longer ones spare it (and the
-// laptop's battery) wake-ups; the level display is fed by the recorder's 50 ms timer, which
-// holds the last levels when a tick finds no new frames, and the blocks are 200 ms anyway.
-constexpr pa_usec_t kCaptureFragmentUs = 45 * PA_USEC_PER_MSEC;
+// The server wakes to hand over a fragment of this length. Longer ones would spare it
+// wake-ups, but with 45 ms PipeWire (at 48 kHz, capturing at 22050 Hz) kept the last ~0.4 s
+// of a capture back, and a stop lost it; the recorder's 50 ms level timer holds the last
+// levels when a tick finds no new frames.
+constexpr pa_usec_t kCaptureFragmentUs = 20 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kPlaybackTargetUs = 80 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
 constexpr int kPlaybackChunkMs = 250;

@@ -5,10 +5,10 @@
 // before any frame was delivered.
 //
 // Both ask for the format the component wants (the server converts from the device's own)
-// and for buffers that keep little in flight without waking the server too often: about
-// 45 ms per capture fragment and an 80 ms playback target. Both refuse to be moved to
-// another device: when their device disappears, or the server does, they fail and say so
-// through failed() rather than silently carrying on elsewhere.
+// and for small buffers, so that little is in flight: about 20 ms per capture fragment and
+// an 80 ms playback target. Both refuse to be moved to another device: when their device
+// disappears, or the server does, they fail and say so through failed() rather than
+// silently carrying on elsewhere.
 //
 // Playback pulls from the source only when the server has room, and never writes silence
 // of its own. When the source runs dry it drains the stream: the server plays out what it

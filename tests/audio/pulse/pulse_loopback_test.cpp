@@ -115,7 +115,8 @@ TEST_F(PulseServerTest, ATonePlayedIntoTheSinkIsRecordedWholeFromItsMonitor) {
         const auto [first, last] = loudSpan(signal, 4000);
         // Nothing cut off at either end: the loud span is the tone less at most a period.
         const double heard = static_cast<double>(last - first + 1) / rate;
-        EXPECT_NEAR(heard, seconds, 0.002);
+        EXPECT_NEAR(heard, seconds, 0.002)
+            << "loud from frame " << first << " to " << last << " of " << signal.size();
         EXPECT_EQ(dominantFrequency(signal, static_cast<size_t>(first) + rate / 2, rate / 2, rate),
                   kToneHz);
     }
