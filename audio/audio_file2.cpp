@@ -65,7 +65,8 @@ struct TAudioFile2::Impl {
             return;
         }
         if (background->fileMissing()) {
-            setError(ErrWriteFailed, QStringLiteral("The file was deleted or moved away"));
+            setError(ErrWriteFailed, QCoreApplication::translate(
+                                         "TAudioFile2", "The file was deleted or moved away"));
         } else {
             setError(writer->errorNum(), writer->errorText());
         }

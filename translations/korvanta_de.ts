@@ -58,6 +58,44 @@
     </message>
 </context>
 <context>
+    <name>EncodedFormat</name>
+    <message>
+        <source>Opus can&apos;t be written at %1 kbps</source>
+        <translation>Opus kann nicht mit %1 kbps geschrieben werden</translation>
+    </message>
+    <message>
+        <source>Vorbis can&apos;t be written at quality %1, %2 Hz</source>
+        <translation>Vorbis kann nicht in Qualität %1, %2 Hz geschrieben werden</translation>
+    </message>
+</context>
+<context>
+    <name>EncodedWriter</name>
+    <message>
+        <source>The %1 file writer is not available</source>
+        <translation>Der Dateischreiber für %1 ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>The %1 encoder is not available</source>
+        <translation>Der Encoder für %1 ist nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Out of memory</source>
+        <translation>Nicht genug Arbeitsspeicher</translation>
+    </message>
+    <message>
+        <source>Cannot create %1: %2</source>
+        <translation>%1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The encoder failed: %1</source>
+        <translation>Der Encoder ist fehlgeschlagen: %1</translation>
+    </message>
+</context>
+<context>
     <name>FfmpegCodecLoader</name>
     <message>
         <source>%1 belongs to another version of the program</source>
@@ -445,6 +483,10 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     <message>
         <source>stereo</source>
         <translation>stereo</translation>
+    </message>
+    <message>
+        <source>The file was deleted or moved away</source>
+        <translation>Die Datei wurde gelöscht oder verschoben</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,7 @@
 #include "audio/codec/encoded_format.h"
 
+#include <QCoreApplication>
+
 namespace korvanta::codec {
 
 namespace {
@@ -43,13 +45,16 @@ QString encodedFormatProblem(const EncodedFormat &format) {
             // libopus takes 6 to 256 kbps per channel.
             if (format.sampleRate != kOpusSampleRate || format.bitrateKbps < 6 ||
                 format.bitrateKbps > 256 * format.channels) {
-                return QStringLiteral("Opus can't be written at %1 kbps").arg(format.bitrateKbps);
+                return QCoreApplication::translate("EncodedFormat",
+                                                   "Opus can't be written at %1 kbps")
+                    .arg(format.bitrateKbps);
             }
             break;
         case EncodedCodec::Vorbis:
             if (format.sampleRate < 8000 || format.sampleRate > 48000 || format.quality < 0 ||
                 format.quality > 10) {
-                return QStringLiteral("Vorbis can't be written at quality %1, %2 Hz")
+                return QCoreApplication::translate("EncodedFormat",
+                                                   "Vorbis can't be written at quality %1, %2 Hz")
                     .arg(format.quality)
                     .arg(format.sampleRate);
             }

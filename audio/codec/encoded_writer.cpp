@@ -3,6 +3,8 @@
 #include "audio/codec/codec_error.h"
 #include "audio/codec/posix_file.h"
 
+#include <QCoreApplication>
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 }
@@ -61,22 +63,22 @@ bool EncodedWriter::setUpEncoder(const QString &path, int *errorNum, QString *er
 
     AVFormatContext *ctx = nullptr;
     if (avformat_alloc_output_context2(&ctx, nullptr, choice.muxer, name.constData()) < 0 || !ctx) {
-        return bail(
-            ErrCannotCreate,
-            QStringLiteral("The %1 file writer is not available").arg(QLatin1String(choice.name)));
+        return bail(ErrCannotCreate, QCoreApplication::translate(
+                                         "EncodedWriter", "The %1 file writer is not available")
+                                         .arg(QLatin1String(choice.name)));
     }
     output_.reset(ctx);
     const AVCodec *codec = avcodec_find_encoder_by_name(choice.encoder);
     if (codec == nullptr) {
-        return bail(
-            ErrCannotCreate,
-            QStringLiteral("The %1 encoder is not available").arg(QLatin1String(choice.name)));
+        return bail(ErrCannotCreate,
+                    QCoreApplication::translate("EncodedWriter", "The %1 encoder is not available")
+                        .arg(QLatin1String(choice.name)));
     }
     encoder_.reset(avcodec_alloc_context3(codec));
     frame_ = makeFrame();
     packet_ = makePacket();
     if (!encoder_ || !frame_ || !packet_) {
-        return bail(ErrCannotCreate, QStringLiteral("Out of memory"));
+        return bail(ErrCannotCreate, QCoreApplication::translate("EncodedWriter", "Out of memory"));
     }
     AVCodecContext *enc = encoder_.get();
     enc->sample_fmt = choice.sampleFormat;
@@ -105,23 +107,25 @@ bool EncodedWriter::setUpEncoder(const QString &path, int *errorNum, QString *er
     }
     stream_ = avformat_new_stream(ctx, nullptr);
     if (stream_ == nullptr || avcodec_parameters_from_context(stream_->codecpar, enc) < 0) {
-        return bail(ErrCannotCreate, QStringLiteral("Out of memory"));
+        return bail(ErrCannotCreate, QCoreApplication::translate("EncodedWriter", "Out of memory"));
     }
     stream_->time_base = enc->time_base;
 
     if (const int rc = avio_open(&ctx->pb, name.constData(), AVIO_FLAG_WRITE); rc < 0) {
         return bail(ErrCannotCreate,
-                    QStringLiteral("Cannot create %1: %2").arg(path, ffmpegErrorText(rc)));
+                    QCoreApplication::translate("EncodedWriter", "Cannot create %1: %2")
+                        .arg(path, ffmpegErrorText(rc)));
     }
     if (const int rc = avformat_write_header(ctx, nullptr); rc < 0) {
         return bail(ErrCannotCreate,
-                    QStringLiteral("Cannot write %1: %2").arg(path, ffmpegErrorText(rc)));
+                    QCoreApplication::translate("EncodedWriter", "Cannot write %1: %2")
+                        .arg(path, ffmpegErrorText(rc)));
     }
     avio_flush(ctx->pb);
     if (ctx->pb->error < 0) {
-        return bail(
-            ErrCannotCreate,
-            QStringLiteral("Cannot write %1: %2").arg(path, ffmpegErrorText(ctx->pb->error)));
+        return bail(ErrCannotCreate,
+                    QCoreApplication::translate("EncodedWriter", "Cannot write %1: %2")
+                        .arg(path, ffmpegErrorText(ctx->pb->error)));
     }
 
     // One frame, allocated once and refilled: Vorbis takes 64 samples at a time.
@@ -132,7 +136,7 @@ bool EncodedWriter::setUpEncoder(const QString &path, int *errorNum, QString *er
     fifo_.reset(av_audio_fifo_alloc(enc->sample_fmt, channels(), std::max(frameSize, 16384)));
     if (av_channel_layout_copy(&frame_->ch_layout, &enc->ch_layout) < 0 ||
         av_frame_get_buffer(frame_.get(), 0) < 0 || !fifo_) {
-        return bail(ErrCannotCreate, QStringLiteral("Out of memory"));
+        return bail(ErrCannotCreate, QCoreApplication::translate("EncodedWriter", "Out of memory"));
     }
     return true;
 }
@@ -155,7 +159,8 @@ bool EncodedWriter::checkIo(const char *what, int rc) {
 bool EncodedWriter::sendToEncoder(const AVFrame *frame) {
     int rc = avcodec_send_frame(encoder_.get(), frame);
     if (rc < 0) {
-        fail(ErrWriteFailed, QStringLiteral("The encoder failed: %1").arg(ffmpegErrorText(rc)));
+        fail(ErrWriteFailed, QCoreApplication::translate("EncodedWriter", "The encoder failed: %1")
+                                 .arg(ffmpegErrorText(rc)));
         return false;
     }
     for (;;) {
@@ -164,7 +169,9 @@ bool EncodedWriter::sendToEncoder(const AVFrame *frame) {
             return true;
         }
         if (rc < 0) {
-            fail(ErrWriteFailed, QStringLiteral("The encoder failed: %1").arg(ffmpegErrorText(rc)));
+            fail(ErrWriteFailed,
+                 QCoreApplication::translate("EncodedWriter", "The encoder failed: %1")
+                     .arg(ffmpegErrorText(rc)));
             return false;
         }
         av_packet_rescale_ts(packet_.get(), encoder_->time_base, stream_->time_base);
@@ -187,7 +194,7 @@ bool EncodedWriter::encodeFrame(bool flush) {
         return false;
     }
     if (av_frame_make_writable(frame_.get()) < 0) {
-        fail(ErrWriteFailed, QStringLiteral("Out of memory"));
+        fail(ErrWriteFailed, QCoreApplication::translate("EncodedWriter", "Out of memory"));
         return false;
     }
     const int take = std::min(available, frameSize);
@@ -215,7 +222,7 @@ bool EncodedWriter::queue(const int16_t *samples, int frames) {
         written = av_audio_fifo_write(fifo_.get(), data, frames);
     }
     if (written < frames) {
-        fail(ErrWriteFailed, QStringLiteral("Out of memory"));
+        fail(ErrWriteFailed, QCoreApplication::translate("EncodedWriter", "Out of memory"));
         return false;
     }
     return true;
