@@ -1,6 +1,7 @@
 #include "mixer/volume_track_bar.h"
 
-#include <QAccessibleValueInterface>
+#include "audio/widgets/accessible_value_widget.h"
+
 #include <QAccessibleWidget>
 
 #include <algorithm>
@@ -9,16 +10,10 @@
 namespace {
 
 // The toolkit's own slider interface would read out the raw, upside-down position.
-class VolumeTrackBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class VolumeTrackBarAccessible : public AccessibleValueWidget {
 public:
     explicit VolumeTrackBarAccessible(TVolumeTrackBar *slider)
-        : QAccessibleWidget(slider, QAccessible::Slider) {}
-
-    void *interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+        : AccessibleValueWidget(slider, QAccessible::Slider) {}
 
     QString text(QAccessible::Text t) const override {
         switch (t) {

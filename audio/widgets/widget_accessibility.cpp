@@ -1,5 +1,6 @@
 #include "audio/widgets/widget_accessibility.h"
 
+#include "audio/widgets/accessible_value_widget.h"
 #include "audio/widgets/nct_amp_bar2.h"
 #include "audio/widgets/nct_equalizer2.h"
 #include "audio/widgets/nct_play_button_b2.h"
@@ -7,7 +8,6 @@
 #include "audio/widgets/nct_time_display2.h"
 #include "audio/widgets/painted_parts_accessible.h"
 
-#include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 
 #include <algorithm>
@@ -23,16 +23,10 @@ QString nameOr(const QAccessibleWidget &iface, const QString &fallback) {
 }
 
 // The position slider: 0..1000, thousandths of the file; setting it is a seek.
-class PositionSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class PositionSliderAccessible : public AccessibleValueWidget {
 public:
     explicit PositionSliderAccessible(TNCTSliderB2 *slider)
-        : QAccessibleWidget(slider, QAccessible::Slider) {}
-
-    void *interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+        : AccessibleValueWidget(slider, QAccessible::Slider) {}
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name)
@@ -56,16 +50,10 @@ private:
 };
 
 // A level bar: a read-only progress bar filled as the meter is (dB scale), read out in dB.
-class LevelBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class LevelBarAccessible : public AccessibleValueWidget {
 public:
     explicit LevelBarAccessible(TNCTAmpBar2 *bar)
-        : QAccessibleWidget(bar, QAccessible::ProgressBar) {}
-
-    void *interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
+        : AccessibleValueWidget(bar, QAccessible::ProgressBar) {}
 
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Name)
