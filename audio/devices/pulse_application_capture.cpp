@@ -176,10 +176,13 @@ void PulseApplicationCapture::onRead(pa_stream *stream, size_t, void *self) {
         if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0)
             return;
         const int frames = static_cast<int>(bytes / me->frameBytes_);
-        if (data)
+        if (data) {
             me->sink_->captured(static_cast<const int16_t *>(data), frames);
-        else
-            me->deliverSilence(frames);  // a hole the server reported
+        } else {
+            // A hole the server reported: counted as a gap, filled to keep the timeline.
+            me->sink_->lostFrames(frames);
+            me->deliverSilence(frames);
+        }
         me->lastDataUs_ = nowUs();
         me->silenceSinceData_ = 0;
         me->awaitingData_ = false;
