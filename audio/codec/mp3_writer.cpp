@@ -67,6 +67,13 @@ QString mpegVersionForRate(int sampleRate) {
 
 std::unique_ptr<Mp3Writer> Mp3Writer::create(const QString &path, int sampleRate, int bitrateKbps,
                                              int *errorNum, QString *errorText) {
+    QString loadError;
+    if (korvanta::loadLameApi(&loadError) == nullptr) {
+        *errorNum = ErrCannotCreate;
+        *errorText =
+            QCoreApplication::translate("Mp3Writer", "Cannot start the MP3 encoder: ") + loadError;
+        return nullptr;
+    }
     std::unique_ptr<Mp3Writer> w(new Mp3Writer(sampleRate, bitrateKbps));
     w->lame_.reset(lame_init());
     if (!w->lame_) {

@@ -4,9 +4,8 @@
 #pragma once
 
 #include "audio/codec/audio_writer.h"
+#include "audio/codec/lame_api.h"
 #include "audio/codec/posix_file.h"
-
-#include <lame/lame.h>
 
 #include <memory>
 #include <vector>

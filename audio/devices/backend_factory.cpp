@@ -1,20 +1,22 @@
 #include "audio/devices/audio_backend.h"
 
+#include "audio/devices/pulse_api.h"
 #include "audio/devices/pulse_backend.h"
 #include "audio/devices/virtual_backend.h"
 
 #include <QCoreApplication>
 #include <QtGlobal>
 
+#include <utility>
+
 namespace {
 
-// Sound switched off on purpose: no devices, every open fails.
+// Sound switched off on purpose, or the sound server's library missing: no devices, every
+// open fails, and the window says why.
 class NoDeviceBackend : public AudioBackend {
 public:
-    QString unavailableReason() const override {
-        return QCoreApplication::translate("BackendFactory",
-                                           "Sound is switched off (KORVANTA_AUDIO=none).");
-    }
+    explicit NoDeviceBackend(QString reason) : reason_(std::move(reason)) {}
+    QString unavailableReason() const override { return reason_; }
     std::vector<DeviceInfo> devices(Direction) override { return {}; }
     int defaultDevice(Direction) override { return 0; }
     std::vector<MixerLine> mixerLines(Direction, int) override { return {}; }
@@ -35,6 +37,9 @@ public:
         *error = QCoreApplication::translate("BackendFactory", "No sound device is available.");
         return nullptr;
     }
+
+private:
+    QString reason_;
 };
 
 }  // namespace
@@ -44,8 +49,12 @@ std::unique_ptr<AudioBackend> createAudioBackend() {
     if (choice == QLatin1String("virtual"))
         return std::make_unique<VirtualBackend>();
     if (choice == QLatin1String("none"))
-        return std::make_unique<NoDeviceBackend>();
+        return std::make_unique<NoDeviceBackend>(QCoreApplication::translate(
+            "BackendFactory", "Sound is switched off (KORVANTA_AUDIO=none)."));
     // Without a reachable server this lists no devices, and picks the server up once it
     // appears.
+    QString error;
+    if (korvanta::loadPulseApi(&error) == nullptr)
+        return std::make_unique<NoDeviceBackend>(error);
     return std::make_unique<PulseBackend>();
 }

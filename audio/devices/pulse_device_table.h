@@ -7,7 +7,7 @@
 // cannot serve for this, since they change whenever a device is re-created.
 #pragma once
 
-#include <pulse/pulseaudio.h>
+#include "audio/devices/pulse_api.h"
 
 #include <QString>
 

@@ -5,27 +5,32 @@
 // hold PulseLock at that moment.
 #pragma once
 
-#include <pulse/pulseaudio.h>
+#include "audio/devices/pulse_api.h"
 
 #include <memory>
 
-template <typename T, void (*Release)(T *)>
-struct PulseRelease {
-    void operator()(T *handle) const {
-        if (handle)
-            Release(handle);
-    }
-};
-
+// Each release is a call (through pulse_api.h), not a function pointer, so that no pointer to
+// libpulse is taken before it is loaded.
+#define KORVANTA_PULSE_RELEASE(Name, Type, release) \
+    struct Name {                                   \
+        void operator()(Type *handle) const {       \
+            if (handle)                             \
+                release(handle);                    \
+        }                                           \
+    };
 // Freeing the mainloop stops and joins its thread first.
-using PulseMainloopPtr =
-    std::unique_ptr<pa_threaded_mainloop,
-                    PulseRelease<pa_threaded_mainloop, pa_threaded_mainloop_free>>;
-using PulseContextPtr = std::unique_ptr<pa_context, PulseRelease<pa_context, pa_context_unref>>;
-using PulseStreamPtr = std::unique_ptr<pa_stream, PulseRelease<pa_stream, pa_stream_unref>>;
-using PulseOperationPtr =
-    std::unique_ptr<pa_operation, PulseRelease<pa_operation, pa_operation_unref>>;
-using PulsePropListPtr = std::unique_ptr<pa_proplist, PulseRelease<pa_proplist, pa_proplist_free>>;
+KORVANTA_PULSE_RELEASE(PulseMainloopFree, pa_threaded_mainloop, pa_threaded_mainloop_free)
+KORVANTA_PULSE_RELEASE(PulseContextUnref, pa_context, pa_context_unref)
+KORVANTA_PULSE_RELEASE(PulseStreamUnref, pa_stream, pa_stream_unref)
+KORVANTA_PULSE_RELEASE(PulseOperationUnref, pa_operation, pa_operation_unref)
+KORVANTA_PULSE_RELEASE(PulsePropListFree, pa_proplist, pa_proplist_free)
+#undef KORVANTA_PULSE_RELEASE
+
+using PulseMainloopPtr = std::unique_ptr<pa_threaded_mainloop, PulseMainloopFree>;
+using PulseContextPtr = std::unique_ptr<pa_context, PulseContextUnref>;
+using PulseStreamPtr = std::unique_ptr<pa_stream, PulseStreamUnref>;
+using PulseOperationPtr = std::unique_ptr<pa_operation, PulseOperationUnref>;
+using PulsePropListPtr = std::unique_ptr<pa_proplist, PulsePropListFree>;
 
 // For requests whose answer nobody waits for: the request stays sent.
 inline void forgetOperation(pa_operation *operation) {

@@ -10,9 +10,8 @@
 #pragma once
 
 #include "audio/devices/audio_backend.h"
+#include "audio/devices/pulse_api.h"
 #include "audio/devices/pulse_device_table.h"
-
-#include <pulse/pulseaudio.h>
 
 #include <vector>
 

@@ -1,6 +1,8 @@
 #include "audio/dsp/spectrum_analyzer.h"
 
-#include <fftw3.h>
+#include "audio/dsp/fftw_api.h"
+
+#include <QtGlobal>
 
 #include <algorithm>
 #include <cmath>
@@ -110,6 +112,18 @@ SpectrumAnalyzer::Plan &SpectrumAnalyzer::planFor(int size) {
 
 bool SpectrumAnalyzer::analyze(const SampleArray &block) {
     if (block.isEmpty()) {
+        clear();
+        return false;
+    }
+    // Without FFTW there is no spectrum, and the rest of the program works on.
+    static const bool fftwLoaded = [] {
+        QString error;
+        if (korvanta::loadFftwApi(&error) != nullptr)
+            return true;
+        qWarning("%s", qPrintable(error));
+        return false;
+    }();
+    if (!fftwLoaded) {
         clear();
         return false;
     }
