@@ -1,4 +1,5 @@
 // Program entry: the application, the main window and its long-lived companions.
+#include "app/deferred_icon_style.h"
 #include "app/scripted_run.h"
 #include "app/tform1.h"
 #include "app/ui_language.h"
@@ -54,6 +55,7 @@ int main(int argc, char **argv) {
         return *exitCode;
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new DeferredIconStyle);
     InstallTranslations(app);
     QApplication::setApplicationDisplayName(QStringLiteral("Korvanta Sound Recorder"));
 

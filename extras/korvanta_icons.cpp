@@ -5,6 +5,7 @@
 #include <QIconEngine>
 #include <QPainter>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -31,8 +32,17 @@ public:
                          qreal scale) override {
         return loaded().pixmap(size, scale, mode, state);
     }
-    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override {
-        return loaded().actualSize(size, mode, state);
+    // Answered from the sizes the files are made for, without decoding them: tab bars and
+    // buttons ask while the window is being built, long before anything is drawn. As Qt's own
+    // icons do, a picture is scaled down to fit, never up.
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override {
+        int largest = 0;
+        for (const auto &file : files_)
+            largest = std::max(largest, file.second);
+        QSize actual(largest, largest);
+        if (actual.width() > size.width() || actual.height() > size.height())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
     }
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
         QList<QSize> sizes;
