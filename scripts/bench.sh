@@ -5,7 +5,8 @@
 #            [korvanta-bench options]
 # korvanta-bench options: --runs N (default 3), --minutes N (10), --long-minutes N (60),
 # --startup-runs N (21), --work DIR, --live-seconds N (60), --live-runs N (2),
-# --stress-minutes N, --live-only (the live tables, and the stress run if asked for, alone).
+# --stress-minutes N, --live-only (the live tables, and the stress run if asked for, alone),
+# --startup-only (the start-up table alone, in a few seconds).
 # The live tables record and play in real time through a private headless PulseAudio server
 # (scripts/with-pulseaudio.sh), the whole program against bare pipelines.
 # --stress adds the stress run: 5-minute recordings on the virtual sound card and on the
