@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -54,6 +55,7 @@ int main(int argc, char **argv) {
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
         return *exitCode;
 
+    std::thread soundLibrary = startLoadingAudioBackend();
     QApplication app(argc, argv);
     QApplication::setStyle(new DeferredIconStyle);
     InstallTranslations(app);
@@ -61,6 +63,8 @@ int main(int argc, char **argv) {
 
     // The sound backend outlives the window and everything that plays or records through it.
     const std::unique_ptr<AudioBackend> backend = createAudioBackend();
+    if (soundLibrary.joinable())
+        soundLibrary.join();
     TForm1 window(*backend);
     Form1 = &window;
     TfrmEQ eqForm(*window.AudioPlayer1, window.chEqualizer, &window);

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <thread>
 #include <vector>
 
 enum class Direction { Input, Output };
@@ -159,3 +160,8 @@ Q_SIGNALS:
 // card, KORVANTA_AUDIO=none no devices at all, anything else (or nothing) the PulseAudio
 // backend (which also serves PipeWire). Created once, in main, and passed to the window.
 std::unique_ptr<AudioBackend> createAudioBackend();
+
+// Starts opening the sound server's library on a thread of its own when the environment asks
+// for that backend, so that it loads while Qt starts; createAudioBackend() waits for it if it
+// comes first. Join the thread (not joinable when there is nothing to load) before leaving.
+std::thread startLoadingAudioBackend();

@@ -44,6 +44,21 @@ private:
 
 }  // namespace
 
+namespace {
+
+bool soundServerChosen() {
+    const QString choice = qEnvironmentVariable("KORVANTA_AUDIO");
+    return choice != QLatin1String("virtual") && choice != QLatin1String("none");
+}
+
+}  // namespace
+
+std::thread startLoadingAudioBackend() {
+    if (!soundServerChosen())
+        return {};
+    return std::thread([] { korvanta::loadPulseApi(nullptr); });
+}
+
 std::unique_ptr<AudioBackend> createAudioBackend() {
     const QString choice = qEnvironmentVariable("KORVANTA_AUDIO");
     if (choice == QLatin1String("virtual"))
