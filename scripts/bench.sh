@@ -34,7 +34,7 @@ done
 bash scripts/install-deps.sh
 dir=build-bench
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DKORVANTA_BENCH=ON -DKORVANTA_SANITIZE=OFF >/dev/null
-targets=(korvanta-bench korvanta-minimal-window korvanta-minimal-window-libs korvanta-recorder)
+targets=(korvanta-bench korvanta-minimal-window korvanta-recorder)
 { [ "$soak" = 1 ] || [ "$stress" = 1 ]; } && targets+=(korvanta-bench-soak)
 [ "$stress" = 1 ] && args+=(--stress-minutes 5)
 # Build output goes to stderr, so that stdout holds the tables alone.

@@ -432,28 +432,6 @@ bool writeMusepack(const QByteArray &name, const TagValues &v) {
 
 }  // namespace
 
-TagFormat tagFormatForContainer(const QString &containerName) {
-    if (containerName == QLatin1String("mp3")) {
-        return TagFormat::Mpeg;
-    }
-    if (containerName == QLatin1String("wav")) {
-        return TagFormat::Wav;
-    }
-    if (containerName == QLatin1String("asf")) {
-        return TagFormat::Asf;
-    }
-    if (containerName == QLatin1String("ogg")) {
-        return TagFormat::Ogg;
-    }
-    if (containerName == QLatin1String("flac")) {
-        return TagFormat::Flac;
-    }
-    if (containerName == QLatin1String("mpc") || containerName == QLatin1String("mpc8")) {
-        return TagFormat::Musepack;
-    }
-    return TagFormat::None;
-}
-
 bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *values,
               QString *errorText) {
     *values = TagValues();

@@ -1,6 +1,6 @@
-// What the built program loads before its window shows: the sound server's library, the
-// encoders, FFTW, the FFmpeg module and Qt's image plugins wait until they are needed, so
-// that none of them (nor what they pull in) delays the first window.
+// What the built program loads before its window shows: the sound server's library, LAME,
+// FFTW, the tag and FFmpeg modules and Qt's image plugins wait until they are needed, so that
+// none of them (nor what they pull in) delays the first window.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -40,8 +40,9 @@ TEST(StartupLibrariesTest, LibrariesNotNeededForTheFirstWindowWait) {
     const QSet<QString> loaded = librariesLoadedAtStart();
     // The program ran and the log was read: Qt's widgets are always there.
     ASSERT_TRUE(loaded.contains(QStringLiteral("libQt6Widgets.so.6")));
-    for (const char *later : {"libpulse.so.0", "libmp3lame.so.0", "libfftw3f.so.3",
-                              "korvanta-ffmpeg.so", "libqjpeg.so", "libqgif.so", "libqico.so"})
+    for (const char *later :
+         {"libpulse.so.0", "libmp3lame.so.0", "libfftw3f.so.3", "libtag.so.1", "korvanta-tags.so",
+          "korvanta-ffmpeg.so", "libqjpeg.so", "libqgif.so", "libqico.so"})
         EXPECT_FALSE(loaded.contains(QString::fromLatin1(later))) << later;
 }
 

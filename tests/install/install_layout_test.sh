@@ -25,6 +25,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 [ -x "$prefix/bin/korvanta-recorder" ] || fail "bin/korvanta-recorder does not run"
 expect_file lib/korvanta-recorder/korvanta-recorder
 expect_file lib/korvanta-recorder/korvanta-ffmpeg.so
+expect_file lib/korvanta-recorder/korvanta-tags.so
 for f in tips.txt tips_de.txt support.ini manual/index.html manual/manual.css manual/de/index.html \
     translations/korvanta_de.qm; do
     expect_file "share/korvanta-recorder/$f"
@@ -37,7 +38,7 @@ expect_file share/man/man1/korvanta-recorder.1.gz
 expect_file share/doc/korvanta-recorder/copyright
 expect_file share/doc/korvanta-recorder/changelog.gz
 # Nothing beside the program but the program and its codec module.
-extra=$(ls "$prefix/lib/korvanta-recorder" | grep -v -x -e korvanta-recorder -e korvanta-ffmpeg.so || true)
+extra=$(ls "$prefix/lib/korvanta-recorder" | grep -v -x -e korvanta-recorder -e korvanta-ffmpeg.so -e korvanta-tags.so || true)
 [ -z "$extra" ] || fail "unexpected files beside the program: $extra"
 # Every picture the manual shows is installed with it (a sanitizer build takes none).
 if [ -d "$prefix/share/korvanta-recorder/manual/images" ]; then
