@@ -77,10 +77,12 @@ public:
     int run() {
         fs::create_directories(o_.workDir);
         if (o_.startupOnly) {
-            const std::string h =
-                "Korvanta Sound Recorder start-up, " + today() + "\n" + cpuModel() + ", " +
-                std::to_string(std::thread::hardware_concurrency()) + " cores\n\n";
-            return finish(h + startup() + verdicts());
+            std::string out = "Korvanta Sound Recorder start-up, " + today() + "\n" + cpuModel() +
+                              ", " + std::to_string(std::thread::hardware_concurrency()) +
+                              " cores\n\n";
+            out += startup();
+            out += verdicts();  // after the table, whose misses it reports
+            return finish(out);
         }
         std::string error;
         progress("writing " + minutesText(o_.inputMinutes) + " of test signal");
