@@ -1,4 +1,5 @@
 // Program entry: the application, the main window and its long-lived companions.
+#include "app/after_first_paint.h"
 #include "app/deferred_icon_style.h"
 #include "app/scripted_run.h"
 #include "app/tform1.h"
@@ -67,12 +68,20 @@ int main(int argc, char **argv) {
         soundLibrary.join();
     TForm1 window(*backend);
     Form1 = &window;
-    TfrmEQ eqForm(*window.AudioPlayer1, window.chEqualizer, &window);
-    frmEQ = &eqForm;
-    TfrmRecFlt recFltForm(*window.AudioRecord1, &window);
-    frmRecFlt = &recFltForm;
-    TRenameForm renameForm(&window);
-    RenameForm = &renameForm;
+    // The equaliser, recording filter and rename dialogs are built once the window is on the
+    // screen; until then the commands that open them do nothing.
+    std::unique_ptr<TfrmEQ> eqForm;
+    std::unique_ptr<TfrmRecFlt> recFltForm;
+    std::unique_ptr<TRenameForm> renameForm;
+    new AfterFirstPaint(&window, [&] {
+        eqForm = std::make_unique<TfrmEQ>(*window.AudioPlayer1, window.chEqualizer, &window);
+        frmEQ = eqForm.get();
+        recFltForm = std::make_unique<TfrmRecFlt>(*window.AudioRecord1, &window);
+        frmRecFlt = recFltForm.get();
+        frmRecFlt->SetUpFromRecorder();
+        renameForm = std::make_unique<TRenameForm>(&window);
+        RenameForm = renameForm.get();
+    });
     if (!startScriptedRun(window))
         window.show();
     // For the start-up benchmark: leave at the first turn of the event loop after show().
