@@ -15,8 +15,9 @@ TEST(AfterFirstPaintTest, RunsOnceAfterThePaint) {
     int runs = 0;
     auto *after = new AfterFirstPaint(&window, [&] { ++runs; });
     window.show();
-    window.repaint();    // the paint, now
-    EXPECT_EQ(runs, 0);  // not inside it
+    EXPECT_EQ(runs, 0);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.repaint();
     QCoreApplication::processEvents();
     EXPECT_EQ(runs, 1);
     window.repaint();

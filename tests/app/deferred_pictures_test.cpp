@@ -36,7 +36,7 @@ TEST(DeferredPicturesTest, OverflowButtonsGetTheStylesPicture) {
     // The application deletes the style it had when it gets another one.
     const std::unique_ptr<QStyle> reference(QStyleFactory::create(desktopStyle));
     const QIcon expected = reference->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
-    auto *style = new DeferredIconStyle;
+    QStyle *const style = new DeferredIconStyle;
     QApplication::setStyle(style);
     {
         QMainWindow window;
