@@ -211,6 +211,17 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
     </message>
 </context>
 <context>
+    <name>LazyLibrary</name>
+    <message>
+        <source>Cannot load %1: %2</source>
+        <translation>%1 kann nicht geladen werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot load %1: it has no %2</source>
+        <translation>%1 kann nicht geladen werden: %2 fehlt darin</translation>
+    </message>
+</context>
+<context>
     <name>LiveDeviceList</name>
     <message>
         <source>input</source>
@@ -254,6 +265,10 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
     <message>
         <source>Closing the MP3 file failed: %1</source>
         <translation>Das Schließen der MP3-Datei ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Cannot start the MP3 encoder: </source>
+        <translation>Der MP3-Encoder kann nicht gestartet werden: </translation>
     </message>
 </context>
 <context>
@@ -1298,6 +1313,21 @@ Wählen Sie ID3v2, um den vollständigen Text zu behalten.</translation>
     <message>
         <source>The tags could not be written to %1</source>
         <translation>Die Tags konnten nicht in %1 geschrieben werden</translation>
+    </message>
+</context>
+<context>
+    <name>TagModule</name>
+    <message>
+        <source>Cannot load the tag library: </source>
+        <translation>Die Tag-Bibliothek kann nicht geladen werden: </translation>
+    </message>
+    <message>
+        <source>%1 belongs to another version of the program</source>
+        <translation>%1 gehört zu einer anderen Version des Programms</translation>
+    </message>
+    <message>
+        <source>%1 was not found next to the program</source>
+        <translation>%1 wurde neben dem Programm nicht gefunden</translation>
     </message>
 </context>
 <context>
