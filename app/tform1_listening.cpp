@@ -64,6 +64,9 @@ void TForm1::updateListening(bool restart) {
                         (voiceArmed_ || (c.listensWhileIdle() && !flgPlay));
     if (listening_ && (!wanted || restart))
         stopListening();
+    // Level bars and spectrum take the input in at their ticks; an armed voice start decides
+    // on every delivery as it comes.
+    AudioRecord1->setDrainOnDelivery(!listening_ || voiceArmed_);
     if (!wanted || listening_)
         return;
 
@@ -79,6 +82,7 @@ void TForm1::updateListening(bool restart) {
     if (AudioRecord1->LastErrorNum() != 0)
         return;  // no input to listen to; Record reports the reason when pressed
     AudioRecord1->setTimerEnabled(true);
+    AudioRecord1->setDrainOnDelivery(voiceArmed_);
     listening_ = true;
     spectrumFollowsRecording();
     if (!flgPlay)
@@ -90,6 +94,7 @@ void TForm1::stopListening() {
         return;
     listening_ = false;
     AudioRecord1->StopDevice();
+    AudioRecord1->setDrainOnDelivery(true);
     preRecord_->clear();
     if (!flgPlay && !flgRecord)
         resetDisplays();
@@ -108,8 +113,9 @@ void TForm1::AudioRecord1IdleTimer(int /*position*/, int leftLevel, int rightLev
         return;
     NCTAmpBar1->setValue(leftLevel);
     NCTAmpBar2->setValue(rightLevel);
+    // The view analyses the newest window of frames only.
     AudioVisualization1->SendArray(
-        AudioRecord1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
+        AudioRecord1->GetCurrentArray(AudioVisualization1->WindowArraySize()));
 }
 
 // Record with voice start on arms instead of starting; Record while armed starts at once.
@@ -156,6 +162,7 @@ int64_t TForm1::takePreRoll() {
     if (!listening_)
         return -1;
     listening_ = false;  // the recording takes the stream over, or closes it
+    AudioRecord1->setDrainOnDelivery(true);
     // Everything captured so far goes to the buffer, so it ends where the next block starts.
     AudioRecord1->FlushBlock();
     const StreamFormat format = AudioRecord1->captureFormat();

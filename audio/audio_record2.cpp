@@ -79,6 +79,7 @@ void TAudioRecord2::StartDevice() {
 
     resetRing(ring_, static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels);
     scratch_.resize(static_cast<size_t>(format_.frequency / 10) * format_.channels);
+    backlogSamples_ = static_cast<size_t>(format_.frequency) * format_.channels;
     pending_.clear();
     pending_.reserve(static_cast<size_t>(bufferSize_) * format_.channels);
     history_.assign(static_cast<size_t>(kHistoryFrames) * format_.channels, 0);
@@ -157,13 +158,12 @@ SampleArray TAudioRecord2::GetCurrentArray(int nSamples) const {
     std::vector<int16_t> out(static_cast<size_t>(nSamples) * channels, 0);
     if (history_.empty())
         return SampleArray(channels, std::move(out));
+    // The newest frames end at historyPos_; they may wrap round the end of the history.
     const size_t historyFrames = history_.size() / channels;
-    size_t pos = (historyPos_ + historyFrames - nSamples) % historyFrames;
-    for (int i = 0; i < nSamples; ++i) {
-        for (int ch = 0; ch < channels; ++ch)
-            out[static_cast<size_t>(i) * channels + ch] = history_[pos * channels + ch];
-        pos = (pos + 1) % historyFrames;
-    }
+    const size_t start = (historyPos_ + historyFrames - nSamples) % historyFrames;
+    const size_t first = std::min<size_t>(nSamples, historyFrames - start);
+    std::copy_n(history_.begin() + start * channels, first * channels, out.begin());
+    std::copy_n(history_.begin(), (nSamples - first) * channels, out.begin() + first * channels);
     return SampleArray(channels, std::move(out));
 }
 
@@ -177,6 +177,8 @@ void TAudioRecord2::captured(const int16_t *samples, int frames) {
         noteGap(offeredFrames_ + kept, frames - kept);
     }
     offeredFrames_ += frames;
+    if (!drainOnDelivery_.load(std::memory_order_relaxed) && ring_->available() < backlogSamples_)
+        return;  // the next tick takes it in
     if (!notifyPending_.exchange(true))
         postToGui([this] { drain(); });
 }

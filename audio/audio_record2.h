@@ -91,6 +91,12 @@ public:
         return isRunning() && format_.frequency == frequency && format_.channels == channels;
     }
 
+    // Whether every delivery of the device wakes the GUI thread to take it in (the default,
+    // for the least delay), or the timer's ticks take the frames in batches, which is all the
+    // level bars and the spectrum need while nothing records. A backlog of more than a
+    // second is taken in at once either way. Any time; a new StartDevice keeps the choice.
+    void setDrainOnDelivery(bool on) { drainOnDelivery_ = on; }
+
     // Hands on at once, as a shorter block, what has been captured but not yet filled a
     // block; the next block starts with the frame after it.
     void FlushBlock();
@@ -150,6 +156,8 @@ private:
     // Shared with the audio thread.
     std::unique_ptr<SpscRing<int16_t>> ring_;
     std::atomic<bool> notifyPending_{false};
+    std::atomic<bool> drainOnDelivery_{true};
+    size_t backlogSamples_ = 0;  // set at StartDevice: the second that wakes the GUI anyway
     std::atomic<uint64_t> dropped_{0};
     std::atomic<int64_t> gapCount_{0};
     std::atomic<int64_t> gapFrames_{0};

@@ -111,15 +111,30 @@ private:
         }
         const int frames = chunkFrames(chunk_++, format_.frequency);
         const double gain = gain_->load() / 65535.0 * gainFactor_;
+        if (gain != periodGain_)
+            makePeriod(gain);
+        const int channels = format_.channels;
+        int64_t at = frame_ % format_.frequency;
         for (int i = 0; i < frames; ++i) {
-            for (int ch = 0; ch < format_.channels; ++ch) {
-                buffer_[static_cast<size_t>(i) * format_.channels + ch] =
-                    VirtualBackend::toneSample(ch, format_.channels, frame_ + i, format_.frequency,
-                                               gain);
-            }
+            std::copy_n(period_.begin() + at * channels, channels,
+                        buffer_.begin() + static_cast<ptrdiff_t>(i) * channels);
+            at = at + 1 == format_.frequency ? 0 : at + 1;
         }
         deliver(frames);
         frame_ += frames;
+    }
+
+    // The tones repeat every second: one second of them at the current volume, made once
+    // rather than with a sine per sample all the time.
+    void makePeriod(double gain) {
+        const int channels = format_.channels;
+        period_.resize(static_cast<size_t>(format_.frequency) * channels);
+        for (int f = 0; f < format_.frequency; ++f) {
+            for (int ch = 0; ch < channels; ++ch)
+                period_[static_cast<size_t>(f) * channels + ch] =
+                    VirtualBackend::toneSample(ch, channels, f, format_.frequency, gain);
+        }
+        periodGain_ = gain;
     }
 
     // Hands the chunk on; frames inside a drop span are reported lost and come as silence,
@@ -156,6 +171,8 @@ private:
     std::vector<DropSpan> drops_;
     double gainFactor_;
     std::vector<int16_t> buffer_;
+    std::vector<int16_t> period_;
+    double periodGain_ = -1.0;
     int64_t chunk_ = 0;
     int64_t frame_ = 0;
     bool failed_ = false;

@@ -73,11 +73,18 @@ void TNCTAmpBar2::setValue(int Value) {
         clipHold_.start();  // held from the last clipped level on
     }
     const double fraction = toFraction(Value);
+    const bool holdOver = !peakAge_.isValid() || peakAge_.elapsed() >= kHoldMs;
     if (fraction >= peak_) {
         peak_ = fraction;
         peakAge_.start();
+    } else if (holdOver && !decayTimer_.isActive() && peak_ - kDecayPerTick <= fraction) {
+        // A marker that has fallen onto a wavering level follows it down at once rather
+        // than waking a timer for a single step.
+        peak_ = fraction;
+        if (Value == value_)
+            repaintChanges();
     } else if (!decayTimer_.isActive()) {
-        decayTimer_.start();
+        scheduleDecay();
     }
     if (Value == value_)
         return;
@@ -88,10 +95,21 @@ void TNCTAmpBar2::setValue(int Value) {
         widgetaccess::valueChanged(this, percent(value_));
 }
 
+// Nothing moves while the peak is held, so the timer first fires when the hold ends, and
+// only then at the falling rate.
+void TNCTAmpBar2::scheduleDecay() {
+    const qint64 held = peakAge_.isValid() ? kHoldMs - peakAge_.elapsed() : 0;
+    decayTimer_.start(static_cast<int>(std::max<qint64>(kDecayIntervalMs, held)));
+}
+
 void TNCTAmpBar2::decayPeak() {
     const double level = toFraction(value_);
-    if (peakAge_.isValid() && peakAge_.elapsed() < kHoldMs)
+    if (peakAge_.isValid() && peakAge_.elapsed() < kHoldMs) {
+        scheduleDecay();  // a newer peak restarted the hold
         return;
+    }
+    if (decayTimer_.interval() != kDecayIntervalMs)
+        decayTimer_.start(kDecayIntervalMs);
     peak_ = std::max(level, peak_ - kDecayPerTick);
     if (peak_ <= level)
         decayTimer_.stop();

@@ -65,6 +65,7 @@ private:
         bool operator==(const Lit &o) const { return count == o.count && peak == o.peak; }
     };
 
+    void scheduleDecay();
     void decayPeak();
     void paintClipMark(QPainter &p, const QRect &bar);
     Layout layout() const;

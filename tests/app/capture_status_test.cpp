@@ -1,6 +1,7 @@
 // The capture report in the whole window, on the virtual card: time left on the disk from a
 // made-up free-space figure, the low-space warning once per recording, the gap count in the
-// status bar and the summary after the stop, and the clip marks with the exact clipped count.
+// status bar and the summary after the stop (a loss the card reports, and frames the
+// recorder's own ring could not take), and the clip marks with the exact clipped count.
 #include "app/capture_status.h"
 #include "app/status_panel.h"
 #include "audio/audio_record2.h"
@@ -28,6 +29,38 @@ public:
 
 private:
     const char *name_;
+};
+
+// The virtual card, except that its capture streams deliver only what the test hands them,
+// on the test's thread: so the window's thread can be kept from draining while more than the
+// recorder's ring holds comes in.
+class HandFedCard : public VirtualBackend {
+public:
+    std::unique_ptr<AudioStream> openCapture(int, const StreamFormat &, CaptureSink *sink,
+                                             QString *) override {
+        sink_ = sink;
+        return std::make_unique<AudioStream>();
+    }
+
+    // Offers stereo frames [from, to) of a pattern that tells each frame's number.
+    void offer(int64_t from, int64_t to) {
+        std::vector<int16_t> chunk;
+        for (int64_t at = from; at < to; at += kChunk) {
+            const int64_t end = std::min(to, at + kChunk);
+            chunk.clear();
+            for (int64_t f = at; f < end; ++f) {
+                chunk.push_back(patternSample(f));
+                chunk.push_back(static_cast<int16_t>(-patternSample(f)));
+            }
+            sink_->captured(chunk.data(), static_cast<int>(end - at));
+        }
+    }
+    static int16_t patternSample(int64_t frame) { return static_cast<int16_t>(frame % 20011); }
+    bool open() const { return sink_ != nullptr; }
+
+private:
+    static constexpr int64_t kChunk = 441;
+    CaptureSink *sink_ = nullptr;
 };
 
 QString captureText(TForm1 &w) {
@@ -181,4 +214,48 @@ TEST_F(CaptureStatusTest, FullScaleLightsTheClipMarksAndTheStopCountsEveryClippe
     EXPECT_TRUE(
         waitUntil([&] { return !w.NCTAmpBar1->clipLit() && !w.NCTAmpBar2->clipLit(); }, 4000));
     EXPECT_GE(sinceStop.elapsed(), TNCTAmpBar2::kClipHoldMs - 300);
+}
+
+// The window's thread stalls for longer than the recorder's 30-second ring lasts: the frames
+// that did not fit are one gap of exactly their length, the file goes on with the frame after
+// them, and the stop says so.
+TEST_F(CaptureStatusTest, FramesTheRingCouldNotTakeAreOneGapOfTheirLengthInTheStopMessage) {
+    writeIni(QByteArray(kWavIni.data(), kWavIni.size()));
+    HandFedCard card;
+    TForm1 &w = openWindow(card);
+    pretendFree(w, int64_t(1) << 40);
+    answerMessageBoxes(QMessageBox::Ok);
+    w.Record1Click();
+    ASSERT_TRUE(w.flgRecord);
+    ASSERT_TRUE(card.open());
+
+    // No event is handled meanwhile: 30 s fill the ring, the next 1.5 s are lost.
+    constexpr int64_t kRing = 30 * 44100;
+    constexpr int64_t kLost = 44100 * 3 / 2;
+    card.offer(0, kRing + kLost);
+    EXPECT_EQ(w.AudioRecord1->droppedFrames(), uint64_t(kLost));
+    spin(100);
+    card.offer(kRing + kLost, kRing + kLost + 44100 / 2);
+    spin(300);
+    EXPECT_EQ(w.captureStatus().gaps().count, 1);
+    EXPECT_EQ(w.captureStatus().gaps().frames, kLost);
+    w.Stop1Click();
+    ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }));
+    EXPECT_EQ(messages_,
+              QStringList{QStringLiteral("1 gap in the recording, 1.50 s long: the sound was "
+                                         "lost there.")});
+
+    int channels = 0, frequency = 0;
+    const auto samples =
+        readAll(recordingDir() + QStringLiteral("Untitled1.wav"), &channels, &frequency);
+    ASSERT_EQ(channels, 2);
+    ASSERT_EQ(samples.size(), size_t(kRing + 44100 / 2) * 2);
+    long wrong = -1;
+    for (size_t f = 0; f < samples.size() / 2 && wrong < 0; ++f) {
+        const int64_t offered = int64_t(f) < kRing ? int64_t(f) : int64_t(f) + kLost;
+        if (samples[2 * f] != HandFedCard::patternSample(offered) ||
+            samples[2 * f + 1] != -HandFedCard::patternSample(offered))
+            wrong = static_cast<long>(f);
+    }
+    EXPECT_EQ(wrong, -1) << "first frame that is not the one offered there";
 }

@@ -30,19 +30,6 @@ using testsupport::waitUntil;
 
 namespace {
 
-QString writeToneWav(const QString &path, double hz, int seconds) {
-    TAudioFile2 file;
-    file.SetFormatPCM(44100, 2, 16);
-    file.CreateFile(path, 0);
-    std::vector<int16_t> samples(static_cast<size_t>(44100) * seconds * 2);
-    for (size_t i = 0; i < samples.size() / 2; ++i)
-        samples[2 * i] = samples[2 * i + 1] =
-            static_cast<int16_t>(12000 * std::sin(2 * M_PI * hz * double(i) / 44100));
-    file.WriteFile(SampleArray(2, samples));
-    file.CloseFile();
-    return path;
-}
-
 // Rising zero crossings per second of the left channel over the loud part of a recording.
 double dominantFrequency(const std::vector<int16_t> &samples, int frequency) {
     size_t first = 0, last = 0;
@@ -117,7 +104,7 @@ protected:
 
 TEST_F(PulseWindowTest, RecordsWhatTheComputerPlays) {
     writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
-    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 2);
+    const QString tone = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 2);
     TForm1 &w = openWindow();
     ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() >= 1; }, 5000))
         << "the monitor of the test sink is listed";
@@ -135,7 +122,7 @@ TEST_F(PulseWindowTest, RecordsWhatTheComputerPlays) {
 // played across the splits joins up again without a jump when the parts are put together.
 TEST_F(PulseWindowTest, SplitPartsOfAPlayedToneJoinWithoutAJump) {
     writeIni("[options]\nsaveformat=.flac\ntimelimit=3\n[tips]\nshowtip=0\n");
-    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 8);
+    const QString tone = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 8);
     TForm1 &w = openWindow();
     ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() >= 1; }, 5000));
     recordingSettings().flgSplit = true;
@@ -187,7 +174,7 @@ TEST_F(PulseWindowTest, SplitPartsOfAPlayedToneJoinWithoutAJump) {
 }
 
 TEST_F(PulseWindowTest, ADeviceLoadedLaterIsListedRecordedFromAndFallsBackWhenUnloaded) {
-    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 2);
+    const QString tone = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 2);
     TForm1 &w = openConnected();
     const QString monitor = QStringLiteral("Monitor of KorvantaLate");
     const QString module =
@@ -371,7 +358,7 @@ TEST_F(PulseWindowTest, RecordingFromADeviceThatWentAwaySaysWhyAndLeavesNoFile) 
 }
 
 TEST_F(PulseWindowTest, AFilePlayedToItsEndStopsThereAndPlaysAgain) {
-    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 1);
+    const QString tone = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 1);
     TForm1 &w = openConnected();
     w.setCurrentFileName(tone);
     for (int round = 0; round < 2; ++round) {
@@ -403,7 +390,7 @@ TEST_F(PulseWindowTest, AHungServerHoldsUpNoCommand) {
     const pid_t serverPid =
         static_cast<pid_t>(qEnvironmentVariable("KORVANTA_TEST_PULSE_PID").toLongLong());
     ASSERT_GT(serverPid, 0);
-    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 1);
+    const QString tone = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 1);
     TForm1 &w = openConnected();
     answerMessageBoxes(QMessageBox::Ok);
     w.setCurrentFileName(tone);
@@ -438,7 +425,7 @@ TEST_F(PulseWindowTest, LosingTheServerFinishesTheRecordingAndSaysSo) {
     const qint64 serverPid = qEnvironmentVariable("KORVANTA_TEST_PULSE_PID").toLongLong();
     ASSERT_GT(serverPid, 0);
     writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
-    const QString tone = writeToneWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 3);
+    const QString tone = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 3);
     TForm1 &w = openConnected();
     answerMessageBoxes(QMessageBox::Ok);
     w.Record1->trigger();

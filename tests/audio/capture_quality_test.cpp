@@ -117,3 +117,26 @@ TEST(CaptureQuality, ClippedSamplesAreCountedExactly) {
     EXPECT_EQ(take.clipped, inFile);
     EXPECT_EQ(take.gaps.count, 0);
 }
+
+// Taken in at the timer's ticks only (as the level bars need while nothing records): with no
+// tick at all, a second's backlog is still taken in, whole and in order.
+TEST(CaptureQuality, FramesLeftForTheTicksAreTakenInWholeOnceASecondHasPiledUp) {
+    VirtualBackend card;
+    TAudioRecord2 recorder(card);
+    recorder.SetFormatArray(44100, 2);
+    recorder.setBufferSize(recorder.SecToSamples(200));
+    recorder.setDrainOnDelivery(false);
+    std::vector<int16_t> samples;
+    QObject::connect(&recorder, &TAudioRecord2::OnEndArrayRecord, &recorder, [&](int) {
+        const SampleArray block = recorder.ReceiveArray();
+        samples.insert(samples.end(), block.samples().begin(), block.samples().end());
+    });
+    recorder.StartDevice();
+    ASSERT_EQ(recorder.LastErrorNum(), 0);
+    testsupport::spin(400);
+    EXPECT_EQ(recorder.nSamplesCurrent(), 0) << "no tick has come to take anything in";
+    EXPECT_TRUE(waitUntil([&] { return recorder.nSamplesCurrent() >= 44100; }, 5000));
+    recorder.StopDevice();
+    EXPECT_EQ(recorder.captureGaps().count, 0);
+    expectToneWithSilence(samples, 0, 0, 1.0);
+}

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -91,6 +92,20 @@ protected:
         for (size_t i = 0; i < samples.size(); ++i)
             samples[i] = static_cast<int16_t>((i * 7) % 65536 - 32768);
         file.WriteFile(SampleArray(channels, samples));
+        file.CloseFile();
+        return path;
+    }
+
+    // `seconds` of a sine at `hz`, 44.1 kHz stereo, at about -9 dBFS.
+    static QString writeSineWav(const QString &path, double hz, double seconds) {
+        TAudioFile2 file;
+        file.SetFormatPCM(44100, 2, 16);
+        file.CreateFile(path, 0);
+        std::vector<int16_t> samples(static_cast<size_t>(44100 * seconds) * 2);
+        for (size_t i = 0; i < samples.size() / 2; ++i)
+            samples[2 * i] = samples[2 * i + 1] =
+                static_cast<int16_t>(12000 * std::sin(2 * M_PI * hz * double(i) / 44100));
+        file.WriteFile(SampleArray(2, samples));
         file.CloseFile();
         return path;
     }
