@@ -8,7 +8,9 @@
 namespace {
 
 constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t kCaptureFragmentUs = 20 * PA_USEC_PER_MSEC;
+// As a device capture's (see pulse_streams.cpp): spares the server wake-ups, and stays below
+// the level timer and below the quantum where PipeWire stalled resampled captures.
+constexpr pa_usec_t kCaptureFragmentUs = 40 * PA_USEC_PER_MSEC;
 // Data later than this counts as a gap to fill with silence; well above the fragment time,
 // so the jitter of a running stream never does.
 constexpr int64_t kGapUs = 150 * 1000;
