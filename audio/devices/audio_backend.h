@@ -116,7 +116,7 @@ public:
     // them); otherwise `done` is called once, on the audio thread, when the last of them
     // came, or after at most about a second of waiting for a server that does not deliver
     // them (unless failed() came first). The stream stays open until it is destroyed. GUI
-    // thread, at most once per stream.
+    // thread; a call while one is under way completes with it.
     virtual bool finish(std::function<void()> done) {
         (void)done;
         return true;

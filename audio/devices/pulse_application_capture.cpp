@@ -56,8 +56,15 @@ void PulseApplicationCapture::start() {
 bool PulseApplicationCapture::finish(std::function<void()> done) {
     PulseLock lock(connection_->mainloop());
     const int64_t now = nowUs();
+    if (finishAt_ >= 0 && !finished_) {  // one is under way: this one ends with it
+        finishDone_ = [first = std::move(finishDone_), done = std::move(done)] {
+            first();
+            done();
+        };
+        return false;
+    }
     const int64_t target = frontier_.framesCapturedBy(now);
-    if (finished_ || finishAt_ >= 0 || failed_ || target <= received_) {
+    if (finished_ || failed_ || target <= received_) {
         finished_ = true;
         return true;
     }

@@ -206,9 +206,16 @@ bool PulseCaptureStream::start(QString *error) {
 bool PulseCaptureStream::finish(std::function<void()> done) {
     PulseLock lock(mainloop());
     pa_stream *current = stream();
+    if (finishAt_ >= 0 && !finished_) {  // one is under way: this one ends with it
+        finishDone_ = [first = std::move(finishDone_), done = std::move(done)] {
+            first();
+            done();
+        };
+        return false;
+    }
     const int64_t target = frontier_.framesCapturedBy(monotonicMicroseconds());
-    if (finished_ || finishAt_ >= 0 || !current ||
-        pa_stream_get_state(current) != PA_STREAM_READY || target <= received_) {
+    if (finished_ || !current || pa_stream_get_state(current) != PA_STREAM_READY ||
+        target <= received_) {
         finished_ = true;
         return true;
     }
