@@ -15,10 +15,10 @@ namespace {
 constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
 // The server wakes to hand over a fragment of this length: long enough to spare it (and the
 // laptop's battery) most wake-ups, shorter than the recorder's 50 ms level timer so that
-// nearly every tick finds new frames. PipeWire takes it as the stream's latency and runs its
-// graph in the largest power-of-two quantum below it: 1024 frames at 48 kHz for 40 ms. At
-// 42.7 ms and above that becomes 2048, where PipeWire stalled a resampled capture (22050 Hz)
-// for half a second whenever the quantum changed, e.g. when another stream ended.
+// nearly every tick finds new frames. PipeWire takes it as the stream's latency and sizes its
+// graph's period from it; from 42.7 ms on (2048 frames at 48 kHz) it stalled a resampled
+// capture (22050 Hz) for about half a second whenever the period changed, e.g. when another
+// stream ended. At 40 ms it did not.
 constexpr pa_usec_t kCaptureFragmentUs = 40 * PA_USEC_PER_MSEC;
 // How long finish() waits for the frames the server still holds.
 constexpr pa_usec_t kFinishTimeoutUs = 1000 * PA_USEC_PER_MSEC;
