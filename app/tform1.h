@@ -3,6 +3,7 @@
 // thin; the work is done by the subsystem classes they call.
 #pragma once
 
+#include "app/transport_gate.h"
 #include "recording/recording_clock.h"
 
 #include <QMainWindow>
@@ -47,7 +48,6 @@ class PreRecordBuffer;
 class VoiceTrigger;
 class PlaybackSession;
 class StatusPanel;
-class TransportGate;
 struct TagFields;
 
 class TForm1 : public QMainWindow {
@@ -215,6 +215,8 @@ public:
     void StartPlay();
     void PausePlay();
     void StopPlay();
+    void afterCaptureFinished(void (TForm1::*routine)());
+    void AudioRecord1CaptureFinished();
 
     // Recording clock and the session's reports (tform1_recording.cpp)
     void AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int rightLevel);
@@ -348,6 +350,9 @@ private:
     std::unique_ptr<RecordingSession> recording_;
     std::unique_ptr<PlaybackSession> playback_;
     std::unique_ptr<TransportGate> gate_;
+    // Stop or Pause waits for the last captured frames (afterCaptureFinished).
+    std::unique_ptr<TransportGate::Hold> captureWait_;
+    void (TForm1::*captureRoutine_)() = nullptr;
     bool recordingActive_ = false;   // from a recording's start until its stop
     bool startingNextPart_ = false;  // StartRecord is the split's start of the next part
     StatusPanel *statusPanels_[3] = {};

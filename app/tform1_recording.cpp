@@ -54,6 +54,8 @@ void TForm1::AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int r
 }
 
 void TForm1::AudioRecord1LimitReached(ClockAction action) {
+    if (captureWait_)
+        return;  // a stop or pause is under way
     switch (action) {
         case ClockAction::AutoStop:
             StopRecord();

@@ -44,6 +44,8 @@ void TForm1::connectTransportCommands() {
     connect(recording_.get(), &RecordingSession::failed, this, &TForm1::AudioRecord1Failed);
     connect(recording_.get(), &RecordingSession::startFailed, this,
             &TForm1::AudioRecord1StartFailed);
+    connect(AudioRecord1, &TAudioRecord2::OnCaptureFinished, this,
+            &TForm1::AudioRecord1CaptureFinished);
     connect(playback_.get(), &PlaybackSession::ticked, this, &TForm1::AudioPlayer1Timer);
     connect(playback_.get(), &PlaybackSession::ended, this, &TForm1::AudioPlayer1EndPlay);
     connect(playback_.get(), &PlaybackSession::failed, this, &TForm1::AudioPlayer1DeviceError);
@@ -72,7 +74,7 @@ void TForm1::Pause1Click() {
         if (flgPlay)
             PausePlay();
         if (flgRecord)
-            PauseRecord();
+            afterCaptureFinished(&TForm1::PauseRecord);
     });
 }
 
@@ -81,10 +83,28 @@ void TForm1::Stop1Click() {
         if (flgPlay)
             StopPlay();
         if (flgRecord)
-            StopRecord();
+            afterCaptureFinished(&TForm1::StopRecord);
         if (voiceArmed_)
             disarmVoiceStart();
     });
+}
+
+// Stop and Pause of a running recording let the device hand on what it captured up to the
+// press first (a sound server delivers in fragments, the last still on its way); the routine
+// runs once it has, and commands given meanwhile wait for it. Whatever stops or pauses the
+// recording first (a failure, closing the window) ends the wait.
+void TForm1::afterCaptureFinished(void (TForm1::*routine)()) {
+    if (flgPauseRecord || AudioRecord1->FinishCapture()) {
+        (this->*routine)();
+        return;
+    }
+    captureWait_ = std::make_unique<TransportGate::Hold>(*gate_);
+    captureRoutine_ = routine;
+}
+
+void TForm1::AudioRecord1CaptureFinished() {
+    if (captureWait_)
+        (this->*captureRoutine_)();
 }
 
 void TForm1::NCTPlayButtonB1MouseClick(int Button) {
@@ -179,9 +199,10 @@ void TForm1::StartRecord() {
 }
 
 void TForm1::PauseRecord() {
+    const TransportGate::Hold hold(*gate_);
+    captureWait_.reset();
     if (!flgRecord || flgPauseRecord)
         return;
-    const TransportGate::Hold hold(*gate_);
     flgPauseRecord = true;
     if (!recording_->Pause()) {
         StopRecord();  // the last block could not be written
@@ -194,6 +215,7 @@ void TForm1::PauseRecord() {
 
 void TForm1::StopRecord() {
     const TransportGate::Hold hold(*gate_);
+    captureWait_.reset();
     NCTSliderB1->setEnabled(true);
     if (recording_->isActive())
         mSamples = recording_->Finish();
@@ -253,6 +275,7 @@ void TForm1::showRecordingIdle() {
 // The device did not start, or failed before anything reached the file: say why, and
 // leave neither the empty file nor a row behind.
 void TForm1::abandonRecordingStart(const QString &message) {
+    captureWait_.reset();
     recording_->Abandon();
     setStatusPanel(1, QString());
     setStatusPanel(2, QString());

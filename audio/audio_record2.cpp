@@ -126,6 +126,12 @@ void TAudioRecord2::EndPart() {
     partEnded_ = true;
 }
 
+bool TAudioRecord2::FinishCapture() {
+    if (!isRunning() || partEnded_)
+        return true;
+    return stream()->finish([this] { postToGui([this] { Q_EMIT OnCaptureFinished(); }); });
+}
+
 void TAudioRecord2::resumePart() {
     partEnded_ = false;
     framesCaptured_ = 0;

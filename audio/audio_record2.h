@@ -86,6 +86,11 @@ public:
     // until the next StartDevice, which goes on from there and counts positions from zero as
     // a fresh start does. So consecutive parts neither lose nor repeat a frame at the join.
     void EndPart();
+    // Lets the device hand on every frame captured up to this moment, and no later one, so
+    // that a stop right after it loses nothing a sound server still held: true when they are
+    // all in already, otherwise OnCaptureFinished follows once they are (within about a
+    // second). Frames captured after it are not handed on.
+    bool FinishCapture();
     // Whether the device runs in this format.
     bool capturesIn(int frequency, int channels) const {
         return isRunning() && format_.frequency == frequency && format_.channels == channels;
@@ -126,6 +131,9 @@ public:
 
 Q_SIGNALS:
     void OnEndArrayRecord(int nBlock);
+    // The frames captured up to FinishCapture have all come (GUI thread, through the ring:
+    // StopDevice hands them on).
+    void OnCaptureFinished();
     // Every stretch of frames as it is taken in (filtered, before it is cut into blocks);
     // `firstFrame` counts from the last StartDevice. Valid only during the call.
     void OnFrames(const int16_t *samples, int frames, qint64 firstFrame);

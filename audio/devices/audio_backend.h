@@ -24,6 +24,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -110,6 +111,17 @@ public:
     // lags behind that count; such a backend keeps calling fill() at least every few tens of
     // milliseconds while it plays out, so the source sees the end arrive. Any thread.
     virtual int64_t framesPlayed() const { return -1; }
+
+    // Capture: hands on, through captured(), every frame captured up to this moment and no
+    // later one. True when that is done already (the backend delivers frames as it captures
+    // them); otherwise `done` is called once, on the audio thread, when the last of them
+    // came, or after at most about a second of waiting for a server that does not deliver
+    // them (unless failed() came first). The stream stays open until it is destroyed. GUI
+    // thread; a call while one is under way completes with it.
+    virtual bool finish(std::function<void()> done) {
+        (void)done;
+        return true;
+    }
 };
 
 class AudioBackend : public QObject {

@@ -4,15 +4,19 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace {
 
 constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t kCaptureFragmentUs = 20 * PA_USEC_PER_MSEC;
+// As a device capture's (see pulse_streams.cpp): spares the server wake-ups, and stays below
+// the level timer and below the quantum where PipeWire stalled resampled captures.
+constexpr pa_usec_t kCaptureFragmentUs = 40 * PA_USEC_PER_MSEC;
 // Data later than this counts as a gap to fill with silence; well above the fragment time,
 // so the jitter of a running stream never does.
 constexpr int64_t kGapUs = 150 * 1000;
 constexpr int64_t kRetryUs = 500 * 1000;
+constexpr int64_t kFinishTimeoutUs = 1000 * 1000;
 constexpr int kSilenceFrames = 4096;
 
 int64_t nowUs() {
@@ -31,7 +35,8 @@ PulseApplicationCapture::PulseApplicationCapture(std::shared_ptr<PulseConnection
       format_(format),
       frameBytes_(static_cast<size_t>(format.channels) * sizeof(int16_t)),
       sink_(sink),
-      silence_(static_cast<size_t>(kSilenceFrames) * format.channels, 0) {}
+      silence_(static_cast<size_t>(kSilenceFrames) * format.channels, 0),
+      frontier_(format.frequency) {}
 
 PulseApplicationCapture::~PulseApplicationCapture() {
     PulseLock lock(connection_->mainloop());
@@ -48,9 +53,41 @@ void PulseApplicationCapture::start() {
     tick_ = PulseTimeEvent(api, api->time_new(api, &when, &PulseApplicationCapture::onTick, this));
 }
 
+bool PulseApplicationCapture::finish(std::function<void()> done) {
+    PulseLock lock(connection_->mainloop());
+    const int64_t now = nowUs();
+    if (finishAt_ >= 0 && !finished_) {  // one is under way: this one ends with it
+        finishDone_ = [first = std::move(finishDone_), done = std::move(done)] {
+            first();
+            done();
+        };
+        return false;
+    }
+    const int64_t target = frontier_.framesCapturedBy(now);
+    if (finished_ || failed_ || target <= received_) {
+        finished_ = true;
+        return true;
+    }
+    finishAt_ = target;
+    finishDeadlineUs_ = now + kFinishTimeoutUs;
+    finishDone_ = std::move(done);
+    return false;
+}
+
+// Mainloop thread.
+void PulseApplicationCapture::completeFinish() {
+    if (finished_)
+        return;
+    finished_ = true;
+    if (finishDone_)
+        std::exchange(finishDone_, nullptr)();
+}
+
 void PulseApplicationCapture::onTick(pa_mainloop_api *api, pa_time_event *event,
                                      const struct timeval *, void *self) {
     auto *me = static_cast<PulseApplicationCapture *>(self);
+    if (me->finishAt_ >= 0 && nowUs() >= me->finishDeadlineUs_)
+        me->completeFinish();
     me->follow();
     if (me->failed_)
         return;
@@ -161,11 +198,29 @@ void PulseApplicationCapture::fillSilence() {
 
 void PulseApplicationCapture::deliverSilence(int64_t frames) {
     silenceSinceData_ += frames;
-    while (frames > 0) {
-        const int chunk = static_cast<int>(std::min<int64_t>(frames, kSilenceFrames));
-        sink_->captured(silence_.data(), chunk);
-        frames -= chunk;
+    deliver(nullptr, frames);
+}
+
+void PulseApplicationCapture::deliver(const int16_t *samples, int64_t frames) {
+    if (finished_)
+        return;
+    const bool finishing = finishAt_ >= 0;
+    if (finishing)
+        frames = std::min(frames, finishAt_ - received_);
+    if (samples) {
+        sink_->captured(samples, static_cast<int>(frames));
+    } else {
+        for (int64_t left = frames; left > 0;) {
+            const int chunk = static_cast<int>(std::min<int64_t>(left, kSilenceFrames));
+            sink_->captured(silence_.data(), chunk);
+            left -= chunk;
+        }
     }
+    received_ += frames;
+    if (!finishing)
+        frontier_.arrived(received_, nowUs());
+    else if (received_ >= finishAt_)
+        completeFinish();
 }
 
 void PulseApplicationCapture::onRead(pa_stream *stream, size_t, void *self) {
@@ -177,10 +232,11 @@ void PulseApplicationCapture::onRead(pa_stream *stream, size_t, void *self) {
             return;
         const int frames = static_cast<int>(bytes / me->frameBytes_);
         if (data) {
-            me->sink_->captured(static_cast<const int16_t *>(data), frames);
+            me->deliver(static_cast<const int16_t *>(data), frames);
         } else {
             // A hole the server reported: counted as a gap, filled to keep the timeline.
-            me->sink_->lostFrames(frames);
+            if (!me->finished_)
+                me->sink_->lostFrames(frames);
             me->deliverSilence(frames);
         }
         me->lastDataUs_ = nowUs();

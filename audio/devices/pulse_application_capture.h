@@ -8,12 +8,17 @@
 // stopped, is paused, or the new record stream is still opening) silence is delivered in
 // real time from the moment the last data came, so the recording's clock and file go on.
 // Only the loss of the server itself ends the capture through failed().
+//
+// finish() works as a device capture's does (see pulse_streams.h): what was captured up to
+// that moment, data or silence, is handed on, nothing after it.
 #pragma once
 
 #include "audio/devices/audio_backend.h"
+#include "audio/devices/capture_frontier.h"
 #include "audio/devices/pulse_connection.h"
 #include "audio/devices/pulse_handles.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -25,6 +30,7 @@ public:
     ~PulseApplicationCapture() override;
     // Starts following the application (on the mainloop; nothing waits here).
     void start();
+    bool finish(std::function<void()> done) override;
 
 private:
     static void onTick(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
@@ -37,6 +43,9 @@ private:
     void dropStream();
     void fillSilence();
     void deliverSilence(int64_t frames);
+    // Hands on frames (null: silence) up to a finish; false once finished.
+    void deliver(const int16_t *samples, int64_t frames);
+    void completeFinish();
 
     std::shared_ptr<PulseConnection> connection_;
     const int application_;
@@ -54,4 +63,10 @@ private:
     bool awaitingData_ = true;      // no record stream has delivered since the last switch
     PulseTimeEvent tick_;
     bool failed_ = false;
+    CaptureFrontier frontier_;
+    int64_t received_ = 0;   // frames handed on, silence included
+    int64_t finishAt_ = -1;  // finish(): the frames to hand on in all; -1 before
+    int64_t finishDeadlineUs_ = 0;
+    bool finished_ = false;
+    std::function<void()> finishDone_;
 };

@@ -6,17 +6,22 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include <QCoreApplication>
 
 namespace {
 
 constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
-// The server wakes to hand over a fragment of this length. Longer ones would spare it
-// wake-ups, but with 45 ms PipeWire (at 48 kHz, capturing at 22050 Hz) kept the last ~0.4 s
-// of a capture back, and a stop lost it; the recorder's 50 ms level timer holds the last
-// levels when a tick finds no new frames.
-constexpr pa_usec_t kCaptureFragmentUs = 20 * PA_USEC_PER_MSEC;
+// The server wakes to hand over a fragment of this length: long enough to spare it (and the
+// laptop's battery) most wake-ups, shorter than the recorder's 50 ms level timer so that
+// nearly every tick finds new frames. PipeWire takes it as the stream's latency and sizes its
+// graph's period from it; from 42.7 ms on (2048 frames at 48 kHz) it stalled a resampled
+// capture (22050 Hz) for about half a second whenever the period changed, e.g. when another
+// stream ended. At 40 ms it did not.
+constexpr pa_usec_t kCaptureFragmentUs = 40 * PA_USEC_PER_MSEC;
+// How long finish() waits for the frames the server still holds.
+constexpr pa_usec_t kFinishTimeoutUs = 1000 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kPlaybackTargetUs = 80 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
 constexpr int kPlaybackChunkMs = 250;
@@ -167,9 +172,14 @@ PulseCaptureStream::PulseCaptureStream(std::shared_ptr<PulseConnection> connecti
                                        CaptureSink *sink)
     : PulseStream(std::move(connection), device, format),
       sink_(sink),
-      silence_(static_cast<size_t>(kSilenceFrames) * format.channels, 0) {}
+      silence_(static_cast<size_t>(kSilenceFrames) * format.channels, 0),
+      frontier_(format.frequency) {}
 
 PulseCaptureStream::~PulseCaptureStream() {
+    {
+        PulseLock lock(mainloop());
+        finishTimeout_.reset();
+    }
     close();
 }
 
@@ -193,6 +203,47 @@ bool PulseCaptureStream::start(QString *error) {
         error);
 }
 
+bool PulseCaptureStream::finish(std::function<void()> done) {
+    PulseLock lock(mainloop());
+    pa_stream *current = stream();
+    if (finishAt_ >= 0 && !finished_) {  // one is under way: this one ends with it
+        finishDone_ = [first = std::move(finishDone_), done = std::move(done)] {
+            first();
+            done();
+        };
+        return false;
+    }
+    const int64_t target = frontier_.framesCapturedBy(monotonicMicroseconds());
+    if (finished_ || !current || pa_stream_get_state(current) != PA_STREAM_READY ||
+        target <= received_) {
+        finished_ = true;
+        return true;
+    }
+    finishAt_ = target;
+    finishDone_ = std::move(done);
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop());
+    struct timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), kFinishTimeoutUs);
+    finishTimeout_ =
+        PulseTimeEvent(api, api->time_new(api, &when, &PulseCaptureStream::onFinishTimeout, this));
+    return false;
+}
+
+void PulseCaptureStream::onFinishTimeout(pa_mainloop_api *, pa_time_event *, const struct timeval *,
+                                         void *self) {
+    static_cast<PulseCaptureStream *>(self)->completeFinish();
+}
+
+// Mainloop thread.
+void PulseCaptureStream::completeFinish() {
+    if (finished_)
+        return;
+    finished_ = true;
+    finishTimeout_.reset();
+    if (finishDone_)
+        std::exchange(finishDone_, nullptr)();
+}
+
 void PulseCaptureStream::onRead(pa_stream *stream, size_t, void *self) {
     auto *me = static_cast<PulseCaptureStream *>(self);
     for (;;) {
@@ -201,20 +252,36 @@ void PulseCaptureStream::onRead(pa_stream *stream, size_t, void *self) {
         if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0)
             return;
         const int frames = static_cast<int>(bytes / me->frameBytes_);
-        if (data) {
-            me->sink_->captured(static_cast<const int16_t *>(data), frames);
-        } else {
-            // A hole: the server lost data. Silence keeps the timeline; the recorder counts
-            // the gap.
-            me->sink_->lostFrames(frames);
-            for (int done = 0; done < frames;) {
-                const int chunk = std::min(frames - done, kSilenceFrames);
-                me->sink_->captured(me->silence_.data(), chunk);
-                done += chunk;
-            }
-        }
+        me->deliver(static_cast<const int16_t *>(data), frames);
         pa_stream_drop(stream);
     }
+}
+
+// Mainloop thread: hands on a fragment (null: a hole), or after a finish() the part of it
+// captured before the finish.
+void PulseCaptureStream::deliver(const int16_t *samples, int frames) {
+    if (finished_)
+        return;
+    const bool finishing = finishAt_ >= 0;
+    if (finishing)
+        frames = static_cast<int>(std::min<int64_t>(frames, finishAt_ - received_));
+    if (samples) {
+        sink_->captured(samples, frames);
+    } else {
+        // A hole: the server lost data. Silence keeps the timeline; the recorder counts the
+        // gap.
+        sink_->lostFrames(frames);
+        for (int done = 0; done < frames;) {
+            const int chunk = std::min(frames - done, kSilenceFrames);
+            sink_->captured(silence_.data(), chunk);
+            done += chunk;
+        }
+    }
+    received_ += frames;
+    if (!finishing)
+        frontier_.arrived(received_, monotonicMicroseconds());
+    else if (received_ >= finishAt_)
+        completeFinish();
 }
 
 // Playback

@@ -5,10 +5,15 @@
 // before any frame was delivered.
 //
 // Both ask for the format the component wants (the server converts from the device's own)
-// and for small buffers, so that little is in flight: about 20 ms per capture fragment and
-// an 80 ms playback target. Both refuse to be moved to another device: when their device
-// disappears, or the server does, they fail and say so through failed() rather than
-// silently carrying on elsewhere.
+// and for buffers that keep little in flight without waking the server too often: 40 ms
+// per capture fragment and an 80 ms playback target. Both refuse to be moved to another
+// device: when their device disappears, or the server does, they fail and say so through
+// failed() rather than silently carrying on elsewhere.
+//
+// A capture's last fragment is still on its way when the recording stops, so finish()
+// reads on until the frames captured up to that moment have come (CaptureFrontier says
+// which), hands on those and no later ones, and says so; a server that holds them back
+// longer than a second is not waited for.
 //
 // Playback pulls from the source only when the server has room, and never writes silence
 // of its own. When the source runs dry it drains the stream: the server plays out what it
@@ -19,6 +24,7 @@
 #pragma once
 
 #include "audio/devices/audio_backend.h"
+#include "audio/devices/capture_frontier.h"
 #include "audio/devices/pulse_device_table.h"
 #include "audio/devices/pulse_handles.h"
 #include "audio/devices/pulse_playback_clock.h"
@@ -84,13 +90,25 @@ public:
                        const StreamFormat &format, CaptureSink *sink);
     ~PulseCaptureStream() override;
     bool start(QString *error);
+    bool finish(std::function<void()> done) override;
 
 private:
     static void onRead(pa_stream *stream, size_t bytes, void *self);
+    static void onFinishTimeout(pa_mainloop_api *api, pa_time_event *event,
+                                const struct timeval *tv, void *self);
+    void deliver(const int16_t *samples, int frames);
+    void completeFinish();
     void lost(const QString &reason) override { sink_->failed(reason); }
 
     CaptureSink *sink_;
     std::vector<int16_t> silence_;  // stands in for holes the server reports
+    // Mainloop lock.
+    CaptureFrontier frontier_;
+    int64_t received_ = 0;   // frames handed on, holes included
+    int64_t finishAt_ = -1;  // finish(): the frames to hand on in all; -1 before
+    bool finished_ = false;  // every frame up to the finish was handed on: no more
+    std::function<void()> finishDone_;
+    PulseTimeEvent finishTimeout_;
 };
 
 class PulsePlaybackStream : public PulseStream {

@@ -93,6 +93,8 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return player.state() == QProcess::NotRunning; }, 10000));
         spin(300);
         w.Stop1->trigger();
+        // The stop completes once the server handed over the last captured frames.
+        EXPECT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
         return readAll(recordingDir() + QStringLiteral("Untitled1.wav"), channels, frequency);
     }
 

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 using namespace pulsetest;
@@ -188,4 +189,17 @@ TEST_F(PulseServerTest, RecordingOneApplicationGivesItsToneAloneWhereverItPlays)
     const std::vector<int16_t> back = collector.take();
     EXPECT_GE(separationDb(back, 300, 2000), 40);
     EXPECT_GT(peak(back), 8000);
+
+    // A finish hands on, within a fragment or two, the tone up to its moment; nothing after.
+    std::atomic<bool> finished{false};
+    QElapsedTimer finishing;
+    finishing.start();
+    finished = stream->finish([&] { finished = true; });
+    ASSERT_TRUE(waitUntil([&] { return finished.load(); }, 3000));
+    EXPECT_LT(finishing.elapsed(), 500);
+    const std::vector<int16_t> last = collector.take();
+    const double lastSeconds = static_cast<double>(last.size() / 2) / kRate;
+    EXPECT_NEAR(lastSeconds, finishing.elapsed() / 1000.0, 0.15);
+    spin(300);
+    EXPECT_TRUE(collector.take().empty());
 }

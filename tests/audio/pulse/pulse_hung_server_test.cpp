@@ -124,3 +124,38 @@ TEST_F(PulseServerTest, NothingWaitsForAStoppedServer) {
     EXPECT_TRUE(waitUntil([&] { return ourStreams().trimmed().isEmpty(); }, 3000))
         << ourStreams().toStdString();
 }
+
+// A stop collects the frames the server still holds, but a server that hangs does not
+// hold up the stop for more than about a second, and what came before stays.
+TEST_F(PulseServerTest, AStopWaitsOnlyBrieflyForAStoppedServer) {
+    SineInput sineInput;
+    TAudioRecord2 recorder(*backend);
+    ASSERT_TRUE(waitUntil([&] { return findInput(recorder, sineInput.description()) >= 0; }));
+    recorder.setDevInput(findInput(recorder, sineInput.description()));
+    recorder.SetFormatArray(44100, 1);
+    recorder.setBufferSize(recorder.SecToSamples(200));
+    int64_t handedOn = 0;
+    QObject::connect(&recorder, &TAudioRecord2::OnEndArrayRecord, &recorder,
+                     [&](int) { handedOn += recorder.ReceiveArray().frames(); });
+    bool finished = false;
+    QObject::connect(&recorder, &TAudioRecord2::OnCaptureFinished, &recorder,
+                     [&] { finished = true; });
+    recorder.StartDevice();
+    ASSERT_TRUE(waitUntil([&] { return recorder.nSamplesCurrent() > 44100 / 2; }, 5000));
+
+    StoppedServer server;
+    ASSERT_TRUE(server.stopped());
+    spin(100);  // the fragment under way is held
+    QElapsedTimer clock;
+    clock.start();
+    bool atOnce = true;
+    EXPECT_LT(timed([&] { atOnce = recorder.FinishCapture(); }), kQuickMs);
+    ASSERT_FALSE(atOnce) << "the frames captured since the hang are still expected";
+    ASSERT_TRUE(waitUntil([&] { return finished; }, 3000));
+    EXPECT_GT(clock.elapsed(), 900);
+    EXPECT_LT(clock.elapsed(), 1500);
+    const int captured = recorder.nSamplesCurrent();
+    EXPECT_LT(timed([&] { recorder.StopDevice(); }), kQuickMs);
+    EXPECT_EQ(handedOn, captured);
+    EXPECT_GT(handedOn, 44100 / 2);
+}

@@ -96,7 +96,17 @@ TEST_F(PulseServerTest, ATonePlayedIntoTheSinkIsRecordedWholeFromItsMonitor) {
     sendNext();
     sendNext();
     ASSERT_TRUE(waitUntil([&] { return ends > 0; }, 10000));
-    spin(400);
+    // The tone has been heard: stopping now must not lose its end, which the server hands
+    // over a fragment later. A finish that came only by its time-out would not do either.
+    int finished = 0;
+    for (TAudioRecord2 *r : {&recorder, &narrow}) {
+        QObject::connect(r, &TAudioRecord2::OnCaptureFinished, r, [&] { ++finished; });
+        finished += r->FinishCapture();
+    }
+    QElapsedTimer finishing;
+    finishing.start();
+    ASSERT_TRUE(waitUntil([&] { return finished == 2; }, 3000));
+    EXPECT_LT(finishing.elapsed(), 700);
     recorder.StopDevice();
     narrow.StopDevice();
 
