@@ -331,6 +331,7 @@ void TAudioVisualization2::changeEvent(QEvent *event) {
 
 void TAudioVisualization2::invalidateBackground() {
     background_ = QPixmap();
+    litBars_ = QPixmap();
     update();
     surface_->update();
 }
@@ -351,6 +352,25 @@ const QPixmap &TAudioVisualization2::background() {
     if (plot.width() >= 4 && plot.height() >= 4)
         paintGrid(p, plot);
     return background_;
+}
+
+const QPixmap &TAudioVisualization2::litBars() {
+    const QPixmap &under = background();
+    if (!litBars_.isNull() && litBars_.size() == under.size() &&
+        litBars_.devicePixelRatio() == under.devicePixelRatio() && litColumns_ == levels_.size() &&
+        litEnabled_ == isEnabled())
+        return litBars_;
+    litBars_ = under.copy();
+    litBars_.setDevicePixelRatio(under.devicePixelRatio());
+    litColumns_ = levels_.size();
+    litEnabled_ = isEnabled();
+    const QRectF plot = plotRect();
+    const std::vector<float> full(levels_.size(), 1.0f);
+    QPainter p(&litBars_);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(plot.adjusted(-1, -1, 1, 1));
+    spectrumpaint::paintNormal(p, spectrumpaint::Scene{plot, full, full, litEnabled_, QRectF()});
+    return litBars_;
 }
 
 double TAudioVisualization2::xForFrequency(double hz, const QRectF &plot) const {
@@ -447,7 +467,7 @@ void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
             spectrumpaint::paintLinear(p, scene);
             break;
         case TVisType::vtFFTNormal:
-            spectrumpaint::paintNormal(p, scene);
+            spectrumpaint::paintNormalFrom(p, scene, litBars());
             break;
         case TVisType::vtFFTFire:
             spectrumpaint::paintFire(p, scene);

@@ -105,6 +105,9 @@ private:
                         const std::vector<float> &oldPeaks) const;
     void invalidateBackground();
     const QPixmap &background();
+    // The background with every plain bar at full height, drawn once per size, column count
+    // and enabled state; a frame copies each bar's lit part out of it.
+    const QPixmap &litBars();
     void placeSurface();
     void updatePlot(const QRegion &area);
     // Paints the plot's part of `dirty` (view coordinates): background and columns.
@@ -131,5 +134,8 @@ private:
     std::vector<float> oldLevels_;  // scratch for finding the changed columns
     std::vector<float> oldPeaks_;
     QPixmap background_;
+    QPixmap litBars_;
+    size_t litColumns_ = 0;
+    bool litEnabled_ = true;
     Surface *surface_ = nullptr;
 };
