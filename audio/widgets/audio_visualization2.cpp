@@ -4,6 +4,7 @@
 #include "audio/widgets/widget_style.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -331,6 +332,7 @@ void TAudioVisualization2::changeEvent(QEvent *event) {
 
 void TAudioVisualization2::invalidateBackground() {
     background_ = QPixmap();
+    plotBackground_ = QPixmap();
     litBars_ = QPixmap();
     update();
     surface_->update();
@@ -354,11 +356,28 @@ const QPixmap &TAudioVisualization2::background() {
     return background_;
 }
 
+const QPixmap &TAudioVisualization2::plotBackground() {
+    const QPixmap &whole = background();
+    const QRect area = surface_->geometry();
+    if (!plotBackground_.isNull() && plotBackgroundArea_ == area &&
+        plotBackground_.devicePixelRatio() == whole.devicePixelRatio())
+        return plotBackground_;
+    plotBackgroundArea_ = area;
+    litBars_ = QPixmap();
+    const qreal ratio = whole.devicePixelRatio();
+    QImage image((QSizeF(area.size()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(palette().color(QPalette::Window));
+    QPainter p(&image);
+    p.drawPixmap(QPointF(-area.topLeft()), whole);
+    p.end();
+    plotBackground_ = QPixmap::fromImage(std::move(image));
+    return plotBackground_;
+}
+
 const QPixmap &TAudioVisualization2::litBars() {
-    const QPixmap &under = background();
-    if (!litBars_.isNull() && litBars_.size() == under.size() &&
-        litBars_.devicePixelRatio() == under.devicePixelRatio() && litColumns_ == levels_.size() &&
-        litEnabled_ == isEnabled())
+    const QPixmap &under = plotBackground();
+    if (!litBars_.isNull() && litColumns_ == levels_.size() && litEnabled_ == isEnabled())
         return litBars_;
     litBars_ = under.copy();
     litBars_.setDevicePixelRatio(under.devicePixelRatio());
@@ -367,6 +386,7 @@ const QPixmap &TAudioVisualization2::litBars() {
     const QRectF plot = plotRect();
     const std::vector<float> full(levels_.size(), 1.0f);
     QPainter p(&litBars_);
+    p.translate(-plotBackgroundArea_.topLeft());
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setClipRect(plot.adjusted(-1, -1, 1, 1));
     spectrumpaint::paintNormal(p, spectrumpaint::Scene{plot, full, full, litEnabled_, QRectF()});
@@ -451,7 +471,8 @@ void TAudioVisualization2::paintEvent(QPaintEvent *) {
 void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
     // A view shown again catches up with the block kept meanwhile.
     analysePending();
-    p.drawPixmap(0, 0, background());
+    const QPointF at = surface_->pos();
+    p.drawPixmap(at, plotBackground());
     const QRectF plot = plotRect();
     p.setRenderHint(QPainter::Antialiasing, true);
 
@@ -467,7 +488,7 @@ void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
             spectrumpaint::paintLinear(p, scene);
             break;
         case TVisType::vtFFTNormal:
-            spectrumpaint::paintNormalFrom(p, scene, litBars());
+            spectrumpaint::paintNormalFrom(p, scene, litBars(), at);
             break;
         case TVisType::vtFFTFire:
             spectrumpaint::paintFire(p, scene);

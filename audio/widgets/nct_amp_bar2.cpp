@@ -14,8 +14,13 @@
 namespace {
 
 constexpr int kHoldMs = 1200;
+// The marker falls by this much of the bar per millisecond once its hold is over. Values
+// that keep coming move it as they arrive; a timer moves it in steps of kDecayIntervalMs
+// only while none come for kValuesGapMs (after a stop, or from a slow source), so a bar fed
+// every 80 ms does not wake the window thread in between.
 constexpr int kDecayIntervalMs = 40;
-constexpr double kDecayPerTick = 0.025;
+constexpr double kDecayPerMs = 0.025 / kDecayIntervalMs;
+constexpr int kValuesGapMs = 150;
 constexpr int kSegmentWidth = 3;
 constexpr int kSegmentGap = 1;
 
@@ -76,11 +81,19 @@ void TNCTAmpBar2::setValue(int Value) {
     if (fraction >= peak_) {
         peak_ = fraction;
         peakAge_.start();
-    } else if (!decayTimer_.isActive()) {
-        decayTimer_.start();
+        fallenAtMs_ = 0;
+        decayTimer_.stop();
+    } else {
+        fallPeak(fraction);
+        if (peak_ > fraction)
+            decayTimer_.start(kValuesGapMs);
+        else
+            decayTimer_.stop();
     }
-    if (Value == value_)
+    if (Value == value_) {
+        repaintChanges();  // the marker may have moved
         return;
+    }
     const bool percentChanged = percent(Value) != percent(value_);
     value_ = Value;
     repaintChanges();
@@ -88,13 +101,24 @@ void TNCTAmpBar2::setValue(int Value) {
         widgetaccess::valueChanged(this, percent(value_));
 }
 
+void TNCTAmpBar2::fallPeak(double level) {
+    if (!peakAge_.isValid())
+        return;
+    const qint64 now = peakAge_.elapsed();
+    if (now <= kHoldMs)
+        return;
+    const qint64 from = std::max<qint64>(kHoldMs, fallenAtMs_);
+    peak_ = std::max(level, peak_ - kDecayPerMs * static_cast<double>(now - from));
+    fallenAtMs_ = now;
+}
+
 void TNCTAmpBar2::decayPeak() {
     const double level = toFraction(value_);
-    if (peakAge_.isValid() && peakAge_.elapsed() < kHoldMs)
-        return;
-    peak_ = std::max(level, peak_ - kDecayPerTick);
+    fallPeak(level);
     if (peak_ <= level)
         decayTimer_.stop();
+    else
+        decayTimer_.setInterval(kDecayIntervalMs);
     repaintChanges();
 }
 

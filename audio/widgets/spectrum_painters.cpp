@@ -125,7 +125,7 @@ void paintNormal(QPainter &p, const Scene &s) {
     }
 }
 
-void paintNormalFrom(QPainter &p, const Scene &s, const QPixmap &lit) {
+void paintNormalFrom(QPainter &p, const Scene &s, const QPixmap &lit, QPointF litOrigin) {
     const qreal ratio = lit.devicePixelRatio();
     for (int i = 0; i < count(s); ++i) {
         const QRectF box = columnBox(s, i, 0.2);
@@ -138,7 +138,7 @@ void paintNormalFrom(QPainter &p, const Scene &s, const QPixmap &lit) {
         // gap keeps them clear of the next bar.
         const QRectF part(QPointF(std::floor(box.left()), std::round(s.plot.bottom() - h)),
                           QPointF(std::ceil(box.right()), std::ceil(s.plot.bottom())));
-        p.drawPixmap(part, lit, QRectF(part.topLeft() * ratio, part.size() * ratio));
+        p.drawPixmap(part, lit, QRectF((part.topLeft() - litOrigin) * ratio, part.size() * ratio));
     }
 }
 
