@@ -29,6 +29,8 @@ constexpr int kDryPumpsBeforeDrain = 3;
 // Positions run on from the latest timing report for at most this long: a server that
 // stopped playing (or stopped answering) stops them soon.
 constexpr int64_t kMaxRollUs = 400000;
+// A report this close to where the running position is moves it gently.
+constexpr int64_t kMaxSlewUs = 60000;
 constexpr int kPlaybackChunkMs = 250;
 constexpr int kSilenceFrames = 4096;
 
@@ -297,10 +299,22 @@ int64_t PulsePlaybackStream::framesPlayed() const {
     return std::clamp(estimate, heard, std::max(heard, limit));
 }
 
-// Mainloop thread.
+// Mainloop thread. The reports jitter by a few tens of milliseconds (the device's latency is
+// measured in its own steps), so while the position runs on, a small difference moves it a
+// quarter of the way only, and the report does not hold it back either.
 void PulsePlaybackStream::publishHeard(int64_t heard, bool rolling) {
-    rollingOrigin_ =
-        rolling ? heard - monotonicMicroseconds() * format_.frequency / 1000000 : kNotRolling;
+    const int64_t clockFrames = monotonicMicroseconds() * format_.frequency / 1000000;
+    const int64_t origin = rollingOrigin_.load();
+    if (!rolling) {
+        rollingOrigin_ = kNotRolling;
+    } else if (origin != kNotRolling && std::abs(heard - (origin + clockFrames)) <
+                                            kMaxSlewUs * format_.frequency / 1000000) {
+        const int64_t smoothed = origin + (heard - (origin + clockFrames)) / 4;
+        rollingOrigin_ = smoothed;
+        heard = std::min(heard, smoothed + clockFrames);
+    } else {
+        rollingOrigin_ = heard - clockFrames;
+    }
     heard_ = heard;
 }
 
