@@ -294,8 +294,10 @@ int64_t PulsePlaybackStream::framesPlayed() const {
     if (origin == kNotRolling)
         return heard;
     const int64_t estimate = origin + monotonicMicroseconds() * format_.frequency / 1000000;
+    // Short of the last frame written: that everything was heard (which ends a playback, and
+    // a stop then cuts off whatever is still playing) is for a report or a drain to say.
     const int64_t limit =
-        std::min(writtenFrames_.load(), heard + kMaxRollUs * format_.frequency / 1000000);
+        std::min(writtenFrames_.load() - 1, heard + kMaxRollUs * format_.frequency / 1000000);
     return std::clamp(estimate, heard, std::max(heard, limit));
 }
 
@@ -392,9 +394,9 @@ void PulsePlaybackStream::armTick() {
         tick_ = PulseTimeEvent(api, api->time_new(api, &when, &PulsePlaybackStream::onTick, this));
 }
 
-// Mainloop thread, every 20 ms while the source is dry: ask it again (the server asks for
-// data only as it consumes some, so it would not) and refresh the timing, which tells when
-// the tail has been heard.
+// Mainloop thread, every 20 ms from the start until the position runs, and while the source
+// is dry: ask it again (the server asks for data only as it consumes some, so it would not)
+// and refresh the timing, which tells when the sound started and when the tail was heard.
 void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *,
                                  void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
@@ -406,7 +408,8 @@ void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struc
     }
     me->pump(pa_stream_writable_size(stream));
     me->requestTiming();
-    if (me->dry_)
+    // Also until the position first runs, so that it starts when the sound does.
+    if (me->dry_ || me->rollingOrigin_.load() == kNotRolling)
         me->armTick();
 }
 
