@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr int kPollMs = 100;
 constexpr int kStartPollMs = 20;
+constexpr int kPlayPollMs = 1000;
 
 [[noreturn]] void leave(const char *line) {
     std::fputs(line, stdout);
@@ -92,12 +92,20 @@ void play(TForm1 &window, const QString &file) {
         window.setCurrentFileName(file);
         window.OpenFile();
         window.Play1Click();
-        auto *poll = new QTimer(&window);
-        QObject::connect(poll, &QTimer::timeout, &window, [&window] {
+        // Checked when the player ends or fails, and now and then besides, rather than on a
+        // quick poll that would wake the window thread during the run being measured.
+        const auto check = [&window] {
             if (!window.flgPlay)
                 leave("played\n");
-        });
-        poll->start(kPollMs);
+        };
+        QObject::connect(window.AudioPlayer1, &TAudioPlayer2::OnEndPlay, &window, check,
+                         Qt::QueuedConnection);
+        QObject::connect(window.AudioPlayer1, &TAudioPlayer2::OnDeviceError, &window, check,
+                         Qt::QueuedConnection);
+        auto *poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, &window, check);
+        poll->start(kPlayPollMs);
+        check();
     });
     wait->start(kStartPollMs);
 }

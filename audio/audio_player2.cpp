@@ -53,6 +53,8 @@ void TAudioPlayer2::StartDevice() {
     history_.assign(static_cast<size_t>(kHistorySeconds) * format_.frequency * format_.channels, 0);
     handedOut_ = 0;
     heardAtStop_ = 0;
+    heardShown_ = 0;
+    moreToCome_ = true;
     peakLeft_ = peakRight_ = 0;
     notifyPending_ = false;
     blockEnds_.clear();
@@ -80,9 +82,11 @@ void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
         return;
     if (WavArray.isEmpty()) {
         endOfData_ = true;
+        moreToCome_ = false;
         return;
     }
     endOfData_ = false;
+    moreToCome_ = true;
     requestRaised_ = false;
 
     const int channels = format_.channels;
@@ -174,7 +178,8 @@ int64_t TAudioPlayer2::heardFrames() const {
         return heardAtStop_;
     const int64_t handedOut = handedOut_.load();
     const int64_t heard = stream()->framesPlayed();
-    return heard < 0 ? handedOut : std::min(heard, handedOut);
+    heardShown_ = std::max(heardShown_, heard < 0 ? handedOut : std::min(heard, handedOut));
+    return heardShown_;
 }
 
 // GUI thread: raise the block, request and end events for what has been played.

@@ -90,6 +90,7 @@ Q_SIGNALS:
 
 private:
     int fill(int16_t *out, int frames) override;
+    bool moreToCome() const override { return moreToCome_.load(); }
     void failed(const QString &reason) override;
 
     void onPlayed();
@@ -106,12 +107,14 @@ private:
     std::atomic<int> peakLeft_{0};
     std::atomic<int> peakRight_{0};
     std::atomic<bool> notifyPending_{false};
+    std::atomic<bool> moreToCome_{true};  // no end of data marked since the last block
 
     // GUI thread only.
     std::deque<int64_t> blockEnds_;             // cumulative frame count at each block's end
     std::deque<std::vector<int16_t>> backlog_;  // blocks waiting for room in the ring
     int64_t framesSent_ = 0;
     int64_t heardAtStop_ = 0;
+    mutable int64_t heardShown_ = 0;  // positions never go back, whatever the backend estimates
     bool endOfData_ = false;
     bool endPlayRaised_ = false;
     bool requestRaised_ = false;

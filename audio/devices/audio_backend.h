@@ -97,6 +97,10 @@ public:
     // Fills up to `frames` frames; returns how many were real data (the backend plays
     // silence for the rest). Audio thread.
     virtual int fill(int16_t *out, int frames) = 0;
+    // True while the end of the data has not been marked: a source that runs dry then is
+    // waiting for more, not finished. A backend that buffers may give it a moment before it
+    // plays out what it holds. Audio thread.
+    virtual bool moreToCome() const { return false; }
     // The device went away or failed. Audio thread.
     virtual void failed(const QString &reason) = 0;
 };

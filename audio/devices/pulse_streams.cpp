@@ -22,8 +22,20 @@ constexpr pa_usec_t kOpenTimeoutUs = 5 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kCaptureFragmentUs = 40 * PA_USEC_PER_MSEC;
 // How long finish() waits for the frames the server still holds.
 constexpr pa_usec_t kFinishTimeoutUs = 1000 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t kPlaybackTargetUs = 80 * PA_USEC_PER_MSEC;
+// The server keeps about this much of a playback and asks for more a request's worth at a
+// time; on PulseAudio the device then runs with periods of about (target - 2 requests) / 2.
+constexpr pa_usec_t kPlaybackTargetUs = 500 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kPlaybackRequestUs = 125 * PA_USEC_PER_MSEC;
+// While the source is dry: how often it is asked again (the server asks only as it consumes
+// data, so it would not), and how many of those asks find it dry while its data goes on
+// before the stream is played out anyway.
 constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
+constexpr int kDryPumpsBeforeDrain = 3;
+// Positions run on from the latest timing report for at most this long: a server that
+// stopped playing (or stopped answering) stops them soon.
+constexpr int64_t kMaxRollUs = 400000;
+// A report this close to where the running position is moves it gently.
+constexpr int64_t kMaxSlewUs = 60000;
 constexpr int kPlaybackChunkMs = 250;
 constexpr int kSilenceFrames = 4096;
 
@@ -314,7 +326,7 @@ bool PulsePlaybackStream::start(QString *error) {
             attributes.maxlength = static_cast<uint32_t>(-1);
             attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kPlaybackTargetUs, &spec));
             attributes.prebuf = static_cast<uint32_t>(-1);
-            attributes.minreq = static_cast<uint32_t>(-1);
+            attributes.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kPlaybackRequestUs, &spec));
             attributes.fragsize = static_cast<uint32_t>(-1);
             const auto flags =
                 static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE);
@@ -328,8 +340,51 @@ bool PulsePlaybackStream::start(QString *error) {
     return true;
 }
 
+// Mainloop thread: the server asks for more, which is also when the position is brought
+// up to date (between requests it runs on by the clock).
 void PulsePlaybackStream::onWrite(pa_stream *, size_t bytes, void *self) {
-    static_cast<PulsePlaybackStream *>(self)->pump(bytes);
+    auto *me = static_cast<PulsePlaybackStream *>(self);
+    me->pump(bytes);
+    me->requestTiming();
+}
+
+void PulsePlaybackStream::requestTiming() {
+    if (!timingRequest_.running())
+        timingRequest_ = PulsePendingOperation(
+            pa_stream_update_timing_info(stream(), &PulsePlaybackStream::onTiming, this));
+}
+
+// Any thread: the latest heard position, run on by the clock while the server plays.
+int64_t PulsePlaybackStream::framesPlayed() const {
+    const int64_t heard = heard_.load();
+    const int64_t origin = rollingOrigin_.load();
+    if (origin == kNotRolling)
+        return heard;
+    const int64_t estimate = origin + monotonicMicroseconds() * format_.frequency / 1000000;
+    // Short of the last frame written: that everything was heard (which ends a playback, and
+    // a stop then cuts off whatever is still playing) is for a report or a drain to say.
+    const int64_t limit =
+        std::min(writtenFrames_.load() - 1, heard + kMaxRollUs * format_.frequency / 1000000);
+    return std::clamp(estimate, heard, std::max(heard, limit));
+}
+
+// Mainloop thread. The reports jitter by a few tens of milliseconds (the device's latency is
+// measured in its own steps), so while the position runs on, a small difference moves it a
+// quarter of the way only, and the report does not hold it back either.
+void PulsePlaybackStream::publishHeard(int64_t heard, bool rolling) {
+    const int64_t clockFrames = monotonicMicroseconds() * format_.frequency / 1000000;
+    const int64_t origin = rollingOrigin_.load();
+    if (!rolling) {
+        rollingOrigin_ = kNotRolling;
+    } else if (origin != kNotRolling && std::abs(heard - (origin + clockFrames)) <
+                                            kMaxSlewUs * format_.frequency / 1000000) {
+        const int64_t smoothed = origin + (heard - (origin + clockFrames)) / 4;
+        rollingOrigin_ = smoothed;
+        heard = std::min(heard, smoothed + clockFrames);
+    } else {
+        rollingOrigin_ = heard - clockFrames;
+    }
+    heard_ = heard;
 }
 
 // Mainloop thread: hand the server as much as it has room for and the source has.
@@ -346,13 +401,23 @@ void PulsePlaybackStream::pump(size_t bytes) {
                             nullptr, drained_ ? readAheadBytes_ : 0, PA_SEEK_RELATIVE);
             drained_ = false;
             written_ += got;
+            writtenFrames_ = written_;
         }
         if (got < asked) {
-            drain();
+            // Short of data: ask again on the tick. A source whose data goes on gets a few
+            // ticks to catch up (at the start, the server wants more than the first blocks);
+            // one that has ended, or stays dry, is played out now.
+            if (!dry_)
+                armTick();
+            dry_ = true;
+            if (!source_->moreToCome() || ++dryPumps_ > kDryPumpsBeforeDrain)
+                drain();
             return;
         }
         room -= got;
     }
+    dry_ = false;
+    dryPumps_ = 0;
 }
 
 // Mainloop thread: the source ran dry. Without a drain the server would keep the last
@@ -373,7 +438,7 @@ void PulsePlaybackStream::onDrained(pa_stream *, int success, void *self) {
     // A failed drain leaves the end to the timing reports.
     if (!success)
         return;
-    me->heard_ = me->clock_.drainFinished(me->drainMark_);
+    me->publishHeard(me->clock_.drainFinished(me->drainMark_), false);
     if (me->written_ != me->drainMark_)
         return;
     // PipeWire plays the last period out with silence and its read position then stands
@@ -396,8 +461,9 @@ void PulsePlaybackStream::armTick() {
         tick_ = PulseTimeEvent(api, api->time_new(api, &when, &PulsePlaybackStream::onTick, this));
 }
 
-// Mainloop thread, every 20 ms: resume after the source ran dry (the server asks for data
-// only as it consumes some, so it would not ask again) and refresh the timing.
+// Mainloop thread, every 20 ms from the start until the position runs, and while the source
+// is dry: ask it again (the server asks for data only as it consumes some, so it would not)
+// and refresh the timing, which tells when the sound started and when the tail was heard.
 void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *,
                                  void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
@@ -408,10 +474,10 @@ void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struc
         return;
     }
     me->pump(pa_stream_writable_size(stream));
-    if (!me->timingRequest_.running())
-        me->timingRequest_ = PulsePendingOperation(
-            pa_stream_update_timing_info(stream, &PulsePlaybackStream::onTiming, self));
-    me->armTick();
+    me->requestTiming();
+    // Also until the position first runs, so that it starts when the sound does.
+    if (me->dry_ || me->rollingOrigin_.load() == kNotRolling)
+        me->armTick();
 }
 
 void PulsePlaybackStream::onTiming(pa_stream *stream, int success, void *self) {
@@ -429,5 +495,9 @@ void PulsePlaybackStream::onTiming(pa_stream *stream, int success, void *self) {
     const int64_t queued = std::max<int64_t>(0, timing->write_index - timing->read_index) /
                            static_cast<int64_t>(me->frameBytes_);
     const int64_t read = me->written_ - queued;
-    me->heard_ = me->clock_.update(read, me->written_, timing->sink_usec, monotonicMicroseconds());
+    const int64_t heard =
+        me->clock_.update(read, me->written_, timing->sink_usec, monotonicMicroseconds());
+    // Between reports the position runs on only while the server plays our data; it stops at
+    // what was written.
+    me->publishHeard(heard, timing->playing && queued > 0 && heard < me->written_);
 }

@@ -4,9 +4,11 @@
 // fails (or the server does not answer within a few seconds) the client's failed() is called
 // before any frame was delivered.
 //
-// Both ask for the format the component wants (the server converts from the device's own)
-// and for buffers that keep little in flight without waking the server too often: 40 ms
-// per capture fragment and an 80 ms playback target. Both refuse to be moved to another
+// Both ask for the format the component wants (the server converts from the device's own).
+// Capture asks for fragments of 40 ms. Playback keeps about half a second at the server and
+// refills it an eighth of a second at a time, so that neither the server nor we wake up
+// every few milliseconds; that buffer costs no responsiveness, since a stop, pause or seek
+// closes the stream, which drops what it held at once. Both refuse to be moved to another
 // device: when their device disappears, or the server does, they fail and say so through
 // failed() rather than silently carrying on elsewhere.
 //
@@ -16,11 +18,14 @@
 // longer than a second is not waited for.
 //
 // Playback pulls from the source only when the server has room, and never writes silence
-// of its own. When the source runs dry it drains the stream: the server plays out what it
-// holds (otherwise the last fraction of a buffer, or PipeWire's last partial period, would
-// wait for more data for ever) and says when it has. framesPlayed() follows the server's
-// timing reports and the drains (see PulsePlaybackClock), so it counts what was heard, not
-// what was handed over, and reaches everything written once a drain completed.
+// of its own. When the source runs dry and has no more to come (or stays dry for a few
+// ticks) it drains the stream: the server plays out what it holds (otherwise the last
+// fraction of a buffer, or PipeWire's last partial period, would wait for more data for
+// ever) and says when it has. framesPlayed() follows the server's timing reports and the
+// drains (see PulsePlaybackClock), so it counts what was heard, not what was handed over,
+// and reaches everything written once a drain completed. Between two reports it runs on
+// with the monotonic clock while the server plays, so positions move smoothly although
+// reports come only with the server's requests for data.
 #pragma once
 
 #include "audio/devices/audio_backend.h"
@@ -32,6 +37,7 @@
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -118,9 +124,11 @@ public:
     ~PulsePlaybackStream() override;
     bool start(QString *error);
 
-    int64_t framesPlayed() const override { return heard_.load(); }
+    int64_t framesPlayed() const override;
 
 private:
+    static constexpr int64_t kNotRolling = INT64_MIN;
+
     static void onWrite(pa_stream *stream, size_t bytes, void *self);
     static void onTick(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
                        void *self);
@@ -129,6 +137,8 @@ private:
     void pump(size_t bytes);
     void drain();
     void armTick();
+    void requestTiming();
+    void publishHeard(int64_t heard, bool rolling);
     void lost(const QString &reason) override { source_->failed(reason); }
 
     PlaybackSource *source_;
@@ -139,9 +149,15 @@ private:
     bool drained_ = false;        // that drain completed, and nothing was written since
     int64_t readAheadBytes_ = 0;  // how far the server's read position is past our data; -1
                                   // until a timing report after the drain told
+    bool dry_ = false;            // the last pump found the source short of data
+    int dryPumps_ = 0;            // pumps in a row that found it so while more was to come
     PulseTimeEvent tick_;
     PulsePendingOperation timingRequest_;
     PulsePendingOperation drainRequest_;
     PulsePlaybackClock clock_;
-    std::atomic<int64_t> heard_{0};
+    // Read by framesPlayed() on any thread.
+    std::atomic<int64_t> heard_{0};                    // as of the latest report or drain
+    std::atomic<int64_t> rollingOrigin_{kNotRolling};  // while playing: heard at monotonic
+                                                       // time 0, in frames
+    std::atomic<int64_t> writtenFrames_{0};
 };

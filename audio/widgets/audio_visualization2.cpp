@@ -4,6 +4,7 @@
 #include "audio/widgets/widget_style.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -331,6 +332,8 @@ void TAudioVisualization2::changeEvent(QEvent *event) {
 
 void TAudioVisualization2::invalidateBackground() {
     background_ = QPixmap();
+    plotBackground_ = QPixmap();
+    litBars_ = QPixmap();
     update();
     surface_->update();
 }
@@ -351,6 +354,43 @@ const QPixmap &TAudioVisualization2::background() {
     if (plot.width() >= 4 && plot.height() >= 4)
         paintGrid(p, plot);
     return background_;
+}
+
+const QPixmap &TAudioVisualization2::plotBackground() {
+    const QPixmap &whole = background();
+    const QRect area = surface_->geometry();
+    if (!plotBackground_.isNull() && plotBackgroundArea_ == area &&
+        plotBackground_.devicePixelRatio() == whole.devicePixelRatio())
+        return plotBackground_;
+    plotBackgroundArea_ = area;
+    litBars_ = QPixmap();
+    const qreal ratio = whole.devicePixelRatio();
+    QImage image((QSizeF(area.size()) * ratio).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(palette().color(QPalette::Window));
+    QPainter p(&image);
+    p.drawPixmap(QPointF(-area.topLeft()), whole);
+    p.end();
+    plotBackground_ = QPixmap::fromImage(std::move(image));
+    return plotBackground_;
+}
+
+const QPixmap &TAudioVisualization2::litBars() {
+    const QPixmap &under = plotBackground();
+    if (!litBars_.isNull() && litColumns_ == levels_.size() && litEnabled_ == isEnabled())
+        return litBars_;
+    litBars_ = under.copy();
+    litBars_.setDevicePixelRatio(under.devicePixelRatio());
+    litColumns_ = levels_.size();
+    litEnabled_ = isEnabled();
+    const QRectF plot = plotRect();
+    const std::vector<float> full(levels_.size(), 1.0f);
+    QPainter p(&litBars_);
+    p.translate(-plotBackgroundArea_.topLeft());
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(plot.adjusted(-1, -1, 1, 1));
+    spectrumpaint::paintNormal(p, spectrumpaint::Scene{plot, full, full, litEnabled_, QRectF()});
+    return litBars_;
 }
 
 double TAudioVisualization2::xForFrequency(double hz, const QRectF &plot) const {
@@ -431,7 +471,8 @@ void TAudioVisualization2::paintEvent(QPaintEvent *) {
 void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
     // A view shown again catches up with the block kept meanwhile.
     analysePending();
-    p.drawPixmap(0, 0, background());
+    const QPointF at = surface_->pos();
+    p.drawPixmap(at, plotBackground());
     const QRectF plot = plotRect();
     p.setRenderHint(QPainter::Antialiasing, true);
 
@@ -447,7 +488,7 @@ void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
             spectrumpaint::paintLinear(p, scene);
             break;
         case TVisType::vtFFTNormal:
-            spectrumpaint::paintNormal(p, scene);
+            spectrumpaint::paintNormalFrom(p, scene, litBars(), at);
             break;
         case TVisType::vtFFTFire:
             spectrumpaint::paintFire(p, scene);

@@ -105,6 +105,12 @@ private:
                         const std::vector<float> &oldPeaks) const;
     void invalidateBackground();
     const QPixmap &background();
+    // The plot's part of the background, opaque, so that a frame copies it rather than
+    // blending it; and the same with every plain bar at full height, drawn once per size,
+    // column count and enabled state, out of which a frame copies each bar's lit part.
+    // Both start at the plot surface's top left corner.
+    const QPixmap &plotBackground();
+    const QPixmap &litBars();
     void placeSurface();
     void updatePlot(const QRegion &area);
     // Paints the plot's part of `dirty` (view coordinates): background and columns.
@@ -131,5 +137,10 @@ private:
     std::vector<float> oldLevels_;  // scratch for finding the changed columns
     std::vector<float> oldPeaks_;
     QPixmap background_;
+    QPixmap plotBackground_;
+    QRect plotBackgroundArea_;
+    QPixmap litBars_;
+    size_t litColumns_ = 0;
+    bool litEnabled_ = true;
     Surface *surface_ = nullptr;
 };

@@ -14,8 +14,13 @@
 namespace {
 
 constexpr int kHoldMs = 1200;
+// The marker falls by this much of the bar per millisecond once its hold is over. Values
+// that keep coming move it as they arrive; a timer moves it in steps of kDecayIntervalMs
+// only while none come for kValuesGapMs (after a stop, or from a slow source), so a bar fed
+// every 80 ms does not wake the window thread in between.
 constexpr int kDecayIntervalMs = 40;
-constexpr double kDecayPerTick = 0.025;
+constexpr double kDecayPerMs = 0.025 / kDecayIntervalMs;
+constexpr int kValuesGapMs = 150;
 constexpr int kSegmentWidth = 3;
 constexpr int kSegmentGap = 1;
 
@@ -73,21 +78,22 @@ void TNCTAmpBar2::setValue(int Value) {
         clipHold_.start();  // held from the last clipped level on
     }
     const double fraction = toFraction(Value);
-    const bool holdOver = !peakAge_.isValid() || peakAge_.elapsed() >= kHoldMs;
     if (fraction >= peak_) {
         peak_ = fraction;
         peakAge_.start();
-    } else if (holdOver && !decayTimer_.isActive() && peak_ - kDecayPerTick <= fraction) {
-        // A marker that has fallen onto a wavering level follows it down at once rather
-        // than waking a timer for a single step.
-        peak_ = fraction;
-        if (Value == value_)
-            repaintChanges();
-    } else if (!decayTimer_.isActive()) {
-        scheduleDecay();
+        fallenAtMs_ = 0;
+        decayTimer_.stop();
+    } else {
+        fallPeak(fraction);
+        if (peak_ > fraction)
+            decayTimer_.start(kValuesGapMs);
+        else
+            decayTimer_.stop();
     }
-    if (Value == value_)
+    if (Value == value_) {
+        repaintChanges();  // the marker may have moved
         return;
+    }
     const bool percentChanged = percent(Value) != percent(value_);
     value_ = Value;
     repaintChanges();
@@ -95,24 +101,24 @@ void TNCTAmpBar2::setValue(int Value) {
         widgetaccess::valueChanged(this, percent(value_));
 }
 
-// Nothing moves while the peak is held, so the timer first fires when the hold ends, and
-// only then at the falling rate.
-void TNCTAmpBar2::scheduleDecay() {
-    const qint64 held = peakAge_.isValid() ? kHoldMs - peakAge_.elapsed() : 0;
-    decayTimer_.start(static_cast<int>(std::max<qint64>(kDecayIntervalMs, held)));
+void TNCTAmpBar2::fallPeak(double level) {
+    if (!peakAge_.isValid())
+        return;
+    const qint64 now = peakAge_.elapsed();
+    if (now <= kHoldMs)
+        return;
+    const qint64 from = std::max<qint64>(kHoldMs, fallenAtMs_);
+    peak_ = std::max(level, peak_ - kDecayPerMs * static_cast<double>(now - from));
+    fallenAtMs_ = now;
 }
 
 void TNCTAmpBar2::decayPeak() {
     const double level = toFraction(value_);
-    if (peakAge_.isValid() && peakAge_.elapsed() < kHoldMs) {
-        scheduleDecay();  // a newer peak restarted the hold
-        return;
-    }
-    if (decayTimer_.interval() != kDecayIntervalMs)
-        decayTimer_.start(kDecayIntervalMs);
-    peak_ = std::max(level, peak_ - kDecayPerTick);
+    fallPeak(level);
     if (peak_ <= level)
         decayTimer_.stop();
+    else
+        decayTimer_.setInterval(kDecayIntervalMs);
     repaintChanges();
 }
 

@@ -65,8 +65,10 @@ private:
         bool operator==(const Lit &o) const { return count == o.count && peak == o.peak; }
     };
 
-    void scheduleDecay();
     void decayPeak();
+    // Lowers the held peak towards `level` by the time passed since its hold ended or it
+    // last fell.
+    void fallPeak(double level);
     void paintClipMark(QPainter &p, const QRect &bar);
     Layout layout() const;
     Lit litFor(const Layout &l) const;
@@ -79,6 +81,7 @@ private:
     int value_ = 0;
     double peak_ = 0.0;
     QElapsedTimer peakAge_;
+    qint64 fallenAtMs_ = 0;  // peakAge_ when the peak last fell
     QTimer decayTimer_;
     QTimer clipHold_;
     Lit shown_;  // what the last repaint asked for shows

@@ -125,6 +125,23 @@ void paintNormal(QPainter &p, const Scene &s) {
     }
 }
 
+void paintNormalFrom(QPainter &p, const Scene &s, const QPixmap &lit, QPointF litOrigin) {
+    const qreal ratio = lit.devicePixelRatio();
+    for (int i = 0; i < count(s); ++i) {
+        const QRectF box = columnBox(s, i, 0.2);
+        if (!s.dirty.isNull() && (box.right() < s.dirty.left() || box.left() > s.dirty.right()))
+            continue;
+        const qreal h = level(s, i) * s.plot.height();
+        if (h < 0.5)
+            continue;
+        // The pixels the bar touches (its smoothed edges included), from its top down; the
+        // gap keeps them clear of the next bar.
+        const QRectF part(QPointF(std::floor(box.left()), std::round(s.plot.bottom() - h)),
+                          QPointF(std::ceil(box.right()), std::ceil(s.plot.bottom())));
+        p.drawPixmap(part, lit, QRectF((part.topLeft() - litOrigin) * ratio, part.size() * ratio));
+    }
+}
+
 void paintFire(QPainter &p, const Scene &s) {
     // Embers glow faintly along the floor.
     QLinearGradient glow(s.plot.bottomLeft(), s.plot.topLeft());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPainter>
+#include <QPixmap>
 #include <QRectF>
 
 #include <vector>
@@ -24,6 +25,10 @@ void paintAnalog(QPainter &p, const Scene &scene);
 void paintLinear(QPainter &p, const Scene &scene);
 // Plain blue bars; the default, meant for reading levels against the grid.
 void paintNormal(QPainter &p, const Scene &scene);
+// The same bars copied out of `lit`, a picture of the view from `litOrigin` on with every
+// bar at full height drawn by paintNormal: each bar is the part of it below its top, which
+// costs a copy instead of a gradient fill.
+void paintNormalFrom(QPainter &p, const Scene &scene, const QPixmap &lit, QPointF litOrigin);
 // Narrow bars in a fixed fire gradient: louder columns reach the hotter colours.
 void paintFire(QPainter &p, const Scene &scene);
 // Wide translucent bars with a glossy highlight and a reflection below the baseline.

@@ -30,7 +30,7 @@ void collect(TAudioRecord2 &recorder, Recording &recording) {
 
 TEST_F(PulseServerTest, ATonePlayedIntoTheSinkIsRecordedWholeFromItsMonitor) {
     constexpr int kRate = 44100;
-    constexpr int kLeadIn = 2;
+    constexpr int kLeadIn = 4;  // blocks of silence, more than the stream's first buffer
     constexpr int kBlocks = 10;
     constexpr double kToneHz = 1000.0;
 

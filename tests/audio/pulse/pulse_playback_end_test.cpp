@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace pulsetest;
 using testsupport::spin;
@@ -15,6 +16,7 @@ using testsupport::waitUntil;
 namespace {
 
 constexpr int kRate = 44100;
+constexpr int kLeadIn = kRate * 3 / 4;  // frames
 
 // Stereo noise with different channels, never zero, so that where it starts and ends in a
 // recording is plain and any lost, doubled or altered frame shows.
@@ -117,8 +119,10 @@ protected:
     }
 
     // Silence first: it wakes PulseAudio's null sink up, so the signal meets a device that
-    // is already running (an idle null sink renders ahead and would swallow its start).
-    void sendLeadIn() { player->SendArray(SampleArray(2, std::vector<int16_t>(2 * kRate / 4))); }
+    // is already running (an idle null sink renders ahead, and its monitor misses what the
+    // sink then takes back for a new stream: up to the stream's whole first buffer, half a
+    // second).
+    void sendLeadIn() { player->SendArray(SampleArray(2, std::vector<int16_t>(2 * kLeadIn))); }
 
     // Every frame of `signal` is in the recording, unchanged, from `start` on; but for at
     // most `unheardStart` frames at its beginning.
@@ -175,7 +179,7 @@ TEST_F(PlaybackEndTest, PlaysOnAfterRunningDry) {
     sendLeadIn();
     player->SendArray(SampleArray(2, first));
     // No more data for now: what was sent is played out and counted as heard.
-    ASSERT_TRUE(waitUntil([&] { return player->nSamplesCurrent() == kRate / 4 + 13001; }, 3000))
+    ASSERT_TRUE(waitUntil([&] { return player->nSamplesCurrent() == kLeadIn + 13001; }, 3000))
         << player->nSamplesCurrent();
     EXPECT_EQ(requests, 1);
     spin(200);
@@ -192,4 +196,44 @@ TEST_F(PlaybackEndTest, PlaysOnAfterRunningDry) {
     // that back for the device, but its monitor has already passed it on, so the monitor
     // misses a few milliseconds (PipeWire's does not).
     expectWhole(second, findSignal(recorded, second, firstAt + 1), onPipeWire() ? 0 : 1024);
+}
+
+// The server keeps a large buffer and reports its timing only when it asks for data, so the
+// position runs on by the clock in between: it follows the wall clock smoothly, and a new
+// run after a stop (as a seek or a resume makes) counts from zero again.
+TEST_F(PlaybackEndTest, PositionFollowsTheClockBetweenTimingReports) {
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        player->StartDevice();
+        ASSERT_EQ(player->LastErrorNum(), 0) << player->LastErrorText().toStdString();
+        EXPECT_EQ(player->nSamplesCurrent(), 0);
+        sendLeadIn();
+        player->SendArray(SampleArray(2, noise(3 * kRate, 5 + run)));
+        ASSERT_TRUE(waitUntil([&] { return player->nSamplesCurrent() > kRate / 2; }, 3000))
+            << player->nSamplesCurrent();
+        QElapsedTimer wall;
+        wall.start();
+        const int from = player->nSamplesCurrent();
+        int last = from;
+        long lastMs = 0;
+        double worstStepError = 0;
+        while (wall.elapsed() < 1500) {
+            spin(40);
+            const int now = player->nSamplesCurrent();
+            const long nowMs = wall.elapsed();
+            EXPECT_GE(now, last) << "the position went back";
+            const double stepError = std::abs(static_cast<double>(now - last) / kRate -
+                                              static_cast<double>(nowMs - lastMs) / 1000.0);
+            worstStepError = std::max(worstStepError, stepError);
+            last = now;
+            lastMs = nowMs;
+        }
+        EXPECT_NEAR(static_cast<double>(last - from) / kRate, lastMs / 1000.0, 0.08);
+        EXPECT_LT(worstStepError, 0.06) << "s: the position moves in jumps";
+        player->StopDevice();
+        const int atStop = player->nSamplesCurrent();
+        EXPECT_GE(atStop, last);
+        spin(100);
+        EXPECT_EQ(player->nSamplesCurrent(), atStop) << "a stopped player keeps its position";
+    }
 }

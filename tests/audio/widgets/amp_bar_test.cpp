@@ -38,6 +38,29 @@ TEST(AmpBar, PeakMarkerHoldsThenFalls) {
     EXPECT_TRUE(testsupport::waitUntil([&] { return bar.peakFraction() == 0.0; }, 6000));
 }
 
+// Fed every 80 ms, as during playback, the marker moves with the values; it holds and falls
+// as it does on its own: about 1.2 s of hold, then some 0.6 of the bar per second.
+TEST(AmpBar, PeakMarkerFallsAtItsPaceWhileValuesKeepComing) {
+    TNCTAmpBar2 bar;
+    const int quiet = 100;
+    bar.setValue(32767);
+    QElapsedTimer clock;
+    clock.start();
+    long levelReachedMs = -1;
+    double atOneSecond = -1;
+    while (clock.elapsed() < 5000 && levelReachedMs < 0) {
+        testsupport::spin(80);
+        bar.setValue(quiet);
+        if (atOneSecond < 0 && clock.elapsed() >= 1000)
+            atOneSecond = bar.peakFraction();
+        if (bar.peakFraction() == TNCTAmpBar2::toFraction(quiet))
+            levelReachedMs = clock.elapsed();
+    }
+    EXPECT_DOUBLE_EQ(atOneSecond, 1.0) << "held";
+    const double expectedMs = 1200 + (1.0 - TNCTAmpBar2::toFraction(quiet)) / 0.625 * 1000;
+    EXPECT_NEAR(levelReachedMs, expectedMs, 400);
+}
+
 namespace {
 
 // The colour at the bar's right end, where the clip mark sits.
