@@ -13,6 +13,12 @@
 #include <cstdint>
 #include <limits>
 
+// A stop keeps what is captured this long after the press as well. Sound reaches a monitor
+// a little after the server reports it played (on PipeWire a graph cycle and a resampler
+// later), so a finish at the bare moment could cut off the end of what the user heard; a
+// few hundredths of a second more at the end cost nothing.
+inline constexpr int64_t kFinishMarginUs = 50'000;
+
 class CaptureFrontier {
 public:
     explicit CaptureFrontier(int rate) : rate_(rate) {}

@@ -63,7 +63,7 @@ bool PulseApplicationCapture::finish(std::function<void()> done) {
         };
         return false;
     }
-    const int64_t target = frontier_.framesCapturedBy(now);
+    const int64_t target = frontier_.framesCapturedBy(now + kFinishMarginUs);
     if (finished_ || failed_ || target <= received_) {
         finished_ = true;
         return true;

@@ -225,7 +225,7 @@ bool PulseCaptureStream::finish(std::function<void()> done) {
         };
         return false;
     }
-    const int64_t target = frontier_.framesCapturedBy(monotonicMicroseconds());
+    const int64_t target = frontier_.framesCapturedBy(monotonicMicroseconds() + kFinishMarginUs);
     if (finished_ || !current || pa_stream_get_state(current) != PA_STREAM_READY ||
         target <= received_) {
         finished_ = true;
