@@ -27,9 +27,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # xdg-open, through which Help and Homepage reach the browser, and Qt's own translations, which
 # put the standard dialogs and message box buttons into the user's language.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, xdg-utils, qt6-translations-l10n")
-# libpulse, LAME and FFTW are opened by name when first needed (audio/lazy_library.h), which
+# libpulse, LAME, libmpg123 and FFTW are opened by name when first needed (audio/lazy_library.h), which
 # dpkg-shlibdeps can't see: their packages are added here, looked up from the files.
-set(KORVANTA_OPENED_LIBRARIES libpulse.so.0 libmp3lame.so.0 libfftw3f.so.3)
+set(KORVANTA_OPENED_LIBRARIES libpulse.so.0 libmp3lame.so.0 libmpg123.so.0 libfftw3f.so.3)
 set(KORVANTA_OPENED_PACKAGES)
 foreach(soname IN LISTS KORVANTA_OPENED_LIBRARIES)
     find_library(KORVANTA_OPENED_${soname} NAMES ${soname})

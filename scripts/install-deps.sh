@@ -8,7 +8,7 @@ packages=(
     qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     libpulse-dev pulseaudio pulseaudio-utils
     libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-    libmp3lame-dev libtag1-dev libfftw3-dev
+    libmp3lame-dev libmpg123-dev libtag1-dev libfftw3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     lame ffmpeg
     gstreamer1.0-tools gstreamer1.0-pulseaudio gstreamer1.0-plugins-good stress-ng

@@ -33,10 +33,11 @@ uint32_t readLe32(const uint8_t *p) {
 
 }  // namespace
 
-std::unique_ptr<MpegAudioSource> MpegAudioSource::open(const QString &path, int *errorNum,
-                                                       QString *errorText) {
+std::unique_ptr<MpegAudioSource> MpegAudioSource::open(const QString &path,
+                                                       MpegDecoderFactory makeDecoder,
+                                                       int *errorNum, QString *errorText) {
     std::unique_ptr<MpegAudioSource> source(new MpegAudioSource);
-    if (!source->openStream(path, errorNum, errorText)) {
+    if (!source->openStream(path, makeDecoder, errorNum, errorText)) {
         return nullptr;
     }
     return source;
@@ -49,6 +50,16 @@ bool MpegAudioSource::looksLikeMpegAudio(const QString &path) {
     }
     probe.findAudioRange();
     return probe.findFirstFrame();
+}
+
+bool MpegAudioSource::startsWithMpegAudio(const QString &path) {
+    MpegAudioSource probe;
+    if (probe.file_.open(path) != 0) {
+        return false;
+    }
+    probe.findAudioRange();
+    MpegFrameHeader header;
+    return probe.confirmedFrameAt(probe.audioStart_, &header);
 }
 
 std::optional<MpegFrameHeader> MpegAudioSource::headerAt(int64_t offset) {
@@ -193,31 +204,8 @@ bool MpegAudioSource::isConstantBitrate(double *frameBytes) {
     return true;
 }
 
-bool MpegAudioSource::openDecoder() {
-    const AVCodecID id = first_.layer == 3   ? AV_CODEC_ID_MP3
-                         : first_.layer == 2 ? AV_CODEC_ID_MP2
-                                             : AV_CODEC_ID_MP1;
-    const AVCodec *codec = avcodec_find_decoder(id);
-    if (codec == nullptr) {
-        return false;
-    }
-    decoder_.reset(avcodec_alloc_context3(codec));
-    packet_ = makePacket();
-    frame_ = makeFrame();
-    if (!decoder_ || !packet_ || !frame_) {
-        return false;
-    }
-    decoder_->sample_rate = first_.sampleRate;
-    av_channel_layout_default(&decoder_->ch_layout, first_.channels());
-    if (avcodec_open2(decoder_.get(), codec, nullptr) < 0) {
-        return false;
-    }
-    converter_ = std::make_unique<PcmConverter>(first_.channels());
-    return true;
-}
-
-bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *errorText) {
-    quietFfmpegLog();
+bool MpegAudioSource::openStream(const QString &path, MpegDecoderFactory makeDecoder, int *errorNum,
+                                 QString *errorText) {
     if (const int err = file_.open(path); err != 0) {
         *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
         *errorText = openErrorText(path, err);
@@ -290,7 +278,8 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
         setStopAtLength(true);
     }
 
-    if (!openDecoder()) {
+    decoder_ = makeDecoder(first_);
+    if (!decoder_) {
         *errorNum = ErrCorrupt;
         *errorText =
             QCoreApplication::translate("MpegAudioSource", "No decoder for MPEG audio layer %1")
@@ -304,10 +293,8 @@ bool MpegAudioSource::openStream(const QString &path, int *errorNum, QString *er
     if (frameCount_ > 0) {
         bool decoded = false;
         for (int64_t i = 0; i < std::min<int64_t>(frameCount_, 4) && !decoded; ++i) {
-            int64_t off;
-            MpegFrameHeader h;
             std::vector<int16_t> pcm;
-            decoded = frameAt(i, &off, &h) && decodeFrame(off, h, pcm) && !pcm.empty();
+            decoded = decodeFrame(i, pcm) && !pcm.empty();
         }
         if (!decoded) {
             *errorNum = ErrCorrupt;
@@ -342,28 +329,24 @@ QString MpegAudioSource::describe(bool vbr) const {
         .arg(QCoreApplication::translate("MpegAudioSource", mode));
 }
 
-bool MpegAudioSource::decodeFrame(int64_t offset, const MpegFrameHeader &header,
-                                  std::vector<int16_t> &out) {
-    if (av_new_packet(packet_.get(), header.frameBytes) < 0) {
+bool MpegAudioSource::decodeFrame(int64_t index, std::vector<int16_t> &out) {
+    int64_t offset;
+    MpegFrameHeader header;
+    if (!frameAt(index, &offset, &header)) {
         return false;
     }
-    const size_t got = file_.readAt(offset, packet_->data, static_cast<size_t>(header.frameBytes));
-    bool ok = got == static_cast<size_t>(header.frameBytes) &&
-              avcodec_send_packet(decoder_.get(), packet_.get()) >= 0;
-    av_packet_unref(packet_.get());
-    while (ok) {
-        const int rc = avcodec_receive_frame(decoder_.get(), frame_.get());
-        if (rc == AVERROR(EAGAIN)) {
-            break;
-        }
-        if (rc < 0) {
-            ok = false;
-            break;
-        }
-        ok = converter_->append(*frame_, out);
-        av_frame_unref(frame_.get());
+    frameBytes_.resize(static_cast<size_t>(header.frameBytes));
+    if (file_.readAt(offset, frameBytes_.data(), frameBytes_.size()) != frameBytes_.size()) {
+        return false;
     }
-    return ok;
+    uint8_t next[4];
+    int64_t nextOffset;
+    MpegFrameHeader nextHeader;
+    if (!frameAt(index + 1, &nextOffset, &nextHeader) ||
+        file_.readAt(nextOffset, next, sizeof next) != sizeof next) {
+        std::memcpy(next, frameBytes_.data(), sizeof next);
+    }
+    return decoder_->decode(frameBytes_.data(), frameBytes_.size(), next, out);
 }
 
 bool MpegAudioSource::decodeNext(Block &block) {
@@ -373,7 +356,7 @@ bool MpegAudioSource::decodeNext(Block &block) {
         return false;
     }
     const int spf = first_.samplesPerFrame;
-    decodeFrame(offset, header, block.samples);
+    decodeFrame(nextFrame_, block.samples);
     // One frame is always spf samples on the timeline, even if it didn't decode cleanly.
     block.samples.resize(static_cast<size_t>(spf) * channels(), 0);
     block.start = nextFrame_ * spf - skip_;
@@ -386,15 +369,13 @@ bool MpegAudioSource::seekBefore(int64_t target) {
     const int64_t preroll = first_.layer == 3 ? kPrerollFramesLayer3 : kPrerollFramesOther;
     const int64_t frame = (target + skip_) / spf;
     nextFrame_ = std::max<int64_t>(0, frame - preroll);
-    avcodec_flush_buffers(decoder_.get());
-    converter_->reset();
+    decoder_->reset();
     return true;
 }
 
 bool MpegAudioSource::rewind() {
     nextFrame_ = 0;
-    avcodec_flush_buffers(decoder_.get());
-    converter_->reset();
+    decoder_->reset();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "audio/codec/codec_error.h"
 #include "audio/codec/ffmpeg_handles.h"
+#include "audio/codec/ffmpeg_mpeg_decoder.h"
 #include "audio/codec/ffmpeg_source.h"
 #include "audio/codec/mpeg_audio_header.h"
 #include "audio/codec/mpeg_audio_source.h"
@@ -79,7 +80,7 @@ std::unique_ptr<AudioSource> probeAndOpenAudioSource(const QString &path, int *e
     }
     const bool mpeg = probe.format != nullptr && std::strcmp(probe.format->name, "mp3") == 0;
     if (mpeg || (probe.score == 0 && MpegAudioSource::looksLikeMpegAudio(path))) {
-        return MpegAudioSource::open(path, errorNum, errorText);
+        return MpegAudioSource::open(path, &makeFfmpegMpegDecoder, errorNum, errorText);
     }
     std::unique_ptr<AudioSource> source = FfmpegSource::open(path, false, errorNum, errorText);
     if (!source && probe.format != nullptr && std::strcmp(probe.format->name, "ogg") == 0) {

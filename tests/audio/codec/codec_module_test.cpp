@@ -1,5 +1,5 @@
 // FFmpeg is loaded with the codec module on the first file read or WMA written, never at
-// start-up: WAV and MP3 recording and tags work without it.
+// start-up: WAV and MP3 recording, MP3 reading (through libmpg123) and tags work without it.
 #include "audio/audio_file2.h"
 #include "audio/audio_information2.h"
 #include "codec_test_support.h"
@@ -11,11 +11,15 @@
 
 namespace {
 
-bool ffmpegLoaded() {
+bool loaded(const char *library) {
     QFile maps(QStringLiteral("/proc/self/maps"));
     if (!maps.open(QIODevice::ReadOnly))
         return false;
-    return maps.readAll().contains("libavcodec");
+    return maps.readAll().contains(library);
+}
+
+bool ffmpegLoaded() {
+    return loaded("libavcodec");
 }
 
 void writeTone(TAudioFile2 &file, const QString &path) {
@@ -25,7 +29,7 @@ void writeTone(TAudioFile2 &file, const QString &path) {
     file.CloseFile();
 }
 
-TEST(CodecModuleTest, FfmpegIsLoadedOnlyWhenAFileIsRead) {
+TEST(CodecModuleTest, FfmpegIsLoadedOnlyWhenAFileOtherThanMp3IsRead) {
     ASSERT_FALSE(ffmpegLoaded()) << "the engine links FFmpeg directly again";
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -46,9 +50,15 @@ TEST(CodecModuleTest, FfmpegIsLoadedOnlyWhenAFileIsRead) {
     reader.OpenFile(mp3, 0, 1);
     ASSERT_EQ(reader.LastErrorNum(), 0) << reader.LastErrorText().toStdString();
     EXPECT_EQ(reader.nSamples(), 44100);
-    EXPECT_TRUE(ffmpegLoaded());
+    EXPECT_EQ(reader.ReadFile(44100).frames(), 44100);
+    EXPECT_TRUE(loaded("libmpg123"));
+    EXPECT_FALSE(ffmpegLoaded()) << "an MP3 was read through FFmpeg";
+    EXPECT_TRUE(info.GetAudioInformation(mp3));
+    EXPECT_FALSE(ffmpegLoaded()) << "the information of an MP3 was read through FFmpeg";
+
     reader.OpenFile(wav, 0, 1);
     EXPECT_EQ(reader.nSamples(), 44100);
+    EXPECT_TRUE(ffmpegLoaded());
 }
 
 }  // namespace
