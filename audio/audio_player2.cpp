@@ -1,6 +1,7 @@
 #include "audio/audio_player2.h"
 
 #include "audio/dsp/playback_equalizer.h"
+#include "audio/frame_ring.h"
 #include "audio/units.h"
 
 #include <algorithm>
@@ -109,12 +110,7 @@ void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
     const int frames = static_cast<int>(samples.size()) / channels;
     equalizer_->process(samples.data(), frames);  // bit-exact while off
 
-    const size_t historyFrames = history_.size() / channels;
-    for (int i = 0; i < frames; ++i) {
-        const size_t slot = static_cast<size_t>((framesSent_ + i) % historyFrames);
-        std::copy_n(samples.data() + static_cast<size_t>(i) * channels, channels,
-                    history_.data() + slot * channels);
-    }
+    copyIntoRing(history_, channels, framesSent_, samples.data(), frames);
     framesSent_ += frames;
     blockEnds_.push_back(framesSent_);
     backlog_.push_back(std::move(samples));
@@ -141,13 +137,14 @@ SampleArray TAudioPlayer2::GetCurrentArray(int nSamples) const {
         return SampleArray(channels, std::move(out));
     const int64_t historyFrames = static_cast<int64_t>(history_.size()) / channels;
     const int64_t end = heardFrames();
-    for (int i = 0; i < nSamples; ++i) {
-        const int64_t frame = end - nSamples + i;
-        if (frame < 0 || frame < framesSent_ - historyFrames || frame >= framesSent_)
-            continue;
-        std::copy_n(history_.data() + (frame % historyFrames) * channels, channels,
-                    out.data() + static_cast<size_t>(i) * channels);
-    }
+    // Frames not sent yet, or sent so long ago that the history no longer holds them, stay
+    // silent.
+    const int64_t first = std::max({end - nSamples, int64_t{0}, framesSent_ - historyFrames});
+    const int64_t last = std::min(end, framesSent_);
+    if (last > first)
+        copyFromRing(history_, channels, first,
+                     out.data() + static_cast<size_t>(first - (end - nSamples)) * channels,
+                     last - first);
     return SampleArray(channels, std::move(out));
 }
 
