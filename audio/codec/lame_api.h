@@ -3,6 +3,8 @@
 // call to one of these functions goes through the table.
 #pragma once
 
+#include "audio/lazy_library.h"
+
 #include <lame/lame.h>
 
 #include <QString>
@@ -33,17 +35,7 @@
 
 namespace korvanta {
 
-struct LameApi {
-#define KORVANTA_API_POINTER(name) decltype(&::name) name = nullptr;
-    KORVANTA_LAME_FUNCTIONS(KORVANTA_API_POINTER)
-#undef KORVANTA_API_POINTER
-};
-
-// Opens the library on the first call (from any thread); null, with the reason, if it can't.
-const LameApi *loadLameApi(QString *errorText);
-// The table, for code that only runs once loadLameApi() succeeded; stops the program with the
-// reason otherwise.
-const LameApi &lameApi();
+KORVANTA_DECLARE_LAZY_LIBRARY(LameApi, KORVANTA_LAME_FUNCTIONS, loadLameApi, lameApi)
 
 }  // namespace korvanta
 

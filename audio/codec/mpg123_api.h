@@ -4,6 +4,8 @@
 // it, after whose own header every call to one of these functions goes through the table.
 #pragma once
 
+#include "audio/lazy_library.h"
+
 #include <mpg123.h>
 
 #include <QString>
@@ -24,17 +26,7 @@
 
 namespace korvanta {
 
-struct Mpg123Api {
-#define KORVANTA_API_POINTER(name) decltype(&::name) name = nullptr;
-    KORVANTA_MPG123_FUNCTIONS(KORVANTA_API_POINTER)
-#undef KORVANTA_API_POINTER
-};
-
-// Opens the library on the first call (from any thread); null, with the reason, if it can't.
-const Mpg123Api *loadMpg123Api(QString *errorText);
-// The table, for code that only runs once loadMpg123Api() succeeded; stops the program with
-// the reason otherwise.
-const Mpg123Api &mpg123Api();
+KORVANTA_DECLARE_LAZY_LIBRARY(Mpg123Api, KORVANTA_MPG123_FUNCTIONS, loadMpg123Api, mpg123Api)
 
 }  // namespace korvanta
 

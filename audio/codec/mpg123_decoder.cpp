@@ -112,6 +112,11 @@ std::unique_ptr<MpegFrameDecoder> makeMpg123Decoder(const MpegFrameHeader &strea
     if (loadMpg123Api(nullptr) == nullptr) {
         return nullptr;
     }
+    // Once per process, before the first handle (a no-op in newer versions of the library).
+    static const bool initialised = mpg123_init() == MPG123_OK;
+    if (!initialised) {
+        return nullptr;
+    }
     auto decoder = std::make_unique<Mpg123Decoder>(stream);
     if (!decoder->open()) {
         return nullptr;

@@ -5,6 +5,8 @@
 // function missing from the list links directly and so still works, only loaded at start.
 #pragma once
 
+#include "audio/lazy_library.h"
+
 #include <pulse/pulseaudio.h>
 #include <pulse/rtclock.h>
 #include <pulse/thread-mainloop.h>
@@ -146,17 +148,8 @@
 
 namespace korvanta {
 
-struct PulseApi {
-#define KORVANTA_PULSE_POINTER(name) decltype(&::name) name = nullptr;
-    KORVANTA_PULSE_FUNCTIONS(KORVANTA_PULSE_POINTER)
-#undef KORVANTA_PULSE_POINTER
-};
-
-// Opens libpulse on the first call (from any thread); null, with the reason, if it can't.
-const PulseApi *loadPulseApi(QString *errorText);
-// The table, for code that only runs once loadPulseApi() succeeded (the sound-server backend
-// is created only then); stops the program with the reason otherwise.
-const PulseApi &pulseApi();
+// The sound-server backend is created only once loadPulseApi() succeeded.
+KORVANTA_DECLARE_LAZY_LIBRARY(PulseApi, KORVANTA_PULSE_FUNCTIONS, loadPulseApi, pulseApi)
 
 }  // namespace korvanta
 

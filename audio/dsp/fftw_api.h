@@ -3,6 +3,8 @@
 // own headers every call to one of these functions goes through the table.
 #pragma once
 
+#include "audio/lazy_library.h"
+
 #include <fftw3.h>
 
 #include <QString>
@@ -19,17 +21,7 @@
 
 namespace korvanta {
 
-struct FftwApi {
-#define KORVANTA_API_POINTER(name) decltype(&::name) name = nullptr;
-    KORVANTA_FFTW_FUNCTIONS(KORVANTA_API_POINTER)
-#undef KORVANTA_API_POINTER
-};
-
-// Opens the library on the first call (from any thread); null, with the reason, if it can't.
-const FftwApi *loadFftwApi(QString *errorText);
-// The table, for code that only runs once loadFftwApi() succeeded; stops the program with the
-// reason otherwise.
-const FftwApi &fftwApi();
+KORVANTA_DECLARE_LAZY_LIBRARY(FftwApi, KORVANTA_FFTW_FUNCTIONS, loadFftwApi, fftwApi)
 
 }  // namespace korvanta
 
