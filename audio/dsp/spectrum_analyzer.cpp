@@ -174,7 +174,12 @@ bool SpectrumAnalyzer::analyze(const SampleArray &block) {
     for (int k = 0; k < bins; ++k) {
         // DC and Nyquist have no mirror image, so they carry the amplitude once.
         const float factor = (k == 0 || k == n / 2) ? norm / 2.0f : norm;
-        const float amplitude = std::hypot(out[k][0], out[k][1]) * factor;
+        // A bin sums a few thousand samples of at most 1.0, whose square is far from a
+        // float's limit: the plain root is enough (hypot guards against overflow at several
+        // times the cost).
+        const float re = out[k][0];
+        const float im = out[k][1];
+        const float amplitude = std::sqrt(re * re + im * im) * factor;
         magnitudes_[static_cast<size_t>(k)] = amplitude;
         magnitudesDb_[static_cast<size_t>(k)] =
             amplitude > floorAmplitude ? 20.0f * std::log10(amplitude) : kFloorDb;
