@@ -61,8 +61,8 @@ protected:
 
     QStringList listedFiles() const {
         QStringList names;
-        for (int i = 0; i < window_->ListView1->topLevelItemCount(); ++i)
-            names << window_->ListView1->topLevelItem(i)->text(0);
+        for (int i = 0; i < window_->ListView1()->topLevelItemCount(); ++i)
+            names << window_->ListView1()->topLevelItem(i)->text(0);
         return names;
     }
 

@@ -1,0 +1,121 @@
+// The pages not shown at start are built when first shown or first needed: the window looks
+// and behaves the same whichever happened, and what was set before a page existed shows on it.
+#include "tests/support/window_fixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace {
+
+using LazyPagesTest = WindowFixture;
+using testsupport::waitUntil;
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(LazyPagesTest, FileInfoIsBuiltWhenFirstShownWithoutMovingTheWindow) {
+    TForm1 &w = openWindow();
+    ASSERT_FALSE(w.fileInfoBuilt());
+    EXPECT_TRUE(w.TabSheet2->findChildren<QWidget *>().isEmpty());
+    const QSize size = w.size();
+    const QSize minimum = w.minimumSize();
+
+    // Turning the pages by key reaches it like a click on its tab.
+    w.PageControl1->setCurrentIndex(w.PageControl1->indexOf(w.TabSheet2));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(w.fileInfoBuilt());
+    EXPECT_EQ(w.size(), size);
+    EXPECT_EQ(w.minimumSize(), minimum);
+    // Built into a page already on the screen: every control shows, laid out in the page.
+    for (QWidget *child : w.TabSheet2->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(child->isVisible()) << child->metaObject()->className();
+        EXPECT_TRUE(w.TabSheet2->rect().contains(child->geometry()))
+            << child->metaObject()->className();
+    }
+    EXPECT_GT(w.ListView1()->height(), 40);
+    EXPECT_EQ(w.ListView1()->columnWidth(3), 170);
+    EXPECT_EQ(w.infoGenre()->count(), 147);
+    EXPECT_EQ(w.infoGenre()->currentIndex(), -1);
+
+    // Later resizes keep following the window.
+    const int listWidth = w.ListView1()->width();
+    w.resize(w.width() + 100, w.height() + 60);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.ListView1()->width(), listWidth + 100);
+    EXPECT_EQ(w.btnApply()->geometry().right(), w.TabSheet2->width() - 3);
+}
+
+TEST_F(LazyPagesTest, WhatCodeSetBeforeThePageExistedShowsOnIt) {
+    TForm1 &w = openWindow();
+    ASSERT_FALSE(w.fileInfoBuilt());
+    // A hidden page's controls are there as soon as code asks for them, at the size the page
+    // has in the window, before the page was ever shown.
+    const QString path = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 440, 0.5);
+    w.ListFile(path);
+    ASSERT_TRUE(w.fileInfoBuilt());
+    EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("tone.wav")});
+    EXPECT_GT(w.ListView1()->width(), 200);
+    EXPECT_FALSE(w.btnReset()->isEnabled());
+    EXPECT_FALSE(w.btnApply()->isEnabled());
+
+    w.FileInfo1Click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.ListView1()->isVisible());
+    EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("tone.wav")});
+}
+
+TEST_F(LazyPagesTest, OpeningAFileFillsTheTagEditorBeforeItWasShown) {
+    TForm1 &w = openWindow();
+    const QString path = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 440, 0.5);
+    w.setCurrentFileName(path);
+    w.OpenFile();
+    w.FileInfo1Click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.btnReset()->isEnabled());
+    EXPECT_TRUE(w.btnApply()->isEnabled());
+    EXPECT_TRUE(w.infoTitle()->isVisible());
+}
+
+TEST_F(LazyPagesTest, ApplyStaysOffForTheFileBeingRecordedWhenThePageComesLate) {
+    TForm1 &w = openWindow();
+    w.Record1Click();
+    ASSERT_TRUE(waitUntil([&] { return w.flgRecord; }, 3000));
+    w.FileInfo1Click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.btnApply()->isEnabled());
+    w.Stop1Click();
+    // The finished recording is loaded into the editor and may now be tagged.
+    ASSERT_TRUE(waitUntil([&] { return !w.flgRecord && listedFiles().size() == 1; }, 5000));
+    EXPECT_TRUE(w.btnReset()->isEnabled());
+    EXPECT_TRUE(w.btnApply()->isEnabled());
+}
+
+TEST_F(LazyPagesTest, ClosingBeforeAnyHiddenPageWasShownWritesTheSameSetupIni) {
+    const QByteArray ini = "[Recording]\nRecordTime=125\n";
+    auto closedIni = [&](bool showEveryPage) {
+        writeIni(ini);
+        recordingSettings() = RecordingSettings();
+        TForm1 &w = openWindow();
+        if (showEveryPage) {
+            for (int page = 0; page < w.PageControl1->count(); ++page) {
+                w.PageControl1->setCurrentIndex(page);
+                QCoreApplication::processEvents();
+            }
+        }
+        w.close();
+        QCoreApplication::processEvents();
+        window_.reset();
+        return readFile(dir_.filePath(QStringLiteral("setup.ini")));
+    };
+    const QByteArray untouched = closedIni(false);
+    const QByteArray shown = closedIni(true);
+    EXPECT_FALSE(untouched.isEmpty());
+    EXPECT_EQ(untouched, shown);
+}
+
+}  // namespace
