@@ -259,6 +259,10 @@ public:
     // Mixer tabs and effects (tform1_mixer.cpp)
     void SetSrcOutput();
     void SetSrcInput();
+    // The mixer tabs' source panels are built when their tab is first shown; until then the
+    // lines are only read for the window's width.
+    bool playbackPanelsBuilt() const { return playbackPanelsBuilt_; }
+    bool recordingPanelsBuilt() const { return recordingPanelsBuilt_; }
     void DeviceComboClick();
     void DeviceComboInClick();
     void chEqualizerClick();
@@ -336,6 +340,11 @@ private:
     // The list's and the tag editor's commands, bound once the page is built.
     void connectFileInfoCommands();
     void connectDeviceEvents();
+    // Builds a page's controls the first time the page is shown.
+    void pageShown();
+    // The source panels after a change of device (`rebuild`) or of the lines' values.
+    void refreshPlaybackPanels(bool rebuild);
+    void refreshRecordingPanels(bool rebuild);
     void showUnavailableReason();
     void followMixer();
     void showOutputVolume();
@@ -398,6 +407,8 @@ private:
     std::unique_ptr<PreRecordBuffer> preRecord_;
     std::unique_ptr<VoiceTrigger> voice_;
     FileInfoControls fileInfo_;
+    bool playbackPanelsBuilt_ = false;
+    bool recordingPanelsBuilt_ = false;
     bool listening_ = false;      // the input is captured while no recording runs
     bool voiceArmed_ = false;     // Record waits for sound
     bool voiceStarting_ = false;  // StartRecord runs for a voice start

@@ -305,10 +305,7 @@ void TForm1::buildTabs() {
     tabs->installEventFilter(this);
     for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
         sheet->installEventFilter(this);
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
-        if (PageControl1->currentWidget() == TabSheet2)
-            fileInfo();
-    });
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageShown);
 }
 
 QWidget *TForm1::buildRecordSoundTab() {

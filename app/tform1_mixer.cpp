@@ -38,12 +38,45 @@ void TForm1::connectMixerCommands() {
 }
 
 void TForm1::SetSrcOutput() {
-    BuildPlaybackPanels(TabSheet4, {AudioRecord1, AudioPlayer1});
+    refreshPlaybackPanels(true);
 }
 
 void TForm1::SetSrcInput() {
-    BuildRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+    refreshRecordingPanels(true);
     updateListening(true);
+}
+
+void TForm1::pageShown() {
+    QWidget *const page = PageControl1->currentWidget();
+    if (page == TabSheet2) {
+        fileInfo();
+    } else if (page == TabSheet4 && !playbackPanelsBuilt_) {
+        playbackPanelsBuilt_ = true;
+        refreshPlaybackPanels(true);
+    } else if (page == TabSheet3 && !recordingPanelsBuilt_) {
+        recordingPanelsBuilt_ = true;
+        refreshRecordingPanels(true);
+    }
+}
+
+void TForm1::refreshPlaybackPanels(bool rebuild) {
+    const MixerComponents components{AudioRecord1, AudioPlayer1};
+    if (!playbackPanelsBuilt_)
+        FitWindowToPlaybackPanels(TabSheet4, components, !rebuild);
+    else if (rebuild)
+        BuildPlaybackPanels(TabSheet4, components);
+    else
+        UpdatePlaybackPanels(TabSheet4, components);
+}
+
+void TForm1::refreshRecordingPanels(bool rebuild) {
+    const MixerComponents components{AudioRecord1, AudioPlayer1};
+    if (!recordingPanelsBuilt_)
+        FitWindowToRecordingPanels(TabSheet3, components, !rebuild);
+    else if (rebuild)
+        BuildRecordingPanels(TabSheet3, components);
+    else
+        UpdateRecordingPanels(TabSheet3, components);
 }
 
 void TForm1::DeviceComboClick() {

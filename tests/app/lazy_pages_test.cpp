@@ -1,10 +1,14 @@
 // The pages not shown at start are built when first shown or first needed: the window looks
 // and behaves the same whichever happened, and what was set before a page existed shows on it.
+#include "audio/devices/virtual_backend.h"
+#include "mixer/source_panels.h"
+#include "mixer/src_frame.h"
 #include "tests/support/window_fixture.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -116,6 +120,77 @@ TEST_F(LazyPagesTest, ClosingBeforeAnyHiddenPageWasShownWritesTheSameSetupIni) {
     const QByteArray shown = closedIni(true);
     EXPECT_FALSE(untouched.isEmpty());
     EXPECT_EQ(untouched, shown);
+}
+
+// A card whose speakers have more lines than the window's first width shows, one of them
+// named with a word wider than a panel.
+class LazyMixerPagesTest : public WindowFixture {
+protected:
+    TForm1 &open() {
+        std::vector<MixerLine> lines;
+        for (int i = 0; i < 10; ++i) {
+            MixerLine line;
+            line.name = i == 7 ? QStringLiteral("Surround-Rear-Headphone-Amplifier")
+                               : QStringLiteral("Line %1").arg(i);
+            line.hasVolume = line.hasBalance = line.hasMute = true;
+            line.volume = 1000 * i;
+            lines.push_back(line);
+        }
+        card_.setMixerLines(Direction::Output, 0, lines);
+        window_ = std::make_unique<TForm1>(card_);
+        Form1 = window_.get();
+        window_->TimerTip->stop();
+        window_->show();
+        QCoreApplication::processEvents();
+        return *window_;
+    }
+
+    VirtualBackend card_;
+};
+
+TEST_F(LazyMixerPagesTest, TheWindowIsAsWideAtStartAsThePanelsBuiltLaterNeed) {
+    TForm1 &w = open();
+    ASSERT_FALSE(w.playbackPanelsBuilt());
+    ASSERT_TRUE(SourcePanelsOf(w.TabSheet4).isEmpty());
+    const int startWidth = w.width();
+    EXPECT_GT(startWidth, 598);
+
+    w.PlaybackVolumeControls1Click();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(w.playbackPanelsBuilt());
+    const QList<TsrcFrame *> panels = SourcePanelsOf(w.TabSheet4);
+    ASSERT_EQ(panels.size(), 10);
+    // Building them neither widened the window nor would have wanted it narrower.
+    EXPECT_EQ(w.width(), startWidth);
+    int widest = 0;
+    for (TsrcFrame *panel : panels)
+        widest = std::max(widest, panel->neededWidth());
+    EXPECT_GT(widest, TsrcFrame::kWidth);  // the long name widened the row
+    EXPECT_EQ(panels.first()->width(), widest);
+    const int pitch = widest - (TsrcFrame::kWidth - source_panels::kPitch);
+    EXPECT_EQ(startWidth,
+              9 * pitch + source_panels::kWindowAllowance + (widest - TsrcFrame::kWidth));
+    EXPECT_TRUE(panels.last()->isVisible());
+}
+
+TEST_F(LazyMixerPagesTest, PanelsBuiltLateShowTheLinesAsTheyAreThen) {
+    TForm1 &w = open();
+    // Moved elsewhere while nobody has seen the tab: the window follows without building it.
+    card_.setLineVolume(Direction::Output, 0, 2, 40000);
+    ASSERT_TRUE(
+        waitUntil([&] { return card_.mixerLines(Direction::Output, 0)[2].volume == 40000; }, 1000));
+    testsupport::spin(50);
+    EXPECT_TRUE(SourcePanelsOf(w.TabSheet4).isEmpty());
+
+    w.PlaybackVolumeControls1Click();
+    QCoreApplication::processEvents();
+    auto *panel = w.TabSheet4->findChild<TsrcFrame *>(QStringLiteral("sf2"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(65535 - panel->TrackBar1->value(), 40000);
+
+    // From then on the panels follow changes as before.
+    card_.setLineVolume(Direction::Output, 0, 2, 20000);
+    EXPECT_TRUE(waitUntil([&] { return 65535 - panel->TrackBar1->value() == 20000; }, 1000));
 }
 
 }  // namespace

@@ -361,6 +361,7 @@ TEST_F(WindowAccessibilityTest, TagEditorKeysFollowTheFieldsThenVersionButtonsAn
 
 TEST_F(WindowAccessibilityTest, MixerVolumeReadsZeroToHundredPercentTheRightWayRound) {
     TForm1 &w = openWindow();
+    showMixerTabs(w);
     const QList<TsrcFrame *> panels = SourcePanelsOf(w.TabSheet4);
     ASSERT_FALSE(panels.isEmpty());
     TsrcFrame *panel = panels.first();

@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -46,6 +47,11 @@ protected:
         filters_ = std::make_unique<TfrmRecFlt>(*window_->AudioRecord1, window_.get());
         frmRecFlt = filters_.get();
         window_->show();
+        QCoreApplication::processEvents();
+        // The source panels are built when their tab is first shown.
+        window_->Options1Click();
+        window_->PlaybackVolumeControls1Click();
+        window_->PageControl1->setCurrentIndex(0);
         QCoreApplication::processEvents();
     }
 

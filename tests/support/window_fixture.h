@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -55,6 +56,14 @@ protected:
         window_->show();
         QCoreApplication::processEvents();
         return *window_;
+    }
+
+    // Shows each mixer tab once, which builds its source panels, then the first page again.
+    static void showMixerTabs(TForm1 &w) {
+        w.Options1Click();
+        w.PlaybackVolumeControls1Click();
+        w.PageControl1->setCurrentIndex(0);
+        QCoreApplication::processEvents();
     }
 
     QString recordingDir() const { return dir_.path() + QStringLiteral("/Recording/"); }
