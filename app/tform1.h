@@ -129,13 +129,12 @@ public:
     QButtonGroup *RadioGroup1Buttons = nullptr;
     TAudioVisualization2 *AudioVisualization1 = nullptr;
 
-    // Mixer tabs
-    QLabel *LabelInputDevice = nullptr;
+    // Mixer tabs. The device lists are there from the start; the rest of each tab's top row
+    // is built when the tab is first shown or the control is first asked for.
     QComboBox *DeviceComboIn = nullptr;
-    QPushButton *btnSetFilter = nullptr;
-    QLabel *LabelOutputDevice = nullptr;
     QComboBox *DeviceCombo = nullptr;
-    QCheckBox *chEqualizer = nullptr;
+    QPushButton *btnSetFilter() { return recordingControlsRow().btnSetFilter; }
+    QCheckBox *chEqualizer() { return playbackControlsRow().chEqualizer; }
 
     // "File Info". Its controls are built when the page is first shown or first asked for;
     // each of these builds them if that has not happened yet.
@@ -310,6 +309,16 @@ private:
         QPushButton *btnApply = nullptr;
     };
     FileInfoControls &fileInfo();
+    struct RecordingControlsRow {
+        QLabel *LabelInputDevice = nullptr;
+        QPushButton *btnSetFilter = nullptr;
+    };
+    struct PlaybackControlsRow {
+        QLabel *LabelOutputDevice = nullptr;
+        QCheckBox *chEqualizer = nullptr;
+    };
+    RecordingControlsRow &recordingControlsRow();
+    PlaybackControlsRow &playbackControlsRow();
     // Builds the "File Info" page's controls into TabSheet2 (tform1_layout.cpp).
     void buildFileInfoPage();
 
@@ -329,6 +338,8 @@ private:
     QWidget *buildRecordSoundTab();
     QWidget *buildRecordingControlsTab();
     QWidget *buildPlaybackControlsTab();
+    // The "EQ..." button beside the equaliser switch (tform1_mixer.cpp).
+    QPushButton *buildEqualizerBandsButton();
     void buildBottomStrip();
     void buildStatusBar();
     void connectCommands();
@@ -407,6 +418,8 @@ private:
     std::unique_ptr<PreRecordBuffer> preRecord_;
     std::unique_ptr<VoiceTrigger> voice_;
     FileInfoControls fileInfo_;
+    RecordingControlsRow recordingRow_;
+    PlaybackControlsRow playbackRow_;
     bool playbackPanelsBuilt_ = false;
     bool recordingPanelsBuilt_ = false;
     bool listening_ = false;      // the input is captured while no recording runs

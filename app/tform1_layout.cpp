@@ -358,32 +358,69 @@ QWidget *TForm1::buildRecordSoundTab() {
 
 QWidget *TForm1::buildRecordingControlsTab() {
     auto *sheet = new QWidget;
-    LabelInputDevice = makeLabel(tr("Input Device"), sheet);
-    LabelInputDevice->move(0, 6);
-    LabelInputDevice->adjustSize();
     DeviceComboIn = new QComboBox(sheet);
-    LabelInputDevice->setBuddy(DeviceComboIn);
-    DeviceComboIn->move(rightOfLabel(LabelInputDevice, 72), 2);
-    btnSetFilter = new QPushButton(tr("Set Filter"), sheet);
-    btnSetFilter->resize(buttonWidth(btnSetFilter, 79), DeviceComboIn->sizeHint().height());
-    btnSetFilter->move(sheet->width() - 81, 2);
     return sheet;
 }
 
 QWidget *TForm1::buildPlaybackControlsTab() {
     auto *sheet = new QWidget;
-    LabelOutputDevice = makeLabel(tr("Output Device"), sheet);
-    LabelOutputDevice->move(0, 6);
-    LabelOutputDevice->adjustSize();
     DeviceCombo = new QComboBox(sheet);
-    LabelOutputDevice->setBuddy(DeviceCombo);
-    DeviceCombo->move(rightOfLabel(LabelOutputDevice, 80), 2);
-    chEqualizer = new QCheckBox(tr("Equalizer"), sheet);
-    chEqualizer->setTristate(true);
-    chEqualizer->setCheckState(Qt::PartiallyChecked);  // undecided until the user acts
-    chEqualizer->move(360, 4);
-    chEqualizer->adjustSize();
     return sheet;
+}
+
+namespace {
+
+// Controls built into a page already on the screen show with it.
+void showBuiltLate(QWidget *sheet, std::initializer_list<QWidget *> controls) {
+    if (!sheet->isVisible())
+        return;
+    for (QWidget *control : controls)
+        control->show();
+}
+
+}  // namespace
+
+TForm1::RecordingControlsRow &TForm1::recordingControlsRow() {
+    if (recordingRow_.btnSetFilter)
+        return recordingRow_;
+    QWidget *const sheet = TabSheet3;
+    RecordingControlsRow &row = recordingRow_;
+    row.LabelInputDevice = makeLabel(tr("Input Device"), sheet);
+    row.LabelInputDevice->move(0, 6);
+    row.LabelInputDevice->adjustSize();
+    row.LabelInputDevice->setBuddy(DeviceComboIn);
+    DeviceComboIn->move(rightOfLabel(row.LabelInputDevice, 72), 2);
+    row.btnSetFilter = new QPushButton(tr("Set Filter"), sheet);
+    row.btnSetFilter->resize(buttonWidth(row.btnSetFilter, 79), DeviceComboIn->sizeHint().height());
+    row.btnSetFilter->move(sheet->width() - 81, 2);
+    QWidget::setTabOrder(DeviceComboIn, row.btnSetFilter);
+    connect(row.btnSetFilter, &QPushButton::clicked, this, &TForm1::btnSetFilterClick);
+    TabSheet3Resize();
+    showBuiltLate(sheet, {row.LabelInputDevice, row.btnSetFilter});
+    return row;
+}
+
+TForm1::PlaybackControlsRow &TForm1::playbackControlsRow() {
+    if (playbackRow_.chEqualizer)
+        return playbackRow_;
+    QWidget *const sheet = TabSheet4;
+    PlaybackControlsRow &row = playbackRow_;
+    row.LabelOutputDevice = makeLabel(tr("Output Device"), sheet);
+    row.LabelOutputDevice->move(0, 6);
+    row.LabelOutputDevice->adjustSize();
+    row.LabelOutputDevice->setBuddy(DeviceCombo);
+    DeviceCombo->move(rightOfLabel(row.LabelOutputDevice, 80), 2);
+    row.chEqualizer = new QCheckBox(tr("Equalizer"), sheet);
+    row.chEqualizer->setTristate(true);
+    row.chEqualizer->setCheckState(Qt::PartiallyChecked);  // undecided until the user acts
+    row.chEqualizer->move(360, 4);
+    row.chEqualizer->adjustSize();
+    QWidget::setTabOrder(DeviceCombo, row.chEqualizer);
+    connect(row.chEqualizer, &QCheckBox::clicked, this, &TForm1::chEqualizerClick);
+    QPushButton *equalizerBands = buildEqualizerBandsButton();
+    TabSheet4Resize();
+    showBuiltLate(sheet, {row.LabelOutputDevice, row.chEqualizer, equalizerBands});
+    return row;
 }
 
 TForm1::FileInfoControls &TForm1::fileInfo() {
@@ -628,10 +665,16 @@ void TForm1::TabSheet2Resize() {
 }
 
 void TForm1::TabSheet3Resize() {
-    btnSetFilter->move(TabSheet3->width() - btnSetFilter->width() - 2, btnSetFilter->y());
-    DeviceComboIn->resize(btnSetFilter->x() - DeviceComboIn->x() - 4, DeviceComboIn->height());
+    QPushButton *const button = recordingRow_.btnSetFilter;
+    if (!button)
+        return;
+    button->move(TabSheet3->width() - button->width() - 2, button->y());
+    DeviceComboIn->resize(button->x() - DeviceComboIn->x() - 4, DeviceComboIn->height());
 }
 
 void TForm1::TabSheet4Resize() {
-    DeviceCombo->resize(chEqualizer->x() - DeviceCombo->x() - 8, DeviceCombo->height());
+    QCheckBox *const box = playbackRow_.chEqualizer;
+    if (!box)
+        return;
+    DeviceCombo->resize(box->x() - DeviceCombo->x() - 8, DeviceCombo->height());
 }

@@ -5,7 +5,9 @@
 #include "mixer/src_frame.h"
 #include "tests/support/window_fixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -52,6 +54,41 @@ TEST_F(LazyPagesTest, FileInfoIsBuiltWhenFirstShownWithoutMovingTheWindow) {
     QCoreApplication::processEvents();
     EXPECT_EQ(w.ListView1()->width(), listWidth + 100);
     EXPECT_EQ(w.btnApply()->geometry().right(), w.TabSheet2->width() - 3);
+}
+
+TEST_F(LazyPagesTest, AMixerTabsTopRowComesWithItsPageAroundTheDeviceList) {
+    TForm1 &w = openWindow();
+    // The device list is filled from the start; its caption and button wait for the page.
+    EXPECT_GT(w.DeviceComboIn->count(), 0);
+    EXPECT_TRUE(w.TabSheet3->findChildren<QPushButton *>().isEmpty());
+    EXPECT_TRUE(w.TabSheet3->findChildren<QLabel *>().isEmpty());
+
+    w.Options1Click();
+    QCoreApplication::processEvents();
+    QPushButton *filter = w.btnSetFilter();
+    EXPECT_TRUE(filter->isVisible());
+    EXPECT_EQ(filter->geometry().right(), w.TabSheet3->width() - 3);
+    EXPECT_EQ(w.DeviceComboIn->geometry().right() + 5, filter->x());
+    const QList<QLabel *> captions =
+        w.TabSheet3->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(captions.size(), 1);
+    EXPECT_TRUE(captions.first()->isVisible());
+    EXPECT_EQ(captions.first()->buddy(), w.DeviceComboIn);
+    EXPECT_GT(w.DeviceComboIn->x(), captions.first()->geometry().right());
+    // The panels stand below the row.
+    const QList<TsrcFrame *> panels = SourcePanelsOf(w.TabSheet3);
+    ASSERT_FALSE(panels.isEmpty());
+    EXPECT_GT(panels.first()->y(), w.DeviceComboIn->geometry().bottom());
+
+    // Asked for before its page was shown, the other tab's switch is there, undecided.
+    EXPECT_EQ(w.chEqualizer()->checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(w.chEqualizer()->isVisible());
+    EXPECT_EQ(w.DeviceCombo->geometry().right() + 9, w.chEqualizer()->x());
+    EXPECT_FALSE(w.playbackPanelsBuilt());
+    w.PlaybackVolumeControls1Click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.chEqualizer()->isVisible());
+    EXPECT_TRUE(w.playbackPanelsBuilt());
 }
 
 TEST_F(LazyPagesTest, WhatCodeSetBeforeThePageExistedShowsOnIt) {

@@ -370,7 +370,7 @@ TEST_F(TranslationTest, NoEnglishIsLeftInTheWindowOrItsDialogs) {
 
     TRenameForm rename(&w);
     expectGerman(&rename, names);
-    TfrmEQ equalizer(*w.AudioPlayer1, w.chEqualizer, &w);
+    TfrmEQ equalizer(*w.AudioPlayer1, w.chEqualizer(), &w);
     expectGerman(&equalizer, names);
     TfrmRecFlt filters(*w.AudioRecord1, &w);
     expectGerman(&filters, names);

@@ -256,17 +256,17 @@ TEST_F(WindowAccessibilityTest, KeysPlaySeekPauseSetTheVolumeMuteAndStop) {
 
 TEST_F(WindowAccessibilityTest, EqualizerBandsMoveByKeysAndSwitchTheEqualizerOn) {
     TForm1 &w = openActiveWindow();
-    TfrmEQ eq(*w.AudioPlayer1, w.chEqualizer);
+    TfrmEQ eq(*w.AudioPlayer1, w.chEqualizer());
     eq.show();
     eq.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&eq));
-    ASSERT_EQ(w.chEqualizer->checkState(), Qt::PartiallyChecked);
+    ASSERT_EQ(w.chEqualizer()->checkState(), Qt::PartiallyChecked);
 
     eq.NCTEqualizer1->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Right);
     press(Qt::Key_PageUp);
     EXPECT_FLOAT_EQ(eq.gains()[1], TNCTEqualizer2::kPageStepDb);
-    EXPECT_EQ(w.chEqualizer->checkState(), Qt::Checked);
+    EXPECT_EQ(w.chEqualizer()->checkState(), Qt::Checked);
     EXPECT_TRUE(w.AudioPlayer1->EqualizerEnabled());
 
     // Tab leaves the bands for "Close" only after the last one.
