@@ -74,7 +74,7 @@ int main(int argc, char **argv) {
     std::unique_ptr<TfrmRecFlt> recFltForm;
     std::unique_ptr<TRenameForm> renameForm;
     new AfterFirstPaint(&window, [&] {
-        eqForm = std::make_unique<TfrmEQ>(*window.AudioPlayer1, window.chEqualizer, &window);
+        eqForm = std::make_unique<TfrmEQ>(*window.AudioPlayer1, window.chEqualizer(), &window);
         frmEQ = eqForm.get();
         recFltForm = std::make_unique<TfrmRecFlt>(*window.AudioRecord1, &window);
         frmRecFlt = recFltForm.get();

@@ -86,11 +86,6 @@ void TForm1::connectCommands() {
 void TForm1::FormCreate() {
     TimerTip->start();
 
-    ListView1->setColumnWidth(0, 134);
-    ListView1->setColumnWidth(1, 80);
-    ListView1->setColumnWidth(2, 80);
-    ListView1->setColumnWidth(3, 170);
-
     RecordingSettings &settings = recordingSettings();
     LoadRecordingSettings(settings, setupIniPath());
     captureSettings() = LoadCaptureSettings(setupIniPath());
@@ -159,12 +154,6 @@ void TForm1::FormShow() {
     // Without a sound server the lists stay empty; say why instead of leaving the user guessing.
     showUnavailableReason();
 
-    QStringList genres;
-    for (int genre = 0; genre <= 146; ++genre)
-        genres << AudioInformation1->GenreToString(genre);
-    infoGenre->clear();
-    infoGenre->addItems(genres);
-    infoGenre->setCurrentIndex(-1);
     AudioInformation1->setMp3FastAnalysis(true);
     if (frmRecFlt)
         frmRecFlt->SetUpFromRecorder();

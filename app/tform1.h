@@ -129,34 +129,35 @@ public:
     QButtonGroup *RadioGroup1Buttons = nullptr;
     TAudioVisualization2 *AudioVisualization1 = nullptr;
 
-    // Mixer tabs
-    QLabel *LabelInputDevice = nullptr;
+    // Mixer tabs. The device lists are there from the start; the rest of each tab's top row
+    // is built when the tab is first shown or the control is first asked for.
     QComboBox *DeviceComboIn = nullptr;
-    QPushButton *btnSetFilter = nullptr;
-    QLabel *LabelOutputDevice = nullptr;
     QComboBox *DeviceCombo = nullptr;
-    QCheckBox *chEqualizer = nullptr;
+    QPushButton *btnSetFilter() { return recordingControlsRow().btnSetFilter; }
+    QCheckBox *chEqualizer() { return playbackControlsRow().chEqualizer; }
 
-    // "File Info"
-    QTreeWidget *ListView1 = nullptr;
-    QMenu *PopupMenu1 = nullptr;
-    QAction *Play2 = nullptr;
-    QAction *Rename1 = nullptr;
-    QAction *Delete2 = nullptr;  // "Delete from list box"
-    QAction *Delete1 = nullptr;  // "Delete from hard disk"
-    QLineEdit *infoTitle = nullptr;
-    QLineEdit *infoArtist = nullptr;
-    QLineEdit *infoAlbum = nullptr;
-    QComboBox *infoGenre = nullptr;
-    QLineEdit *infoCopyright = nullptr;
-    QLineEdit *infoYear = nullptr;
-    QLineEdit *infoTrack = nullptr;
-    QLineEdit *infoComment = nullptr;
-    QGroupBox *infoMTV = nullptr;
-    QRadioButton *infoMTVv1 = nullptr;
-    QRadioButton *infoMTVv2 = nullptr;
-    QPushButton *btnReset = nullptr;
-    QPushButton *btnApply = nullptr;
+    // "File Info". Its controls are built when the page is first shown or first asked for;
+    // each of these builds them if that has not happened yet.
+    QTreeWidget *ListView1() { return fileInfo().ListView1; }
+    QMenu *PopupMenu1() { return fileInfo().PopupMenu1; }
+    QAction *Play2() { return fileInfo().Play2; }
+    QAction *Rename1() { return fileInfo().Rename1; }
+    QAction *Delete2() { return fileInfo().Delete2; }  // "Delete from list box"
+    QAction *Delete1() { return fileInfo().Delete1; }  // "Delete from hard disk"
+    QLineEdit *infoTitle() { return fileInfo().infoTitle; }
+    QLineEdit *infoArtist() { return fileInfo().infoArtist; }
+    QLineEdit *infoAlbum() { return fileInfo().infoAlbum; }
+    QComboBox *infoGenre() { return fileInfo().infoGenre; }
+    QLineEdit *infoCopyright() { return fileInfo().infoCopyright; }
+    QLineEdit *infoYear() { return fileInfo().infoYear; }
+    QLineEdit *infoTrack() { return fileInfo().infoTrack; }
+    QLineEdit *infoComment() { return fileInfo().infoComment; }
+    QGroupBox *infoMTV() { return fileInfo().infoMTV; }
+    QRadioButton *infoMTVv1() { return fileInfo().infoMTVv1; }
+    QRadioButton *infoMTVv2() { return fileInfo().infoMTVv2; }
+    QPushButton *btnReset() { return fileInfo().btnReset; }
+    QPushButton *btnApply() { return fileInfo().btnApply; }
+    bool fileInfoBuilt() const { return fileInfo_.ListView1 != nullptr; }
 
     // Bottom strip
     QWidget *Panel1 = nullptr;
@@ -257,6 +258,10 @@ public:
     // Mixer tabs and effects (tform1_mixer.cpp)
     void SetSrcOutput();
     void SetSrcInput();
+    // The mixer tabs' source panels are built when their tab is first shown; until then the
+    // lines are only read for the window's width.
+    bool playbackPanelsBuilt() const { return playbackPanelsBuilt_; }
+    bool recordingPanelsBuilt() const { return recordingPanelsBuilt_; }
     void DeviceComboClick();
     void DeviceComboInClick();
     void chEqualizerClick();
@@ -282,6 +287,41 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    struct FileInfoControls {
+        QTreeWidget *ListView1 = nullptr;
+        QMenu *PopupMenu1 = nullptr;
+        QAction *Play2 = nullptr;
+        QAction *Rename1 = nullptr;
+        QAction *Delete2 = nullptr;
+        QAction *Delete1 = nullptr;
+        QLineEdit *infoTitle = nullptr;
+        QLineEdit *infoArtist = nullptr;
+        QLineEdit *infoAlbum = nullptr;
+        QComboBox *infoGenre = nullptr;
+        QLineEdit *infoCopyright = nullptr;
+        QLineEdit *infoYear = nullptr;
+        QLineEdit *infoTrack = nullptr;
+        QLineEdit *infoComment = nullptr;
+        QGroupBox *infoMTV = nullptr;
+        QRadioButton *infoMTVv1 = nullptr;
+        QRadioButton *infoMTVv2 = nullptr;
+        QPushButton *btnReset = nullptr;
+        QPushButton *btnApply = nullptr;
+    };
+    FileInfoControls &fileInfo();
+    struct RecordingControlsRow {
+        QLabel *LabelInputDevice = nullptr;
+        QPushButton *btnSetFilter = nullptr;
+    };
+    struct PlaybackControlsRow {
+        QLabel *LabelOutputDevice = nullptr;
+        QCheckBox *chEqualizer = nullptr;
+    };
+    RecordingControlsRow &recordingControlsRow();
+    PlaybackControlsRow &playbackControlsRow();
+    // Builds the "File Info" page's controls into TabSheet2 (tform1_layout.cpp).
+    void buildFileInfoPage();
+
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -298,7 +338,8 @@ private:
     QWidget *buildRecordSoundTab();
     QWidget *buildRecordingControlsTab();
     QWidget *buildPlaybackControlsTab();
-    QWidget *buildFileInfoTab();
+    // The "EQ..." button beside the equaliser switch (tform1_mixer.cpp).
+    QPushButton *buildEqualizerBandsButton();
     void buildBottomStrip();
     void buildStatusBar();
     void connectCommands();
@@ -307,7 +348,14 @@ private:
     void connectMixerCommands();
     void connectTransportCommands();
     void connectFileCommands();
+    // The list's and the tag editor's commands, bound once the page is built.
+    void connectFileInfoCommands();
     void connectDeviceEvents();
+    // Builds a page's controls the first time the page is shown.
+    void pageShown();
+    // The source panels after a change of device (`rebuild`) or of the lines' values.
+    void refreshPlaybackPanels(bool rebuild);
+    void refreshRecordingPanels(bool rebuild);
     void showUnavailableReason();
     void followMixer();
     void showOutputVolume();
@@ -342,7 +390,7 @@ private:
     void reportLater(const QString &message);
     void updateApplyEnabled();
     void runCommand(void (TForm1::*routine)());
-    TagFields tagFields() const;
+    TagFields tagFields();
     bool loadTags();
     bool loadTagsAndFacts();
 
@@ -369,6 +417,11 @@ private:
     bool closing_ = false;
     std::unique_ptr<PreRecordBuffer> preRecord_;
     std::unique_ptr<VoiceTrigger> voice_;
+    FileInfoControls fileInfo_;
+    RecordingControlsRow recordingRow_;
+    PlaybackControlsRow playbackRow_;
+    bool playbackPanelsBuilt_ = false;
+    bool recordingPanelsBuilt_ = false;
     bool listening_ = false;      // the input is captured while no recording runs
     bool voiceArmed_ = false;     // Record waits for sound
     bool voiceStarting_ = false;  // StartRecord runs for a voice start

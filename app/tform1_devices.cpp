@@ -9,7 +9,6 @@
 #include "audio/audio_record2.h"
 #include "audio/devices/audio_backend.h"
 #include "audio/widgets/nct_play_button_b2.h"
-#include "mixer/source_panels.h"
 
 #include <QComboBox>
 #include <QStringList>
@@ -102,12 +101,12 @@ void TForm1::showDeviceOutcomes(bool outputChanged, bool inputChanged,
     if (outputChanged)
         SetSrcOutput();
     else
-        UpdatePlaybackPanels(TabSheet4, {AudioRecord1, AudioPlayer1});
+        refreshPlaybackPanels(false);
     showOutputVolume();
     if (inputChanged)
         SetSrcInput();
     else
-        UpdateRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+        refreshRecordingPanels(false);
     if (!messages.isEmpty())
         setStatusPanel(1, messages.join(QLatin1Char(' ')));
 }
@@ -139,11 +138,11 @@ void TForm1::BackendMixerChanged(Direction direction, int device) {
 
 void TForm1::followMixer() {
     if (followOutputMixer_) {
-        UpdatePlaybackPanels(TabSheet4, {AudioRecord1, AudioPlayer1});
+        refreshPlaybackPanels(false);
         showOutputVolume();
     }
     if (followInputMixer_)
-        UpdateRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+        refreshRecordingPanels(false);
     followOutputMixer_ = followInputMixer_ = false;
 }
 

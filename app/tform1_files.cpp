@@ -69,19 +69,22 @@ void showPlainMessage(QWidget *parent, const QString &text) {
 void TForm1::connectFileCommands() {
     connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
     connect(ToolBtnOpen, &QToolButton::clicked, this, &TForm1::Open1Click);
-    connect(btnReset, &QPushButton::clicked, this, &TForm1::btnResetClick);
-    connect(btnApply, &QPushButton::clicked, this, &TForm1::btnApplyClick);
-    connect(infoMTVv1, &QRadioButton::clicked, this, &TForm1::infoMTVClick);
-    connect(infoMTVv2, &QRadioButton::clicked, this, &TForm1::infoMTVClick);
-    connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TForm1::ListView1SelectItem);
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &TForm1::Play2Click);
-    connect(ListView1, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos));
+}
+
+void TForm1::connectFileInfoCommands() {
+    connect(btnReset(), &QPushButton::clicked, this, &TForm1::btnResetClick);
+    connect(btnApply(), &QPushButton::clicked, this, &TForm1::btnApplyClick);
+    connect(infoMTVv1(), &QRadioButton::clicked, this, &TForm1::infoMTVClick);
+    connect(infoMTVv2(), &QRadioButton::clicked, this, &TForm1::infoMTVClick);
+    connect(ListView1(), &QTreeWidget::itemSelectionChanged, this, &TForm1::ListView1SelectItem);
+    connect(ListView1(), &QTreeWidget::itemDoubleClicked, this, &TForm1::Play2Click);
+    connect(ListView1(), &QTreeWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        PopupMenu1()->popup(ListView1()->viewport()->mapToGlobal(pos));
     });
-    connect(Play2, &QAction::triggered, this, &TForm1::Play2Click);
-    connect(Rename1, &QAction::triggered, this, &TForm1::Rename1Click);
-    connect(Delete2, &QAction::triggered, this, &TForm1::Delete2Click);
-    connect(Delete1, &QAction::triggered, this, &TForm1::Delete1Click);
+    connect(Play2(), &QAction::triggered, this, &TForm1::Play2Click);
+    connect(Rename1(), &QAction::triggered, this, &TForm1::Rename1Click);
+    connect(Delete2(), &QAction::triggered, this, &TForm1::Delete2Click);
+    connect(Delete1(), &QAction::triggered, this, &TForm1::Delete1Click);
 }
 
 void TForm1::Open1Click() {
@@ -123,14 +126,14 @@ bool TForm1::loadTagsAndFacts() {
     mSamples = AudioFileProbe->nSamples();
     AudioFileProbe->CloseFile();
     setStatusPanel(0, tr("Stop"));
-    btnReset->setEnabled(true);
+    btnReset()->setEnabled(true);
     updateApplyEnabled();
     return true;
 }
 
-TagFields TForm1::tagFields() const {
-    return {infoTitle,     infoArtist, infoAlbum, infoGenre,
-            infoCopyright, infoYear,   infoTrack, infoComment};
+TagFields TForm1::tagFields() {
+    return {infoTitle(),     infoArtist(), infoAlbum(), infoGenre(),
+            infoCopyright(), infoYear(),   infoTrack(), infoComment()};
 }
 
 bool TForm1::loadTags() {
@@ -155,11 +158,11 @@ void TForm1::btnApplyClick() {
             break;
         case ApplyResult::InvalidYear:
             showPlainMessage(this, tr("Invalid Year Value"));
-            infoYear->setFocus();
+            infoYear()->setFocus();
             break;
         case ApplyResult::InvalidTrack:
             showPlainMessage(this, tr("Invalid Track Value"));
-            infoTrack->setFocus();
+            infoTrack()->setFocus();
             break;
         case ApplyResult::WriteFailed:
             QMessageBox::critical(this, QApplication::applicationDisplayName(),
@@ -169,13 +172,13 @@ void TForm1::btnApplyClick() {
 }
 
 void TForm1::infoMTVClick() {
-    AudioInformation1->setMp3TagInfoVersion(infoMTVv1->isChecked() ? 1 : 2);
+    AudioInformation1->setMp3TagInfoVersion(infoMTVv1()->isChecked() ? 1 : 2);
 }
 
 void TForm1::ListView1SelectItem() {
-    QTreeWidgetItem *row = ListView1->currentItem();
+    QTreeWidgetItem *row = ListView1()->currentItem();
     const bool selected = row && row->isSelected();
-    for (QAction *a : {Play2, Rename1, Delete2, Delete1})
+    for (QAction *a : {Play2(), Rename1(), Delete2(), Delete1()})
         a->setEnabled(selected);
     if (!selected) {
         SelectFileName.clear();
@@ -200,7 +203,7 @@ void TForm1::Play2Click() {
 }
 
 void TForm1::Rename1Click() {
-    QTreeWidgetItem *row = ListView1->currentItem();
+    QTreeWidgetItem *row = ListView1()->currentItem();
     if (!row || !row->isSelected())
         return;
     if (!RenameForm)
@@ -232,17 +235,17 @@ void TForm1::Rename1Click() {
 }
 
 void TForm1::Delete2Click() {
-    QTreeWidgetItem *row = ListView1->currentItem();
+    QTreeWidgetItem *row = ListView1()->currentItem();
     if (!row || !row->isSelected())
         return;
     // Leave nothing selected: the list would otherwise select a neighbour on its own, and
     // one whose file is gone answers that with "File not found", twice.
-    ListView1->setCurrentItem(nullptr);
+    ListView1()->setCurrentItem(nullptr);
     delete row;
 }
 
 void TForm1::Delete1Click() {
-    QTreeWidgetItem *row = ListView1->currentItem();
+    QTreeWidgetItem *row = ListView1()->currentItem();
     if (!row || !row->isSelected())
         return;
     const QString path = row->text(3) + row->text(0);
@@ -258,6 +261,6 @@ void TForm1::Delete1Click() {
             tr("Cannot delete \"%1\": %2").arg(path, korvanta::codec::systemErrorText(errno)));
         return;
     }
-    ListView1->setCurrentItem(nullptr);  // as in Delete2Click
+    ListView1()->setCurrentItem(nullptr);  // as in Delete2Click
     delete row;
 }

@@ -3,6 +3,7 @@
 
 #include "app/capture_status.h"
 #include "app/status_panel.h"
+#include "audio/audio_information2.h"
 
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_amp_bar2.h"
@@ -24,6 +25,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -272,7 +274,9 @@ void TForm1::buildTabs() {
     TabSheet1 = buildRecordSoundTab();
     TabSheet3 = buildRecordingControlsTab();
     TabSheet4 = buildPlaybackControlsTab();
-    TabSheet2 = buildFileInfoTab();
+    // "File Info" is an empty page until it is first shown or its controls are first
+    // needed: its list and fields cost more to build than the rest of the window's pages.
+    TabSheet2 = new QWidget;
     PageControl1->addTab(TabSheet1, korvantaIcon("media-record"), tr("Record Sound"));
     PageControl1->addTab(TabSheet3, korvantaIcon("audio-input-microphone"),
                          tr("Recording Controls"));
@@ -301,14 +305,7 @@ void TForm1::buildTabs() {
     tabs->installEventFilter(this);
     for (QWidget *sheet : {TabSheet2, TabSheet3, TabSheet4})
         sheet->installEventFilter(this);
-
-    // "File Info" keys: the tag fields, the tag version, the buttons, then the list. Set
-    // once the page is in the window, where its order joins the window's.
-    QWidget *const keyboardOrder[] = {infoTitle, infoArtist, infoAlbum,   infoGenre, infoCopyright,
-                                      infoYear,  infoTrack,  infoComment, infoMTVv1, infoMTVv2,
-                                      btnReset,  btnApply,   ListView1};
-    for (size_t i = 0; i + 1 < std::size(keyboardOrder); ++i)
-        QWidget::setTabOrder(keyboardOrder[i], keyboardOrder[i + 1]);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageShown);
 }
 
 QWidget *TForm1::buildRecordSoundTab() {
@@ -361,96 +358,176 @@ QWidget *TForm1::buildRecordSoundTab() {
 
 QWidget *TForm1::buildRecordingControlsTab() {
     auto *sheet = new QWidget;
-    LabelInputDevice = makeLabel(tr("Input Device"), sheet);
-    LabelInputDevice->move(0, 6);
-    LabelInputDevice->adjustSize();
     DeviceComboIn = new QComboBox(sheet);
-    LabelInputDevice->setBuddy(DeviceComboIn);
-    DeviceComboIn->move(rightOfLabel(LabelInputDevice, 72), 2);
-    btnSetFilter = new QPushButton(tr("Set Filter"), sheet);
-    btnSetFilter->resize(buttonWidth(btnSetFilter, 79), DeviceComboIn->sizeHint().height());
-    btnSetFilter->move(sheet->width() - 81, 2);
     return sheet;
 }
 
 QWidget *TForm1::buildPlaybackControlsTab() {
     auto *sheet = new QWidget;
-    LabelOutputDevice = makeLabel(tr("Output Device"), sheet);
-    LabelOutputDevice->move(0, 6);
-    LabelOutputDevice->adjustSize();
     DeviceCombo = new QComboBox(sheet);
-    LabelOutputDevice->setBuddy(DeviceCombo);
-    DeviceCombo->move(rightOfLabel(LabelOutputDevice, 80), 2);
-    chEqualizer = new QCheckBox(tr("Equalizer"), sheet);
-    chEqualizer->setTristate(true);
-    chEqualizer->setCheckState(Qt::PartiallyChecked);  // undecided until the user acts
-    chEqualizer->move(360, 4);
-    chEqualizer->adjustSize();
     return sheet;
 }
 
-QWidget *TForm1::buildFileInfoTab() {
-    auto *sheet = new QWidget;
-    ListView1 = new QTreeWidget(sheet);
-    ListView1->setRootIsDecorated(false);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setUniformRowHeights(true);
-    ListView1->setHeaderLabels({tr("File name"), tr("Size"), tr("Time"), tr("Save Directory")});
-    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-    // No caption stands beside the list.
-    ListView1->setAccessibleName(tr("Recorded files"));
+namespace {
 
-    PopupMenu1 = new QMenu(this);
-    Play2 = PopupMenu1->addAction(korvantaIcon("media-playback-start"), tr("&Play"));
-    Rename1 = PopupMenu1->addAction(korvantaIcon("edit-rename"), tr("&Rename"));
-    Delete2 = PopupMenu1->addAction(korvantaIcon("list-remove"), tr("Delete from &list box"));
-    Delete1 = PopupMenu1->addAction(korvantaIcon("edit-delete"), tr("Delete from hard &disk"));
-    for (QAction *a : PopupMenu1->actions())
+// Controls built into a page already on the screen show with it.
+void showBuiltLate(QWidget *sheet, std::initializer_list<QWidget *> controls) {
+    if (!sheet->isVisible())
+        return;
+    for (QWidget *control : controls)
+        control->show();
+}
+
+}  // namespace
+
+TForm1::RecordingControlsRow &TForm1::recordingControlsRow() {
+    if (recordingRow_.btnSetFilter)
+        return recordingRow_;
+    QWidget *const sheet = TabSheet3;
+    RecordingControlsRow &row = recordingRow_;
+    row.LabelInputDevice = makeLabel(tr("Input Device"), sheet);
+    row.LabelInputDevice->move(0, 6);
+    row.LabelInputDevice->adjustSize();
+    row.LabelInputDevice->setBuddy(DeviceComboIn);
+    DeviceComboIn->move(rightOfLabel(row.LabelInputDevice, 72), 2);
+    row.btnSetFilter = new QPushButton(tr("Set Filter"), sheet);
+    row.btnSetFilter->resize(buttonWidth(row.btnSetFilter, 79), DeviceComboIn->sizeHint().height());
+    row.btnSetFilter->move(sheet->width() - 81, 2);
+    QWidget::setTabOrder(DeviceComboIn, row.btnSetFilter);
+    connect(row.btnSetFilter, &QPushButton::clicked, this, &TForm1::btnSetFilterClick);
+    TabSheet3Resize();
+    showBuiltLate(sheet, {row.LabelInputDevice, row.btnSetFilter});
+    return row;
+}
+
+TForm1::PlaybackControlsRow &TForm1::playbackControlsRow() {
+    if (playbackRow_.chEqualizer)
+        return playbackRow_;
+    QWidget *const sheet = TabSheet4;
+    PlaybackControlsRow &row = playbackRow_;
+    row.LabelOutputDevice = makeLabel(tr("Output Device"), sheet);
+    row.LabelOutputDevice->move(0, 6);
+    row.LabelOutputDevice->adjustSize();
+    row.LabelOutputDevice->setBuddy(DeviceCombo);
+    DeviceCombo->move(rightOfLabel(row.LabelOutputDevice, 80), 2);
+    row.chEqualizer = new QCheckBox(tr("Equalizer"), sheet);
+    row.chEqualizer->setTristate(true);
+    row.chEqualizer->setCheckState(Qt::PartiallyChecked);  // undecided until the user acts
+    row.chEqualizer->move(360, 4);
+    row.chEqualizer->adjustSize();
+    QWidget::setTabOrder(DeviceCombo, row.chEqualizer);
+    connect(row.chEqualizer, &QCheckBox::clicked, this, &TForm1::chEqualizerClick);
+    QPushButton *equalizerBands = buildEqualizerBandsButton();
+    TabSheet4Resize();
+    showBuiltLate(sheet, {row.LabelOutputDevice, row.chEqualizer, equalizerBands});
+    return row;
+}
+
+TForm1::FileInfoControls &TForm1::fileInfo() {
+    if (!fileInfo_.ListView1)
+        buildFileInfoPage();
+    return fileInfo_;
+}
+
+void TForm1::buildFileInfoPage() {
+    QWidget *const sheet = TabSheet2;
+    FileInfoControls &c = fileInfo_;
+    c.ListView1 = new QTreeWidget(sheet);
+    c.ListView1->setRootIsDecorated(false);
+    c.ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    c.ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    c.ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    c.ListView1->setUniformRowHeights(true);
+    c.ListView1->setHeaderLabels({tr("File name"), tr("Size"), tr("Time"), tr("Save Directory")});
+    c.ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // No caption stands beside the list.
+    c.ListView1->setAccessibleName(tr("Recorded files"));
+
+    c.PopupMenu1 = new QMenu(this);
+    c.Play2 = c.PopupMenu1->addAction(korvantaIcon("media-playback-start"), tr("&Play"));
+    c.Rename1 = c.PopupMenu1->addAction(korvantaIcon("edit-rename"), tr("&Rename"));
+    c.Delete2 = c.PopupMenu1->addAction(korvantaIcon("list-remove"), tr("Delete from &list box"));
+    c.Delete1 = c.PopupMenu1->addAction(korvantaIcon("edit-delete"), tr("Delete from hard &disk"));
+    for (QAction *a : c.PopupMenu1->actions())
         a->setEnabled(false);
 
     // Each caption is its field's buddy, which names the field for a screen reader.
-    auto field = [this, sheet](const char *caption) {
+    auto field = [sheet](const char *caption) {
         auto *label = makeLabel(tr(caption), sheet);
         label->setObjectName(QStringLiteral("label ") + QLatin1String(caption));
         auto *edit = new QLineEdit(sheet);
         label->setBuddy(edit);
         return edit;
     };
-    infoTitle = field(QT_TR_NOOP("Title:"));
-    infoArtist = field(QT_TR_NOOP("Artist:"));
-    infoAlbum = field(QT_TR_NOOP("Album:"));
-    infoComment = field(QT_TR_NOOP("Comment:"));
-    infoCopyright = field(QT_TR_NOOP("Copyright:"));
-    infoYear = field(QT_TR_NOOP("Year:"));
-    infoTrack = field(QT_TR_NOOP("Track:"));
+    c.infoTitle = field(QT_TR_NOOP("Title:"));
+    c.infoArtist = field(QT_TR_NOOP("Artist:"));
+    c.infoAlbum = field(QT_TR_NOOP("Album:"));
+    c.infoComment = field(QT_TR_NOOP("Comment:"));
+    c.infoCopyright = field(QT_TR_NOOP("Copyright:"));
+    c.infoYear = field(QT_TR_NOOP("Year:"));
+    c.infoTrack = field(QT_TR_NOOP("Track:"));
     QLabel *genreLabel = makeLabel(tr("Genre:"), sheet);
     genreLabel->setObjectName(QStringLiteral("label Genre:"));
-    infoGenre = new QComboBox(sheet);
-    genreLabel->setBuddy(infoGenre);
-    infoGenre->setMaxVisibleItems(20);
+    c.infoGenre = new QComboBox(sheet);
+    genreLabel->setBuddy(c.infoGenre);
+    c.infoGenre->setMaxVisibleItems(20);
 
-    infoMTV = new QGroupBox(tr("Mpeg Tag Version"), sheet);
-    auto *versions = new QVBoxLayout(infoMTV);
-    infoMTVv1 = new QRadioButton(tr("ID3v1"), infoMTV);
-    infoMTVv2 = new QRadioButton(tr("ID3v2"), infoMTV);
-    infoMTVv2->setChecked(true);
-    versions->addWidget(infoMTVv1);
-    versions->addWidget(infoMTVv2);
+    c.infoMTV = new QGroupBox(tr("Mpeg Tag Version"), sheet);
+    auto *versions = new QVBoxLayout(c.infoMTV);
+    c.infoMTVv1 = new QRadioButton(tr("ID3v1"), c.infoMTV);
+    c.infoMTVv2 = new QRadioButton(tr("ID3v2"), c.infoMTV);
+    c.infoMTVv2->setChecked(true);
+    versions->addWidget(c.infoMTVv1);
+    versions->addWidget(c.infoMTVv2);
     // 110 wide, or as wide as the group's caption needs in this font; the buttons match it.
-    const int sideWidth = std::max(110, infoMTV->minimumSizeHint().width());
-    infoMTV->resize(sideWidth, 76);
+    const int sideWidth = std::max(110, c.infoMTV->minimumSizeHint().width());
+    c.infoMTV->resize(sideWidth, 76);
 
-    btnReset = new QPushButton(tr("Reset"), sheet);
-    btnReset->setToolTip(tr("Reset file info"));
-    btnReset->resize(sideWidth, 26);
-    btnReset->setEnabled(false);
-    btnApply = new QPushButton(tr("Apply"), sheet);
-    btnApply->setToolTip(tr("Apply file info"));
-    btnApply->resize(sideWidth, 26);
-    btnApply->setEnabled(false);
-    return sheet;
+    c.btnReset = new QPushButton(tr("Reset"), sheet);
+    c.btnReset->setToolTip(tr("Reset file info"));
+    c.btnReset->resize(sideWidth, 26);
+    c.btnReset->setEnabled(false);
+    c.btnApply = new QPushButton(tr("Apply"), sheet);
+    c.btnApply->setToolTip(tr("Apply file info"));
+    c.btnApply->resize(sideWidth, 26);
+    c.btnApply->setEnabled(false);
+
+    c.ListView1->setColumnWidth(0, 134);
+    c.ListView1->setColumnWidth(1, 80);
+    c.ListView1->setColumnWidth(2, 80);
+    c.ListView1->setColumnWidth(3, 170);
+    QStringList genres;
+    for (int genre = 0; genre <= 146; ++genre)
+        genres << AudioInformation1->GenreToString(genre);
+    c.infoGenre->addItems(genres);
+    c.infoGenre->setCurrentIndex(-1);
+
+    // The keys: the tag fields, the tag version, the buttons, then the list, between the
+    // pages before and the strip below, as if the page had been built with the others.
+    QWidget *const keyboardOrder[] = {NCTSliderB1->previousInFocusChain(),
+                                      c.infoTitle,
+                                      c.infoArtist,
+                                      c.infoAlbum,
+                                      c.infoGenre,
+                                      c.infoCopyright,
+                                      c.infoYear,
+                                      c.infoTrack,
+                                      c.infoComment,
+                                      c.infoMTVv1,
+                                      c.infoMTVv2,
+                                      c.btnReset,
+                                      c.btnApply,
+                                      c.ListView1};
+    for (size_t i = 0; i + 1 < std::size(keyboardOrder); ++i)
+        QWidget::setTabOrder(keyboardOrder[i], keyboardOrder[i + 1]);
+
+    connectFileInfoCommands();
+    TabSheet2Resize();
+    // Built into a page on the screen: its controls show with it.
+    if (sheet->isVisible()) {
+        for (QWidget *child : sheet->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            child->show();
+    }
 }
 
 void TForm1::buildBottomStrip() {
@@ -514,7 +591,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::Resize) {
         if (watched == Panel1)
             Panel1Resize();
-        else if (watched == TabSheet2)
+        else if (watched == TabSheet2 && fileInfoBuilt())
             TabSheet2Resize();
         else if (watched == TabSheet3)
             TabSheet3Resize();
@@ -537,13 +614,15 @@ void TForm1::Panel1Resize() {
 void TForm1::TabSheet2Resize() {
     const int width = TabSheet2->width();
     const int height = TabSheet2->height();
-    btnReset->move(width - btnReset->width() - 2, 8 + infoMTV->height() + 8);
-    btnApply->move(btnReset->x(), btnReset->y() + btnReset->height() + 6);
-    infoMTV->move(btnReset->x(), 4);
+    fileInfo_.btnReset->move(width - fileInfo_.btnReset->width() - 2,
+                             8 + fileInfo_.infoMTV->height() + 8);
+    fileInfo_.btnApply->move(fileInfo_.btnReset->x(),
+                             fileInfo_.btnReset->y() + fileInfo_.btnReset->height() + 6);
+    fileInfo_.infoMTV->move(fileInfo_.btnReset->x(), 4);
 
-    const int listWidth = infoMTV->x() - 28;
+    const int listWidth = fileInfo_.infoMTV->x() - 28;
     const int fieldsTop = height - 4 * kFieldRow - 4;
-    ListView1->setGeometry(8, 8, listWidth, std::max(40, fieldsTop - 14));
+    fileInfo_.ListView1->setGeometry(8, 8, listWidth, std::max(40, fieldsTop - 14));
 
     // Two columns of tag fields under the list; the right column ends with the list. The
     // captions get the room their text needs, so a large font pushes the fields right.
@@ -574,21 +653,28 @@ void TForm1::TabSheet2Resize() {
             label->setGeometry(labelLeft, top, editLeft - labelLeft - kCaptionGap, 22);
         edit->setGeometry(editLeft, top, editWidth, 22);
     };
-    place(QStringLiteral("Title:"), infoTitle, 8, leftEdit, kLeftWidth, 0);
-    place(QStringLiteral("Artist:"), infoArtist, 8, leftEdit, kLeftWidth, 1);
-    place(QStringLiteral("Album:"), infoAlbum, 8, leftEdit, kLeftWidth, 2);
-    place(QStringLiteral("Comment:"), infoComment, 8, leftEdit, kLeftWidth, 3);
-    place(QStringLiteral("Copyright:"), infoCopyright, rightCaption, rightEdit, rightWidth, 0);
-    place(QStringLiteral("Year:"), infoYear, rightCaption, rightEdit, rightWidth, 1);
-    place(QStringLiteral("Genre:"), infoGenre, rightCaption, rightEdit, rightWidth, 2);
-    place(QStringLiteral("Track:"), infoTrack, rightCaption, rightEdit, rightWidth, 3);
+    place(QStringLiteral("Title:"), fileInfo_.infoTitle, 8, leftEdit, kLeftWidth, 0);
+    place(QStringLiteral("Artist:"), fileInfo_.infoArtist, 8, leftEdit, kLeftWidth, 1);
+    place(QStringLiteral("Album:"), fileInfo_.infoAlbum, 8, leftEdit, kLeftWidth, 2);
+    place(QStringLiteral("Comment:"), fileInfo_.infoComment, 8, leftEdit, kLeftWidth, 3);
+    place(QStringLiteral("Copyright:"), fileInfo_.infoCopyright, rightCaption, rightEdit,
+          rightWidth, 0);
+    place(QStringLiteral("Year:"), fileInfo_.infoYear, rightCaption, rightEdit, rightWidth, 1);
+    place(QStringLiteral("Genre:"), fileInfo_.infoGenre, rightCaption, rightEdit, rightWidth, 2);
+    place(QStringLiteral("Track:"), fileInfo_.infoTrack, rightCaption, rightEdit, rightWidth, 3);
 }
 
 void TForm1::TabSheet3Resize() {
-    btnSetFilter->move(TabSheet3->width() - btnSetFilter->width() - 2, btnSetFilter->y());
-    DeviceComboIn->resize(btnSetFilter->x() - DeviceComboIn->x() - 4, DeviceComboIn->height());
+    QPushButton *const button = recordingRow_.btnSetFilter;
+    if (!button)
+        return;
+    button->move(TabSheet3->width() - button->width() - 2, button->y());
+    DeviceComboIn->resize(button->x() - DeviceComboIn->x() - 4, DeviceComboIn->height());
 }
 
 void TForm1::TabSheet4Resize() {
-    DeviceCombo->resize(chEqualizer->x() - DeviceCombo->x() - 8, DeviceCombo->height());
+    QCheckBox *const box = playbackRow_.chEqualizer;
+    if (!box)
+        return;
+    DeviceCombo->resize(box->x() - DeviceCombo->x() - 8, DeviceCombo->height());
 }

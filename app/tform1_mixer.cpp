@@ -25,25 +25,63 @@ void ToolBtnEqualizerClick() {
 void TForm1::connectMixerCommands() {
     connect(DeviceCombo, &QComboBox::activated, this, &TForm1::DeviceComboClick);
     connect(DeviceComboIn, &QComboBox::activated, this, &TForm1::DeviceComboInClick);
-    connect(chEqualizer, &QCheckBox::clicked, this, &TForm1::chEqualizerClick);
-    connect(btnSetFilter, &QPushButton::clicked, this, &TForm1::btnSetFilterClick);
     connectDeviceEvents();
+}
 
+QPushButton *TForm1::buildEqualizerBandsButton() {
+    QCheckBox *const box = playbackRow_.chEqualizer;
     auto *equalizerBands = new QPushButton(tr("EQ..."), TabSheet4);
     equalizerBands->setObjectName(QStringLiteral("ToolBtnEqualizer"));
     equalizerBands->setToolTip(tr("Adjust the equalizer bands"));
     equalizerBands->resize(equalizerBands->sizeHint().width(), DeviceCombo->sizeHint().height());
-    equalizerBands->move(chEqualizer->x() + chEqualizer->width() + 8, 2);
+    equalizerBands->move(box->x() + box->width() + 8, 2);
     connect(equalizerBands, &QPushButton::clicked, this, &ToolBtnEqualizerClick);
+    return equalizerBands;
 }
 
 void TForm1::SetSrcOutput() {
-    BuildPlaybackPanels(TabSheet4, {AudioRecord1, AudioPlayer1});
+    refreshPlaybackPanels(true);
 }
 
 void TForm1::SetSrcInput() {
-    BuildRecordingPanels(TabSheet3, {AudioRecord1, AudioPlayer1});
+    refreshRecordingPanels(true);
     updateListening(true);
+}
+
+void TForm1::pageShown() {
+    QWidget *const page = PageControl1->currentWidget();
+    if (page == TabSheet2) {
+        fileInfo();
+    } else if (page == TabSheet4 && !playbackPanelsBuilt_) {
+        // The panels stand below the tab's top row.
+        playbackControlsRow();
+        playbackPanelsBuilt_ = true;
+        refreshPlaybackPanels(true);
+    } else if (page == TabSheet3 && !recordingPanelsBuilt_) {
+        recordingControlsRow();
+        recordingPanelsBuilt_ = true;
+        refreshRecordingPanels(true);
+    }
+}
+
+void TForm1::refreshPlaybackPanels(bool rebuild) {
+    const MixerComponents components{AudioRecord1, AudioPlayer1};
+    if (!playbackPanelsBuilt_)
+        FitWindowToPlaybackPanels(TabSheet4, components, !rebuild);
+    else if (rebuild)
+        BuildPlaybackPanels(TabSheet4, components);
+    else
+        UpdatePlaybackPanels(TabSheet4, components);
+}
+
+void TForm1::refreshRecordingPanels(bool rebuild) {
+    const MixerComponents components{AudioRecord1, AudioPlayer1};
+    if (!recordingPanelsBuilt_)
+        FitWindowToRecordingPanels(TabSheet3, components, !rebuild);
+    else if (rebuild)
+        BuildRecordingPanels(TabSheet3, components);
+    else
+        UpdateRecordingPanels(TabSheet3, components);
 }
 
 void TForm1::DeviceComboClick() {
@@ -65,7 +103,7 @@ void TForm1::DeviceComboInClick() {
 }
 
 void TForm1::chEqualizerClick() {
-    EqualizerSwitchClick(chEqualizer, *AudioPlayer1);
+    EqualizerSwitchClick(chEqualizer(), *AudioPlayer1);
 }
 
 void TForm1::btnSetFilterClick() {

@@ -122,7 +122,7 @@ bool TForm1::CreateNewFile() {
 void TForm1::ListFile(const QString &path) {
     const ListRowTexts texts =
         MakeListRowTexts(path, AudioInformation1->Size(), AudioInformation1->Duration());
-    auto *row = new QTreeWidgetItem(ListView1);
+    auto *row = new QTreeWidgetItem(ListView1());
     row->setIcon(0, korvantaIcon("audio-x-generic"));
     row->setText(0, texts.caption);
     row->setText(1, texts.size);

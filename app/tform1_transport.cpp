@@ -392,10 +392,13 @@ void TForm1::StopPlay() {
 // Tags written into a file while it is recorded or read would corrupt it: Apply is enabled
 // exactly when the file it would write is neither.
 void TForm1::updateApplyEnabled() {
+    // Until the tag editor is built nothing is loaded into it, and it starts with Apply off.
+    if (!fileInfoBuilt())
+        return;
     const QString file = currentFileName();
-    const bool loaded = btnReset->isEnabled() && korvanta::codec::fileExists(file);
+    const bool loaded = btnReset()->isEnabled() && korvanta::codec::fileExists(file);
     const bool recorded = recordingActive_ && file == CurrentFileName;
     const bool played =
         playback_->state() != PlaybackSession::State::Idle && file == playback_->fileName();
-    btnApply->setEnabled(loaded && !recorded && !played);
+    btnApply()->setEnabled(loaded && !recorded && !played);
 }

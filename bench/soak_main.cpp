@@ -191,7 +191,7 @@ int main(int argc, char **argv) {
         total += p.seconds;
         parts.push_back(p);
     }
-    const int listed = window.ListView1->topLevelItemCount();
+    const int listed = window.ListView1()->topLevelItemCount();
 
     bool ok = stoppedByItself && messages.isEmpty() && dropped == 0;
     bool partsOk = int(parts.size()) == expectedParts && listed == expectedParts;
@@ -200,7 +200,7 @@ int main(int argc, char **argv) {
         const double nominal =
             std::min<double>(o.splitSeconds, o.minutes * 60.0 - i * o.splitSeconds);
         worstPart = std::max(worstPart, std::abs(parts[i].seconds - nominal));
-        const QTreeWidgetItem *row = window.ListView1->topLevelItem(static_cast<int>(i));
+        const QTreeWidgetItem *row = window.ListView1()->topLevelItem(static_cast<int>(i));
         partsOk = partsOk && parts[i].readable && QFileInfo::exists(recDir + parts[i].name) &&
                   row != nullptr && row->text(0) == parts[i].name;
     }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStringList>
 #include <QToolTip>
 
 #include <algorithm>
@@ -144,6 +145,16 @@ int panelTop(const QWidget *sheet) {
     return top;
 }
 
+// The window grows to show a row of `count` + 1 panels `width` wide; it never shrinks here.
+void growWindow(QWidget *sheet, int count, int width) {
+    const int pitch = width - (TsrcFrame::kWidth - source_panels::kPitch);
+    QWidget *window = sheet->window();
+    const int wanted =
+        count * pitch + source_panels::kWindowAllowance + (width - TsrcFrame::kWidth);
+    if (window != sheet && window->width() < wanted)
+        window->resize(wanted, window->height());
+}
+
 void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
                  const MixerComponents &components) {
     if (!sheet || !lines)
@@ -182,12 +193,25 @@ void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
         panel->show();
     }
 
-    // The window grows to show every panel; it never shrinks here.
-    QWidget *window = sheet->window();
-    const int wanted =
-        count * pitch + source_panels::kWindowAllowance + (width - TsrcFrame::kWidth);
-    if (window != sheet && window->width() < wanted)
-        window->resize(wanted, window->height());
+    growWindow(sheet, count, width);
+}
+
+void fitWindow(QWidget *sheet, const std::shared_ptr<MixerLines> &lines, bool keepSelection) {
+    if (!sheet || !lines)
+        return;
+    const int count = lines->count();
+    if (count < 0)
+        return;
+    const int selected = lines->selected();
+    QStringList names;
+    for (int i = 0; i <= count; ++i) {
+        lines->select(i);
+        names << lines->name();
+    }
+    if (keepSelection)
+        lines->select(selected);
+    const QString caption = lines->isRecording() ? TsrcFrame::tr("Select") : TsrcFrame::tr("Mute");
+    growWindow(sheet, count, TsrcFrame::neededWidthFor(sheet, names, caption));
 }
 
 void updatePanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
@@ -225,6 +249,16 @@ void UpdatePlaybackPanels(QWidget *sheet, const MixerComponents &components) {
 
 void UpdateRecordingPanels(QWidget *sheet, const MixerComponents &components) {
     updatePanels(sheet, LinesOf(components, true), components);
+}
+
+void FitWindowToPlaybackPanels(QWidget *sheet, const MixerComponents &components,
+                               bool keepSelection) {
+    fitWindow(sheet, LinesOf(components, false), keepSelection);
+}
+
+void FitWindowToRecordingPanels(QWidget *sheet, const MixerComponents &components,
+                                bool keepSelection) {
+    fitWindow(sheet, LinesOf(components, true), keepSelection);
 }
 
 QList<TsrcFrame *> SourcePanelsOf(const QWidget *sheet) {

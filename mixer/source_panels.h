@@ -27,5 +27,14 @@ void BuildRecordingPanels(QWidget *sheet, const MixerComponents &components);
 void UpdatePlaybackPanels(QWidget *sheet, const MixerComponents &components);
 void UpdateRecordingPanels(QWidget *sheet, const MixerComponents &components);
 
+// Until a tab's panels are first built: the lines are read and the window grows as building
+// them would make it, without building any panel. `keepSelection` leaves the selected line
+// as it was, as updating the panels does; otherwise the last line is left selected, as
+// building them does.
+void FitWindowToPlaybackPanels(QWidget *sheet, const MixerComponents &components,
+                               bool keepSelection);
+void FitWindowToRecordingPanels(QWidget *sheet, const MixerComponents &components,
+                                bool keepSelection);
+
 // The panels a tab sheet owns, in line order.
 QList<TsrcFrame *> SourcePanelsOf(const QWidget *sheet);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStringList>
 #include <QStyle>
 
 #include <algorithm>
@@ -19,11 +20,15 @@ int buttonWidthFor(const QPushButton *button) {
            2 * button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
 }
 
-int widestWord(const QLabel *label) {
+int widestWord(const QLabel *label, const QString &text) {
     int widest = 0;
-    for (const QString &word : label->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         widest = std::max(widest, label->fontMetrics().horizontalAdvance(word));
-    return widest;
+    return widest + 2 * label->margin();
+}
+
+int controlsWidth(const QPushButton *button, const QCheckBox *box) {
+    return std::max({TsrcFrame::kWidth, buttonWidthFor(button) + 16, box->sizeHint().width() + 18});
 }
 
 }  // namespace
@@ -87,8 +92,18 @@ void TsrcFrame::setSwitchCaption(const QString &caption) {
 int TsrcFrame::neededWidth() const {
     // The controls keep their design margins: the button 8 from either side, the switch 16
     // from the left and 2 from the right, the line name's words whole.
-    return std::max({kWidth, buttonWidthFor(Button1) + 16, CheckBox1->sizeHint().width() + 18,
-                     widestWord(Label1) + 2 * Label1->margin()});
+    return std::max(controlsWidth(Button1, CheckBox1), widestWord(Label1, Label1->text()));
+}
+
+int TsrcFrame::neededWidthFor(QWidget *sheet, const QStringList &lineNames,
+                              const QString &switchCaption) {
+    const QPushButton button(tr("Advanced"), sheet);
+    const QCheckBox box(switchCaption, sheet);
+    const QLabel caption(sheet);
+    int width = controlsWidth(&button, &box);
+    for (const QString &name : lineNames)
+        width = std::max(width, widestWord(&caption, name));
+    return width;
 }
 
 void TsrcFrame::resizeEvent(QResizeEvent *event) {

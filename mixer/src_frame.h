@@ -5,6 +5,7 @@
 
 #include "mixer/volume_track_bar.h"
 
+#include <QStringList>
 #include <QWidget>
 
 class QCheckBox;
@@ -27,6 +28,11 @@ public:
     // The panel's width in this font: 81, or more where a caption or a word of the line name
     // would not fit. The controls follow the panel's width.
     int neededWidth() const;
+    // The width panels for lines of these names need in this font, with the switch captioned
+    // `switchCaption`, found without building them: the same measure as neededWidth() on a
+    // caption, a button and a switch made for it in `sheet`, where the panels would stand.
+    static int neededWidthFor(QWidget *sheet, const QStringList &lineNames,
+                              const QString &switchCaption);
 
     // The mixer line this panel shows: the "Tag" every control of the panel reports.
     int Tag = 0;

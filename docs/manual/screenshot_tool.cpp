@@ -80,7 +80,7 @@ int main(int argc, char **argv) {
     TForm1 window(*backend);
     Form1 = &window;
     window.TimerTip->stop();
-    TfrmEQ eqForm(*window.AudioPlayer1, window.chEqualizer, &window);
+    TfrmEQ eqForm(*window.AudioPlayer1, window.chEqualizer(), &window);
     frmEQ = &eqForm;
     TfrmRecFlt recFltForm(*window.AudioRecord1, &window);
     frmRecFlt = &recFltForm;

@@ -68,6 +68,7 @@ protected:
         window_->TimerTip->stop();
         window_->show();
         QCoreApplication::processEvents();
+        showMixerTabs(*window_);
         return *window_;
     }
 

@@ -108,12 +108,12 @@ TEST_F(CombinationTest, SelectingARowDuringARecordingStillListsTheFinishedFile) 
     recordingSettings().RecordTime = -1;
     w.Record1Click();
     spin(300);
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     spin(2000);
     w.Stop1Click();
     ASSERT_EQ(listedFiles(),
               (QStringList{QStringLiteral("Untitled1.wav"), QStringLiteral("Untitled2.wav")}));
-    const QTreeWidgetItem *row = w.ListView1->topLevelItem(1);
+    const QTreeWidgetItem *row = w.ListView1()->topLevelItem(1);
     EXPECT_EQ(row->text(1), QStringLiteral("%1 KB").arg(QFileInfo(recording(2)).size() / 1000));
     EXPECT_EQ(row->text(2), QStringLiteral("00:02"));
 }
@@ -183,30 +183,30 @@ TEST_F(CombinationTest, ApplyIsOffExactlyWhileItsFileIsRecordedOrPlayed) {
     recordingSettings().RecordTime = -1;
 
     // Paused on Untitled1, the selection moves to Untitled2, Play resumes Untitled1.
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     w.Play1Click();
     spin(200);
     w.Pause1Click();
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(1));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(1));
     w.Play1Click();
     ASSERT_TRUE(w.flgPlay);
-    EXPECT_TRUE(w.btnApply->isEnabled());  // Untitled2 is not playing
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
-    EXPECT_FALSE(w.btnApply->isEnabled());  // Untitled1 is
+    EXPECT_TRUE(w.btnApply()->isEnabled());  // Untitled2 is not playing
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
+    EXPECT_FALSE(w.btnApply()->isEnabled());  // Untitled1 is
     w.Stop1Click();
-    EXPECT_TRUE(w.btnApply->isEnabled());
+    EXPECT_TRUE(w.btnApply()->isEnabled());
 
     // A recording played while it is made: its stop leaves Apply off while it plays on.
-    w.ListView1->setCurrentItem(nullptr);
+    w.ListView1()->setCurrentItem(nullptr);
     w.Record1Click();
     spin(1000);
     w.Play1Click();  // no row selected: the file being recorded
     ASSERT_TRUE(w.flgPlay);
     w.StopRecord();
     ASSERT_TRUE(w.flgPlay);
-    EXPECT_FALSE(w.btnApply->isEnabled());
+    EXPECT_FALSE(w.btnApply()->isEnabled());
     w.Stop1Click();
-    EXPECT_TRUE(w.btnApply->isEnabled());
+    EXPECT_TRUE(w.btnApply()->isEnabled());
 }
 
 // The card reports a failure of the stream being closed: a late event of a stopped stream.

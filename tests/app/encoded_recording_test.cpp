@@ -93,7 +93,7 @@ TEST_P(EncodedRecordingTest, SplitPartsAreCompleteFilesOfTheCardsSound) {
         }
     }
     // The list row of the last part: its size and length as the file has them.
-    const QTreeWidgetItem *row = w.ListView1->topLevelItem(2);
+    const QTreeWidgetItem *row = w.ListView1()->topLevelItem(2);
     ASSERT_NE(row, nullptr);
     const qint64 bytes = QFileInfo(recordingDir() + QStringLiteral("Untitled3") + ext).size();
     EXPECT_EQ(row->text(1), QStringLiteral("%1 KB").arg(bytes / 1000));
@@ -118,21 +118,21 @@ TEST_P(EncodedRecordingTest, TheTagEditorWritesAndReadsTheFinishedFile) {
     const double seconds = readAll(file, &channels, &rate).size() / double(f.channels) / f.rate;
     EXPECT_NEAR(seconds, 1.2, 0.3) << "the pause is left out";
 
-    ASSERT_TRUE(w.btnApply->isEnabled());
-    w.infoTitle->setText(QStringLiteral("Morning take"));
-    w.infoArtist->setText(QStringLiteral("Band"));
-    w.infoYear->setText(QStringLiteral("2026"));
-    w.infoTrack->setText(QStringLiteral("3"));
-    w.infoComment->setText(QStringLiteral("first try"));
-    w.btnApply->click();
-    w.infoTitle->clear();
-    w.infoYear->clear();
-    w.btnReset->click();
-    EXPECT_EQ(w.infoTitle->text(), QStringLiteral("Morning take"));
-    EXPECT_EQ(w.infoArtist->text(), QStringLiteral("Band"));
-    EXPECT_EQ(w.infoYear->text(), QStringLiteral("2026"));
-    EXPECT_EQ(w.infoTrack->text(), QStringLiteral("3"));
-    EXPECT_EQ(w.infoComment->text(), QStringLiteral("first try"));
+    ASSERT_TRUE(w.btnApply()->isEnabled());
+    w.infoTitle()->setText(QStringLiteral("Morning take"));
+    w.infoArtist()->setText(QStringLiteral("Band"));
+    w.infoYear()->setText(QStringLiteral("2026"));
+    w.infoTrack()->setText(QStringLiteral("3"));
+    w.infoComment()->setText(QStringLiteral("first try"));
+    w.btnApply()->click();
+    w.infoTitle()->clear();
+    w.infoYear()->clear();
+    w.btnReset()->click();
+    EXPECT_EQ(w.infoTitle()->text(), QStringLiteral("Morning take"));
+    EXPECT_EQ(w.infoArtist()->text(), QStringLiteral("Band"));
+    EXPECT_EQ(w.infoYear()->text(), QStringLiteral("2026"));
+    EXPECT_EQ(w.infoTrack()->text(), QStringLiteral("3"));
+    EXPECT_EQ(w.infoComment()->text(), QStringLiteral("first try"));
     // Still the same sound after the tags were written.
     EXPECT_NEAR(readAll(file, &channels, &rate).size() / double(f.channels) / f.rate, seconds,
                 1e-9);

@@ -239,7 +239,7 @@ TEST_P(LargerFontTest, EveryCaptionOfTheDialogsHasItsRoom) {
         expectDialogFits(&filters);
     }
     {
-        TfrmEQ equalizer(*w.AudioPlayer1, w.chEqualizer, &w);
+        TfrmEQ equalizer(*w.AudioPlayer1, w.chEqualizer(), &w);
         expectDialogFits(&equalizer);
     }
 }

@@ -75,6 +75,7 @@ protected:
         window_->TimerTip->stop();
         window_->show();
         QCoreApplication::processEvents();
+        showMixerTabs(*window_);
         return *window_;
     }
 

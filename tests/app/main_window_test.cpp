@@ -111,7 +111,7 @@ TEST_F(MainWindowTest, HasTheMenusToolButtonsTabsAndStatusPanels) {
     EXPECT_EQ(window.PageControl1->count(), 4);
     EXPECT_EQ(window.PageControl1->tabText(3), QStringLiteral("File Info"));
     EXPECT_EQ(window.PageControl1->currentIndex(), 0);
-    EXPECT_FALSE(window.btnApply->isEnabled());
+    EXPECT_FALSE(window.btnApply()->isEnabled());
 
     window.FileInfo1Click();
     EXPECT_EQ(window.PageControl1->currentIndex(), 3);
@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, FirstShowFillsDeviceAndGenreLists) {
     EXPECT_EQ(window.DeviceCombo->currentText(), QStringLiteral("Virtual Speakers"));
     ASSERT_EQ(window.DeviceComboIn->count(), 1);
     EXPECT_EQ(window.DeviceComboIn->currentText(), QStringLiteral("Virtual Microphone"));
-    EXPECT_EQ(window.infoGenre->count(), 147);
+    EXPECT_EQ(window.infoGenre()->count(), 147);
     EXPECT_EQ(window.ComboBox1->currentText(), QStringLiteral("1024"));
     EXPECT_EQ(window.ComboBox2->currentIndex(), 0);
     EXPECT_EQ(window.AudioPlayer1->TimerInterval(), 80);

@@ -201,7 +201,7 @@ TEST_F(PlaybackTest, RenameKeepsTheExtensionAndNeverOverwrites) {
     writeRampWav(recordingDir() + QStringLiteral("taken.wav"), 8000, 1, 100);
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
 
     answerMessageBoxes(QMessageBox::Ok);
     QTimer::singleShot(50, [&] {
@@ -226,8 +226,8 @@ TEST_F(PlaybackTest, DeleteFromDiskAsksFirst) {
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
     const QString file = recordingDir() + QStringLiteral("Untitled1.wav");
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
-    EXPECT_TRUE(w.Delete1->isEnabled());
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
+    EXPECT_TRUE(w.Delete1()->isEnabled());
 
     answerMessageBoxes(QMessageBox::No);
     w.Delete1Click();
@@ -239,5 +239,5 @@ TEST_F(PlaybackTest, DeleteFromDiskAsksFirst) {
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(listedFiles().isEmpty());
     EXPECT_TRUE(w.SelectFileName.isEmpty());
-    EXPECT_FALSE(w.Play2->isEnabled());
+    EXPECT_FALSE(w.Play2()->isEnabled());
 }

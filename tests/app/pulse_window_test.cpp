@@ -79,6 +79,7 @@ protected:
         TForm1 &w = openWindow();
         // The first connection is made in the background.
         EXPECT_TRUE(waitUntil([&] { return w.DeviceCombo->count() > 0; }, 5000));
+        showMixerTabs(w);
         return w;
     }
 
@@ -287,6 +288,7 @@ TEST_F(PulseServerLaterTest, TheListsFillWhenTheServerStarts) {
     TForm1 &w = *window_;
     w.TimerTip->stop();
     w.show();
+    showMixerTabs(w);
     spin(300);
     EXPECT_EQ(w.DeviceCombo->count(), 0);
     EXPECT_FALSE(statusPanel(w).isEmpty());

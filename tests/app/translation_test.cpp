@@ -182,7 +182,7 @@ void collectTexts(QWidget *root, std::vector<std::pair<QString, QString>> *texts
                 add(w, QStringLiteral("column"), tree->headerItem()->text(i));
         }
         // Genre names are the tag standard's own list, stored as they are.
-        if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo != Form1->infoGenre) {
+        if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo != Form1->infoGenre()) {
             for (int i = 0; i < combo->count(); ++i)
                 add(w, QStringLiteral("item"), combo->itemText(i));
         }
@@ -285,7 +285,7 @@ TEST_F(TranslationTest, MenusAreGermanWithOneLetterPerCommand) {
     EXPECT_EQ(w.PageControl1->tabText(3), QStringLiteral("Dateiinfo"));
 
     // Alt plus a letter must reach one command in each menu, in German as in English.
-    std::vector<QMenu *> menuList{w.PopupMenu1};
+    std::vector<QMenu *> menuList{w.PopupMenu1()};
     for (QAction *a : w.menuBar()->actions())
         menuList.push_back(a->menu());
     std::set<QChar> barLetters;
@@ -370,7 +370,7 @@ TEST_F(TranslationTest, NoEnglishIsLeftInTheWindowOrItsDialogs) {
 
     TRenameForm rename(&w);
     expectGerman(&rename, names);
-    TfrmEQ equalizer(*w.AudioPlayer1, w.chEqualizer, &w);
+    TfrmEQ equalizer(*w.AudioPlayer1, w.chEqualizer(), &w);
     expectGerman(&equalizer, names);
     TfrmRecFlt filters(*w.AudioRecord1, &w);
     expectGerman(&filters, names);

@@ -60,7 +60,7 @@ TEST_F(TransportTest, RecordingSubMachineFollowsItsGuards) {
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Recording..."));
     EXPECT_FALSE(w.ToolBtnOpen->isEnabled());
     EXPECT_FALSE(w.Options2->isEnabled());
-    EXPECT_FALSE(w.btnApply->isEnabled());
+    EXPECT_FALSE(w.btnApply()->isEnabled());
     EXPECT_TRUE(w.NCTSliderB1->isEnabled());  // a fresh start enables it again
     spin(300);
     w.Record1Click();  // guard: no second file
@@ -85,7 +85,7 @@ TEST_F(TransportTest, RecordingSubMachineFollowsItsGuards) {
     EXPECT_FALSE(w.flgPauseRecord);
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));
     EXPECT_TRUE(w.ToolBtnOpen->isEnabled());
-    EXPECT_TRUE(w.btnApply->isEnabled());
+    EXPECT_TRUE(w.btnApply()->isEnabled());
     EXPECT_EQ(w.PageControl1->currentIndex(), 3);
     EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("Untitled1.wav")});
     EXPECT_EQ(w.NCTTimeDisplay1->Seconds(), 0);
@@ -216,14 +216,14 @@ TEST_F(TransportTest, PlaybackPausesResumesAndEndsOnItsOwn) {
     TForm1 &w = openWindow();
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     ASSERT_EQ(w.SelectFileName, recordingDir() + QStringLiteral("Untitled1.wav"));
 
     w.Play1Click();
     ASSERT_TRUE(w.flgPlay);
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Playing..."));
     EXPECT_EQ(w.statusPanel(1), w.SelectFileName);
-    EXPECT_FALSE(w.btnApply->isEnabled());  // the selected file is the one playing
+    EXPECT_FALSE(w.btnApply()->isEnabled());  // the selected file is the one playing
     spin(300);
     w.Pause1Click();
     EXPECT_TRUE(w.flgPause);
@@ -244,7 +244,7 @@ TEST_F(TransportTest, OnePauseActsOnPlaybackAndRecording) {
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
     recordingSettings().RecordTime = -1;
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     w.Play1Click();
     w.Record1Click();
     ASSERT_TRUE(w.flgPlay);

@@ -165,14 +165,14 @@ TEST_F(WindowAccessibilityTest, EveryControlHasARoleANameAndSlidersAValueAndRang
     EXPECT_EQ(name(w.NCTTimeDisplay1), w.NCTTimeDisplay1->text());
 
     // Fields are named by the caption beside them; lists are labelled by theirs.
-    EXPECT_EQ(name(w.infoTitle), QStringLiteral("Title:"));
-    EXPECT_EQ(name(w.infoComment), QStringLiteral("Comment:"));
+    EXPECT_EQ(name(w.infoTitle()), QStringLiteral("Title:"));
+    EXPECT_EQ(name(w.infoComment()), QStringLiteral("Comment:"));
     auto labelOf = [](QWidget *widget) {
         const auto labels =
             QAccessible::queryAccessibleInterface(widget)->relations(QAccessible::Label);
         return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
     };
-    EXPECT_EQ(labelOf(w.infoGenre), QStringLiteral("Genre:"));
+    EXPECT_EQ(labelOf(w.infoGenre()), QStringLiteral("Genre:"));
     EXPECT_EQ(labelOf(w.ComboBox1), QStringLiteral("FFTArraySize"));
     EXPECT_EQ(labelOf(w.ComboBox2), QStringLiteral("FFTWindowType"));
     EXPECT_EQ(labelOf(w.DeviceComboIn), QStringLiteral("Input Device"));
@@ -256,17 +256,17 @@ TEST_F(WindowAccessibilityTest, KeysPlaySeekPauseSetTheVolumeMuteAndStop) {
 
 TEST_F(WindowAccessibilityTest, EqualizerBandsMoveByKeysAndSwitchTheEqualizerOn) {
     TForm1 &w = openActiveWindow();
-    TfrmEQ eq(*w.AudioPlayer1, w.chEqualizer);
+    TfrmEQ eq(*w.AudioPlayer1, w.chEqualizer());
     eq.show();
     eq.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&eq));
-    ASSERT_EQ(w.chEqualizer->checkState(), Qt::PartiallyChecked);
+    ASSERT_EQ(w.chEqualizer()->checkState(), Qt::PartiallyChecked);
 
     eq.NCTEqualizer1->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Right);
     press(Qt::Key_PageUp);
     EXPECT_FLOAT_EQ(eq.gains()[1], TNCTEqualizer2::kPageStepDb);
-    EXPECT_EQ(w.chEqualizer->checkState(), Qt::Checked);
+    EXPECT_EQ(w.chEqualizer()->checkState(), Qt::Checked);
     EXPECT_TRUE(w.AudioPlayer1->EqualizerEnabled());
 
     // Tab leaves the bands for "Close" only after the last one.
@@ -332,7 +332,7 @@ TEST_F(WindowAccessibilityTest, MenusHaveMnemonicsPauseHasAKeyAndPagesTurnFromAn
     press(Qt::Key_PageUp, Qt::ControlModifier);
     press(Qt::Key_PageUp, Qt::ControlModifier);
     EXPECT_EQ(w.PageControl1->currentIndex(), 3);
-    w.infoTitle->setFocus(Qt::TabFocusReason);
+    w.infoTitle()->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(w.PageControl1->currentIndex(), 0);
 }
@@ -340,26 +340,28 @@ TEST_F(WindowAccessibilityTest, MenusHaveMnemonicsPauseHasAKeyAndPagesTurnFromAn
 TEST_F(WindowAccessibilityTest, TagEditorKeysFollowTheFieldsThenVersionButtonsAndList) {
     TForm1 &w = openActiveWindow();
     w.FileInfo1Click();
-    w.btnReset->setEnabled(true);
-    w.btnApply->setEnabled(true);
-    w.infoTitle->setFocus(Qt::TabFocusReason);
-    QList<QWidget *> order{w.infoTitle};
-    while (order.size() < 14 && QApplication::focusWidget() != w.ListView1) {
+    w.btnReset()->setEnabled(true);
+    w.btnApply()->setEnabled(true);
+    w.infoTitle()->setFocus(Qt::TabFocusReason);
+    QList<QWidget *> order{w.infoTitle()};
+    while (order.size() < 14 && QApplication::focusWidget() != w.ListView1()) {
         press(Qt::Key_Tab);
         QWidget *focus = QApplication::focusWidget();
         // The tag version group is one stop or two, as the style has it.
-        if (focus == w.infoMTVv1 || focus == w.infoMTVv2)
-            focus = w.infoMTV;
+        if (focus == w.infoMTVv1() || focus == w.infoMTVv2())
+            focus = w.infoMTV();
         if (order.last() != focus)
             order << focus;
     }
-    EXPECT_EQ(order, (QList<QWidget *>{w.infoTitle, w.infoArtist, w.infoAlbum, w.infoGenre,
-                                       w.infoCopyright, w.infoYear, w.infoTrack, w.infoComment,
-                                       w.infoMTV, w.btnReset, w.btnApply, w.ListView1}));
+    EXPECT_EQ(order,
+              (QList<QWidget *>{w.infoTitle(), w.infoArtist(), w.infoAlbum(), w.infoGenre(),
+                                w.infoCopyright(), w.infoYear(), w.infoTrack(), w.infoComment(),
+                                w.infoMTV(), w.btnReset(), w.btnApply(), w.ListView1()}));
 }
 
 TEST_F(WindowAccessibilityTest, MixerVolumeReadsZeroToHundredPercentTheRightWayRound) {
     TForm1 &w = openWindow();
+    showMixerTabs(w);
     const QList<TsrcFrame *> panels = SourcePanelsOf(w.TabSheet4);
     ASSERT_FALSE(panels.isEmpty());
     TsrcFrame *panel = panels.first();

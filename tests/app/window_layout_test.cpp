@@ -146,18 +146,19 @@ TEST_F(WindowLayoutTest, TabGoesThroughTheTagFieldsThenTheButtonsAndTheList) {
     w.OpenFile();  // enables Reset and Apply
     w.FileInfo1Click();
     QCoreApplication::processEvents();
-    w.infoTitle->setFocus();
-    ASSERT_EQ(w.focusWidget(), w.infoTitle);
+    w.infoTitle()->setFocus();
+    ASSERT_EQ(w.focusWidget(), w.infoTitle());
 
-    const std::vector<QWidget *> expected = {
-        w.infoTitle, w.infoArtist,  w.infoAlbum, w.infoGenre, w.infoCopyright, w.infoYear,
-        w.infoTrack, w.infoComment, w.infoMTV,   w.btnReset,  w.btnApply,      w.ListView1};
+    const std::vector<QWidget *> expected = {w.infoTitle(), w.infoArtist(),    w.infoAlbum(),
+                                             w.infoGenre(), w.infoCopyright(), w.infoYear(),
+                                             w.infoTrack(), w.infoComment(),   w.infoMTV(),
+                                             w.btnReset(),  w.btnApply(),      w.ListView1()};
     std::vector<QWidget *> visited;
     for (int i = 0; i < 14 && visited.size() < expected.size(); ++i) {
         QWidget *focused = w.focusWidget();
         // Either button of the tag-version group stands for the group.
-        if (focused == w.infoMTVv1 || focused == w.infoMTVv2)
-            focused = w.infoMTV;
+        if (focused == w.infoMTVv1() || focused == w.infoMTVv2())
+            focused = w.infoMTV();
         if (visited.empty() || visited.back() != focused)
             visited.push_back(focused);
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -185,15 +186,15 @@ TEST_F(WindowLayoutTest, InvalidYearAndTrackAreShownInAPlainBox) {
     });
     watcher.start(20);
 
-    w.infoYear->setText(QStringLiteral("20O3"));
+    w.infoYear()->setText(QStringLiteral("20O3"));
     w.btnApplyClick();
-    w.infoYear->setText(QStringLiteral("2003"));
-    w.infoTrack->setText(QStringLiteral("x"));
+    w.infoYear()->setText(QStringLiteral("2003"));
+    w.infoTrack()->setText(QStringLiteral("x"));
     w.btnApplyClick();
     EXPECT_EQ(texts, (QStringList{QStringLiteral("Invalid Year Value"),
                                   QStringLiteral("Invalid Track Value")}));
     EXPECT_EQ(icons, (QList<QMessageBox::Icon>{QMessageBox::NoIcon, QMessageBox::NoIcon}));
-    EXPECT_EQ(w.focusWidget(), w.infoTrack);
+    EXPECT_EQ(w.focusWidget(), w.infoTrack());
 }
 
 TEST_F(WindowLayoutTest, TextAnId3v1TagCannotHoldIsNamedAfterApply) {
@@ -201,7 +202,7 @@ TEST_F(WindowLayoutTest, TextAnId3v1TagCannotHoldIsNamedAfterApply) {
     TForm1 &w = openWindow();
     w.setCurrentFileName(path);
     w.OpenFile();
-    w.infoMTVv1->click();
+    w.infoMTVv1()->click();
 
     QStringList texts;
     QTimer watcher;
@@ -213,19 +214,19 @@ TEST_F(WindowLayoutTest, TextAnId3v1TagCannotHoldIsNamedAfterApply) {
     });
     watcher.start(20);
 
-    w.infoTitle->setText(QStringLiteral("Ærøskøbing — 東京"));
-    w.infoYear->setText(QStringLiteral("2003"));
-    w.infoTrack->setText(QStringLiteral("1"));
+    w.infoTitle()->setText(QStringLiteral("Ærøskøbing — 東京"));
+    w.infoYear()->setText(QStringLiteral("2003"));
+    w.infoTrack()->setText(QStringLiteral("1"));
     w.btnApplyClick();
     ASSERT_EQ(texts.size(), 1);
     EXPECT_TRUE(texts[0].contains(QStringLiteral("Title: \"Ærøskøbing ? ??\"")))
         << texts[0].toStdString();
 
-    w.infoTitle->setText(QStringLiteral("Ærøskøbing"));
+    w.infoTitle()->setText(QStringLiteral("Ærøskøbing"));
     w.btnApplyClick();
     EXPECT_EQ(texts.size(), 1) << "text ID3v1 holds is written without a word";
     w.btnResetClick();
-    EXPECT_EQ(w.infoTitle->text(), QStringLiteral("Ærøskøbing"));
+    EXPECT_EQ(w.infoTitle()->text(), QStringLiteral("Ærøskøbing"));
 }
 
 TEST_F(WindowLayoutTest, CaptionsMakeRoomForALargerDesktopFont) {

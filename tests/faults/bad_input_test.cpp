@@ -183,19 +183,19 @@ TEST_F(BadInputTest, TagFieldsOfFourThousandCharactersAreWrittenOrRefusedInEvery
         TForm1 &w = openWindow();
         w.Record1Click();
         ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
-        w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+        w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
         answerMessageBoxes(QMessageBox::Ok);
 
         const QString longText = QString(3999, u'\u00e9') + u'!';
         for (QLineEdit *field :
-             {w.infoTitle, w.infoArtist, w.infoAlbum, w.infoCopyright, w.infoComment})
+             {w.infoTitle(), w.infoArtist(), w.infoAlbum(), w.infoCopyright(), w.infoComment()})
             field->setText(longText);
         for (const QString &year : {QString(4000, u'9'), QStringLiteral("abc"), QString()}) {
-            w.infoYear->setText(year);
+            w.infoYear()->setText(year);
             w.btnApplyClick();
         }
-        w.infoYear->setText(QStringLiteral("2024"));
-        w.infoTrack->setText(QString(4000, u'1'));
+        w.infoYear()->setText(QStringLiteral("2024"));
+        w.infoTrack()->setText(QString(4000, u'1'));
         w.btnApplyClick();
         spin(50);
         EXPECT_EQ(messages_, (QStringList{QStringLiteral("Invalid Year Value"),
@@ -204,16 +204,16 @@ TEST_F(BadInputTest, TagFieldsOfFourThousandCharactersAreWrittenOrRefusedInEvery
                                           QStringLiteral("Invalid Track Value")}));
         messages_.clear();
 
-        w.infoTrack->setText(QStringLiteral("7"));
+        w.infoTrack()->setText(QStringLiteral("7"));
         w.btnApplyClick();
         spin(50);
         EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
         w.btnResetClick();
         // Whatever the format keeps of the text, it is the start of what was typed, and the
         // recording still plays in full.
-        EXPECT_FALSE(w.infoTitle->text().isEmpty());
-        EXPECT_TRUE(longText.startsWith(w.infoTitle->text()));
-        EXPECT_EQ(w.infoYear->text(), QStringLiteral("2024"));
+        EXPECT_FALSE(w.infoTitle()->text().isEmpty());
+        EXPECT_TRUE(longText.startsWith(w.infoTitle()->text()));
+        EXPECT_EQ(w.infoYear()->text(), QStringLiteral("2024"));
         int channels = 0, frequency = 0;
         const auto samples = readAll(w.SelectFileName, &channels, &frequency);
         ASSERT_GT(channels, 0);
@@ -262,7 +262,7 @@ TEST_F(BadInputTest, RenameRefusesBlankAndImpossibleNamesAndKeepsTheRowTrue) {
     const QString folder = dir_.path() + u'/';
     writeWav(folder + QStringLiteral("take.wav"));
     w.ListFile(folder + QStringLiteral("take.wav"));
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     answerMessageBoxes(QMessageBox::Ok);
 
     for (const QString &typed :
@@ -277,7 +277,7 @@ TEST_F(BadInputTest, RenameRefusesBlankAndImpossibleNamesAndKeepsTheRowTrue) {
         w.Rename1Click();
         EXPECT_EQ(messages_.size(), 1);
         // Whatever happened, the row names a file that is there.
-        const QTreeWidgetItem *row = w.ListView1->topLevelItem(0);
+        const QTreeWidgetItem *row = w.ListView1()->topLevelItem(0);
         EXPECT_TRUE(QFile::exists(row->text(3) + row->text(0))) << row->text(0).toStdString();
     }
     RenameForm = nullptr;
@@ -297,7 +297,7 @@ TEST_F(BadInputTest, ListRowsWhoseFilesVanishedPlayNothingAndRenameOrDeleteWitho
     answerMessageBoxes(QMessageBox::Yes);
 
     // Selecting says the file is gone; playing does nothing, without a second message.
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     EXPECT_EQ(messages_,
               QStringList{QStringLiteral("File not found: ") + folder + QStringLiteral("a.wav")});
     messages_.clear();
@@ -315,7 +315,7 @@ TEST_F(BadInputTest, ListRowsWhoseFilesVanishedPlayNothingAndRenameOrDeleteWitho
     });
     w.Rename1Click();
     EXPECT_EQ(messages_.size(), 1) << messages_.join(u'|').toStdString();
-    EXPECT_EQ(w.ListView1->topLevelItem(0)->text(0), QStringLiteral("a.wav"));
+    EXPECT_EQ(w.ListView1()->topLevelItem(0)->text(0), QStringLiteral("a.wav"));
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("new.wav")));
 
     // Deleting from disk asks, then drops the row; removing from the list just drops it.
@@ -323,7 +323,7 @@ TEST_F(BadInputTest, ListRowsWhoseFilesVanishedPlayNothingAndRenameOrDeleteWitho
     w.Delete1Click();
     EXPECT_EQ(messages_.size(), 1) << messages_.join(u'|').toStdString();  // the question only
     EXPECT_EQ(listedFiles(), (QStringList{QStringLiteral("b.wav"), QStringLiteral("c.wav")}));
-    w.ListView1->setCurrentItem(w.ListView1->topLevelItem(0));
+    w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     w.Delete2Click();
     EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("c.wav")});
     RenameForm = nullptr;

@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -41,11 +42,17 @@ protected:
         recordingSettings() = RecordingSettings();
         window_ = std::make_unique<TForm1>(testBackend());
         Form1 = window_.get();
-        eq_ = std::make_unique<TfrmEQ>(*window_->AudioPlayer1, window_->chEqualizer, window_.get());
+        eq_ =
+            std::make_unique<TfrmEQ>(*window_->AudioPlayer1, window_->chEqualizer(), window_.get());
         frmEQ = eq_.get();
         filters_ = std::make_unique<TfrmRecFlt>(*window_->AudioRecord1, window_.get());
         frmRecFlt = filters_.get();
         window_->show();
+        QCoreApplication::processEvents();
+        // The source panels are built when their tab is first shown.
+        window_->Options1Click();
+        window_->PlaybackVolumeControls1Click();
+        window_->PageControl1->setCurrentIndex(0);
         QCoreApplication::processEvents();
     }
 
@@ -92,8 +99,8 @@ TEST_F(MixerTabs, PanelsShowTheLinesOfTheVirtualCard) {
             bottom = std::max(bottom, widget->y() + widget->height());
         return std::max(26, bottom + 2);
     };
-    const int top = rowBottom({w.DeviceCombo, w.chEqualizer});
-    const int topIn = rowBottom({w.DeviceComboIn, w.btnSetFilter});
+    const int top = rowBottom({w.DeviceCombo, w.chEqualizer()});
+    const int topIn = rowBottom({w.DeviceComboIn, w.btnSetFilter()});
 
     const QStringList outputs = {QStringLiteral("Master"), QStringLiteral("Wave")};
     ASSERT_EQ(SourcePanelsOf(w.TabSheet4).size(), 2);
@@ -180,11 +187,11 @@ TEST_F(MixerTabs, TheEqualiserBandsAreReachedFromThePlaybackTab) {
     w.PlaybackVolumeControls1Click();
     w.resize(800, w.height());
     QCoreApplication::processEvents();
-    EXPECT_EQ(w.chEqualizer->checkState(), Qt::PartiallyChecked);
-    EXPECT_EQ(w.DeviceCombo->x() + w.DeviceCombo->width() + 8, w.chEqualizer->x());
+    EXPECT_EQ(w.chEqualizer()->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(w.DeviceCombo->x() + w.DeviceCombo->width() + 8, w.chEqualizer()->x());
     auto *open = w.TabSheet4->findChild<QPushButton *>(QStringLiteral("ToolBtnEqualizer"));
     ASSERT_NE(open, nullptr);
-    EXPECT_GT(open->x(), w.chEqualizer->x() + w.chEqualizer->width());
+    EXPECT_GT(open->x(), w.chEqualizer()->x() + w.chEqualizer()->width());
 
     bool shownModal = false;
     whileModal([&](QWidget *modal) {
@@ -197,9 +204,9 @@ TEST_F(MixerTabs, TheEqualiserBandsAreReachedFromThePlaybackTab) {
     });
     open->click();
     EXPECT_TRUE(shownModal);
-    EXPECT_EQ(w.chEqualizer->checkState(), Qt::Checked);
+    EXPECT_EQ(w.chEqualizer()->checkState(), Qt::Checked);
     EXPECT_TRUE(w.AudioPlayer1->EqualizerEnabled());
-    w.chEqualizer->click();
+    w.chEqualizer()->click();
     EXPECT_FALSE(w.AudioPlayer1->EqualizerEnabled());
 }
 
@@ -207,7 +214,7 @@ TEST_F(MixerTabs, SetFilterShowsTheFiltersSetUpAtStartWithoutBlocking) {
     TForm1 &w = *window_;
     EXPECT_EQ(frmRecFlt->Edit3->text(),
               QString::number(qRound(w.AudioRecord1->LowPassFilterFrequency())));
-    w.btnSetFilter->click();
+    w.btnSetFilter()->click();
     EXPECT_TRUE(frmRecFlt->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     frmRecFlt->TrackBar1->setValue(60);

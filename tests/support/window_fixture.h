@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -57,12 +58,20 @@ protected:
         return *window_;
     }
 
+    // Shows each mixer tab once, which builds its source panels, then the first page again.
+    static void showMixerTabs(TForm1 &w) {
+        w.Options1Click();
+        w.PlaybackVolumeControls1Click();
+        w.PageControl1->setCurrentIndex(0);
+        QCoreApplication::processEvents();
+    }
+
     QString recordingDir() const { return dir_.path() + QStringLiteral("/Recording/"); }
 
     QStringList listedFiles() const {
         QStringList names;
-        for (int i = 0; i < window_->ListView1->topLevelItemCount(); ++i)
-            names << window_->ListView1->topLevelItem(i)->text(0);
+        for (int i = 0; i < window_->ListView1()->topLevelItemCount(); ++i)
+            names << window_->ListView1()->topLevelItem(i)->text(0);
         return names;
     }
 
