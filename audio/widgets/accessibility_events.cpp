@@ -12,10 +12,18 @@ namespace {
 
 Observer observer = nullptr;
 
+// Nobody hears an event while no assistive technology is active and no test looks.
+bool heard() {
+    return observer || QAccessible::isActive();
+}
+
 void send(QAccessibleEvent &event) {
     if (observer)
         observer(&event);
-    QAccessible::updateAccessibility(&event);
+    // The toolkit looks the widget's interface up before it checks whether anyone listens;
+    // a meter updated every tick would pay for that for nothing.
+    if (QAccessible::isActive())
+        QAccessible::updateAccessibility(&event);
 }
 
 }  // namespace
@@ -25,6 +33,8 @@ void setObserver(Observer newObserver) {
 }
 
 void valueChanged(QObject *widget, const QVariant &value, int child) {
+    if (!heard())
+        return;
     QAccessibleValueChangeEvent event(widget, value);
     if (child >= 0)
         event.setChild(child);
@@ -32,6 +42,8 @@ void valueChanged(QObject *widget, const QVariant &value, int child) {
 }
 
 void nameChanged(QObject *widget, int child) {
+    if (!heard())
+        return;
     QAccessibleEvent event(widget, QAccessible::NameChanged);
     if (child >= 0)
         event.setChild(child);

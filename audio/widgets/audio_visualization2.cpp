@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -52,8 +53,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override {
         QPainter p(this);
-        p.translate(-pos());
-        view_->paintPlot(p, event->rect().translated(pos()));
+        view_->paintSurface(p, event->region());
     }
 
 private:
@@ -197,6 +197,77 @@ void TAudioVisualization2::updatePlot(const QRegion &area) {
     surface_->update(area.translated(-surface_->pos()));
 }
 
+// One rectangle around the changed strips: measured with a noisy signal, a region of a strip
+// per column costs the toolkit more to merge and clip to than the rows it spares cost to copy.
+QRect TAudioVisualization2::changedStrips() const {
+    QRect area;
+    for (const QRect &strip : synced_)
+        area |= strip;
+    return area;
+}
+
+void TAudioVisualization2::paintSurface(QPainter &p, const QRegion &region) {
+    p.translate(-surface_->pos());
+    background();  // anew if the pixel ratio changed
+    const QRect dirty = region.boundingRect().translated(surface_->pos());
+    if (visType_ != TVisType::vtFFTNormal) {
+        paintPlot(p, dirty);
+        return;
+    }
+    // A view shown again catches up with the block kept meanwhile; whatever that changed
+    // outside this paint's region is painted next.
+    analysePending();
+    if (!syncFrame().empty())
+        updatePlot(changedStrips());
+    const QPoint origin = plotBackgroundArea_.topLeft();
+    const qreal ratio = frame_.devicePixelRatio();
+    // One copy; the region, however many pieces, clips it.
+    p.drawImage(
+        QRectF(dirty), frame_,
+        QRectF(QRectF(dirty.translated(-origin)).topLeft() * ratio, QSizeF(dirty.size()) * ratio));
+}
+
+const std::vector<QRect> &TAudioVisualization2::syncFrame() {
+    synced_.clear();
+    const QImage &under = plotBackground();
+    const QImage &lit = litBars();
+    const QRectF plot = plotRect();
+    const int n = static_cast<int>(levels_.size());
+    if (frame_.size() != under.size() || frame_.devicePixelRatio() != under.devicePixelRatio() ||
+        frameTops_.size() != levels_.size()) {
+        // Anew: the background with no bar, then every bar as a change from nothing.
+        frame_ = under.copy();
+        frame_.setDevicePixelRatio(under.devicePixelRatio());
+        frameTops_.assign(levels_.size(), spectrumpaint::normalBarTop(plot, 0.0f));
+    }
+    const QPoint origin = plotBackgroundArea_.topLeft();
+    const qreal ratio = frame_.devicePixelRatio();
+    const int bytesPerPixel = frame_.depth() / 8;
+    for (int i = 0; i < n; ++i) {
+        const size_t c = static_cast<size_t>(i);
+        const int was = frameTops_[c];
+        const int now = spectrumpaint::normalBarTop(plot, levels_[c]);
+        if (was == now)
+            continue;
+        frameTops_[c] = now;
+        const QRect span = spectrumpaint::normalBarSpan(plot, n, i);
+        const QImage &from = now < was ? lit : under;
+        // Device pixels of the strip between the two tops.
+        const QRect strip(span.left(), std::min(was, now), span.width(), std::abs(was - now));
+        const QRect area = QRectF(QRectF(strip.translated(-origin)).topLeft() * ratio,
+                                  QSizeF(strip.size()) * ratio)
+                               .toAlignedRect()
+                               .intersected(frame_.rect());
+        const size_t bytes = static_cast<size_t>(area.width()) * bytesPerPixel;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            std::memcpy(frame_.scanLine(y) + area.left() * bytesPerPixel,
+                        from.constScanLine(y) + area.left() * bytesPerPixel, bytes);
+        }
+        synced_.push_back(strip);
+    }
+    return synced_;
+}
+
 void TAudioVisualization2::resampleLevels() {
     // Keep what is shown when the column count changes (a resize, another look), so the
     // picture does not blank out until the next block arrives.
@@ -243,7 +314,12 @@ void TAudioVisualization2::SendArray(const SampleArray &InpArray) {
         return;
     oldLevels_ = levels_;
     oldPeaks_ = peaks_;
-    if (analysePending())
+    if (!analysePending())
+        return;
+    if (visType_ == TVisType::vtFFTNormal) {
+        if (!syncFrame().empty())
+            updatePlot(changedStrips());
+    } else
         updatePlot(changedArea(oldLevels_, oldPeaks_));
 }
 
@@ -285,9 +361,9 @@ void TAudioVisualization2::updateLevels(int blocks) {
     }
 }
 
-// Where the picture changed. For plain bars that is the strip between each changed column's
-// old and new top; the other looks draw peaks, outlines or shapes that spill over their
-// column, so a changed column counts whole, with its neighbours' edges.
+// Where the picture changed, for the looks other than plain bars: they draw peaks, outlines
+// or shapes that spill over their column, so a changed column counts whole, with its
+// neighbours' edges.
 QRegion TAudioVisualization2::changedArea(const std::vector<float> &oldLevels,
                                           const std::vector<float> &oldPeaks) const {
     const QRectF plot = plotRect();
@@ -295,24 +371,16 @@ QRegion TAudioVisualization2::changedArea(const std::vector<float> &oldLevels,
     if (oldLevels.size() != n || oldPeaks.size() != n || n == 0)
         return QRegion(plot.toAlignedRect().adjusted(-2, -2, 2, 2));
     const qreal w = plot.width() / static_cast<qreal>(n);
-    const bool bars = visType_ == TVisType::vtFFTNormal;
     const qreal spill = visType_ == TVisType::vtFFTLinear ? w + 2 : 2;
     // One rectangle around them all: a many-piece region costs more to build and to clip to
     // than the few extra pixels cost to paint.
     QRect area;
     for (size_t i = 0; i < n; ++i) {
-        if (levels_[i] == oldLevels[i] && (bars || peaks_[i] == oldPeaks[i]))
+        if (levels_[i] == oldLevels[i] && peaks_[i] == oldPeaks[i])
             continue;
         const qreal left = plot.left() + static_cast<qreal>(i) * w;
-        QRectF r;
-        if (bars) {
-            const qreal a = plot.bottom() - std::clamp(oldLevels[i], 0.0f, 1.0f) * plot.height();
-            const qreal b = plot.bottom() - std::clamp(levels_[i], 0.0f, 1.0f) * plot.height();
-            r = QRectF(left, std::min(a, b), w, std::abs(a - b)).adjusted(-1, -1, 1, 1);
-        } else {
-            r = QRectF(left - spill, plot.top() - 2, w + 2 * spill, plot.height() + 4);
-        }
-        area |= r.toAlignedRect();
+        area |=
+            QRectF(left - spill, plot.top() - 2, w + 2 * spill, plot.height() + 4).toAlignedRect();
     }
     return QRegion(area);
 }
@@ -332,10 +400,10 @@ void TAudioVisualization2::changeEvent(QEvent *event) {
 
 void TAudioVisualization2::invalidateBackground() {
     background_ = QPixmap();
-    plotBackground_ = QPixmap();
-    litBars_ = QPixmap();
+    plotBackground_ = QImage();
+    litBars_ = QImage();
     update();
-    surface_->update();
+    updatePlot(QRegion(surface_->geometry()));
 }
 
 // The panel, grid and labels: the same for every frame, so drawn once per size and look.
@@ -356,33 +424,36 @@ const QPixmap &TAudioVisualization2::background() {
     return background_;
 }
 
-const QPixmap &TAudioVisualization2::plotBackground() {
-    const QPixmap &whole = background();
+const QImage &TAudioVisualization2::plotBackground() {
+    // Asked for at every block: a change of the screen's pixel ratio is caught by paints,
+    // which check background() first.
     const QRect area = surface_->geometry();
     if (!plotBackground_.isNull() && plotBackgroundArea_ == area &&
-        plotBackground_.devicePixelRatio() == whole.devicePixelRatio())
+        (background_.isNull() ||
+         plotBackground_.devicePixelRatio() == background_.devicePixelRatio()))
         return plotBackground_;
+    const QPixmap &whole = background();
     plotBackgroundArea_ = area;
-    litBars_ = QPixmap();
+    litBars_ = QImage();
     const qreal ratio = whole.devicePixelRatio();
-    QImage image((QSizeF(area.size()) * ratio).toSize(), QImage::Format_RGB32);
-    image.setDevicePixelRatio(ratio);
-    image.fill(palette().color(QPalette::Window));
-    QPainter p(&image);
+    plotBackground_ = QImage((QSizeF(area.size()) * ratio).toSize(), QImage::Format_RGB32);
+    plotBackground_.setDevicePixelRatio(ratio);
+    plotBackground_.fill(palette().color(QPalette::Window));
+    QPainter p(&plotBackground_);
     p.drawPixmap(QPointF(-area.topLeft()), whole);
-    p.end();
-    plotBackground_ = QPixmap::fromImage(std::move(image));
     return plotBackground_;
 }
 
-const QPixmap &TAudioVisualization2::litBars() {
-    const QPixmap &under = plotBackground();
+const QImage &TAudioVisualization2::litBars() {
+    const QImage &under = plotBackground();
     if (!litBars_.isNull() && litColumns_ == levels_.size() && litEnabled_ == isEnabled())
         return litBars_;
     litBars_ = under.copy();
     litBars_.setDevicePixelRatio(under.devicePixelRatio());
     litColumns_ = levels_.size();
     litEnabled_ = isEnabled();
+    // The picture of the plot is made of these two.
+    frame_ = QImage();
     const QRectF plot = plotRect();
     const std::vector<float> full(levels_.size(), 1.0f);
     QPainter p(&litBars_);
@@ -472,7 +543,7 @@ void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
     // A view shown again catches up with the block kept meanwhile.
     analysePending();
     const QPointF at = surface_->pos();
-    p.drawPixmap(at, plotBackground());
+    p.drawImage(at, plotBackground());
     const QRectF plot = plotRect();
     p.setRenderHint(QPainter::Antialiasing, true);
 
@@ -488,8 +559,7 @@ void TAudioVisualization2::paintPlot(QPainter &p, const QRect &dirty) {
             spectrumpaint::paintLinear(p, scene);
             break;
         case TVisType::vtFFTNormal:
-            spectrumpaint::paintNormalFrom(p, scene, litBars(), at);
-            break;
+            break;  // painted from pictures, by paintBarsIn
         case TVisType::vtFFTFire:
             spectrumpaint::paintFire(p, scene);
             break;

@@ -6,7 +6,10 @@
 // picks one of six looks; all but vtFFTLinear use a logarithmic frequency axis.
 //
 // Cost: while the view is on screen, each block gets one FFT and repaints only the columns
-// that changed over a background (panel, grid, labels) drawn once per size and look. The
+// that changed over a background (panel, grid, labels) drawn once per size and look. Plain
+// bars keep a picture of the plot as shown, in which a block copies anew only the rows
+// between each column's old and new top (from the background and from a picture of all bars
+// lit), and repaint one rectangle around those rows with a single copy. The
 // columns are painted by an opaque child covering the plot, so that the window behind the
 // view's rounded panel is not repainted with them. While the view is not on screen (a hidden
 // tab, a minimised window), a block is only kept: it is analysed when someone asks for the
@@ -16,6 +19,7 @@
 #include "audio/dsp/spectrum_analyzer.h"
 #include "audio/sample_array.h"
 
+#include <QImage>
 #include <QPixmap>
 #include <QRegion>
 #include <QWidget>
@@ -109,10 +113,17 @@ private:
     // blending it; and the same with every plain bar at full height, drawn once per size,
     // column count and enabled state, out of which a frame copies each bar's lit part.
     // Both start at the plot surface's top left corner.
-    const QPixmap &plotBackground();
-    const QPixmap &litBars();
+    const QImage &plotBackground();
+    const QImage &litBars();
+    // Plain bars: brings the picture of the plot up to the levels, copying the rows of the
+    // columns whose top moved; returns those rows (view coordinates), one strip per column.
+    const std::vector<QRect> &syncFrame();
+    // The rectangle around the rows the last sync copied.
+    QRect changedStrips() const;
     void placeSurface();
     void updatePlot(const QRegion &area);
+    // Paints the plot surface's `region` (view coordinates).
+    void paintSurface(QPainter &p, const QRegion &region);
     // Paints the plot's part of `dirty` (view coordinates): background and columns.
     void paintPlot(QPainter &p, const QRect &dirty);
     void resetLevels();
@@ -137,10 +148,16 @@ private:
     std::vector<float> oldLevels_;  // scratch for finding the changed columns
     std::vector<float> oldPeaks_;
     QPixmap background_;
-    QPixmap plotBackground_;
+    QImage plotBackground_;
     QRect plotBackgroundArea_;
-    QPixmap litBars_;
+    QImage litBars_;
     size_t litColumns_ = 0;
     bool litEnabled_ = true;
     Surface *surface_ = nullptr;
+
+    // Plain bars: the plot as on screen (from the plot surface's corner), the top row of each
+    // column in it, and the strips the last sync copied.
+    QImage frame_;
+    std::vector<int> frameTops_;
+    std::vector<QRect> synced_;
 };

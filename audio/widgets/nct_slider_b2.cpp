@@ -42,6 +42,10 @@ void TNCTSliderB2::setValue(int Value) {
 // played part of the groove between them. Near the start the played part's rounded end
 // changes shape too, so all is repainted there.
 void TNCTSliderB2::updateBetween(int oldX, int newX) {
+    // The picture follows the thumb's pixel, not the value: a long file moves it less than
+    // a pixel per tick.
+    if (oldX == newX)
+        return;
     const int half = thumbWidth() / 2;
     const int radius = std::max(3, height() / 3) / 2;
     const int from = std::min(oldX, newX) - half - radius - 2;

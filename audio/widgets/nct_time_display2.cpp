@@ -20,31 +20,19 @@ TNCTTimeDisplay2::TNCTTimeDisplay2(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TNCTTimeDisplay2::reportChange() {
-    const QString shown = text();
-    const QString seconds = shown.left(shown.lastIndexOf(QLatin1Char('.')));
-    if (seconds == reported_)
-        return;
-    reported_ = seconds;
-    widgetaccess::nameChanged(this);
-}
-
 void TNCTTimeDisplay2::setHours(int Hours) {
     hours_ = std::max(Hours, 0);
     textChanged();
-    reportChange();
 }
 
 void TNCTTimeDisplay2::setMinutes(int Minutes) {
     minutes_ = std::max(Minutes, 0);
     textChanged();
-    reportChange();
 }
 
 void TNCTTimeDisplay2::setSeconds(int Seconds) {
     seconds_ = std::max(Seconds, 0);
     textChanged();
-    reportChange();
 }
 
 void TNCTTimeDisplay2::setMilliseconds(int Milliseconds) {
@@ -56,15 +44,26 @@ void TNCTTimeDisplay2::setMilliseconds(int Milliseconds) {
     seconds_ = total / 1000 % 60;
     milliseconds_ = total % 1000;
     textChanged();
-    reportChange();
 }
 
 QString TNCTTimeDisplay2::text() const {
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(hours_, 2, 10, QLatin1Char('0'))
-        .arg(minutes_, 2, 10, QLatin1Char('0'))
-        .arg(seconds_, 2, 10, QLatin1Char('0'))
-        .arg(milliseconds_ / 100 % 10);
+    // Built digit by digit: it is asked for at every tick of a playback.
+    auto digit = [](int v) { return QChar(u'0' + v % 10); };
+    QString t;
+    if (hours_ >= 100)
+        t = QString::number(hours_ / 10);
+    else
+        t += digit(hours_ / 10);
+    t += digit(hours_);
+    t += u':';
+    t += digit(minutes_ / 10 % 10);
+    t += digit(minutes_);
+    t += u':';
+    t += digit(seconds_ / 10 % 10);
+    t += digit(seconds_);
+    t += u'.';
+    t += digit(milliseconds_ / 100);
+    return t;
 }
 
 namespace {
@@ -76,6 +75,14 @@ constexpr qreal kSlant = 0.07;  // as the digits are drawn
 
 void TNCTTimeDisplay2::textChanged() {
     const QString now = text();
+    // Assistive technology hears of the whole seconds only.
+    const QStringView seconds = QStringView(now).left(now.lastIndexOf(u'.'));
+    if (seconds != QStringView(reported_)) {
+        reported_ = seconds.toString();
+        widgetaccess::nameChanged(this);
+    }
+    if (now == shown_)
+        return;
     if (now.size() != shown_.size() || cells_.size() != static_cast<size_t>(now.size())) {
         shown_ = now;
         update();
@@ -87,8 +94,7 @@ void TNCTTimeDisplay2::textChanged() {
             area |= cells_[static_cast<size_t>(i)].bounds;
     }
     shown_ = now;
-    if (!area.isEmpty())
-        update(area);
+    update(area);
 }
 
 // Main digits use most of the height; tenths sit on the baseline, smaller.
@@ -149,46 +155,135 @@ void TNCTTimeDisplay2::invalidatePicture() {
     update();
 }
 
-void TNCTTimeDisplay2::paintEvent(QPaintEvent *event) {
-    const QString full = text();
-    shown_ = full;
+namespace {
+
+bool drawDirectly = false;
+
+}  // namespace
+
+void TNCTTimeDisplay2::setDrawDigitsDirectly(bool direct) {
+    drawDirectly = direct;
+}
+
+void TNCTTimeDisplay2::paintDark(const QString &full) {
     const QColor lit = litColour();
     const QColor unlit(lit.red(), lit.green(), lit.blue(), 22);
     const qreal ratio = devicePixelRatioF();
+    // The panel with every digit dark and the separators lit, which never change.
+    dark_ = QPixmap((QSizeF(size()) * ratio).toSize());
+    dark_.setDevicePixelRatio(ratio);
+    dark_.fill(palette().color(backgroundRole()));
+    QPainter p(&dark_);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    widgetstyle::drawPanel(p, rect(), 4.0);
+    // An 8 in the unlit colour shows every segment dark.
+    const sevensegment::Style dark{unlit, unlit};
+    const sevensegment::Style separator{lit, unlit};
+    for (size_t i = 0; i < cells_.size(); ++i) {
+        const QChar c = full.at(static_cast<qsizetype>(i));
+        if (c.isDigit())
+            sevensegment::drawText(p, QStringLiteral("8"), cells_[i].topLeft, cells_[i].height,
+                                   dark);
+        else
+            sevensegment::drawText(p, QString(c), cells_[i].topLeft, cells_[i].height, separator);
+    }
+}
+
+void TNCTTimeDisplay2::findDigitPixels() {
+    digitPixels_.assign(cells_.size(), DigitPixels());
+    // Whole device pixels only: at a fractional ratio a copied picture would not land on
+    // the pixels it was made for.
+    picturesUsable_ = dark_.devicePixelRatio() == 1.0;
+    if (!picturesUsable_)
+        return;
+    const QSize pixels = dark_.size();
+    std::vector<int> owner(static_cast<size_t>(pixels.width()) * pixels.height(), -1);
+    const sevensegment::Style all{Qt::white, Qt::white};
+    for (size_t i = 0; i < cells_.size(); ++i) {
+        if (!shown_.at(static_cast<qsizetype>(i)).isDigit())
+            continue;
+        QImage mask(pixels, QImage::Format_ARGB32_Premultiplied);
+        mask.fill(Qt::transparent);
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        sevensegment::drawText(p, QStringLiteral("8"), cells_[i].topLeft, cells_[i].height, all);
+        p.end();
+        QRect owned;
+        for (int y = 0; y < pixels.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(mask.constScanLine(y));
+            for (int x = 0; x < pixels.width(); ++x) {
+                if (qAlpha(line[x]) == 0)
+                    continue;
+                int &who = owner[static_cast<size_t>(y) * pixels.width() + x];
+                if (who >= 0) {
+                    picturesUsable_ = false;
+                    return;
+                }
+                who = static_cast<int>(i);
+                owned |= QRect(x, y, 1, 1);
+            }
+        }
+        digitPixels_[i].owned = owned;
+        digitPixels_[i].mask = mask.copy(owned);
+    }
+}
+
+const QImage &TNCTTimeDisplay2::digitPicture(size_t cell, int digit) {
+    DigitPixels &d = digitPixels_[cell];
+    QImage &picture = d.digits[static_cast<size_t>(digit)];
+    if (!picture.isNull() || d.owned.isEmpty())
+        return picture;
+    // Painted as paintEvent paints it: over the dark panel, then kept where the character's
+    // segments may reach.
+    QImage full = dark_.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&full);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    sevensegment::Style style;
+    style.lit = litColour();
+    style.unlit = Qt::transparent;
+    sevensegment::drawText(p, QString(QChar(u'0' + digit)), cells_[cell].topLeft,
+                           cells_[cell].height, style);
+    p.end();
+    picture = full.copy(d.owned);
+    for (int y = 0; y < picture.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
+        const auto *mask = reinterpret_cast<const QRgb *>(d.mask.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            line[x] = qAlpha(mask[x]) ? (line[x] | 0xff000000u) : 0u;
+    }
+    return picture;
+}
+
+void TNCTTimeDisplay2::paintEvent(QPaintEvent *event) {
+    const QString full = text();
+    shown_ = full;
+    const qreal ratio = devicePixelRatioF();
     if (laidOutLength_ != full.size() || dark_.isNull() || dark_.devicePixelRatio() != ratio) {
         layOut(full);
-        // The panel with every digit dark and the separators lit, which never change.
-        dark_ = QPixmap((QSizeF(size()) * ratio).toSize());
-        dark_.setDevicePixelRatio(ratio);
-        dark_.fill(palette().color(backgroundRole()));
-        QPainter p(&dark_);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        widgetstyle::drawPanel(p, rect(), 4.0);
-        // An 8 in the unlit colour shows every segment dark.
-        const sevensegment::Style dark{unlit, unlit};
-        const sevensegment::Style separator{lit, unlit};
-        for (size_t i = 0; i < cells_.size(); ++i) {
-            const QChar c = full.at(static_cast<qsizetype>(i));
-            if (c.isDigit())
-                sevensegment::drawText(p, QStringLiteral("8"), cells_[i].topLeft, cells_[i].height,
-                                       dark);
-            else
-                sevensegment::drawText(p, QString(c), cells_[i].topLeft, cells_[i].height,
-                                       separator);
-        }
+        paintDark(full);
+        findDigitPixels();
     }
 
     QPainter p(this);
     p.drawPixmap(0, 0, dark_);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    sevensegment::Style style;
-    style.lit = lit;
-    style.unlit = Qt::transparent;
     const QRect dirty = event->rect();
-    for (size_t i = 0; i < cells_.size(); ++i) {
-        const QChar c = full.at(static_cast<qsizetype>(i));
-        if (c.isDigit() && dirty.intersects(cells_[i].bounds))
-            sevensegment::drawText(p, QString(c), cells_[i].topLeft, cells_[i].height, style);
+    if (picturesUsable_ && !drawDirectly) {
+        // Each digit owns its pixels, so the finished pictures go down in any order.
+        for (size_t i = 0; i < cells_.size(); ++i) {
+            const QChar c = full.at(static_cast<qsizetype>(i));
+            if (c.isDigit() && dirty.intersects(cells_[i].bounds))
+                p.drawImage(digitPixels_[i].owned.topLeft(), digitPicture(i, c.digitValue()));
+        }
+    } else {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        sevensegment::Style style;
+        style.lit = litColour();
+        style.unlit = Qt::transparent;
+        for (size_t i = 0; i < cells_.size(); ++i) {
+            const QChar c = full.at(static_cast<qsizetype>(i));
+            if (c.isDigit() && dirty.intersects(cells_[i].bounds))
+                sevensegment::drawText(p, QString(c), cells_[i].topLeft, cells_[i].height, style);
+        }
     }
     focusring::paintIfFocused(p, this, rect());
 }

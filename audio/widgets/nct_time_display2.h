@@ -10,9 +10,11 @@
 // characters that differ from what is on screen, usually the tenths alone.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
+#include <array>
 #include <vector>
 
 class TNCTTimeDisplay2 : public QWidget {
@@ -35,6 +37,10 @@ public:
     // The readout as text, e.g. "01:02:05.3"; what the display paints.
     QString text() const;
 
+    // Draws every digit with its polygons rather than from the pictures kept of them; for
+    // checking that both look the same.
+    static void setDrawDigitsDirectly(bool direct);
+
     QSize sizeHint() const override { return QSize(121, 33); }
     QSize minimumSizeHint() const override { return QSize(60, 16); }
 
@@ -44,7 +50,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    void reportChange();
     // Where one character of the readout goes.
     struct Cell {
         QPointF topLeft;
@@ -56,11 +61,26 @@ private:
     void layOut(const QString &text);
     void invalidatePicture();
     QColor litColour() const;
+    void paintDark(const QString &text);
+    // Finds the pixels each digit's segments may touch; the pictures are usable when no
+    // pixel belongs to two digits.
+    void findDigitPixels();
+    const QImage &digitPicture(size_t cell, int digit);
 
     QString shown_;  // the text the last repaint asked for
     std::vector<Cell> cells_;
     int laidOutLength_ = -1;
     QPixmap dark_;
+    // Per character: the pixels its segments may touch (alpha 255, device pixels, from
+    // `owned` on), and, made when first needed, each digit as the finished pixels there, the
+    // rest transparent, so that drawing one is a copy.
+    struct DigitPixels {
+        QRect owned;
+        QImage mask;
+        std::array<QImage, 10> digits;
+    };
+    std::vector<DigitPixels> digitPixels_;
+    bool picturesUsable_ = false;
 
     int hours_ = 0;
     int minutes_ = 0;

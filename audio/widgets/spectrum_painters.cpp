@@ -125,21 +125,22 @@ void paintNormal(QPainter &p, const Scene &s) {
     }
 }
 
-void paintNormalFrom(QPainter &p, const Scene &s, const QPixmap &lit, QPointF litOrigin) {
-    const qreal ratio = lit.devicePixelRatio();
-    for (int i = 0; i < count(s); ++i) {
-        const QRectF box = columnBox(s, i, 0.2);
-        if (!s.dirty.isNull() && (box.right() < s.dirty.left() || box.left() > s.dirty.right()))
-            continue;
-        const qreal h = level(s, i) * s.plot.height();
-        if (h < 0.5)
-            continue;
-        // The pixels the bar touches (its smoothed edges included), from its top down; the
-        // gap keeps them clear of the next bar.
-        const QRectF part(QPointF(std::floor(box.left()), std::round(s.plot.bottom() - h)),
-                          QPointF(std::ceil(box.right()), std::ceil(s.plot.bottom())));
-        p.drawPixmap(part, lit, QRectF((part.topLeft() - litOrigin) * ratio, part.size() * ratio));
-    }
+QRect normalBarSpan(const QRectF &plot, int count, int i) {
+    const qreal w = plot.width() / std::max(1, count);
+    const qreal left = plot.left() + i * w;
+    const qreal right = left + std::max(1.0, w - std::max(1.0, w * 0.2));
+    // The gap of at least a pixel keeps the rounded-out edges off the next bar's pixels.
+    const int x0 = static_cast<int>(std::floor(left));
+    const int y0 = static_cast<int>(std::round(plot.top()));
+    return QRect(QPoint(x0, y0), QPoint(static_cast<int>(std::ceil(right)) - 1,
+                                        static_cast<int>(std::ceil(plot.bottom())) - 1));
+}
+
+int normalBarTop(const QRectF &plot, float level) {
+    const qreal h = std::clamp(level, 0.0f, 1.0f) * plot.height();
+    if (h < 0.5)
+        return static_cast<int>(std::ceil(plot.bottom()));
+    return static_cast<int>(std::round(plot.bottom() - h));
 }
 
 void paintFire(QPainter &p, const Scene &s) {

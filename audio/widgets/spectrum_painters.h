@@ -25,10 +25,12 @@ void paintAnalog(QPainter &p, const Scene &scene);
 void paintLinear(QPainter &p, const Scene &scene);
 // Plain blue bars; the default, meant for reading levels against the grid.
 void paintNormal(QPainter &p, const Scene &scene);
-// The same bars copied out of `lit`, a picture of the view from `litOrigin` on with every
-// bar at full height drawn by paintNormal: each bar is the part of it below its top, which
-// costs a copy instead of a gradient fill.
-void paintNormalFrom(QPainter &p, const Scene &scene, const QPixmap &lit, QPointF litOrigin);
+// The pixels plain bar i of `count` touches at full height, its smoothed edges included: each
+// bar's own columns of pixels, clear of its neighbours'. At a level, the bar is what a full
+// height bar shows from normalBarTop() down, so it can be copied out of a picture of them.
+QRect normalBarSpan(const QRectF &plot, int count, int i);
+// The first row of a plain bar at `level` (0..1); the plot's bottom edge for no bar.
+int normalBarTop(const QRectF &plot, float level);
 // Narrow bars in a fixed fire gradient: louder columns reach the hotter colours.
 void paintFire(QPainter &p, const Scene &scene);
 // Wide translucent bars with a glossy highlight and a reflection below the baseline.

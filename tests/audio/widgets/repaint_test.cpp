@@ -4,6 +4,7 @@
 #include "audio/widgets/nct_amp_bar2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
+#include "audio/widgets/spectrum_painters.h"
 
 #include "tests/audio/widgets/test_signals.h"
 
@@ -16,6 +17,8 @@
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using testsignals::sine;
 
@@ -104,6 +107,25 @@ private:
     int paints_ = 0;
     bool grabbing_ = false;
 };
+
+// Where two pictures differ, as "x,y wxh" ("" when nowhere).
+std::string difference(const QImage &a, const QImage &b) {
+    if (a.size() != b.size())
+        return "sizes differ";
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    QRect r;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int col = 0; col < x.width(); ++col) {
+            if (x.pixel(col, row) != y.pixel(col, row))
+                r |= QRect(col, row, 1, 1);
+        }
+    }
+    if (r.isNull())
+        return std::string();
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) +
+           "x" + std::to_string(r.height());
+}
 
 int area(const QRegion &region) {
     int sum = 0;
@@ -302,4 +324,102 @@ TEST(Repaint, SpectrumInAMinimisedWindowNeitherAnalysesNorPaints) {
     // Whoever asks for the levels gets those of the newest block, analysed once.
     EXPECT_FALSE(view->isClear());
     EXPECT_EQ(view->analysisCount(), before + 1);
+}
+
+// Plain bars: what a noisy signal leaves on screen after many partial repaints is what one
+// full paint shows, and what the bar painter draws with each bar's top on a whole row.
+TEST(Repaint, PlainBarsFromPartialRepaintsMatchAFullPaintAndTheBarPainter) {
+    TAudioVisualization2 v;
+    showAndWait(v, QSize(360, 220));
+    ScreenMirror mirror(v);
+    for (unsigned block = 0; block < 30; ++block) {
+        v.SendArray(block % 10 == 9 ? testsignals::silence(2048) : testsignals::noise(2048, block));
+        mirror.settle();
+        const QRect stale = mirror.stale();
+        ASSERT_TRUE(stale.isNull()) << "block " << block << ": " << stale.x() << "," << stale.y()
+                                    << " " << stale.width() << "x" << stale.height();
+    }
+    // Noise repaints far less than the whole plot each block.
+    mirror.reset();
+    v.SendArray(testsignals::noise(2048, 99));
+    mirror.settle();
+    EXPECT_GT(mirror.paints(), 0);
+
+    const QImage partial = v.grab().toImage();
+    // Made anew from the levels alone.
+    v.setEnabled(false);
+    v.setEnabled(true);
+    EXPECT_EQ(difference(v.grab().toImage(), partial), "");
+
+    // The bar painter's full-height bars over an empty plot, each cut at its top.
+    TAudioVisualization2 empty;
+    empty.resize(v.size());
+    const QImage background = empty.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRectF plot = QRectF(v.rect().adjusted(30, 7, -7, -16));
+    // Drawn as the view draws them, into a picture of the plot from its corner on: the
+    // gradient's rounding follows the picture's origin.
+    const QRect surface = v.rect().adjusted(29, 6, -6, -15);
+    QImage lit = background.copy(surface);
+    const std::vector<float> &levels = v.levels();
+    const int n = static_cast<int>(levels.size());
+    const std::vector<float> full(levels.size(), 1.0f);
+    QPainter p(&lit);
+    p.translate(-surface.topLeft());
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setClipRect(plot.adjusted(-1, -1, 1, 1));
+    spectrumpaint::paintNormal(p, spectrumpaint::Scene{plot, full, full, true, QRectF()});
+    p.end();
+    QImage expected = background;
+    QPainter cut(&expected);
+    for (int i = 0; i < n; ++i) {
+        QRect bar = spectrumpaint::normalBarSpan(plot, n, i);
+        bar.setTop(spectrumpaint::normalBarTop(plot, levels[static_cast<size_t>(i)]));
+        cut.drawImage(bar, lit, bar.translated(-surface.topLeft()));
+    }
+    cut.end();
+    EXPECT_EQ(difference(partial, expected), "");
+}
+
+// The readout's digits come from pictures made of them; every digit in every place, lit or
+// greyed, looks as drawn with its segments.
+TEST(Repaint, TimeDisplayDigitPicturesLookAsDrawnDirectly) {
+    TNCTTimeDisplay2 d;
+    showAndWait(d, QSize(121, 33));
+    for (bool enabled : {true, false}) {
+        d.setEnabled(enabled);
+        for (int digit = 0; digit <= 9; ++digit) {
+            // h:mm:ss.t all showing `digit` (minutes and seconds tens only up to 5).
+            const int tens = std::min(digit, 5);
+            const int ms = (digit * 10 + digit) * 3600000 + (tens * 10 + digit) * 60000 +
+                           (tens * 10 + digit) * 1000 + digit * 100;
+            d.setMilliseconds(ms);
+            TNCTTimeDisplay2::setDrawDigitsDirectly(false);
+            const QImage pictures = d.grab().toImage();
+            TNCTTimeDisplay2::setDrawDigitsDirectly(true);
+            const QImage direct = d.grab().toImage();
+            TNCTTimeDisplay2::setDrawDigitsDirectly(false);
+            EXPECT_EQ(difference(pictures, direct), "")
+                << d.text().toStdString() << " enabled " << enabled;
+        }
+    }
+}
+
+TEST(Repaint, SliderRepaintsOnlyWhenTheThumbMovesAPixel) {
+    TNCTSliderB2 slider;
+    showAndWait(slider, QSize(120, 15));  // about nine values to a pixel
+    ScreenMirror mirror(slider);
+    slider.setValue(500);
+    mirror.settle();
+    const QRect before = slider.thumbRect();
+    mirror.reset();
+    int value = 500;
+    while (slider.thumbRect() == before) {
+        ++value;
+        slider.setValue(value);
+    }
+    // Every value but the last left the thumb where it was.
+    mirror.settle();
+    EXPECT_EQ(mirror.paints(), 1);
+    EXPECT_EQ(slider.Value(), value);
+    EXPECT_TRUE(mirror.matchesFullRepaint());
 }

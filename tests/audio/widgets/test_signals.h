@@ -29,4 +29,15 @@ inline SampleArray silence(int frames, int channels = 2) {
     return SampleArray(channels, std::vector<int16_t>(static_cast<size_t>(frames) * channels, 0));
 }
 
+// Noise at about a third of full scale, the same for the same seed.
+inline SampleArray noise(int frames, unsigned seed, int channels = 2) {
+    std::vector<int16_t> samples(static_cast<size_t>(frames) * channels);
+    unsigned state = seed * 2654435761u + 1u;
+    for (int16_t &s : samples) {
+        state = state * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(static_cast<int>(state >> 16) % 20000 - 10000);
+    }
+    return SampleArray(channels, std::move(samples));
+}
+
 }  // namespace testsignals
