@@ -137,7 +137,9 @@ TEST_F(PulseServerTest, DefaultDeviceChangesAreAnnounced) {
                    backend->defaultDevice(Direction::Input) ==
                        deviceNumber(*backend, Direction::Input, "Monitor of Other");
         },
-        3000));  // PipeWire's session manager takes its time on a loaded machine
+        10000))  // PipeWire's session manager can take seconds on a loaded machine
+        << "default output " << backend->defaultDevice(Direction::Output) << ", input "
+        << backend->defaultDevice(Direction::Input) << ", announcements " << announced.devices;
 }
 
 TEST_F(PulseServerTest, MixerChangesMadeElsewhereAreAnnouncedAndReadBack) {
