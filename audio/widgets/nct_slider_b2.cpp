@@ -143,29 +143,39 @@ void TNCTSliderB2::changeEvent(QEvent *event) {
     QWidget::changeEvent(event);
 }
 
-void TNCTSliderB2::paintEvent(QPaintEvent *) {
-    QPainter p(this);
+namespace {
+
+bool drawDirectly = false;
+
+}  // namespace
+
+void TNCTSliderB2::setDrawDirectly(bool direct) {
+    drawDirectly = direct;
+}
+
+// The strip and the groove, played up to `playedTo` (no played part below the groove's start).
+void TNCTSliderB2::drawGroove(QPainter &p, int playedTo) const {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.fillRect(rect(), stripColor_);
-
-    const bool enabled = isEnabled();
     const int half = thumbWidth() / 2;
     const qreal grooveH = std::max(3, height() / 3);
     const QRectF groove(half, (height() - grooveH) / 2.0, width() - 2 * half - 1, grooveH);
     p.setPen(QPen(widgetstyle::panelBorder(), 1.0));
     p.setBrush(widgetstyle::panelBackground());
     p.drawRoundedRect(groove, grooveH / 2, grooveH / 2);
-
-    const int thumbX = thumbXFor(value_);
-    if (enabled && value_ > 0) {
+    if (playedTo > half) {
         QRectF played = groove;
-        played.setRight(thumbX);
+        played.setRight(playedTo);
         p.setPen(Qt::NoPen);
         p.setBrush(widgetstyle::accent());
         p.drawRoundedRect(played, grooveH / 2, grooveH / 2);
     }
+}
 
-    const QRectF thumb = QRectF(thumbRect()).adjusted(0.5, 0.5, -0.5, -0.5);
+void TNCTSliderB2::drawThumb(QPainter &p, const QRect &at) const {
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const bool enabled = isEnabled();
+    const QRectF thumb = QRectF(at).adjusted(0.5, 0.5, -0.5, -0.5);
     QLinearGradient shade(thumb.topLeft(), thumb.bottomLeft());
     if (enabled) {
         const bool lit = hoverThumb_ || dragging_;
@@ -183,6 +193,60 @@ void TNCTSliderB2::paintEvent(QPaintEvent *) {
     p.setPen(QPen(enabled ? QColor(0x5a, 0x64, 0x70) : QColor(0x70, 0x75, 0x7b), 1.0));
     const qreal cx = thumb.center().x();
     p.drawLine(QPointF(cx, thumb.top() + 3), QPointF(cx, thumb.bottom() - 3));
+}
+
+// Playback repaints the slider several times a second; antialiased outlines across the whole
+// groove cost more than the rest of a tick's painting together, so the groove (played and not)
+// and the thumb are drawn once into pictures and copied from there.
+const TNCTSliderB2::Pictures &TNCTSliderB2::pictures() {
+    const qreal ratio = devicePixelRatioF();
+    const int thumbState = !isEnabled() ? 0 : dragging_ ? 1 : hoverThumb_ ? 2 : 3;
+    const auto picture = [&](const QSize &size) {
+        QPixmap pixmap((QSizeF(size) * ratio).toSize());
+        pixmap.setDevicePixelRatio(ratio);
+        return pixmap;
+    };
+    if (pictures_.size != size() || pictures_.ratio != ratio ||
+        pictures_.strip != stripColor_.rgba()) {
+        pictures_ = Pictures{size(), ratio, stripColor_.rgba(), -1, picture(size()),
+                             picture(size()), QPixmap()};
+        QPainter idle(&pictures_.idle);
+        drawGroove(idle, 0);
+        QPainter played(&pictures_.played);
+        drawGroove(played, thumbXFor(kMaxValue));
+    }
+    if (pictures_.thumbState != thumbState) {
+        const QRect at(QPoint(0, 0), thumbRect().size());
+        pictures_.thumbState = thumbState;
+        pictures_.thumb = picture(at.size());
+        pictures_.thumb.fill(Qt::transparent);
+        QPainter p(&pictures_.thumb);
+        drawThumb(p, at);
+    }
+    return pictures_;
+}
+
+void TNCTSliderB2::paintEvent(QPaintEvent *event) {
+    QPainter p(this);
+    const int thumbX = thumbXFor(value_);
+    // The played part ends under the thumb, which hides where it is cut.
+    const int playedTo = isEnabled() && value_ > 0 ? thumbX : 0;
+    if (drawDirectly) {
+        drawGroove(p, playedTo);
+        drawThumb(p, thumbRect());
+    } else {
+        const Pictures &pic = pictures();
+        const QRect dirty = event->rect();
+        const qreal ratio = pic.ratio;
+        const auto copy = [&](const QRect &area, const QPixmap &from) {
+            if (!area.isEmpty())
+                p.drawPixmap(QRectF(area), from,
+                             QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
+        };
+        copy(dirty.intersected(QRect(0, 0, playedTo, height())), pic.played);
+        copy(dirty.intersected(QRect(playedTo, 0, width() - playedTo, height())), pic.idle);
+        p.drawPixmap(thumbRect().topLeft(), pic.thumb);
+    }
     // Round the thumb: the strip is too thin for a ring round the whole of it.
     focusring::paintIfFocused(p, this, thumbRect());
 }

@@ -8,7 +8,10 @@
 #pragma once
 
 #include <QColor>
+#include <QPixmap>
 #include <QWidget>
+
+class QPainter;
 
 class TNCTSliderB2 : public QWidget {
     Q_OBJECT
@@ -36,6 +39,10 @@ public:
     QRect thumbRect() const;
     int valueAt(int x) const;
 
+    // Draws the groove and thumb with their outlines rather than from the pictures kept of
+    // them; for checking that both look the same.
+    static void setDrawDirectly(bool direct);
+
     QSize sizeHint() const override { return QSize(300, 15); }
     QSize minimumSizeHint() const override { return QSize(40, 11); }
 
@@ -56,7 +63,20 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    struct Pictures {
+        QSize size;
+        qreal ratio = 0;
+        QRgb strip = 0;
+        int thumbState = -1;  // disabled, dragged, under the pointer, resting
+        QPixmap idle;         // the strip and the groove with nothing played
+        QPixmap played;       // ... played to the end
+        QPixmap thumb;
+    };
+
     int thumbWidth() const;
+    void drawGroove(QPainter &p, int playedTo) const;
+    void drawThumb(QPainter &p, const QRect &at) const;
+    const Pictures &pictures();
     int thumbXFor(int value) const;
     void finishDrag();
     void updateBetween(int oldX, int newX);
@@ -67,4 +87,5 @@ private:
     bool hoverThumb_ = false;
     int grabOffset_ = 0;    // pointer x minus thumb centre when the press hit the thumb
     bool keyDrag_ = false;  // the drag is held by a key, not the mouse
+    Pictures pictures_;
 };

@@ -127,6 +127,22 @@ std::string difference(const QImage &a, const QImage &b) {
            "x" + std::to_string(r.height());
 }
 
+// Largest difference of any colour channel between two pictures of the same size.
+int largestChannelDifference(const QImage &a, const QImage &b) {
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int largest = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        for (int col = 0; col < x.width(); ++col) {
+            const QRgb p = x.pixel(col, row);
+            const QRgb q = y.pixel(col, row);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)),
+                                std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return largest;
+}
+
 int area(const QRegion &region) {
     int sum = 0;
     for (const QRect &r : region)
@@ -422,4 +438,37 @@ TEST(Repaint, SliderRepaintsOnlyWhenTheThumbMovesAPixel) {
     EXPECT_EQ(mirror.paints(), 1);
     EXPECT_EQ(slider.Value(), value);
     EXPECT_TRUE(mirror.matchesFullRepaint());
+}
+
+// The groove and thumb come from pictures; they look as drawn with their outlines, anywhere
+// along the groove, enabled or not, held or not (the thumb's rounded corners, laid over the
+// groove, may round a channel differently by one or two).
+TEST(Repaint, SliderPicturesLookAsDrawnDirectly) {
+    TNCTSliderB2 slider;
+    for (const QSize size : {QSize(400, 15), QSize(97, 11), QSize(250, 24)}) {
+        showAndWait(slider, size);
+        for (bool enabled : {true, false}) {
+            slider.setEnabled(enabled);
+            for (int value : {0, 1, 3, 10, 333, 999, 1000}) {
+                slider.setValue(value);
+                const QImage pictures = slider.grab().toImage();
+                TNCTSliderB2::setDrawDirectly(true);
+                const QImage direct = slider.grab().toImage();
+                TNCTSliderB2::setDrawDirectly(false);
+                ASSERT_EQ(pictures.size(), direct.size());
+                EXPECT_LE(largestChannelDifference(pictures, direct), 2)
+                    << size.width() << "x" << size.height() << " value " << value << " enabled "
+                    << enabled;
+            }
+        }
+    }
+    // Held: the thumb's outline takes the accent colour, from a picture of its own.
+    slider.setEnabled(true);
+    QTest::mousePress(&slider, Qt::LeftButton, Qt::NoModifier, slider.thumbRect().center());
+    const QImage held = slider.grab().toImage();
+    TNCTSliderB2::setDrawDirectly(true);
+    EXPECT_LE(largestChannelDifference(held, slider.grab().toImage()), 2);
+    TNCTSliderB2::setDrawDirectly(false);
+    QTest::mouseRelease(&slider, Qt::LeftButton, Qt::NoModifier, slider.thumbRect().center());
+    EXPECT_NE(difference(held, slider.grab().toImage()), "");
 }
