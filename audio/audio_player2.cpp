@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -62,6 +63,7 @@ void TAudioPlayer2::StartDevice() {
     backlog_.clear();
     framesSent_ = 0;
     endOfData_ = endPlayRaised_ = requestRaised_ = false;
+    armNotify();
     equalizer_->reset();
 
     openStream([this](QString *error) {
@@ -84,6 +86,7 @@ void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
     if (WavArray.isEmpty()) {
         endOfData_ = true;
         moreToCome_ = false;
+        armNotify();
         return;
     }
     endOfData_ = false;
@@ -115,6 +118,21 @@ void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
     blockEnds_.push_back(framesSent_);
     backlog_.push_back(std::move(samples));
     pushPending();
+    armNotify();
+}
+
+// GUI thread. Each wake of the GUI thread costs more than the little it finds to do, and the
+// server asks for data more often than blocks end, so the audio thread wakes it only when
+// something is due.
+void TAudioPlayer2::armNotify() {
+    int64_t at = std::numeric_limits<int64_t>::max();
+    if (!backlog_.empty())
+        at = 0;  // every fill makes room
+    if (!blockEnds_.empty())
+        at = std::min(at, blockEnds_.front());
+    if (endOfData_ ? !endPlayRaised_ : !requestRaised_)
+        at = std::min(at, framesSent_);
+    notifyAt_ = at;
 }
 
 void TAudioPlayer2::pushPending() {
@@ -160,8 +178,10 @@ int TAudioPlayer2::fill(int16_t *out, int frames) {
     }
     raisePeak(peakLeft_, std::min(left, 32767));
     raisePeak(peakRight_, std::min(right, 32767));
-    handedOut_ += gotFrames;
-    if (!notifyPending_.exchange(true))
+    const int64_t handedOut = handedOut_ += gotFrames;
+    // While the data has run out, the backend keeps asking, and each ask is a chance to
+    // see the end heard.
+    if (handedOut >= notifyAt_.load() && !notifyPending_.exchange(true))
         postToGui([this] { onPlayed(); });
     return gotFrames;
 }
@@ -191,19 +211,22 @@ void TAudioPlayer2::onPlayed() {
         if (generation != this->generation())
             return;  // a handler stopped or restarted the device
     }
-    if (handedOut < framesSent_)
-        return;
-    if (endOfData_) {
-        // The backend keeps asking for data while it plays out, so this runs again until
-        // the tail has been heard.
-        if (!endPlayRaised_ && heardFrames() >= framesSent_) {
-            endPlayRaised_ = true;
-            Q_EMIT OnEndPlay();
+    if (handedOut >= framesSent_) {
+        if (endOfData_) {
+            // The backend keeps asking for data while it plays out, so this runs again
+            // until the tail has been heard.
+            if (!endPlayRaised_ && heardFrames() >= framesSent_) {
+                endPlayRaised_ = true;
+                Q_EMIT OnEndPlay();
+            }
+        } else if (!requestRaised_) {
+            requestRaised_ = true;
+            Q_EMIT OnRequestOnLoadArray();
         }
-    } else if (!requestRaised_) {
-        requestRaised_ = true;
-        Q_EMIT OnRequestOnLoadArray();
+        if (generation != this->generation())
+            return;
     }
+    armNotify();
 }
 
 void TAudioPlayer2::tick() {

@@ -96,6 +96,7 @@ private:
     void onPlayed();
     int64_t heardFrames() const;
     void pushPending();
+    void armNotify();
     void tick() override;
 
     bool equalizerEnabled_ = false;
@@ -107,6 +108,9 @@ private:
     std::atomic<int> peakLeft_{0};
     std::atomic<int> peakRight_{0};
     std::atomic<bool> notifyPending_{false};
+    // fill() wakes the GUI side once this many frames are handed out: where something is due
+    // there (a block's end, a request for more, the end of the data, room for the backlog).
+    std::atomic<int64_t> notifyAt_{0};
     std::atomic<bool> moreToCome_{true};  // no end of data marked since the last block
 
     // GUI thread only.

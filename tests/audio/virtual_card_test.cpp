@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QEvent>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -228,6 +229,40 @@ TEST(VirtualCard, PlaysQueuedBlocksThenReportsTheEnd) {
     const QByteArray wav = heard.readAll();
     ASSERT_EQ(wav.size(), 44 + static_cast<int>(sent.size() * 2));
     EXPECT_EQ(std::memcmp(wav.constData() + 44, sent.data(), sent.size() * 2), 0);
+}
+
+// The card asks for data every 10 ms; the GUI side hears of it only when a block has been
+// handed out, more is wanted or the end is due, not at every ask.
+TEST(VirtualCard, PlayerWakesTheGuiSideOnlyWhenSomethingIsDue) {
+    VirtualBackend card;
+    TAudioPlayer2 player(card);
+    player.SetFormatArray(8000, 1);
+    struct WakeCounter : QObject {
+        int wakes = 0;
+        bool eventFilter(QObject *, QEvent *event) override {
+            if (event->type() == QEvent::MetaCall)
+                ++wakes;
+            return false;
+        }
+    } counter;
+    player.installEventFilter(&counter);
+    int sent = 0, ends = 0;
+    auto sendNext = [&] {
+        player.SendArray(sent < 5 ? SampleArray(1, std::vector<int16_t>(1600, 1000))
+                                  : SampleArray());
+        ++sent;
+    };
+    QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, &player, sendNext);
+    QObject::connect(&player, &TAudioPlayer2::OnEndPlay, &player, [&] { ++ends; });
+    player.StartDevice();
+    sendNext();
+    sendNext();
+    ASSERT_TRUE(waitUntil([&] { return ends > 0; }, 3000));
+    player.StopDevice();
+    // Five blocks of 200 ms: a wake for each block's end and one or two for the end; the
+    // card asked about a hundred times meanwhile.
+    EXPECT_GE(counter.wakes, 5);
+    EXPECT_LE(counter.wakes, 8);
 }
 
 TEST(VirtualCard, StarvingPlayerAsksForDataAndStopDropsStaleEvents) {
