@@ -208,8 +208,8 @@ const TNCTSliderB2::Pictures &TNCTSliderB2::pictures() {
     };
     if (pictures_.size != size() || pictures_.ratio != ratio ||
         pictures_.strip != stripColor_.rgba()) {
-        pictures_ = Pictures{size(), ratio, stripColor_.rgba(), -1, picture(size()),
-                             picture(size()), QPixmap()};
+        pictures_ = Pictures{size(),          ratio,           stripColor_.rgba(), -1,
+                             picture(size()), picture(size()), QPixmap()};
         QPainter idle(&pictures_.idle);
         drawGroove(idle, 0);
         QPainter played(&pictures_.played);
