@@ -95,7 +95,8 @@ public:
         }
         startSignal();
         if (o_.measure) {
-            recording();
+            if (o_.recording)
+                recording();
             playback();
         }
         if (o_.stressMinutes > 0) {

@@ -17,6 +17,7 @@ struct LiveOptions {
     int runs = 2;           // of each row; the lower CPU time counts
     int stressMinutes = 0;  // 0: no stress run
     bool measure = true;    // the recording and playback tables
+    bool recording = true;  // ... and the recording one among them
 };
 
 struct LiveReport {

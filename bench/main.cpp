@@ -2,7 +2,7 @@
 // process, one piece of work to be measured:
 //   korvanta-bench [--runs N] [--minutes N] [--long-minutes N] [--startup-runs N] [--work DIR]
 //                  [--live-seconds N] [--live-runs N] [--stress-minutes N] [--live-only]
-//                  [--startup-only]
+//                  [--playback-only] [--startup-only]
 //   korvanta-bench encode mp3|wma|wav|flac|opus|ogg INPUT.wav OUTPUT
 //   korvanta-bench decode FILE
 //   korvanta-bench length FILE
@@ -23,7 +23,7 @@ int usage() {
         "usage: korvanta-bench [--runs N] [--minutes N] [--long-minutes N] "
         "[--startup-runs N] [--work DIR]\n"
         "                     [--live-seconds N] [--live-runs N] [--stress-minutes N] "
-        "[--live-only] [--startup-only]\n"
+        "[--live-only] [--playback-only] [--startup-only]\n"
         "       korvanta-bench encode mp3|wma|wav|flac|opus|ogg INPUT.wav OUTPUT\n"
         "       korvanta-bench decode FILE | length FILE\n"
         "       korvanta-bench record mp3|wma|wav|flac|opus|ogg SECONDS OUTPUT\n",
@@ -75,6 +75,11 @@ int main(int argc, char **argv) {
         const std::string &opt = args[i];
         if (opt == "--live-only") {
             options.liveOnly = true;
+            continue;
+        }
+        if (opt == "--playback-only") {
+            options.liveOnly = true;
+            options.playbackOnly = true;
             continue;
         }
         if (opt == "--startup-only") {

@@ -431,6 +431,7 @@ private:
         live.runs = o_.liveRuns;
         live.stressMinutes = o_.stressMinutes;
         live.measure = !(o_.liveOnly && o_.stressMinutes > 0);
+        live.recording = !o_.playbackOnly;
         LiveReport report = runLiveSuite(live);
         failures_.insert(failures_.end(), report.failures.begin(), report.failures.end());
         missed_.insert(missed_.end(), report.missed.begin(), report.missed.end());

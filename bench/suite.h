@@ -17,9 +17,10 @@ struct SuiteOptions {
     // The live section: real-time recordings and playback through the sound server.
     int liveSeconds = 60;
     int liveRuns = 2;
-    int stressMinutes = 0;     // 0: no stress run
-    bool liveOnly = false;     // the live section (and the stress run) alone
-    bool startupOnly = false;  // the start-up table alone (no input, no tools, no server)
+    int stressMinutes = 0;      // 0: no stress run
+    bool liveOnly = false;      // the live section (and the stress run) alone
+    bool playbackOnly = false;  // the live playback table alone
+    bool startupOnly = false;   // the start-up table alone (no input, no tools, no server)
 };
 
 // Prints progress on stderr and the tables on stdout. Returns 0 when every command ran

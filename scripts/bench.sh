@@ -6,7 +6,8 @@
 # korvanta-bench options: --runs N (default 3), --minutes N (10), --long-minutes N (60),
 # --startup-runs N (21), --work DIR, --live-seconds N (60), --live-runs N (2),
 # --stress-minutes N, --live-only (the live tables, and the stress run if asked for, alone),
-# --startup-only (the start-up table alone, in a few seconds).
+# --startup-only (the start-up table alone, in a few seconds), --playback-only (the live
+# playback table alone, in about 5 minutes).
 # The live tables record and play in real time through a private headless PulseAudio server
 # (scripts/with-pulseaudio.sh), the whole program against bare pipelines.
 # --stress adds the stress run: 5-minute recordings on the virtual sound card and on the
@@ -36,7 +37,7 @@ while [ $# -gt 0 ]; do
         --soak-format) soak_args+=(--format "$2"); shift ;;
         --listening-seconds) listen_args+=(--seconds "$2"); shift ;;
         --listening-runs) listen_args+=(--runs "$2"); shift ;;
-        --startup-only) listening=0; args+=("$1") ;;
+        --startup-only|--playback-only) listening=0; args+=("$1") ;;
         *) args+=("$1") ;;
     esac
     shift
