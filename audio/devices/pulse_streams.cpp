@@ -24,8 +24,11 @@ constexpr pa_usec_t kCaptureFragmentUs = 40 * PA_USEC_PER_MSEC;
 constexpr pa_usec_t kFinishTimeoutUs = 1000 * PA_USEC_PER_MSEC;
 // The server keeps about this much of a playback and asks for more a request's worth at a
 // time; on PulseAudio the device then runs with periods of about (target - 2 requests) / 2.
-constexpr pa_usec_t kPlaybackTargetUs = 500 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t kPlaybackRequestUs = 125 * PA_USEC_PER_MSEC;
+// Each request wakes this process two or three times (the request, the timing report, the
+// release of the written memory), so requests are a quarter of a second apart; the target
+// keeps the device's periods at 125 ms.
+constexpr pa_usec_t kPlaybackTargetUs = 750 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kPlaybackRequestUs = 250 * PA_USEC_PER_MSEC;
 // While the source is dry: how often it is asked again (the server asks only as it consumes
 // data, so it would not), and how many of those asks find it dry while its data goes on
 // before the stream is played out anyway.
