@@ -33,6 +33,9 @@ constexpr pa_usec_t kPlaybackRequestUs = 250 * PA_USEC_PER_MSEC;
 // data, so it would not), and how many of those asks find it dry while its data goes on
 // before the stream is played out anyway.
 constexpr pa_usec_t kTickUs = 20 * PA_USEC_PER_MSEC;
+// Once the source has ended and the rest is draining, the ticks only refresh the timing (the
+// drain says when the end is heard); the position runs on by the clock in between.
+constexpr pa_usec_t kTailTickUs = 100 * PA_USEC_PER_MSEC;
 constexpr int kDryPumpsBeforeDrain = 3;
 // Positions run on from the latest timing report for at most this long: a server that
 // stopped playing (or stopped answering) stops them soon.
@@ -457,7 +460,8 @@ void PulsePlaybackStream::onDrained(pa_stream *, int success, void *self) {
 void PulsePlaybackStream::armTick() {
     pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop());
     struct timeval when;
-    pa_timeval_add(pa_gettimeofday(&when), kTickUs);
+    const bool tail = drainRequest_.running() && !source_->moreToCome();
+    pa_timeval_add(pa_gettimeofday(&when), tail ? kTailTickUs : kTickUs);
     if (tick_.get())
         api->time_restart(tick_.get(), &when);
     else
