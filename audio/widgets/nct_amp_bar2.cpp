@@ -21,6 +21,9 @@ constexpr int kHoldMs = 1200;
 constexpr int kDecayIntervalMs = 40;
 constexpr double kDecayPerMs = 0.025 / kDecayIntervalMs;
 constexpr int kValuesGapMs = 150;
+// Re-arming the timer at every value cost more than the rest of a value's work; it is armed
+// this much longer and re-armed only when less than the gap is left.
+constexpr int kDecayArmSlackMs = 150;
 constexpr int kSegmentWidth = 3;
 constexpr int kSegmentGap = 1;
 
@@ -44,6 +47,7 @@ TNCTAmpBar2::TNCTAmpBar2(QWidget *parent) : QWidget(parent) {
     // bar is repainted with it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     decayTimer_.setInterval(kDecayIntervalMs);
+    clock_.start();
     connect(&decayTimer_, &QTimer::timeout, this, &TNCTAmpBar2::decayPeak);
     clipHold_.setSingleShot(true);
     clipHold_.setTimerType(Qt::PreciseTimer);
@@ -77,28 +81,36 @@ void TNCTAmpBar2::setValue(int Value) {
             update();
         clipHold_.start();  // held from the last clipped level on
     }
-    const double fraction = toFraction(Value);
+    const double fraction = Value == value_ ? fraction_ : toFraction(Value);
     if (fraction >= peak_) {
+        // A timer still armed finds nothing to do and stops itself.
         peak_ = fraction;
         peakAge_.start();
         fallenAtMs_ = 0;
-        decayTimer_.stop();
     } else {
         fallPeak(fraction);
         if (peak_ > fraction)
-            decayTimer_.start(kValuesGapMs);
-        else
-            decayTimer_.stop();
+            armDecay();
     }
     if (Value == value_) {
         repaintChanges();  // the marker may have moved
         return;
     }
-    const bool percentChanged = percent(Value) != percent(value_);
+    const bool percentChanged = std::lround(fraction * 100.0) != std::lround(fraction_ * 100.0);
     value_ = Value;
+    fraction_ = fraction;
     repaintChanges();
     if (percentChanged)
         widgetaccess::valueChanged(this, percent(value_));
+}
+
+// The timer fires only when no value came for at least kValuesGapMs.
+void TNCTAmpBar2::armDecay() {
+    const qint64 now = clock_.elapsed();
+    if (decayTimer_.isActive() && decayDueMs_ - now >= kValuesGapMs)
+        return;
+    decayDueMs_ = now + kValuesGapMs + kDecayArmSlackMs;
+    decayTimer_.start(kValuesGapMs + kDecayArmSlackMs);
 }
 
 void TNCTAmpBar2::fallPeak(double level) {
@@ -113,7 +125,7 @@ void TNCTAmpBar2::fallPeak(double level) {
 }
 
 void TNCTAmpBar2::decayPeak() {
-    const double level = toFraction(value_);
+    const double level = fraction_;
     fallPeak(level);
     if (peak_ <= level)
         decayTimer_.stop();
@@ -135,7 +147,7 @@ TNCTAmpBar2::Layout TNCTAmpBar2::layout() const {
 }
 
 TNCTAmpBar2::Lit TNCTAmpBar2::litFor(const Layout &l) const {
-    const double level = toFraction(value_);
+    const double level = fraction_;
     Lit lit;
     // Segment i is lit when its start i / segments lies below the level.
     if (value_ > 0)

@@ -66,6 +66,7 @@ private:
     };
 
     void decayPeak();
+    void armDecay();
     // Lowers the held peak towards `level` by the time passed since its hold ended or it
     // last fell.
     void fallPeak(double level);
@@ -79,10 +80,13 @@ private:
     void invalidatePictures();
 
     int value_ = 0;
+    double fraction_ = 0.0;  // of value_
     double peak_ = 0.0;
     QElapsedTimer peakAge_;
     qint64 fallenAtMs_ = 0;  // peakAge_ when the peak last fell
     QTimer decayTimer_;
+    QElapsedTimer clock_;
+    qint64 decayDueMs_ = 0;  // clock_ when decayTimer_ fires, while it runs for a gap
     QTimer clipHold_;
     Lit shown_;  // what the last repaint asked for shows
     QPixmap dark_;
