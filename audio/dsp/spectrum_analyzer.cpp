@@ -73,6 +73,23 @@ void SpectrumAnalyzer::clear() {
     hasResult_ = false;
     magnitudes_.assign(static_cast<size_t>(binCount()), 0.0f);
     magnitudesDb_.assign(static_cast<size_t>(binCount()), kFloorDb);
+    dbStale_ = false;
+}
+
+float SpectrumAnalyzer::toDb(float amplitude) {
+    static const float floorAmplitude = std::pow(10.0f, kFloorDb / 20.0f);
+    return amplitude > floorAmplitude ? 20.0f * std::log10(amplitude) : kFloorDb;
+}
+
+// The display takes the loudest bin of each column and converts that alone, so the
+// logarithms of every bin wait until someone asks for them.
+const std::vector<float> &SpectrumAnalyzer::magnitudesDb() const {
+    if (dbStale_) {
+        magnitudesDb_.resize(magnitudes_.size());
+        std::transform(magnitudes_.begin(), magnitudes_.end(), magnitudesDb_.begin(), toDb);
+        dbStale_ = false;
+    }
+    return magnitudesDb_;
 }
 
 std::vector<float> SpectrumAnalyzer::windowCoefficients(FftWindow window, int length) {
@@ -167,10 +184,8 @@ bool SpectrumAnalyzer::analyze(const SampleArray &block) {
 
     const int bins = binCount();
     magnitudes_.resize(static_cast<size_t>(bins));
-    magnitudesDb_.resize(static_cast<size_t>(bins));
     const fftwf_complex *out = plan.out.get();
     const float norm = 2.0f / coefficientsSum_;
-    const float floorAmplitude = std::pow(10.0f, kFloorDb / 20.0f);
     for (int k = 0; k < bins; ++k) {
         // DC and Nyquist have no mirror image, so they carry the amplitude once.
         const float factor = (k == 0 || k == n / 2) ? norm / 2.0f : norm;
@@ -179,11 +194,9 @@ bool SpectrumAnalyzer::analyze(const SampleArray &block) {
         // times the cost).
         const float re = out[k][0];
         const float im = out[k][1];
-        const float amplitude = std::sqrt(re * re + im * im) * factor;
-        magnitudes_[static_cast<size_t>(k)] = amplitude;
-        magnitudesDb_[static_cast<size_t>(k)] =
-            amplitude > floorAmplitude ? 20.0f * std::log10(amplitude) : kFloorDb;
+        magnitudes_[static_cast<size_t>(k)] = std::sqrt(re * re + im * im) * factor;
     }
+    dbStale_ = true;
     hasResult_ = true;
     return true;
 }

@@ -49,8 +49,9 @@ public:
     int binCount() const { return size_ / 2 + 1; }
     // Amplitude per bin relative to full scale: a full-scale sine reads about 1.0.
     const std::vector<float> &magnitudes() const { return magnitudes_; }
-    // The same in dBFS, never below kFloorDb.
-    const std::vector<float> &magnitudesDb() const { return magnitudesDb_; }
+    // The same in dBFS, never below kFloorDb; worked out when first asked for.
+    const std::vector<float> &magnitudesDb() const;
+    static float toDb(float amplitude);
     // The loudest bin above DC, or -1 without a result.
     int peakBin() const;
 
@@ -74,6 +75,7 @@ private:
     float coefficientsSum_ = 0.0f;
 
     std::vector<float> magnitudes_;
-    std::vector<float> magnitudesDb_;
+    mutable std::vector<float> magnitudesDb_;
+    mutable bool dbStale_ = false;
     bool hasResult_ = false;
 };

@@ -340,13 +340,14 @@ bool TAudioVisualization2::analysePending() {
 // Every block sent moves the columns on by one step; blocks that were only kept (the view was
 // not on screen) take the newest block's spectrum as theirs.
 void TAudioVisualization2::updateLevels(int blocks) {
-    const std::vector<float> &db = analyzer_.magnitudesDb();
+    const std::vector<float> &amplitudes = analyzer_.magnitudes();
     for (size_t i = 0; i < columns_.size(); ++i) {
         const Column &c = columns_[i];
-        float loudest = SpectrumAnalyzer::kFloorDb;
+        float loudest = 0.0f;
         for (int k = c.firstBin; k < c.endBin; ++k)
-            loudest = std::max(loudest, db[static_cast<size_t>(k)]);
-        const float target = std::clamp((loudest - kFloorDb) / -kFloorDb, 0.0f, 1.0f);
+            loudest = std::max(loudest, amplitudes[static_cast<size_t>(k)]);
+        const float db = SpectrumAnalyzer::toDb(loudest);
+        const float target = std::clamp((db - kFloorDb) / -kFloorDb, 0.0f, 1.0f);
         for (int b = 0; b < blocks; ++b) {
             levels_[i] = std::max(target, levels_[i] - kFallPerBlock);
             if (levels_[i] >= peaks_[i]) {

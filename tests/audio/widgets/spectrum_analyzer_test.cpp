@@ -51,6 +51,11 @@ TEST(SpectrumAnalyzer, LevelsAreRelativeToFullScale) {
     EXPECT_EQ(rect.peakBin(), 40);
     EXPECT_NEAR(rect.magnitudes()[40], 0.5, 0.01);
     EXPECT_NEAR(rect.magnitudesDb()[40], -6.02, 0.1);
+    // The decibels follow each analysis, and a cleared one reads the floor.
+    rect.analyze(sine(hz, size, 0.25));
+    EXPECT_NEAR(rect.magnitudesDb()[40], -12.04, 0.1);
+    rect.clear();
+    EXPECT_EQ(rect.magnitudesDb()[40], SpectrumAnalyzer::kFloorDb);
 
     // Windows keep the level: a tapering window must not read the tone quieter.
     SpectrumAnalyzer hann(size, FftWindow::Hanning);
