@@ -83,10 +83,10 @@ void TNCTAmpBar2::setValue(int Value) {
     }
     const double fraction = Value == value_ ? fraction_ : toFraction(Value);
     if (fraction >= peak_) {
-        // A timer still armed finds nothing to do and stops itself.
         peak_ = fraction;
         peakAge_.start();
         fallenAtMs_ = 0;
+        decayTimer_.stop();
     } else {
         fallPeak(fraction);
         if (peak_ > fraction)

@@ -47,22 +47,26 @@ void TNCTTimeDisplay2::setMilliseconds(int Milliseconds) {
 }
 
 QString TNCTTimeDisplay2::text() const {
-    // Built digit by digit: it is asked for at every tick of a playback.
+    // Written digit by digit into a string of its final length: it is asked for at every
+    // tick of a playback.
+    const QString hundreds = hours_ >= 100 ? QString::number(hours_ / 10) : QString();
+    const qsizetype head = hundreds.isEmpty() ? 1 : hundreds.size();
+    QString t(head + 9, Qt::Uninitialized);
+    QChar *out = t.data();
     auto digit = [](int v) { return QChar(u'0' + v % 10); };
-    QString t;
-    if (hours_ >= 100)
-        t = QString::number(hours_ / 10);
+    if (hundreds.isEmpty())
+        *out++ = digit(hours_ / 10);
     else
-        t += digit(hours_ / 10);
-    t += digit(hours_);
-    t += u':';
-    t += digit(minutes_ / 10 % 10);
-    t += digit(minutes_);
-    t += u':';
-    t += digit(seconds_ / 10 % 10);
-    t += digit(seconds_);
-    t += u'.';
-    t += digit(milliseconds_ / 100);
+        out = std::copy(hundreds.cbegin(), hundreds.cend(), out);
+    *out++ = digit(hours_);
+    *out++ = u':';
+    *out++ = digit(minutes_ / 10 % 10);
+    *out++ = digit(minutes_);
+    *out++ = u':';
+    *out++ = digit(seconds_ / 10 % 10);
+    *out++ = digit(seconds_);
+    *out++ = u'.';
+    *out = digit(milliseconds_ / 100);
     return t;
 }
 
