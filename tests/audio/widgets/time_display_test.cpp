@@ -39,6 +39,9 @@ TEST(TimeDisplay, TotalsOfASecondOrMoreSpreadOverAllFields) {
     // Hours are not capped: long recordings keep counting.
     d.setMilliseconds(100 * 3600000 + 59 * 60000 + 59 * 1000 + 999);
     expectFields(d, {100, 59, 59, 999});
+    EXPECT_EQ(d.text(), QStringLiteral("100:59:59.9"));
+    d.setHours(1234);
+    EXPECT_EQ(d.text(), QStringLiteral("1234:59:59.9"));
 }
 
 TEST(TimeDisplay, TotalsBelowASecondClearTheUpperFields) {
