@@ -59,8 +59,16 @@ TNCTAmpBar2::TNCTAmpBar2(QWidget *parent) : QWidget(parent) {
     installWidgetAccessibility();
 }
 
+namespace {
+
+int percentOf(double fraction) {
+    return static_cast<int>(std::lround(fraction * 100.0));
+}
+
+}  // namespace
+
 int TNCTAmpBar2::percent(int value) {
-    return static_cast<int>(std::lround(toFraction(value) * 100.0));
+    return percentOf(toFraction(value));
 }
 
 double TNCTAmpBar2::toDb(int value) {
@@ -96,12 +104,12 @@ void TNCTAmpBar2::setValue(int Value) {
         repaintChanges();  // the marker may have moved
         return;
     }
-    const bool percentChanged = std::lround(fraction * 100.0) != std::lround(fraction_ * 100.0);
+    const bool percentChanged = percentOf(fraction) != percentOf(fraction_);
     value_ = Value;
     fraction_ = fraction;
     repaintChanges();
     if (percentChanged)
-        widgetaccess::valueChanged(this, percent(value_));
+        widgetaccess::valueChanged(this, percentOf(fraction_));
 }
 
 // The timer fires only when no value came for at least kValuesGapMs.
