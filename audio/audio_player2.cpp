@@ -52,7 +52,11 @@ void TAudioPlayer2::StartDevice() {
         return;
 
     resetRing(ring_, static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels);
-    history_.assign(static_cast<size_t>(kHistorySeconds) * format_.frequency * format_.channels, 0);
+    // Only frames sent since this start are read back, so neither keeps what it held before.
+    const size_t historySamples =
+        static_cast<size_t>(kHistorySeconds) * format_.frequency * format_.channels;
+    if (history_.size() != historySamples)
+        history_ = UnfilledSamples(historySamples);
     handedOut_ = 0;
     heardAtStop_ = 0;
     heardShown_ = 0;

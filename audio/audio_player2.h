@@ -18,6 +18,7 @@
 #include "audio/devices/audio_backend.h"
 #include "audio/sample_array.h"
 #include "audio/spsc_ring.h"
+#include "audio/unfilled_samples.h"
 
 #include <QVariant>
 
@@ -122,5 +123,5 @@ private:
     bool endOfData_ = false;
     bool endPlayRaised_ = false;
     bool requestRaised_ = false;
-    std::vector<int16_t> history_;  // the last frames sent, indexed by frame number
+    UnfilledSamples history_;  // the last frames sent, indexed by frame number
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-void copyIntoRing(std::vector<int16_t> &ring, int channels, int64_t firstFrame, const int16_t *from,
+void copyIntoRing(UnfilledSamples &ring, int channels, int64_t firstFrame, const int16_t *from,
                   int64_t frames) {
     const int64_t slots = static_cast<int64_t>(ring.size()) / channels;
     if (frames > slots) {  // only the newest fit
@@ -20,7 +20,7 @@ void copyIntoRing(std::vector<int16_t> &ring, int channels, int64_t firstFrame, 
     }
 }
 
-void copyFromRing(const std::vector<int16_t> &ring, int channels, int64_t firstFrame, int16_t *to,
+void copyFromRing(const UnfilledSamples &ring, int channels, int64_t firstFrame, int16_t *to,
                   int64_t frames) {
     const int64_t slots = static_cast<int64_t>(ring.size()) / channels;
     int64_t slot = firstFrame % slots;

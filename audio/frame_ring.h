@@ -3,14 +3,15 @@
 // in at most two pieces.
 #pragma once
 
+#include "audio/unfilled_samples.h"
+
 #include <cstdint>
-#include <vector>
 
 // Stores `frames` frames from `from` as frames firstFrame, firstFrame + 1, ...; of a run longer
 // than the ring only the newest are kept.
-void copyIntoRing(std::vector<int16_t> &ring, int channels, int64_t firstFrame, const int16_t *from,
+void copyIntoRing(UnfilledSamples &ring, int channels, int64_t firstFrame, const int16_t *from,
                   int64_t frames);
 // Copies frames firstFrame .. firstFrame + frames - 1 to `to`; the caller makes sure the ring
 // still holds them.
-void copyFromRing(const std::vector<int16_t> &ring, int channels, int64_t firstFrame, int16_t *to,
+void copyFromRing(const UnfilledSamples &ring, int channels, int64_t firstFrame, int16_t *to,
                   int64_t frames);

@@ -1,5 +1,6 @@
-// A lock-free single-producer/single-consumer ring of samples, allocated up front.
-// One thread writes, one thread reads; neither ever blocks or allocates.
+// A lock-free single-producer/single-consumer ring of samples, allocated up front (and not
+// filled: only what was written is ever read). One thread writes, one thread reads; neither
+// ever blocks or allocates.
 #pragma once
 
 #include <algorithm>
@@ -9,10 +10,12 @@
 #include <memory>
 #include <vector>
 
+#include "audio/unfilled_samples.h"
+
 template <typename T>
 class SpscRing {
 public:
-    explicit SpscRing(size_t capacity) : buffer_(capacity + 1) {}
+    explicit SpscRing(size_t capacity) { buffer_.resize(capacity + 1); }
 
     size_t capacity() const { return buffer_.size() - 1; }
 
@@ -56,7 +59,7 @@ public:
     }
 
 private:
-    std::vector<T> buffer_;
+    std::vector<T, UnfilledAllocator<T>> buffer_;
     std::atomic<size_t> head_{0};
     std::atomic<size_t> tail_{0};
 };

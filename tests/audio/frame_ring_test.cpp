@@ -15,7 +15,7 @@ int16_t valueOf(int64_t frame, int channel) {
 TEST(FrameRing, RunsOfAnyLengthReadBackAcrossTheWrap) {
     for (const int channels : {1, 2}) {
         constexpr int64_t kSlots = 97;
-        std::vector<int16_t> ring(static_cast<size_t>(kSlots * channels), 0);
+        UnfilledSamples ring(static_cast<size_t>(kSlots * channels), 0);
         std::mt19937 random(channels);
         int64_t sent = 0;
         for (int round = 0; round < 200; ++round) {

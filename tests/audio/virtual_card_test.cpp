@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -263,6 +264,36 @@ TEST(VirtualCard, PlayerWakesTheGuiSideOnlyWhenSomethingIsDue) {
     // card asked about a hundred times meanwhile.
     EXPECT_GE(counter.wakes, 5);
     EXPECT_LE(counter.wakes, 8);
+}
+
+// The displays look back into what the player sent. Its history is reused from one start to
+// the next without being cleared, so a new playback must show silence where it has not sent
+// anything yet, never the sound of the one before.
+TEST(VirtualCard, DisplaysSeeOnlyWhatThisPlaybackSent) {
+    VirtualBackend card;
+    TAudioPlayer2 player(card);
+    player.SetFormatArray(8000, 1);
+    auto onlyHolds = [](const SampleArray &shown, std::initializer_list<int16_t> values) {
+        for (int16_t v : shown.samples())
+            if (std::find(values.begin(), values.end(), v) == values.end())
+                return false;
+        return true;
+    };
+    player.StartDevice();
+    player.SendArray(SampleArray(1, std::vector<int16_t>(1600, 7000)));
+    player.SendArray(SampleArray(1, std::vector<int16_t>(1600, 7000)));
+    ASSERT_TRUE(waitUntil([&] { return player.nSamplesCurrent() >= 2400; }, 2000));
+    EXPECT_TRUE(onlyHolds(player.GetCurrentArray(800), {7000}));
+    player.StopDevice();
+
+    player.StartDevice();
+    EXPECT_TRUE(onlyHolds(player.GetCurrentArray(4000), {0}));
+    player.SendArray(SampleArray(1, std::vector<int16_t>(1600, -3000)));
+    ASSERT_TRUE(waitUntil([&] { return player.nSamplesCurrent() >= 800; }, 2000));
+    const SampleArray shown = player.GetCurrentArray(4000);
+    EXPECT_TRUE(onlyHolds(shown, {0, -3000}));
+    EXPECT_EQ(shown.samples().back(), -3000);
+    player.StopDevice();
 }
 
 TEST(VirtualCard, StarvingPlayerAsksForDataAndStopDropsStaleEvents) {
