@@ -123,6 +123,7 @@ void PulseStream::close() {
         pa_stream_set_state_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_read_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_write_callback(stream_.get(), nullptr, nullptr);
+        pa_stream_set_started_callback(stream_.get(), nullptr, nullptr);
         const pa_stream_state_t state = pa_stream_get_state(stream_.get());
         if (state == PA_STREAM_READY)
             pa_stream_disconnect(stream_.get());
@@ -327,6 +328,7 @@ bool PulsePlaybackStream::start(QString *error) {
         "Playback",
         [this](pa_stream *stream, const char *device) {
             pa_stream_set_write_callback(stream, &PulsePlaybackStream::onWrite, this);
+            pa_stream_set_started_callback(stream, &PulsePlaybackStream::onStarted, this);
             const pa_sample_spec spec = sampleSpec(format_);
             pa_buffer_attr attributes;
             attributes.maxlength = static_cast<uint32_t>(-1);
@@ -352,6 +354,15 @@ void PulsePlaybackStream::onWrite(pa_stream *, size_t bytes, void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
     me->pump(bytes);
     me->requestTiming();
+}
+
+// Mainloop thread: the server began to play, at the start or after running dry; a timing
+// report now tells where the sound is, so the position runs from here.
+void PulsePlaybackStream::onStarted(pa_stream *, void *self) {
+    auto *me = static_cast<PulsePlaybackStream *>(self);
+    me->started_ = true;
+    me->requestTiming();
+    me->armTick();  // until a report has the position running
 }
 
 void PulsePlaybackStream::requestTiming() {
@@ -468,9 +479,11 @@ void PulsePlaybackStream::armTick() {
         tick_ = PulseTimeEvent(api, api->time_new(api, &when, &PulsePlaybackStream::onTick, this));
 }
 
-// Mainloop thread, every 20 ms from the start until the position runs, and while the source
-// is dry: ask it again (the server asks for data only as it consumes some, so it would not)
-// and refresh the timing, which tells when the sound started and when the tail was heard.
+// Mainloop thread, every 20 ms while the source is dry, and from the server's start until
+// the position runs: ask the source again (the server asks for data only as it consumes
+// some, so it would not) and refresh the timing, which tells when the sound started and
+// when the tail was heard. Before the server has started there is no timing worth asking
+// for; its start is announced (and the first write request after it asks anyway).
 void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struct timeval *,
                                  void *self) {
     auto *me = static_cast<PulsePlaybackStream *>(self);
@@ -481,9 +494,9 @@ void PulsePlaybackStream::onTick(pa_mainloop_api *, pa_time_event *, const struc
         return;
     }
     me->pump(pa_stream_writable_size(stream));
-    me->requestTiming();
-    // Also until the position first runs, so that it starts when the sound does.
-    if (me->dry_ || me->rollingOrigin_.load() == kNotRolling)
+    if (me->started_ || me->drainRequest_.running())
+        me->requestTiming();
+    if (me->dry_ || (me->started_ && me->rollingOrigin_.load() == kNotRolling))
         me->armTick();
 }
 

@@ -134,6 +134,7 @@ private:
                        void *self);
     static void onTiming(pa_stream *stream, int success, void *self);
     static void onDrained(pa_stream *stream, int success, void *self);
+    static void onStarted(pa_stream *stream, void *self);
     void pump(size_t bytes);
     void drain();
     void armTick();
@@ -151,6 +152,7 @@ private:
                                   // until a timing report after the drain told
     bool dry_ = false;            // the last pump found the source short of data
     int dryPumps_ = 0;            // pumps in a row that found it so while more was to come
+    bool started_ = false;        // the server has begun to play this stream
     PulseTimeEvent tick_;
     PulsePendingOperation timingRequest_;
     PulsePendingOperation drainRequest_;

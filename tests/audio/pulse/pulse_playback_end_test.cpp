@@ -238,3 +238,31 @@ TEST_F(PlaybackEndTest, PositionFollowsTheClockBetweenTimingReports) {
         EXPECT_EQ(player->nSamplesCurrent(), atStop) << "a stopped player keeps its position";
     }
 }
+
+// Fed as the program feeds it (two 200 ms blocks, then one for every block played or request),
+// the player first hears less than the server wants before it starts. The position has to run
+// from the moment the server starts, not jump there at the first report after it.
+TEST_F(PlaybackEndTest, PositionRunsFromTheStartWithoutAJump) {
+    const int blockFrames = player->SecToSamples(200);
+    int sent = 0;
+    auto sendNext = [&] {
+        player->SendArray(sent < 10 ? SampleArray(2, noise(blockFrames, 11 + sent))
+                                    : SampleArray());
+        ++sent;
+    };
+    QObject::connect(player.get(), &TAudioPlayer2::OnEndArrayPlay, player.get(), sendNext);
+    QObject::connect(player.get(), &TAudioPlayer2::OnRequestOnLoadArray, player.get(), sendNext);
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        sent = 0;
+        player->StartDevice();
+        ASSERT_EQ(player->LastErrorNum(), 0) << player->LastErrorText().toStdString();
+        sendNext();
+        sendNext();
+        int first = 0;
+        ASSERT_TRUE(waitUntil([&] { return (first = player->nSamplesCurrent()) > 0; }, 3000));
+        EXPECT_LT(first, kRate / 10) << "frames: the position jumped when the sound started";
+        player->StopDevice();
+        spin(100);
+    }
+}
