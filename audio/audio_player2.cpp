@@ -7,11 +7,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace {
 
-constexpr int kRingSeconds = 10;
-constexpr int kHistorySeconds = 12;  // more than the ring, so played frames are still known
+// The program keeps a few blocks queued and the server buffers under a second, so a few
+// seconds are room enough (blocks beyond it wait in the backlog); a ring much larger only
+// spreads each block over memory that is cold again by the time it is read.
+constexpr int kRingSeconds = 3;
+// The ring, the server's buffer and a display window: played frames are still known.
+constexpr int kHistorySeconds = 5;
 constexpr int kDefaultTickMs = 80;
 
 void raisePeak(std::atomic<int> &peak, int value) {
@@ -84,7 +89,7 @@ void TAudioPlayer2::StopDevice() {
     blockEnds_.clear();
 }
 
-void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
+void TAudioPlayer2::SendArray(SampleArray WavArray) {
     if (!isRunning())
         return;
     if (WavArray.isEmpty()) {
@@ -100,7 +105,7 @@ void TAudioPlayer2::SendArray(const SampleArray &WavArray) {
     const int channels = format_.channels;
     std::vector<int16_t> samples;
     if (WavArray.channels() == channels) {
-        samples = WavArray.samples();
+        samples = std::move(WavArray.samples());
     } else {
         // Accept either layout: mono is doubled, stereo is averaged.
         const int frames = WavArray.frames();

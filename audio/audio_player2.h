@@ -78,7 +78,7 @@ public:
     void StopDevice() override;
 
     // Queues a block; an empty one marks the end of the data.
-    void SendArray(const SampleArray &WavArray);
+    void SendArray(SampleArray WavArray);
     // Frames heard since the last StartDevice.
     int nSamplesCurrent() const { return static_cast<int>(heardFrames()); }
     // The latest nSamples frames played (zeros where unknown).

@@ -411,11 +411,26 @@ void PulsePlaybackStream::pump(size_t bytes) {
     const int bufferFrames = static_cast<int>(buffer_.size() / format_.channels);
     int room = static_cast<int>(std::min<size_t>(bytes / frameBytes_, INT32_MAX));
     while (room > 0) {
-        const int asked = std::min(room, bufferFrames);
-        const int got = std::clamp(source_->fill(buffer_.data(), asked), 0, asked);
+        // The frames go straight into the server's own memory where it lends some, which
+        // saves a copy of everything played.
+        int16_t *target = buffer_.data();
+        int asked = std::min(room, bufferFrames);
+        void *lent = nullptr;
+        size_t lentBytes = static_cast<size_t>(asked) * frameBytes_;
+        const bool borrowed = pa_stream_begin_write(stream(), &lent, &lentBytes) == 0 && lent &&
+                              lentBytes >= frameBytes_;
+        if (borrowed) {
+            target = static_cast<int16_t *>(lent);
+            asked = std::min(asked, static_cast<int>(lentBytes / frameBytes_));
+        } else if (lent) {
+            pa_stream_cancel_write(stream());
+        }
+        const int got = std::clamp(source_->fill(target, asked), 0, asked);
+        if (got == 0 && borrowed)
+            pa_stream_cancel_write(stream());
         if (got > 0) {
-            pa_stream_write(stream(), buffer_.data(), static_cast<size_t>(got) * frameBytes_,
-                            nullptr, drained_ ? readAheadBytes_ : 0, PA_SEEK_RELATIVE);
+            pa_stream_write(stream(), target, static_cast<size_t>(got) * frameBytes_, nullptr,
+                            drained_ ? readAheadBytes_ : 0, PA_SEEK_RELATIVE);
             drained_ = false;
             written_ += got;
             writtenFrames_ = written_;

@@ -243,6 +243,10 @@ const std::vector<QRect> &TAudioVisualization2::syncFrame() {
     const QPoint origin = plotBackgroundArea_.topLeft();
     const qreal ratio = frame_.devicePixelRatio();
     const int bytesPerPixel = frame_.depth() / 8;
+    // Row addresses from the start of each picture: scanLine() checks for a shared copy at
+    // every call, which cost more than the few bytes each row of a strip copies.
+    uchar *const frameBits = frame_.bits();
+    const qsizetype frameStride = frame_.bytesPerLine();
     for (int i = 0; i < n; ++i) {
         const size_t c = static_cast<size_t>(i);
         const int was = frameTops_[c];
@@ -259,9 +263,14 @@ const std::vector<QRect> &TAudioVisualization2::syncFrame() {
                                .toAlignedRect()
                                .intersected(frame_.rect());
         const size_t bytes = static_cast<size_t>(area.width()) * bytesPerPixel;
+        const qsizetype fromStride = from.bytesPerLine();
+        const qsizetype column = static_cast<qsizetype>(area.left()) * bytesPerPixel;
+        uchar *to = frameBits + area.top() * frameStride + column;
+        const uchar *source = from.constBits() + area.top() * fromStride + column;
         for (int y = area.top(); y <= area.bottom(); ++y) {
-            std::memcpy(frame_.scanLine(y) + area.left() * bytesPerPixel,
-                        from.constScanLine(y) + area.left() * bytesPerPixel, bytes);
+            std::memcpy(to, source, bytes);
+            to += frameStride;
+            source += fromStride;
         }
         synced_.push_back(strip);
     }

@@ -84,6 +84,7 @@ double TNCTAmpBar2::toFraction(int value) {
 
 void TNCTAmpBar2::setValue(int Value) {
     Value = std::clamp(Value, 0, kMaxValue);
+    lastValueMs_ = clock_.elapsed();
     if (Value == kMaxValue) {
         if (!clipHold_.isActive())
             update();
@@ -94,7 +95,8 @@ void TNCTAmpBar2::setValue(int Value) {
         peak_ = fraction;
         peakAge_.start();
         fallenAtMs_ = 0;
-        decayTimer_.stop();
+        // A decay timer already armed stays: stopping it at every rise and starting it at
+        // the next fall cost more than its one late tick, which finds nothing to do.
     } else {
         fallPeak(fraction);
         if (peak_ > fraction)
@@ -114,7 +116,7 @@ void TNCTAmpBar2::setValue(int Value) {
 
 // The timer fires only when no value came for at least kValuesGapMs.
 void TNCTAmpBar2::armDecay() {
-    const qint64 now = clock_.elapsed();
+    const qint64 now = lastValueMs_;
     if (decayTimer_.isActive() && decayDueMs_ - now >= kValuesGapMs)
         return;
     decayDueMs_ = now + kValuesGapMs + kDecayArmSlackMs;
@@ -133,6 +135,11 @@ void TNCTAmpBar2::fallPeak(double level) {
 }
 
 void TNCTAmpBar2::decayPeak() {
+    if (decayTimer_.interval() != kDecayIntervalMs &&
+        clock_.elapsed() - lastValueMs_ < kValuesGapMs) {
+        armDecay();  // values still come and move the marker themselves
+        return;
+    }
     const double level = fraction_;
     fallPeak(level);
     if (peak_ <= level)

@@ -87,6 +87,7 @@ private:
     QTimer decayTimer_;
     QElapsedTimer clock_;
     qint64 decayDueMs_ = 0;  // clock_ when decayTimer_ fires, while it runs for a gap
+    qint64 lastValueMs_ = 0;  // clock_ at the last setValue
     QTimer clipHold_;
     Lit shown_;  // what the last repaint asked for shows
     QPixmap dark_;
