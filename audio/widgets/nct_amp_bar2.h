@@ -86,7 +86,7 @@ private:
     qint64 fallenAtMs_ = 0;  // peakAge_ when the peak last fell
     QTimer decayTimer_;
     QElapsedTimer clock_;
-    qint64 decayDueMs_ = 0;  // clock_ when decayTimer_ fires, while it runs for a gap
+    qint64 decayDueMs_ = 0;   // clock_ when decayTimer_ fires, while it runs for a gap
     qint64 lastValueMs_ = 0;  // clock_ at the last setValue
     QTimer clipHold_;
     Lit shown_;  // what the last repaint asked for shows
