@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QImage>
 
+#include <algorithm>
+
 TEST(AmpBar, LevelsMapToDecibelsOfFullScale) {
     EXPECT_DOUBLE_EQ(TNCTAmpBar2::toDb(32767), 0.0);
     EXPECT_DOUBLE_EQ(TNCTAmpBar2::toDb(0), TNCTAmpBar2::kMinDb);
@@ -59,6 +61,32 @@ TEST(AmpBar, PeakMarkerFallsAtItsPaceWhileValuesKeepComing) {
     EXPECT_DOUBLE_EQ(atOneSecond, 1.0) << "held";
     const double expectedMs = 1200 + (1.0 - TNCTAmpBar2::toFraction(quiet)) / 0.625 * 1000;
     EXPECT_NEAR(levelReachedMs, expectedMs, 400);
+}
+
+// A new peak while the marker was falling by its timer: the marker holds from the new peak,
+// and falls on its own once the values stop.
+TEST(AmpBar, PeakMarkerHoldsAfterANewPeakAndFallsWhenValuesStop) {
+    TNCTAmpBar2 bar;
+    const int quiet = 100;
+    bar.setValue(20000);
+    for (int i = 0; i < 20; ++i) {  // past the hold: the marker falls
+        testsupport::spin(80);
+        bar.setValue(quiet);
+    }
+    ASSERT_LT(bar.peakFraction(), TNCTAmpBar2::toFraction(20000));
+    bar.setValue(32767);
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 5; ++i) {
+        testsupport::spin(80);
+        bar.setValue(quiet);
+    }
+    testsupport::spin(std::max<long>(0, 1000 - clock.elapsed()));
+    EXPECT_DOUBLE_EQ(bar.peakFraction(), 1.0) << "held from the new peak";
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return bar.peakFraction() == TNCTAmpBar2::toFraction(quiet); }, 4000))
+        << bar.peakFraction();
+    EXPECT_NEAR(clock.elapsed(), 1200 + (1.0 - TNCTAmpBar2::toFraction(quiet)) / 0.625 * 1000, 500);
 }
 
 namespace {
