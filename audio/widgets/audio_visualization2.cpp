@@ -194,7 +194,23 @@ void TAudioVisualization2::placeSurface() {
 }
 
 void TAudioVisualization2::updatePlot(const QRegion &area) {
+    wholeAreaDirty_ = true;
     surface_->update(area.translated(-surface_->pos()));
+}
+
+void TAudioVisualization2::updateStrips() {
+    unpaintedStrips_.insert(unpaintedStrips_.end(), synced_.begin(), synced_.end());
+    const QRect area = changedStrips();
+    unpaintedBounds_ |= area;
+    surface_->update(area.translated(-surface_->pos()));
+}
+
+void TAudioVisualization2::drawFrame(QPainter &p, const QRect &area) {
+    const QPoint origin = plotBackgroundArea_.topLeft();
+    const qreal ratio = frame_.devicePixelRatio();
+    p.drawImage(
+        QRectF(area), frame_,
+        QRectF(QRectF(area.translated(-origin)).topLeft() * ratio, QSizeF(area.size()) * ratio));
 }
 
 // One rectangle around the changed strips: measured with a noisy signal, a region of a strip
@@ -210,6 +226,12 @@ void TAudioVisualization2::paintSurface(QPainter &p, const QRegion &region) {
     p.translate(-surface_->pos());
     background();  // anew if the pixel ratio changed
     const QRect dirty = region.boundingRect().translated(surface_->pos());
+    // Nothing but the strips asked for this paint: everything else in it is on screen still.
+    const bool onlyStrips = !wholeAreaDirty_ && dirty == unpaintedBounds_;
+    paintingStrips_.swap(unpaintedStrips_);
+    unpaintedStrips_.clear();
+    unpaintedBounds_ = QRect();
+    wholeAreaDirty_ = false;
     if (visType_ != TVisType::vtFFTNormal) {
         paintPlot(p, dirty);
         return;
@@ -219,12 +241,12 @@ void TAudioVisualization2::paintSurface(QPainter &p, const QRegion &region) {
     analysePending();
     if (!syncFrame().empty())
         updatePlot(changedStrips());
-    const QPoint origin = plotBackgroundArea_.topLeft();
-    const qreal ratio = frame_.devicePixelRatio();
-    // One copy; the region, however many pieces, clips it.
-    p.drawImage(
-        QRectF(dirty), frame_,
-        QRectF(QRectF(dirty.translated(-origin)).topLeft() * ratio, QSizeF(dirty.size()) * ratio));
+    if (onlyStrips) {
+        for (const QRect &strip : paintingStrips_)
+            drawFrame(p, strip);
+    } else {
+        drawFrame(p, dirty);  // one copy; the region, however many pieces, clips it
+    }
 }
 
 const std::vector<QRect> &TAudioVisualization2::syncFrame() {
@@ -327,7 +349,7 @@ void TAudioVisualization2::SendArray(const SampleArray &InpArray) {
         return;
     if (visType_ == TVisType::vtFFTNormal) {
         if (!syncFrame().empty())
-            updatePlot(changedStrips());
+            updateStrips();
     } else
         updatePlot(changedArea(oldLevels_, oldPeaks_));
 }

@@ -121,7 +121,12 @@ private:
     // The rectangle around the rows the last sync copied.
     QRect changedStrips() const;
     void placeSurface();
+    // Asks for a paint of `area`, which is repainted whole.
     void updatePlot(const QRegion &area);
+    // Asks for a paint of the strips the last sync copied, which alone need copying out.
+    void updateStrips();
+    // Copies `area` (view coordinates) of the picture of the plot to the screen.
+    void drawFrame(QPainter &p, const QRect &area);
     // Paints the plot surface's `region` (view coordinates).
     void paintSurface(QPainter &p, const QRegion &region);
     // Paints the plot's part of `dirty` (view coordinates): background and columns.
@@ -160,4 +165,11 @@ private:
     QImage frame_;
     std::vector<int> frameTops_;
     std::vector<QRect> synced_;
+    // The strips synced since the last paint and the rectangle around them: a paint of just
+    // that rectangle copies the strips alone. Noisy sound moves columns all over the plot, and
+    // copying every row of the rectangle touched most of the picture at every frame.
+    std::vector<QRect> unpaintedStrips_;
+    std::vector<QRect> paintingStrips_;
+    QRect unpaintedBounds_;
+    bool wholeAreaDirty_ = false;
 };

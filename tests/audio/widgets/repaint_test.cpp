@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QVBoxLayout>
@@ -394,6 +395,21 @@ TEST(Repaint, PlainBarsFromPartialRepaintsMatchAFullPaintAndTheBarPainter) {
     }
     cut.end();
     EXPECT_EQ(difference(partial, expected), "");
+}
+
+// What the window really holds after many partial paints (the offscreen screen reads its
+// backing store), not a full paint clipped to each paint's region: a paint that copies only
+// the strips that moved must leave everything else in it as it was.
+TEST(Repaint, PlainBarsOnScreenMatchAFullPaint) {
+    TAudioVisualization2 v;
+    showAndWait(v, QSize(360, 220));
+    QTest::qWait(30);
+    for (unsigned block = 0; block < 24; ++block) {
+        v.SendArray(block % 8 == 7 ? testsignals::silence(2048) : testsignals::noise(2048, block));
+        QTest::qWait(30);
+        const QImage onScreen = v.screen()->grabWindow(v.winId()).toImage();
+        ASSERT_EQ(difference(onScreen, v.grab().toImage()), "") << "block " << block;
+    }
 }
 
 // The readout's digits come from pictures made of them; every digit in every place, lit or
