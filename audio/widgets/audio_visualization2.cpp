@@ -199,7 +199,14 @@ void TAudioVisualization2::updatePlot(const QRegion &area) {
 }
 
 void TAudioVisualization2::updateStrips() {
-    unpaintedStrips_.insert(unpaintedStrips_.end(), synced_.begin(), synced_.end());
+    // Paints can wait (a compositor holds them back for a window nobody sees): past a few
+    // frames' worth the list goes, and the next paint copies the whole rectangle instead.
+    if (unpaintedStrips_.size() > 4 * levels_.size())
+        wholeAreaDirty_ = true;
+    if (wholeAreaDirty_)
+        unpaintedStrips_.clear();
+    else
+        unpaintedStrips_.insert(unpaintedStrips_.end(), synced_.begin(), synced_.end());
     const QRect area = changedStrips();
     unpaintedBounds_ |= area;
     surface_->update(area.translated(-surface_->pos()));
