@@ -1,22 +1,22 @@
 #include "audio/audio_player2.h"
 
 #include "audio/dsp/playback_equalizer.h"
-#include "audio/frame_ring.h"
 #include "audio/units.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <utility>
 
 namespace {
 
-// The program keeps a few blocks queued and the server buffers under a second, so a few
-// seconds are room enough (blocks beyond it wait in the backlog); a ring much larger only
-// spreads each block over memory that is cold again by the time it is read.
-constexpr int kRingSeconds = 3;
-// The ring, the server's buffer and a display window: played frames are still known.
-constexpr int kHistorySeconds = 5;
+// Room for the addresses of more blocks than any caller queues at once; blocks beyond it wait
+// in the backlog.
+constexpr size_t kQueuedBlocks = 256;
+// Played blocks are kept this long for the displays, which look back over the server's buffer
+// and an analysis window (well under a second each).
+constexpr int kHistorySeconds = 3;
 constexpr int kDefaultTickMs = 80;
 
 void raisePeak(std::atomic<int> &peak, int value) {
@@ -56,12 +56,10 @@ void TAudioPlayer2::StartDevice() {
     if (isRunning())
         return;
 
-    resetRing(ring_, static_cast<size_t>(kRingSeconds) * format_.frequency * format_.channels);
-    // Only frames sent since this start are read back, so neither keeps what it held before.
-    const size_t historySamples =
-        static_cast<size_t>(kHistorySeconds) * format_.frequency * format_.channels;
-    if (history_.size() != historySamples)
-        history_ = UnfilledSamples(historySamples);
+    resetRing(queue_, kQueuedBlocks);
+    playing_ = nullptr;
+    playingOffset_ = 0;
+    blocks_.clear(format_.channels);
     handedOut_ = 0;
     heardAtStop_ = 0;
     heardShown_ = 0;
@@ -70,7 +68,6 @@ void TAudioPlayer2::StartDevice() {
     notifyPending_ = false;
     blockEnds_.clear();
     backlog_.clear();
-    framesSent_ = 0;
     endOfData_ = endPlayRaised_ = requestRaised_ = false;
     armNotify();
     equalizer_->reset();
@@ -119,14 +116,17 @@ void TAudioPlayer2::SendArray(SampleArray WavArray) {
             }
         }
     }
+    samples.resize(samples.size() - samples.size() % channels);  // whole frames only
+    if (samples.empty())
+        return;
     const int frames = static_cast<int>(samples.size()) / channels;
     equalizer_->process(samples.data(), frames);  // bit-exact while off
 
-    copyIntoRing(history_, channels, framesSent_, samples.data(), frames);
-    framesSent_ += frames;
-    blockEnds_.push_back(framesSent_);
-    backlog_.push_back(std::move(samples));
+    const PlayedBlock &block = blocks_.append(std::move(samples));
+    blockEnds_.push_back(block.endFrame);
+    backlog_.push_back(&block);
     pushPending();
+    dropHeardBlocks();
     armNotify();
 }
 
@@ -140,45 +140,55 @@ void TAudioPlayer2::armNotify() {
     if (!blockEnds_.empty())
         at = std::min(at, blockEnds_.front());
     if (endOfData_ ? !endPlayRaised_ : !requestRaised_)
-        at = std::min(at, framesSent_);
+        at = std::min(at, blocks_.endFrame());
     notifyAt_ = at;
 }
 
 void TAudioPlayer2::pushPending() {
-    while (!backlog_.empty()) {
-        std::vector<int16_t> &block = backlog_.front();
-        const size_t written = ring_->write(block.data(), block.size());
-        if (written < block.size()) {
-            block.erase(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(written));
-            return;
-        }
+    while (!backlog_.empty() && queue_->write(&backlog_.front(), 1) == 1)
         backlog_.pop_front();
-    }
+}
+
+// The device thread is done with a block once it has handed out its last frame; the displays
+// are done with it a few seconds later.
+void TAudioPlayer2::dropHeardBlocks() {
+    const int64_t historyFrames = static_cast<int64_t>(kHistorySeconds) * format_.frequency;
+    blocks_.dropEndingBy(std::min(handedOut_.load(), heardFrames()) - historyFrames);
 }
 
 SampleArray TAudioPlayer2::GetCurrentArray(int nSamples) const {
     const int channels = format_.channels;
     nSamples = std::max(0, nSamples);
     std::vector<int16_t> out(static_cast<size_t>(nSamples) * channels, 0);
-    if (history_.empty())
-        return SampleArray(channels, std::move(out));
-    const int64_t historyFrames = static_cast<int64_t>(history_.size()) / channels;
     const int64_t end = heardFrames();
-    // Frames not sent yet, or sent so long ago that the history no longer holds them, stay
-    // silent.
-    const int64_t first = std::max({end - nSamples, int64_t{0}, framesSent_ - historyFrames});
-    const int64_t last = std::min(end, framesSent_);
+    // Frames not sent yet, or sent so long ago that they are no longer kept, stay silent.
+    const int64_t first = std::max({end - nSamples, int64_t{0}, blocks_.firstKept()});
+    const int64_t last = std::min(end, blocks_.endFrame());
     if (last > first)
-        copyFromRing(history_, channels, first,
-                     out.data() + static_cast<size_t>(first - (end - nSamples)) * channels,
-                     last - first);
+        blocks_.copy(first, last - first,
+                     out.data() + static_cast<size_t>(first - (end - nSamples)) * channels);
     return SampleArray(channels, std::move(out));
 }
 
 // Audio thread: hand out queued frames, count them, keep peaks, wake the GUI side.
 int TAudioPlayer2::fill(int16_t *out, int frames) {
     const int channels = format_.channels;
-    const size_t got = ring_->read(out, static_cast<size_t>(frames) * channels);
+    const size_t wanted = static_cast<size_t>(frames) * channels;
+    size_t got = 0;
+    while (got < wanted) {
+        if (playing_ == nullptr) {
+            if (queue_->read(&playing_, 1) == 0)
+                break;
+            playingOffset_ = 0;
+        }
+        const std::vector<int16_t> &samples = playing_->samples;
+        const size_t count = std::min(wanted - got, samples.size() - playingOffset_);
+        std::memcpy(out + got, samples.data() + playingOffset_, count * sizeof(int16_t));
+        got += count;
+        playingOffset_ += count;
+        if (playingOffset_ == samples.size())
+            playing_ = nullptr;  // the GUI side may drop it once handedOut_ passes its end
+    }
     const int gotFrames = static_cast<int>(got / channels);
     int left = 0, right = 0;
     for (int i = 0; i < gotFrames; ++i) {
@@ -213,6 +223,7 @@ void TAudioPlayer2::onPlayed() {
     notifyPending_ = false;
     const int generation = this->generation();
     pushPending();
+    dropHeardBlocks();
     const int64_t handedOut = handedOut_.load();
     while (!blockEnds_.empty() && blockEnds_.front() <= handedOut) {
         blockEnds_.pop_front();
@@ -220,11 +231,11 @@ void TAudioPlayer2::onPlayed() {
         if (generation != this->generation())
             return;  // a handler stopped or restarted the device
     }
-    if (handedOut >= framesSent_) {
+    if (handedOut >= blocks_.endFrame()) {
         if (endOfData_) {
             // The backend keeps asking for data while it plays out, so this runs again
             // until the tail has been heard.
-            if (!endPlayRaised_ && heardFrames() >= framesSent_) {
+            if (!endPlayRaised_ && heardFrames() >= blocks_.endFrame()) {
                 endPlayRaised_ = true;
                 Q_EMIT OnEndPlay();
             }

@@ -1,9 +1,9 @@
 // The playback component: output device and mixer lines, a twelve-band equaliser, and
 // block-wise playback.
 //
-// SendArray queues a block (equalised on the GUI thread) into a lock-free ring that the
-// backend's thread plays from. The audio thread only copies frames out, counts them and
-// keeps peak levels; it tells the GUI thread when frames were taken, and the GUI side
+// SendArray keeps a block (equalised on the GUI thread) and passes it to the backend's thread
+// through a lock-free queue of block addresses. The audio thread only copies frames out of the
+// blocks, counts them and keeps peak levels; it tells the GUI thread when frames were taken, and the GUI side
 // raises OnEndArrayPlay for every block the device has taken, OnRequestOnLoadArray when the
 // queue ran dry before the end, and OnEndPlay once an empty SendArray marked the end of the
 // data and everything queued has been heard.
@@ -16,9 +16,9 @@
 
 #include "audio/audio_device2.h"
 #include "audio/devices/audio_backend.h"
+#include "audio/played_blocks.h"
 #include "audio/sample_array.h"
 #include "audio/spsc_ring.h"
-#include "audio/unfilled_samples.h"
 
 #include <QVariant>
 
@@ -97,6 +97,7 @@ private:
     void onPlayed();
     int64_t heardFrames() const;
     void pushPending();
+    void dropHeardBlocks();
     void armNotify();
     void tick() override;
 
@@ -104,7 +105,7 @@ private:
     std::unique_ptr<PlaybackEqualizer> equalizer_;
 
     // Shared with the audio thread.
-    std::unique_ptr<SpscRing<int16_t>> ring_;
+    std::unique_ptr<SpscRing<const PlayedBlock *>> queue_;  // blocks in the order to play
     std::atomic<int64_t> handedOut_{0};  // frames fill() has given the device
     std::atomic<int> peakLeft_{0};
     std::atomic<int> peakRight_{0};
@@ -114,14 +115,17 @@ private:
     std::atomic<int64_t> notifyAt_{0};
     std::atomic<bool> moreToCome_{true};  // no end of data marked since the last block
 
+    // Audio thread only: the block being handed out and how many of its samples have been.
+    const PlayedBlock *playing_ = nullptr;
+    size_t playingOffset_ = 0;
+
     // GUI thread only.
     std::deque<int64_t> blockEnds_;             // cumulative frame count at each block's end
-    std::deque<std::vector<int16_t>> backlog_;  // blocks waiting for room in the ring
-    int64_t framesSent_ = 0;
+    std::deque<const PlayedBlock *> backlog_;  // blocks waiting for room in the queue
+    PlayedBlocks blocks_;  // every block queued and not yet both played and out of history
     int64_t heardAtStop_ = 0;
     mutable int64_t heardShown_ = 0;  // positions never go back, whatever the backend estimates
     bool endOfData_ = false;
     bool endPlayRaised_ = false;
     bool requestRaised_ = false;
-    UnfilledSamples history_;  // the last frames sent, indexed by frame number
 };
