@@ -3,10 +3,10 @@
 //
 // SendArray keeps a block (equalised on the GUI thread) and passes it to the backend's thread
 // through a lock-free queue of block addresses. The audio thread only copies frames out of the
-// blocks, counts them and keeps peak levels; it tells the GUI thread when frames were taken, and the GUI side
-// raises OnEndArrayPlay for every block the device has taken, OnRequestOnLoadArray when the
-// queue ran dry before the end, and OnEndPlay once an empty SendArray marked the end of the
-// data and everything queued has been heard.
+// blocks, counts them and keeps peak levels; it tells the GUI thread when frames were taken, and
+// the GUI side raises OnEndArrayPlay for every block the device has taken, OnRequestOnLoadArray
+// when the queue ran dry before the end, and OnEndPlay once an empty SendArray marked the end of
+// the data and everything queued has been heard.
 //
 // "Taken" and "heard" differ on a sound server, which buffers what it took: the block and
 // request events follow what was taken, so the queue stays ahead of the device; positions
@@ -106,7 +106,7 @@ private:
 
     // Shared with the audio thread.
     std::unique_ptr<SpscRing<const PlayedBlock *>> queue_;  // blocks in the order to play
-    std::atomic<int64_t> handedOut_{0};  // frames fill() has given the device
+    std::atomic<int64_t> handedOut_{0};                     // frames fill() has given the device
     std::atomic<int> peakLeft_{0};
     std::atomic<int> peakRight_{0};
     std::atomic<bool> notifyPending_{false};
@@ -120,7 +120,7 @@ private:
     size_t playingOffset_ = 0;
 
     // GUI thread only.
-    std::deque<int64_t> blockEnds_;             // cumulative frame count at each block's end
+    std::deque<int64_t> blockEnds_;            // cumulative frame count at each block's end
     std::deque<const PlayedBlock *> backlog_;  // blocks waiting for room in the queue
     PlayedBlocks blocks_;  // every block queued and not yet both played and out of history
     int64_t heardAtStop_ = 0;

@@ -28,9 +28,9 @@ void PlayedBlocks::copy(int64_t first, int64_t frames, int16_t *to) const {
     if (frames <= 0)
         return;
     // The last block starting at or before `first` holds it.
-    auto block = std::upper_bound(
-        blocks_.begin(), blocks_.end(), first,
-        [](int64_t frame, const PlayedBlock &b) { return frame < b.firstFrame; });
+    auto block =
+        std::upper_bound(blocks_.begin(), blocks_.end(), first,
+                         [](int64_t frame, const PlayedBlock &b) { return frame < b.firstFrame; });
     if (block != blocks_.begin())
         --block;
     const int64_t last = first + frames;
