@@ -212,20 +212,35 @@ void TAudioVisualization2::updateStrips() {
     surface_->update(area.translated(-surface_->pos()));
 }
 
-void TAudioVisualization2::drawFrame(QPainter &p, const QRect &area) {
+void TAudioVisualization2::drawFrom(QPainter &p, const QImage &picture, const QRect &area) {
     const QPoint origin = plotBackgroundArea_.topLeft();
-    const qreal ratio = frame_.devicePixelRatio();
+    const qreal ratio = picture.devicePixelRatio();
     p.drawImage(
-        QRectF(area), frame_,
+        QRectF(area), picture,
         QRectF(QRectF(area.translated(-origin)).topLeft() * ratio, QSizeF(area.size()) * ratio));
+}
+
+void TAudioVisualization2::drawFrame(QPainter &p, const QRect &area) {
+    drawFrom(p, plotBackground(), area);
+    const QImage &lit = litBars();
+    const QRectF plot = plotRect();
+    const int n = static_cast<int>(frameTops_.size());
+    const int floor = spectrumpaint::normalBarTop(plot, 0.0f);
+    for (int i = 0; i < n; ++i) {
+        const QRect span = spectrumpaint::normalBarSpan(plot, n, i);
+        const int top = frameTops_[static_cast<size_t>(i)];
+        const QRect bar = QRect(span.left(), top, span.width(), floor - top) & area;
+        if (!bar.isEmpty())
+            drawFrom(p, lit, bar);
+    }
 }
 
 // One rectangle around the changed strips: measured with a noisy signal, a region of a strip
 // per column costs the toolkit more to merge and clip to than the rows it spares cost to copy.
 QRect TAudioVisualization2::changedStrips() const {
     QRect area;
-    for (const QRect &strip : synced_)
-        area |= strip;
+    for (const Strip &strip : synced_)
+        area |= strip.area;
     return area;
 }
 
@@ -249,33 +264,28 @@ void TAudioVisualization2::paintSurface(QPainter &p, const QRegion &region) {
     if (!syncFrame().empty())
         updatePlot(changedStrips());
     if (onlyStrips) {
-        for (const QRect &strip : paintingStrips_)
-            drawFrame(p, strip);
+        const QImage &under = plotBackground();
+        const QImage &lit = litBars();
+        for (const Strip &strip : paintingStrips_)
+            drawFrom(p, strip.lit ? lit : under, strip.area);
     } else {
         drawFrame(p, dirty);  // one copy; the region, however many pieces, clips it
     }
 }
 
-const std::vector<QRect> &TAudioVisualization2::syncFrame() {
+const std::vector<TAudioVisualization2::Strip> &TAudioVisualization2::syncFrame() {
     synced_.clear();
     const QImage &under = plotBackground();
-    const QImage &lit = litBars();
+    litBars();  // may start the picture anew
     const QRectF plot = plotRect();
     const int n = static_cast<int>(levels_.size());
-    if (frame_.size() != under.size() || frame_.devicePixelRatio() != under.devicePixelRatio() ||
+    if (framedSize_ != under.size() || framedRatio_ != under.devicePixelRatio() ||
         frameTops_.size() != levels_.size()) {
         // Anew: the background with no bar, then every bar as a change from nothing.
-        frame_ = under.copy();
-        frame_.setDevicePixelRatio(under.devicePixelRatio());
+        framedSize_ = under.size();
+        framedRatio_ = under.devicePixelRatio();
         frameTops_.assign(levels_.size(), spectrumpaint::normalBarTop(plot, 0.0f));
     }
-    const QPoint origin = plotBackgroundArea_.topLeft();
-    const qreal ratio = frame_.devicePixelRatio();
-    const int bytesPerPixel = frame_.depth() / 8;
-    // Row addresses from the start of each picture: scanLine() checks for a shared copy at
-    // every call, which cost more than the few bytes each row of a strip copies.
-    uchar *const frameBits = frame_.bits();
-    const qsizetype frameStride = frame_.bytesPerLine();
     for (int i = 0; i < n; ++i) {
         const size_t c = static_cast<size_t>(i);
         const int was = frameTops_[c];
@@ -284,24 +294,9 @@ const std::vector<QRect> &TAudioVisualization2::syncFrame() {
             continue;
         frameTops_[c] = now;
         const QRect span = spectrumpaint::normalBarSpan(plot, n, i);
-        const QImage &from = now < was ? lit : under;
-        // Device pixels of the strip between the two tops.
-        const QRect strip(span.left(), std::min(was, now), span.width(), std::abs(was - now));
-        const QRect area = QRectF(QRectF(strip.translated(-origin)).topLeft() * ratio,
-                                  QSizeF(strip.size()) * ratio)
-                               .toAlignedRect()
-                               .intersected(frame_.rect());
-        const size_t bytes = static_cast<size_t>(area.width()) * bytesPerPixel;
-        const qsizetype fromStride = from.bytesPerLine();
-        const qsizetype column = static_cast<qsizetype>(area.left()) * bytesPerPixel;
-        uchar *to = frameBits + area.top() * frameStride + column;
-        const uchar *source = from.constBits() + area.top() * fromStride + column;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
-            std::memcpy(to, source, bytes);
-            to += frameStride;
-            source += fromStride;
-        }
-        synced_.push_back(strip);
+        // A rising bar lights the rows between the two tops; a falling one darkens them.
+        synced_.push_back(
+            {QRect(span.left(), std::min(was, now), span.width(), std::abs(was - now)), now < was});
     }
     return synced_;
 }
@@ -492,7 +487,7 @@ const QImage &TAudioVisualization2::litBars() {
     litColumns_ = levels_.size();
     litEnabled_ = isEnabled();
     // The picture of the plot is made of these two.
-    frame_ = QImage();
+    frameTops_.clear();
     const QRectF plot = plotRect();
     const std::vector<float> full(levels_.size(), 1.0f);
     QPainter p(&litBars_);

@@ -115,18 +115,25 @@ private:
     // Both start at the plot surface's top left corner.
     const QImage &plotBackground();
     const QImage &litBars();
-    // Plain bars: brings the picture of the plot up to the levels, copying the rows of the
-    // columns whose top moved; returns those rows (view coordinates), one strip per column.
-    const std::vector<QRect> &syncFrame();
-    // The rectangle around the rows the last sync copied.
+    // A strip of a column between its old and new top, lit or dark as the column now is.
+    struct Strip {
+        QRect area;
+        bool lit = false;
+    };
+    // Plain bars: brings the column tops up to the levels; returns the strips of the columns
+    // whose top moved (view coordinates), one per column.
+    const std::vector<Strip> &syncFrame();
+    // The rectangle around the strips the last sync found.
     QRect changedStrips() const;
     void placeSurface();
     // Asks for a paint of `area`, which is repainted whole.
     void updatePlot(const QRegion &area);
-    // Asks for a paint of the strips the last sync copied, which alone need copying out.
+    // Asks for a paint of the strips the last sync found, which alone need copying out.
     void updateStrips();
     // Copies `area` (view coordinates) of the picture of the plot to the screen.
     void drawFrame(QPainter &p, const QRect &area);
+    // Copies `area` (view coordinates) of `picture`, which covers the plot surface.
+    void drawFrom(QPainter &p, const QImage &picture, const QRect &area);
     // Paints the plot surface's `region` (view coordinates).
     void paintSurface(QPainter &p, const QRegion &region);
     // Paints the plot's part of `dirty` (view coordinates): background and columns.
@@ -160,16 +167,19 @@ private:
     bool litEnabled_ = true;
     Surface *surface_ = nullptr;
 
-    // Plain bars: the plot as on screen (from the plot surface's corner), the top row of each
-    // column in it, and the strips the last sync copied.
-    QImage frame_;
+    // Plain bars: the picture of the plot is the background with each column lit from its top
+    // row down, and is never stored: a paint copies its parts from the two pictures. The tops
+    // as the screen will show them once the waiting strips are painted, the size they were
+    // worked out for, and the strips the last sync found.
     std::vector<int> frameTops_;
-    std::vector<QRect> synced_;
+    QSize framedSize_;
+    qreal framedRatio_ = 0.0;
+    std::vector<Strip> synced_;
     // The strips synced since the last paint and the rectangle around them: a paint of just
     // that rectangle copies the strips alone. Noisy sound moves columns all over the plot, and
     // copying every row of the rectangle touched most of the picture at every frame.
-    std::vector<QRect> unpaintedStrips_;
-    std::vector<QRect> paintingStrips_;
+    std::vector<Strip> unpaintedStrips_;
+    std::vector<Strip> paintingStrips_;
     QRect unpaintedBounds_;
     bool wholeAreaDirty_ = false;
 };
