@@ -51,8 +51,7 @@ TNCTAmpBar2::TNCTAmpBar2(QWidget *parent) : QWidget(parent) {
     connect(&decayTimer_, &QTimer::timeout, this, &TNCTAmpBar2::decayPeak);
     clipHold_.setSingleShot(true);
     clipHold_.setTimerType(Qt::PreciseTimer);
-    clipHold_.setInterval(kClipHoldMs);
-    connect(&clipHold_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+    connect(&clipHold_, &QTimer::timeout, this, &TNCTAmpBar2::clipHoldEnded);
     // Reachable by Tab, so that a screen reader can read the level; a click does not take
     // the focus from the controls.
     setFocusPolicy(Qt::TabFocus);
@@ -86,9 +85,13 @@ void TNCTAmpBar2::setValue(int Value) {
     Value = std::clamp(Value, 0, kMaxValue);
     lastValueMs_ = clock_.elapsed();
     if (Value == kMaxValue) {
-        if (!clipHold_.isActive())
+        // Held from the last clipped level on. Loud sound clips at every tick: the timer is
+        // moved on when it fires, not restarted at every clip.
+        clipHoldUntilMs_ = lastValueMs_ + kClipHoldMs;
+        if (!clipHold_.isActive()) {
+            clipHold_.start(kClipHoldMs);
             update();
-        clipHold_.start();  // held from the last clipped level on
+        }
     }
     const double fraction = Value == value_ ? fraction_ : toFraction(Value);
     if (fraction >= peak_) {
@@ -112,6 +115,14 @@ void TNCTAmpBar2::setValue(int Value) {
     repaintChanges();
     if (percentChanged)
         widgetaccess::valueChanged(this, percentOf(fraction_));
+}
+
+void TNCTAmpBar2::clipHoldEnded() {
+    const qint64 left = clipHoldUntilMs_ - clock_.elapsed();
+    if (left > 0)
+        clipHold_.start(static_cast<int>(left));
+    else
+        update();
 }
 
 // The timer fires only when no value came for at least kValuesGapMs.

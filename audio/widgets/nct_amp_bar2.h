@@ -67,6 +67,7 @@ private:
 
     void decayPeak();
     void armDecay();
+    void clipHoldEnded();
     // Lowers the held peak towards `level` by the time passed since its hold ended or it
     // last fell.
     void fallPeak(double level);
@@ -89,7 +90,8 @@ private:
     qint64 decayDueMs_ = 0;   // clock_ when decayTimer_ fires, while it runs for a gap
     qint64 lastValueMs_ = 0;  // clock_ at the last setValue
     QTimer clipHold_;
-    Lit shown_;  // what the last repaint asked for shows
+    qint64 clipHoldUntilMs_ = 0;  // on clock_
+    Lit shown_;                   // what the last repaint asked for shows
     QPixmap dark_;
     QPixmap bright_;
 };
