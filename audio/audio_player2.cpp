@@ -18,6 +18,9 @@ constexpr size_t kQueuedBlocks = 256;
 // and an analysis window (well under a second each).
 constexpr int kHistorySeconds = 3;
 constexpr int kDefaultTickMs = 80;
+// How late a tick may come (a busy GUI thread, a coarse timer) before a block's end that
+// waits for it is raised without it.
+constexpr int kTickLatenessMs = 40;
 
 void raisePeak(std::atomic<int> &peak, int value) {
     int seen = peak.load(std::memory_order_relaxed);
@@ -132,16 +135,24 @@ void TAudioPlayer2::SendArray(SampleArray WavArray) {
 
 // GUI thread. Each wake of the GUI thread costs more than the little it finds to do, and the
 // server asks for data more often than blocks end, so the audio thread wakes it only when
-// something is due.
+// something is due. While the timer ticks, a block's end can wait for the next tick, which
+// wakes the GUI thread anyway; only if the data could run out before then is it due at once.
 void TAudioPlayer2::armNotify() {
     int64_t at = std::numeric_limits<int64_t>::max();
     if (!backlog_.empty())
         at = 0;  // every fill makes room
-    if (!blockEnds_.empty())
-        at = std::min(at, blockEnds_.front());
+    if (!blockEnds_.empty()) {
+        const int64_t blockEnd = blockEnds_.front();
+        const int64_t tickDue = blockEnd + SecToSamples(TimerInterval() + kTickLatenessMs);
+        at = std::min(at, ticking() && tickDue < blocks_.endFrame() ? tickDue : blockEnd);
+    }
     if (endOfData_ ? !endPlayRaised_ : !requestRaised_)
         at = std::min(at, blocks_.endFrame());
     notifyAt_ = at;
+}
+
+bool TAudioPlayer2::ticking() const {
+    return TimerEnabled() && isRunning();
 }
 
 void TAudioPlayer2::pushPending() {
@@ -218,9 +229,14 @@ int64_t TAudioPlayer2::heardFrames() const {
     return heardShown_;
 }
 
-// GUI thread: raise the block, request and end events for what has been played.
+// GUI thread, woken by the audio thread.
 void TAudioPlayer2::onPlayed() {
     notifyPending_ = false;
+    raisePlayed();
+}
+
+// GUI thread: raise the block, request and end events for what has been played.
+void TAudioPlayer2::raisePlayed() {
     const int generation = this->generation();
     pushPending();
     dropHeardBlocks();
@@ -251,6 +267,11 @@ void TAudioPlayer2::onPlayed() {
 
 void TAudioPlayer2::tick() {
     if (!isRunning())
+        return;
+    // Blocks that ended since the last tick are answered in this wake, before the levels.
+    const int generation = this->generation();
+    raisePlayed();
+    if (generation != this->generation() || !isRunning())
         return;
     Q_EMIT OnTimer(static_cast<int>(heardFrames()), peakLeft_.exchange(0), peakRight_.exchange(0));
 }

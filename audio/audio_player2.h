@@ -6,7 +6,8 @@
 // blocks, counts them and keeps peak levels; it tells the GUI thread when frames were taken, and
 // the GUI side raises OnEndArrayPlay for every block the device has taken, OnRequestOnLoadArray
 // when the queue ran dry before the end, and OnEndPlay once an empty SendArray marked the end of
-// the data and everything queued has been heard.
+// the data and everything queued has been heard. While the timer runs, a block's end that can
+// wait is raised at the next tick, just before OnTimer, instead of in a wake of its own.
 //
 // "Taken" and "heard" differ on a sound server, which buffers what it took: the block and
 // request events follow what was taken, so the queue stays ahead of the device; positions
@@ -95,6 +96,8 @@ private:
     void failed(const QString &reason) override;
 
     void onPlayed();
+    void raisePlayed();
+    bool ticking() const;
     int64_t heardFrames() const;
     void pushPending();
     void dropHeardBlocks();

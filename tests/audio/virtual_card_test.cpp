@@ -319,6 +319,67 @@ TEST(VirtualCard, PlayerWakesTheGuiSideOnlyWhenSomethingIsDue) {
     EXPECT_LE(counter.wakes, 8);
 }
 
+// With the timer running, block ends wait for the next tick, which wakes the GUI thread anyway:
+// the audio thread wakes it only for the end of the data. Every block is still answered in time
+// (the queue never runs dry) and every frame is heard.
+TEST(VirtualCard, TickingPlayerAnswersBlockEndsAtTheTicks) {
+    QTemporaryDir dir;
+    const QString sinkPath = dir.filePath(QStringLiteral("heard.wav"));
+    setenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(sinkPath).constData(), 1);
+    VirtualBackend card;
+    TAudioPlayer2 player(card);
+    player.SetFormatArray(8000, 1);
+    player.setTimerInterval(80);
+    player.setTimerEnabled(true);
+    struct WakeCounter : QObject {
+        int wakes = 0;
+        bool eventFilter(QObject *, QEvent *event) override {
+            if (event->type() == QEvent::MetaCall)
+                ++wakes;
+            return false;
+        }
+    } counter;
+    player.installEventFilter(&counter);
+    std::vector<int16_t> sent;
+    int blocks = 0, blockEnds = 0, requests = 0, ends = 0;
+    auto sendNext = [&] {
+        if (blocks == 8) {
+            player.SendArray(SampleArray());
+            return;
+        }
+        std::vector<int16_t> block(1600);
+        for (int i = 0; i < 1600; ++i)
+            block[i] = static_cast<int16_t>(blocks * 1000 + i % 500);
+        sent.insert(sent.end(), block.begin(), block.end());
+        player.SendArray(SampleArray(1, std::move(block)));
+        ++blocks;
+    };
+    QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, &player, [&] {
+        ++blockEnds;
+        sendNext();
+    });
+    QObject::connect(&player, &TAudioPlayer2::OnRequestOnLoadArray, &player, [&] { ++requests; });
+    QObject::connect(&player, &TAudioPlayer2::OnEndPlay, &player, [&] { ++ends; });
+
+    player.StartDevice();
+    ASSERT_EQ(player.LastErrorNum(), 0);
+    sendNext();
+    sendNext();
+    ASSERT_TRUE(waitUntil([&] { return ends > 0; }, 4000));
+    player.StopDevice();
+    unsetenv("KORVANTA_VIRTUAL_SINK");
+
+    EXPECT_EQ(requests, 0) << "the queue ran dry";
+    EXPECT_EQ(blockEnds, 8);
+    // Eight block ends without a wake of their own; the end of the data wakes it once or twice.
+    EXPECT_LE(counter.wakes, 3);
+    QFile heard(sinkPath);
+    ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
+    const QByteArray wav = heard.readAll();
+    ASSERT_EQ(wav.size(), 44 + static_cast<int>(sent.size() * 2));
+    EXPECT_EQ(std::memcmp(wav.constData() + 44, sent.data(), sent.size() * 2), 0);
+}
+
 // The displays look back into what the player sent. Its history is reused from one start to
 // the next without being cleared, so a new playback must show silence where it has not sent
 // anything yet, never the sound of the one before.
