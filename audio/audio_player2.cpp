@@ -135,16 +135,23 @@ void TAudioPlayer2::SendArray(SampleArray WavArray) {
 
 // GUI thread. Each wake of the GUI thread costs more than the little it finds to do, and the
 // server asks for data more often than blocks end, so the audio thread wakes it only when
-// something is due. While the timer ticks, a block's end can wait for the next tick, which
-// wakes the GUI thread anyway; only if the data could run out before then is it due at once.
+// something is due. While the timer ticks, a block's end waits for the next tick, which wakes
+// the GUI thread anyway, unless what is left queued (with what the device plays on from its
+// own buffer) could run out before that tick.
 void TAudioPlayer2::armNotify() {
     int64_t at = std::numeric_limits<int64_t>::max();
     if (!backlog_.empty())
         at = 0;  // every fill makes room
     if (!blockEnds_.empty()) {
         const int64_t blockEnd = blockEnds_.front();
-        const int64_t tickDue = blockEnd + SecToSamples(TimerInterval() + kTickLatenessMs);
-        at = std::min(at, ticking() && tickDue < blocks_.endFrame() ? tickDue : blockEnd);
+        if (ticking()) {
+            const int reserveMs =
+                TimerInterval() + kTickLatenessMs - (stream() ? stream()->playsOnMs() : 0);
+            at = std::min(
+                at, std::max(blockEnd, blocks_.endFrame() - SecToSamples(std::max(0, reserveMs))));
+        } else {
+            at = std::min(at, blockEnd);
+        }
     }
     if (endOfData_ ? !endPlayRaised_ : !requestRaised_)
         at = std::min(at, blocks_.endFrame());

@@ -115,6 +115,10 @@ public:
     // lags behind that count; such a backend keeps calling fill() at least every few tens of
     // milliseconds while it plays out, so the source sees the end arrive. Any thread.
     virtual int64_t framesPlayed() const { return -1; }
+    // Playback: how long the device plays on from its own buffer, at least, after fill()
+    // last handed out frames, while it is kept supplied; 0 for a backend that plays what
+    // fill() hands out at once. A late block costs nothing audible within this.
+    virtual int playsOnMs() const { return 0; }
 
     // Capture: hands on, through captured(), every frame captured up to this moment and no
     // later one. True when that is done already (the backend delivers frames as it captures

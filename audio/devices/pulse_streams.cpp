@@ -372,6 +372,11 @@ void PulsePlaybackStream::requestTiming() {
 }
 
 // Any thread: the latest heard position, run on by the clock while the server plays.
+// The server asks for more once its buffer fell by a request's length below the target.
+int PulsePlaybackStream::playsOnMs() const {
+    return static_cast<int>((kPlaybackTargetUs - kPlaybackRequestUs) / PA_USEC_PER_MSEC);
+}
+
 int64_t PulsePlaybackStream::framesPlayed() const {
     const int64_t heard = heard_.load();
     const int64_t origin = rollingOrigin_.load();

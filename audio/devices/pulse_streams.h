@@ -125,6 +125,7 @@ public:
     bool start(QString *error);
 
     int64_t framesPlayed() const override;
+    int playsOnMs() const override;
 
 private:
     static constexpr int64_t kNotRolling = INT64_MIN;
