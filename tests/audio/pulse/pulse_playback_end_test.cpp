@@ -5,9 +5,11 @@
 #include "tests/support/event_loop.h"
 
 #include <QElapsedTimer>
+#include <QEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 using namespace pulsetest;
 using testsupport::spin;
@@ -197,6 +199,58 @@ TEST_F(PlaybackEndTest, PlaysOnAfterRunningDry) {
     // misses up to what the sink rendered ahead, about a capture fragment (40 ms); PipeWire's
     // misses nothing.
     expectWhole(second, findSignal(recorded, second, firstAt + 1), onPipeWire() ? 0 : 2048);
+}
+
+// Fed as a playback feeds it (200 ms blocks, two queued, one more at each block's end) with
+// the timer ticking: the server takes a quarter second at a time and plays on from its own
+// buffer, so the block ends wait for the ticks and the audio thread does not wake the GUI
+// side for them; yet the queue never runs dry and every frame is heard.
+TEST_F(PlaybackEndTest, TickingPlaybackAnswersBlockEndsAtTheTicksAndLosesNothing) {
+    const std::vector<int16_t> signal = noise(kRate * 3, 5);
+    const size_t blockSamples = 2 * static_cast<size_t>(player->SecToSamples(200));
+    size_t sent = 0;
+    int requests = 0, wakes = 0;
+    bool counting = true;
+    struct WakeCounter : QObject {
+        std::function<void()> woke;
+        bool eventFilter(QObject *, QEvent *event) override {
+            if (event->type() == QEvent::MetaCall)
+                woke();
+            return false;
+        }
+    } counter;
+    counter.woke = [&] { wakes += counting ? 1 : 0; };
+    player->installEventFilter(&counter);
+    auto sendNext = [&] {
+        if (sent >= signal.size()) {
+            counting = false;  // the end of the data is waited for by the audio thread
+            player->SendArray(SampleArray());
+            return;
+        }
+        const size_t end = std::min(signal.size(), sent + blockSamples);
+        player->SendArray(
+            SampleArray(2, std::vector<int16_t>(signal.begin() + sent, signal.begin() + end)));
+        sent = end;
+    };
+    QObject::connect(player.get(), &TAudioPlayer2::OnEndArrayPlay, player.get(), sendNext);
+    QObject::connect(player.get(), &TAudioPlayer2::OnRequestOnLoadArray, player.get(),
+                     [&] { ++requests; });
+    player->setTimerInterval(80);
+    player->setTimerEnabled(true);
+    player->StartDevice();
+    ASSERT_EQ(player->LastErrorNum(), 0) << player->LastErrorText().toStdString();
+    sendLeadIn();
+    sendNext();
+    sendNext();
+    ASSERT_TRUE(waitUntil([&] { return ends == 1; }, 8000)) << player->nSamplesCurrent();
+    spin(200);
+    recorder->StopDevice();
+
+    EXPECT_EQ(requests, 0) << "the queue ran dry";
+    // Fifteen block ends; a wake or two may come while the server's first requests are
+    // larger than what is queued.
+    EXPECT_LE(wakes, 3);
+    expectWhole(signal, findSignal(recorded, signal, 0));
 }
 
 // The server keeps a large buffer and reports its timing only when it asks for data, so the
