@@ -66,18 +66,28 @@ void record(TForm1 &window, int seconds) {
                          });
         window.Record1Click();
         QTimer::singleShot(seconds * 1000, &window, [&window, firstTick, firstPosition] {
-            window.Stop1Click();
             const double rate = window.AudioRecord1->SecToSamples(1000);
             const long long expected =
                 *firstPosition < 0
                     ? 0
                     : *firstPosition + static_cast<long long>(firstTick->elapsed() * rate / 1000);
-            char line[128];
-            std::snprintf(line, sizeof line, "frames %d dropped %llu missing %lld\n",
-                          window.mSamples,
-                          static_cast<unsigned long long>(window.AudioRecord1->droppedFrames()),
-                          expected - window.mSamples);
-            leave(line);
+            window.Stop1Click();
+            // On a sound server the stop completes once the capture has handed on its last
+            // fragment, which a busy machine may deliver a while later: the frame count is
+            // read when it has.
+            auto *stopped = new QTimer(&window);
+            QObject::connect(stopped, &QTimer::timeout, &window, [&window, stopped, expected] {
+                if (window.flgRecord)
+                    return;
+                stopped->stop();
+                char line[128];
+                std::snprintf(line, sizeof line, "frames %d dropped %llu missing %lld\n",
+                              window.mSamples,
+                              static_cast<unsigned long long>(window.AudioRecord1->droppedFrames()),
+                              expected - window.mSamples);
+                leave(line);
+            });
+            stopped->start(kStartPollMs);
         });
     });
     poll->start(kStartPollMs);
