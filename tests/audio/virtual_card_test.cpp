@@ -50,6 +50,73 @@ long firstMismatch(const std::vector<int16_t> &samples, int channels, int freque
     return -1;
 }
 
+// The virtual card plays into a WAV file of its own while this lives.
+struct VirtualSink {
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("heard.wav"));
+    VirtualSink() { setenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(path).constData(), 1); }
+    ~VirtualSink() { unsetenv("KORVANTA_VIRTUAL_SINK"); }
+};
+
+// Feeds a mono player `total` blocks of `frames` frames as a playback does: two to start
+// with, one more at each block's end, then the end of the data. Keeps what it sent.
+struct BlockFeeder {
+    BlockFeeder(TAudioPlayer2 &p, int totalBlocks, int blockFrames)
+        : player(p), total(totalBlocks), frames(blockFrames) {
+        QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, &player, [this] {
+            ++blockEnds;
+            next();
+        });
+    }
+
+    void start() {
+        player.StartDevice();
+        if (player.LastErrorNum() != 0)
+            return;
+        next();
+        next();
+    }
+
+    TAudioPlayer2 &player;
+    int total;
+    int frames;
+    std::vector<int16_t> sent;
+    int blocks = 0;
+    int blockEnds = 0;
+
+    void next() {
+        if (blocks == total) {
+            player.SendArray(SampleArray());
+            return;
+        }
+        std::vector<int16_t> block(static_cast<size_t>(frames));
+        for (int i = 0; i < frames; ++i)
+            block[static_cast<size_t>(i)] = static_cast<int16_t>(blocks * 1000 + i % 500);
+        sent.insert(sent.end(), block.begin(), block.end());
+        player.SendArray(SampleArray(1, std::move(block)));
+        ++blocks;
+    }
+};
+
+// Counts the queued calls that reach an object: each is a wake of the GUI thread by another.
+struct WakeCounter : QObject {
+    int wakes = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::MetaCall)
+            ++wakes;
+        return false;
+    }
+};
+
+// The virtual card's sink file holds exactly `sent`, after its 44-byte header.
+void expectSinkHeard(const QString &sinkPath, const std::vector<int16_t> &sent) {
+    QFile heard(sinkPath);
+    ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
+    const QByteArray wav = heard.readAll();
+    ASSERT_EQ(wav.size(), 44 + static_cast<int>(sent.size() * 2));
+    EXPECT_EQ(std::memcmp(wav.constData() + 44, sent.data(), sent.size() * 2), 0);
+}
+
 }  // namespace
 
 TEST(VirtualCard, ListsDevicesWithAndWithoutMixerLines) {
@@ -183,53 +250,27 @@ TEST(VirtualCard, StartingAMissingDeviceFails) {
 }
 
 TEST(VirtualCard, PlaysQueuedBlocksThenReportsTheEnd) {
-    QTemporaryDir dir;
-    const QString sinkPath = dir.filePath(QStringLiteral("heard.wav"));
-    setenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(sinkPath).constData(), 1);
+    const VirtualSink sink;
     VirtualBackend card;
     TAudioPlayer2 player(card);
 
     player.SetFormatArray(8000, 1);
     const int blockFrames = player.SecToSamples(200);
     ASSERT_EQ(blockFrames, 1600);
-    std::vector<int16_t> sent;
-    int nextBlock = 0;
-    auto sendNext = [&] {
-        if (nextBlock == 3) {
-            player.SendArray(SampleArray());
-            return;
-        }
-        std::vector<int16_t> block(blockFrames);
-        for (int i = 0; i < blockFrames; ++i)
-            block[i] = static_cast<int16_t>(nextBlock * 1000 + i % 500);
-        sent.insert(sent.end(), block.begin(), block.end());
-        player.SendArray(SampleArray(1, block));
-        ++nextBlock;
-    };
-    int finishedBlocks = 0, ends = 0;
-    QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, &player, [&] {
-        ++finishedBlocks;
-        sendNext();
-    });
+    BlockFeeder feeder(player, 3, blockFrames);
+    int ends = 0;
     QObject::connect(&player, &TAudioPlayer2::OnEndPlay, &player, [&] { ++ends; });
 
-    player.StartDevice();
+    feeder.start();
     ASSERT_EQ(player.LastErrorNum(), 0);
-    sendNext();
-    sendNext();
     ASSERT_TRUE(waitUntil([&] { return ends > 0; }, 3000));
-    EXPECT_EQ(finishedBlocks, 3);
+    EXPECT_EQ(feeder.blockEnds, 3);
     EXPECT_EQ(player.nSamplesCurrent(), 3 * blockFrames);
     spin(100);
     EXPECT_EQ(ends, 1);
     player.StopDevice();
-    unsetenv("KORVANTA_VIRTUAL_SINK");
 
-    QFile heard(sinkPath);
-    ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
-    const QByteArray wav = heard.readAll();
-    ASSERT_EQ(wav.size(), 44 + static_cast<int>(sent.size() * 2));
-    EXPECT_EQ(std::memcmp(wav.constData() + 44, sent.data(), sent.size() * 2), 0);
+    expectSinkHeard(sink.path, feeder.sent);
 }
 
 // A caller may queue far more than a block or two, in blocks of any length (here more blocks
@@ -237,9 +278,7 @@ TEST(VirtualCard, PlaysQueuedBlocksThenReportsTheEnd) {
 // up with the card's requests): every frame is heard once, in order, and what the displays
 // read back while it plays is what the card played.
 TEST(VirtualCard, ManyOddBlocksQueuedAtOncePlayInOrder) {
-    QTemporaryDir dir;
-    const QString sinkPath = dir.filePath(QStringLiteral("heard.wav"));
-    setenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(sinkPath).constData(), 1);
+    const VirtualSink sink;
     VirtualBackend card;
     TAudioPlayer2 player(card);
     player.SetFormatArray(8000, 2);
@@ -276,13 +315,8 @@ TEST(VirtualCard, ManyOddBlocksQueuedAtOncePlayInOrder) {
     ASSERT_TRUE(waitUntil([&] { return ends > 0; }, 5000));
     EXPECT_EQ(player.nSamplesCurrent(), total);
     player.StopDevice();
-    unsetenv("KORVANTA_VIRTUAL_SINK");
 
-    QFile heard(sinkPath);
-    ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
-    const QByteArray wav = heard.readAll();
-    ASSERT_EQ(wav.size(), 44 + static_cast<int>(sent.size() * 2));
-    EXPECT_EQ(std::memcmp(wav.constData() + 44, sent.data(), sent.size() * 2), 0);
+    expectSinkHeard(sink.path, sent);
 }
 
 // The card asks for data every 10 ms; the GUI side hears of it only when a block has been
@@ -291,14 +325,7 @@ TEST(VirtualCard, PlayerWakesTheGuiSideOnlyWhenSomethingIsDue) {
     VirtualBackend card;
     TAudioPlayer2 player(card);
     player.SetFormatArray(8000, 1);
-    struct WakeCounter : QObject {
-        int wakes = 0;
-        bool eventFilter(QObject *, QEvent *event) override {
-            if (event->type() == QEvent::MetaCall)
-                ++wakes;
-            return false;
-        }
-    } counter;
+    WakeCounter counter;
     player.installEventFilter(&counter);
     int sent = 0, ends = 0;
     auto sendNext = [&] {
@@ -323,61 +350,29 @@ TEST(VirtualCard, PlayerWakesTheGuiSideOnlyWhenSomethingIsDue) {
 // the audio thread wakes it only for the end of the data. Every block is still answered in time
 // (the queue never runs dry) and every frame is heard.
 TEST(VirtualCard, TickingPlayerAnswersBlockEndsAtTheTicks) {
-    QTemporaryDir dir;
-    const QString sinkPath = dir.filePath(QStringLiteral("heard.wav"));
-    setenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(sinkPath).constData(), 1);
+    const VirtualSink sink;
     VirtualBackend card;
     TAudioPlayer2 player(card);
     player.SetFormatArray(8000, 1);
     player.setTimerInterval(80);
     player.setTimerEnabled(true);
-    struct WakeCounter : QObject {
-        int wakes = 0;
-        bool eventFilter(QObject *, QEvent *event) override {
-            if (event->type() == QEvent::MetaCall)
-                ++wakes;
-            return false;
-        }
-    } counter;
+    WakeCounter counter;
     player.installEventFilter(&counter);
-    std::vector<int16_t> sent;
-    int blocks = 0, blockEnds = 0, requests = 0, ends = 0;
-    auto sendNext = [&] {
-        if (blocks == 8) {
-            player.SendArray(SampleArray());
-            return;
-        }
-        std::vector<int16_t> block(1600);
-        for (int i = 0; i < 1600; ++i)
-            block[i] = static_cast<int16_t>(blocks * 1000 + i % 500);
-        sent.insert(sent.end(), block.begin(), block.end());
-        player.SendArray(SampleArray(1, std::move(block)));
-        ++blocks;
-    };
-    QObject::connect(&player, &TAudioPlayer2::OnEndArrayPlay, &player, [&] {
-        ++blockEnds;
-        sendNext();
-    });
+    BlockFeeder feeder(player, 8, 1600);
+    int requests = 0, ends = 0;
     QObject::connect(&player, &TAudioPlayer2::OnRequestOnLoadArray, &player, [&] { ++requests; });
     QObject::connect(&player, &TAudioPlayer2::OnEndPlay, &player, [&] { ++ends; });
 
-    player.StartDevice();
+    feeder.start();
     ASSERT_EQ(player.LastErrorNum(), 0);
-    sendNext();
-    sendNext();
     ASSERT_TRUE(waitUntil([&] { return ends > 0; }, 4000));
     player.StopDevice();
-    unsetenv("KORVANTA_VIRTUAL_SINK");
 
     EXPECT_EQ(requests, 0) << "the queue ran dry";
-    EXPECT_EQ(blockEnds, 8);
+    EXPECT_EQ(feeder.blockEnds, 8);
     // Eight block ends without a wake of their own; the end of the data wakes it once or twice.
     EXPECT_LE(counter.wakes, 3);
-    QFile heard(sinkPath);
-    ASSERT_TRUE(heard.open(QIODevice::ReadOnly));
-    const QByteArray wav = heard.readAll();
-    ASSERT_EQ(wav.size(), 44 + static_cast<int>(sent.size() * 2));
-    EXPECT_EQ(std::memcmp(wav.constData() + 44, sent.data(), sent.size() * 2), 0);
+    expectSinkHeard(sink.path, feeder.sent);
 }
 
 // The displays look back into what the player sent. Its history is reused from one start to
