@@ -88,6 +88,9 @@ void CaptureStatus::takeAbandoned() {
     inTake_ = false;
     shownGaps_ = 0;
     refresh_.stop();
+    // The count goes with the take at once, not when the free space is next known (a slow
+    // or hung folder answers late, or never).
+    show();
     measure();
 }
 
