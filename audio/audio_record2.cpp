@@ -238,17 +238,8 @@ void TAudioRecord2::absorb(int16_t *samples, int frames) {
     const int channels = format_.channels;
     filters_->process(samples, frames);
 
-    const size_t historyFrames = history_.size() / channels;
-    for (int i = 0; i < frames; ++i) {
-        const int16_t *frame = samples + static_cast<size_t>(i) * channels;
-        peakLeft_ = std::max(peakLeft_, std::min(32767, std::abs(int(frame[0]))));
-        peakRight_ = std::max(peakRight_, std::min(32767, std::abs(int(frame[channels - 1]))));
-        for (int ch = 0; ch < channels; ++ch) {
-            history_[historyPos_ * channels + ch] = frame[ch];
-            clipped_ += frame[ch] >= 32767 || frame[ch] <= -32767;
-        }
-        historyPos_ = (historyPos_ + 1) % historyFrames;
-    }
+    measureLevels(samples, frames);
+    keepHistory(samples, frames);
     Q_EMIT OnFrames(samples, frames, framesCaptured_);
     framesCaptured_ += frames;
 
@@ -266,6 +257,42 @@ void TAudioRecord2::absorb(int16_t *samples, int frames) {
             emitBlock(std::move(block));
         }
     }
+}
+
+// Runs for every captured frame, recording or only listening: plain loops the compiler
+// can vectorise, no division per frame.
+void TAudioRecord2::measureLevels(const int16_t *samples, int frames) {
+    const int channels = format_.channels;
+    int left = peakLeft_;
+    int right = peakRight_;
+    for (int i = 0; i < frames; ++i) {
+        const int16_t *frame = samples + static_cast<size_t>(i) * channels;
+        left = std::max(left, std::abs(int(frame[0])));
+        right = std::max(right, std::abs(int(frame[channels - 1])));
+    }
+    peakLeft_ = std::min(32767, left);
+    peakRight_ = std::min(32767, right);
+    const size_t total = static_cast<size_t>(frames) * channels;
+    int64_t clipped = 0;
+    for (size_t i = 0; i < total; ++i)
+        clipped += samples[i] >= 32767 || samples[i] <= -32767;
+    clipped_ += clipped;
+}
+
+// The newest frames go into the ring behind GetCurrentArray, in at most two copies.
+void TAudioRecord2::keepHistory(const int16_t *samples, int frames) {
+    const size_t channels = static_cast<size_t>(format_.channels);
+    const size_t historyFrames = history_.size() / channels;
+    size_t count = static_cast<size_t>(frames);
+    if (count > historyFrames) {  // only the last of them can be kept
+        samples += (count - historyFrames) * channels;
+        historyPos_ = (historyPos_ + count - historyFrames) % historyFrames;
+        count = historyFrames;
+    }
+    const size_t first = std::min(count, historyFrames - historyPos_);
+    std::copy_n(samples, first * channels, history_.begin() + historyPos_ * channels);
+    std::copy_n(samples + first * channels, (count - first) * channels, history_.begin());
+    historyPos_ = (historyPos_ + count) % historyFrames;
 }
 
 void TAudioRecord2::emitBlock(std::vector<int16_t> &&samples) {

@@ -147,6 +147,8 @@ private:
     void drain();
     void resumePart();
     void absorb(int16_t *samples, int frames);
+    void measureLevels(const int16_t *samples, int frames);
+    void keepHistory(const int16_t *samples, int frames);
     void emitBlock(std::vector<int16_t> &&samples);
     void tick() override;
     void updateFilters();

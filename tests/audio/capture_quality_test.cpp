@@ -140,3 +140,29 @@ TEST(CaptureQuality, FramesLeftForTheTicksAreTakenInWholeOnceASecondHasPiledUp) 
     EXPECT_EQ(recorder.captureGaps().count, 0);
     expectToneWithSilence(samples, 0, 0, 1.0);
 }
+
+// What the displays read back is always the newest frames taken in, in order: after many
+// rounds of the history, and after a backlog longer than the whole history came at once.
+TEST(CaptureQuality, TheDisplaysReadTheNewestFramesInOrder) {
+    for (const bool drainOnDelivery : {true, false}) {
+        VirtualBackend card;
+        TAudioRecord2 recorder(card);
+        recorder.SetFormatArray(44100, 2);
+        recorder.setDrainOnDelivery(drainOnDelivery);
+        std::vector<int16_t> seen;
+        QObject::connect(&recorder, &TAudioRecord2::OnFrames, &recorder,
+                         [&](const int16_t *samples, int frames, qint64) {
+                             seen.insert(seen.end(), samples, samples + 2 * frames);
+                         });
+        recorder.StartDevice();
+        ASSERT_EQ(recorder.LastErrorNum(), 0);
+        ASSERT_TRUE(waitUntil([&] { return recorder.nSamplesCurrent() >= 44100 * 3 / 2; }, 5000));
+        for (const int frames : {1, 441, 16384}) {
+            const SampleArray shown = recorder.GetCurrentArray(frames);
+            ASSERT_EQ(shown.frames(), frames);
+            const std::vector<int16_t> newest(seen.end() - 2 * frames, seen.end());
+            EXPECT_EQ(shown.samples(), newest) << frames << " frames, drain " << drainOnDelivery;
+        }
+        recorder.StopDevice();
+    }
+}
