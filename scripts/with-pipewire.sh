@@ -149,4 +149,12 @@ export KORVANTA_TEST_SERVER=pipewire
 export KORVANTA_TEST_PULSE_PID=$(cat "$runtime/pulse-pid")
 export KORVANTA_TEST_SERVER_START="bash $script --start-server"
 "$@"
-exit $?
+status=$?
+if [ "$status" -ne 0 ] && [ "$status" -ne 77 ]; then
+    # What the servers said helps to tell a fault of ours from the session manager's choice.
+    for log in wireplumber pipewire-pulse; do
+        echo "--- the last lines of $log's log:"
+        tail -n 15 "$runtime/$log.log"
+    done
+fi
+exit $status
