@@ -133,7 +133,8 @@ if [ ! -S "$runtime/pipewire-0" ]; then
     tail -n 20 "$runtime/pipewire.log"
     skip "PipeWire cannot run here"
 fi
-daemon wireplumber >"$runtime/wireplumber.log" 2>&1 &
+# At level 3 the session manager logs each default it chooses, which a failing test prints.
+daemon WIREPLUMBER_DEBUG="${WIREPLUMBER_DEBUG:-3}" wireplumber >"$runtime/wireplumber.log" 2>&1 &
 echo $! >>"$runtime/pids"
 
 if ! start_pulse_service; then
@@ -152,9 +153,9 @@ export KORVANTA_TEST_SERVER_START="bash $script --start-server"
 status=$?
 if [ "$status" -ne 0 ] && [ "$status" -ne 77 ]; then
     # What the servers said helps to tell a fault of ours from the session manager's choice.
-    for log in wireplumber pipewire-pulse; do
-        echo "--- the last lines of $log's log:"
-        tail -n 15 "$runtime/$log.log"
-    done
+    echo "--- the session manager's last choices of defaults, and its warnings:"
+    grep -E 'default node|^[EWC] ' "$runtime/wireplumber.log" | tail -n 20
+    echo "--- the last lines of pipewire-pulse's log:"
+    tail -n 15 "$runtime/pipewire-pulse.log"
 fi
 exit $status
