@@ -49,6 +49,12 @@ void TForm1::NCTSliderB1MouseDown() {
         flgPlay = false;
         playback_->CloseFile();
         NCTPlayButtonB1->Stop();
+        // The status bar says so too, or shows what still runs: "Pause" would name a
+        // playback that no longer exists.
+        if (flgRecord)
+            showRunningSideLook();
+        else
+            setStatusPanel(0, tr("Stop"));
         updateApplyEnabled();
     }
 }

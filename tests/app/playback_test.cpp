@@ -101,6 +101,7 @@ TEST_F(PlaybackTest, PressingTheSliderDuringAPauseEndsThePlayback) {
     w.NCTSliderB1MouseDown();
     EXPECT_FALSE(w.flgPlay);
     EXPECT_FALSE(w.flgPause);
+    EXPECT_EQ(w.statusPanel(0), QStringLiteral("Stop"));  // not a "Pause" of nothing
     w.NCTSliderB1->setValue(500);
     w.NCTSliderB1MouseUp();
     EXPECT_FALSE(w.SliderBusy);
