@@ -207,7 +207,11 @@ void JourneyRun::transport(int barCode, uint32_t source) {
         default:
             if (!menu->shortcut().isEmpty()) {
                 const QKeyCombination key = menu->shortcut()[0];
-                QTest::keyClick(&w, key.key(), key.keyboardModifiers());
+                w.activateWindow();
+                if (!QTest::qWaitForWindowActive(&w))
+                    return fail(QStringLiteral("the window cannot take the keyboard"));
+                QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &w;
+                QTest::keyClick(target, key.key(), key.keyboardModifiers());
             } else {
                 menu->trigger();
             }
@@ -309,7 +313,9 @@ void JourneyRun::play(const Step &step) {
         return;
     }
     if (model_.recording != Side::Idle && target == model_.recordingPath) {
-        // Playing the file being written: whatever it plays, the window says so.
+        // Playing the file being written: whatever it plays, the window says so, and it
+        // may say that nothing is in it yet.
+        messagesExpected_ = true;
         model_.playback = w.flgPlay ? Side::Running : Side::Idle;
         model_.playingPath = target;
         return;

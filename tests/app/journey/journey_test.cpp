@@ -7,6 +7,7 @@
 //   journey_test --journeys=500 [--journey-first-seed=1000]
 //   journey_test --journey-minutes=60
 // and to replay a failure: journey_test --journey-seed=N [--journey-keep=0,3,7]
+// (--journey-no-shrink=1 reports failures without shortening them).
 #include "tests/app/journey/journey_run.h"
 #include "tests/app/journey/journey_sound.h"
 #include "tests/support/test_backend.h"
@@ -43,8 +44,10 @@ int stepCount(uint32_t seed) {
 
 // A failure's kind: its text without file names and numbers, so that shortening keeps
 // chasing the same fault rather than another one met on the way.
-QString kindOf(const QString &what) {
-    QStringList words = what.split(QLatin1Char(' '));
+QString kindOf(const std::vector<Step> &steps, const Failure &failure) {
+    QStringList words = failure.what.split(QLatin1Char(' '));
+    if (failure.step >= 0)
+        words.prepend(describe(steps[static_cast<size_t>(failure.step)]).section(QLatin1Char('('), 0, 0));
     for (QString &w : words) {
         if (w.contains(QLatin1Char('/')) || w.contains(QRegularExpression(QStringLiteral("[0-9]"))))
             w = QStringLiteral("_");
@@ -74,7 +77,7 @@ std::vector<Step> shrink(std::vector<Step> steps, const QString &kind, std::vect
                 std::vector<Step> fewer = steps;
                 fewer.erase(fewer.begin() + long(from), fewer.begin() + long(from + chunk));
                 const std::optional<Failure> failure = runOnce(fewer);
-                if (failure && kindOf(failure->what) == kind) {
+                if (failure && kindOf(fewer, *failure) == kind) {
                     steps = fewer;
                     indices.erase(indices.begin() + long(from),
                                   indices.begin() + long(from + chunk));
@@ -113,9 +116,9 @@ void runJourney(uint32_t seed, const std::vector<int> &keep = {}) {
             .arg(failure->step >= 0 ? describe(steps[static_cast<size_t>(failure->step)])
                                     : QStringLiteral("start"))
             .arg(failure->what);
-    if (keep.empty()) {
+    if (keep.empty() && argument(QStringLiteral("journey-no-shrink")).isEmpty()) {
         std::vector<int> kept;
-        const std::vector<Step> shortest = shrink(steps, kindOf(failure->what), &kept);
+        const std::vector<Step> shortest = shrink(steps, kindOf(steps, *failure), &kept);
         const std::optional<Failure> again = runOnce(shortest);
         QStringList indices;
         for (int i : kept)
