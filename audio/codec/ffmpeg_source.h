@@ -66,7 +66,7 @@ private:
     bool finished_ = false;
     // What the next decoded block follows. One value, so a seek after a rewind that read
     // nothing can't leave the rewind's claim standing: its first block would be taken for the
-    // file's start, and every seek straight after opening would land twice as far.
+    // file's start, and every seek straight after opening would land too far on.
     enum class NextBlock { Continues, FirstAfterSeek, FirstFromTop };
     NextBlock nextBlock_ = NextBlock::Continues;
     int64_t fileSize_ = 0;
