@@ -467,17 +467,16 @@ bool FfmpegSource::decodeNext(Block &block) {
             if (!converted) {
                 continue;
             }
-            if (repositioned_) {
+            if (nextBlock_ == NextBlock::FirstAfterSeek) {
                 block.start = ts != AV_NOPTS_VALUE ? positionOf(ts) : kUnknownStart;
-                if (rewound_) {
-                    // From the top the first heard sample is position 0, whatever its timestamp.
-                    if (ts != AV_NOPTS_VALUE) {
-                        originTs_ = ts;
-                    }
-                    block.start = -lead_;
+            } else if (nextBlock_ == NextBlock::FirstFromTop) {
+                // From the top the first heard sample is position 0, whatever its timestamp.
+                if (ts != AV_NOPTS_VALUE) {
+                    originTs_ = ts;
                 }
-                repositioned_ = rewound_ = false;
+                block.start = -lead_;
             }
+            nextBlock_ = NextBlock::Continues;
             return true;
         }
         if (rc == AVERROR_EOF) {
@@ -523,7 +522,7 @@ bool FfmpegSource::seekBefore(int64_t target) {
         return false;
     }
     flushDecoder();
-    repositioned_ = true;
+    nextBlock_ = NextBlock::FirstAfterSeek;
     return true;
 }
 
@@ -550,7 +549,7 @@ bool FfmpegSource::rewind() {
             }
         }
     }
-    repositioned_ = rewound_ = true;
+    nextBlock_ = NextBlock::FirstFromTop;
     return true;
 }
 

@@ -64,8 +64,11 @@ private:
     bool firstFrameDropped_ = false;  // the decoder never outputs the first frame (WMA)
     bool draining_ = false;
     bool finished_ = false;
-    bool rewound_ = false;       // the next block is the first after rewind()
-    bool repositioned_ = false;  // the next block is the first after any reposition
+    // What the next decoded block follows. One value, so a seek after a rewind that read
+    // nothing can't leave the rewind's claim standing: its first block would be taken for the
+    // file's start, and every seek straight after opening would land too far on.
+    enum class NextBlock { Continues, FirstAfterSeek, FirstFromTop };
+    NextBlock nextBlock_ = NextBlock::Continues;
     int64_t fileSize_ = 0;
     int64_t dataStart_ = 0;    // where the demuxer stood after reading the header
     int64_t packetsRead_ = 0;  // of our stream, since opening

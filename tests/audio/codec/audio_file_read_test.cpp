@@ -166,6 +166,21 @@ TEST_P(ReadKind, OpensDecodesAndSeeksExactly) {
     }
     EXPECT_EQ(file.SeekFile(n + 5000, 3), n);
     EXPECT_TRUE(file.ReadFile(100).isEmpty());
+
+    // A seek as the first thing after opening (Play with the slider moved while stopped).
+    TAudioFile2 fresh;
+    fresh.setWmaFormatEnabled(true);
+    fresh.OpenFile(path, 0, 1);
+    const int target = n * 2 / 3 + 57;
+    ASSERT_EQ(fresh.SeekFile(target, 3), target);
+    const SampleArray block = fresh.ReadFile(700);
+    ASSERT_EQ(block.frames(), std::min(700, n - target));
+    const auto from = all.begin() + static_cast<ptrdiff_t>(target) * ch;
+    int worst = 0;
+    for (size_t i = 0; i < block.samples().size(); ++i) {
+        worst = std::max(worst, std::abs(block.samples()[i] - from[static_cast<ptrdiff_t>(i)]));
+    }
+    EXPECT_LE(worst, k.seekTolerance) << k.file << ": the first seek after opening is off";
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ReadKind, ::testing::ValuesIn(kKinds),
