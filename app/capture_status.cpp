@@ -7,22 +7,21 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFontMetrics>
 #include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
 
 namespace {
 
-// Wide enough for its whole text where the bar has the room, and willing to give way to the
-// file panels (shortening its text) where it has not.
+// It asks for no room of its own: the bar gives it what the other panels leave (it stretches),
+// so the file panels come first and its text gives way (shortened, whole as the tooltip)
+// where the window is narrow. The text keeps to the bar's right end.
 class CapturePanel : public StatusPanel {
 public:
-    using StatusPanel::StatusPanel;
-    QSize sizeHint() const override {
-        const int width = fontMetrics().horizontalAdvance(fullText()) + 2 * margin() + 8;
-        return {width, StatusPanel::sizeHint().height()};
+    explicit CapturePanel(Shortening shortening) : StatusPanel(shortening) {
+        setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    QSize sizeHint() const override { return {0, StatusPanel::sizeHint().height()}; }
     QSize minimumSizeHint() const override { return {0, StatusPanel::minimumSizeHint().height()}; }
 };
 
@@ -142,8 +141,6 @@ void CaptureStatus::show() {
     if (!timeLeft_.isEmpty())
         parts << timeLeft_;
     panel_->setFullText(parts.join(QStringLiteral(" \u00b7 ")));
-    // Its width follows the whole text, not the part that fitted before.
-    panel_->updateGeometry();
 }
 
 // Said once per recording, without stopping it and without a modal box in the way of the

@@ -107,6 +107,7 @@ LiveDeviceList::Outcome LiveDeviceList::refresh() {
 
     if (inUseListed_ && !listing.listed(inUse)) {
         outcome.message = describe(inUseName_, listing.name(wanted));
+        outcome.brief = describeBriefly(listing.name(wanted));
         userChose_ = false;
     }
     heldBack_ = (wanted != inUse && side_.busy()) || keptStopped;
@@ -137,4 +138,16 @@ QString LiveDeviceList::describe(const QString &removed, const QString &used) co
     return QCoreApplication::translate("LiveDeviceList",
                                        "The %1 device \"%2\" was removed; using \"%3\".")
         .arg(side, removed, used);
+}
+
+// The device now in use comes first: where even this is cut short, what was cut is the
+// reason, which the whole message (the panel's tooltip) gives.
+QString LiveDeviceList::describeBriefly(const QString &used) const {
+    if (side_.direction == Direction::Input)
+        return QCoreApplication::translate("LiveDeviceList",
+                                           "Input now \"%1\" (the device in use was removed)")
+            .arg(used);
+    return QCoreApplication::translate("LiveDeviceList",
+                                       "Output now \"%1\" (the device in use was removed)")
+        .arg(used);
 }

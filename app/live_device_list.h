@@ -37,6 +37,7 @@ public:
     struct Outcome {
         bool deviceChanged = false;  // the component now uses another device
         QString message;             // non-empty: the device in use went away
+        QString brief;               // the message short enough for the status bar
     };
 
     LiveDeviceList(AudioBackend &backend, Side side);
@@ -52,6 +53,7 @@ public:
 
 private:
     QString describe(const QString &removed, const QString &used) const;
+    QString describeBriefly(const QString &used) const;
     std::vector<ApplicationInfo> applications() const;
     void remember();
 

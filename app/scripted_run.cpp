@@ -5,14 +5,20 @@
 #include "audio/audio_record2.h"
 #include "settings/recording_settings.h"
 
+#include "playback/playback_session.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -26,6 +32,36 @@ constexpr int kPlayPollMs = 1000;
     std::_Exit(0);
 }
 
+// A run that could not do what it was asked says why on stderr and ends with status 1, so
+// that a benchmark never takes it for a measurement.
+[[noreturn]] void fail(const QString &what, const QString &reason) {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(what), qPrintable(reason));
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+// Nobody is there to answer a modal box, which would hold the run forever: its text ends the
+// run instead.
+class ModalBoxGuard : public QObject {
+public:
+    ModalBoxGuard(QString what, QObject *parent) : QObject(parent), what_(std::move(what)) {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Show) {
+            const auto *box = qobject_cast<QMessageBox *>(watched);
+            if (box && box->isModal())
+                fail(what_, box->text());
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QString what_;
+};
+
 void showAsAsked(TForm1 &window) {
     const QString view = qEnvironmentVariable("KORVANTA_VIEW");
     if (view == QLatin1String("minimised")) {
@@ -38,6 +74,7 @@ void showAsAsked(TForm1 &window) {
 }
 
 void record(TForm1 &window, int seconds) {
+    new ModalBoxGuard(QStringLiteral("KORVANTA_RECORD_SECONDS=%1").arg(seconds), &window);
     RecordingSettings &s = recordingSettings();
     s.ext = QStringLiteral(".mp3");
     s.MP3Bitrate = 128;
@@ -96,29 +133,47 @@ void record(TForm1 &window, int seconds) {
     poll->start(kStartPollMs);
 }
 
+QString playDescription(const QString &file) {
+    return QStringLiteral("KORVANTA_PLAY_FILE=") + file;
+}
+
 void play(TForm1 &window, const QString &file) {
+    const QString what = playDescription(file);
+    const QFileInfo info(file);
+    if (!info.exists())
+        fail(what, QStringLiteral("no such file"));
+    if (!info.isFile() || !info.isReadable())
+        fail(what, QStringLiteral("not a file that can be read"));
+    new ModalBoxGuard(what, &window);
     auto *wait = new QTimer(&window);
-    QObject::connect(wait, &QTimer::timeout, &window, [&window, wait, file] {
+    QObject::connect(wait, &QTimer::timeout, &window, [&window, wait, file, what] {
         if (window.AudioPlayer1->devOutputCount() < 0)
             return;
         wait->stop();
         window.setCurrentFileName(file);
         window.OpenFile();
         window.Play1Click();
-        // Checked when the player ends or fails, and now and then besides, rather than on a
-        // quick poll that would wake the window thread during the run being measured.
-        const auto check = [&window] {
-            if (!window.flgPlay)
-                leave("played\n");
-        };
-        QObject::connect(window.AudioPlayer1, &TAudioPlayer2::OnEndPlay, &window, check,
-                         Qt::QueuedConnection);
-        QObject::connect(window.AudioPlayer1, &TAudioPlayer2::OnDeviceError, &window, check,
-                         Qt::QueuedConnection);
+        PlaybackSession &session = window.playbackSession();
+        if (!window.flgPlay) {
+            const QString reason = session.errorText();
+            fail(what, reason.isEmpty() ? QStringLiteral("no sound in the file to play") : reason);
+        }
+        // The window has stopped its playback by the time these arrive.
+        QObject::connect(&session, &PlaybackSession::ended, &window, [] { leave("played\n"); });
+        QObject::connect(&session, &PlaybackSession::failed, &window, [what](const QString &why) {
+            fail(what, QStringLiteral("the sound device failed while playing: ") + why);
+        });
+        QObject::connect(&session, &PlaybackSession::startFailed, &window,
+                         [what](const QString &message) { fail(what, message); });
+        // Stopped by anything else (the device gone with the sound server): not played through.
+        // Checked now and then rather than on a quick poll, which would wake the window
+        // thread during the run being measured.
         auto *poll = new QTimer(&window);
-        QObject::connect(poll, &QTimer::timeout, &window, check);
+        QObject::connect(poll, &QTimer::timeout, &window, [&window, what] {
+            if (!window.flgPlay)
+                fail(what, QStringLiteral("playback stopped before the end of the file"));
+        });
         poll->start(kPlayPollMs);
-        check();
     });
     wait->start(kStartPollMs);
 }

@@ -7,7 +7,10 @@
 // On leaving, one line goes to stdout: "frames N dropped M missing K" for a recording
 // (frames in the file, frames the recorder's queue lost, and how many fewer frames reached
 // the file than the wall clock says were captured from the first sound on), "played" for a
-// playback.
+// playback that reached the file's end; the exit status is then 0. A run that cannot do what
+// it was asked (no such file, nothing in it to play, a device that fails, a message box
+// that would wait for a click) writes the switch and the reason to stderr instead and exits
+// with status 1; no box waits for an answer.
 #pragma once
 
 class TForm1;

@@ -61,10 +61,10 @@ public:
     // Applies the recording-format settings to both file components and the MP3 encoder.
     void SetFormat();
 
-    // Status bar panels 0..2. A panel shows as much of the text as fits; statusPanel()
-    // gives the whole text.
+    // Status bar panels 0..2. A panel shows as much of the text as fits, or of `brief` when
+    // given; statusPanel() gives the whole text.
     QString statusPanel(int index) const;
-    void setStatusPanel(int index, const QString &text);
+    void setStatusPanel(int index, const QString &text, const QString &brief = QString());
 
     // Transport state
     bool flgPlay = false;
@@ -359,7 +359,8 @@ private:
     void showUnavailableReason();
     void followMixer();
     void showOutputVolume();
-    void showDeviceOutcomes(bool outputChanged, bool inputChanged, const QStringList &messages);
+    void showDeviceOutcomes(bool outputChanged, bool inputChanged, const QStringList &messages,
+                            const QStringList &briefs = {});
     void resumeDeviceFollowing();
     void followRecordedApplication();
     void resetDisplays();

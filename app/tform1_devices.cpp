@@ -57,11 +57,14 @@ void TForm1::BackendDevicesChanged() {
     const LiveDeviceList::Outcome output = outputDevices_->refresh();
     const LiveDeviceList::Outcome input = inputDevices_->refresh();
     QStringList messages;
-    for (const QString &message : {input.message, output.message}) {
-        if (!message.isEmpty())
-            messages << message;
+    QStringList briefs;
+    for (const LiveDeviceList::Outcome *outcome : {&input, &output}) {
+        if (!outcome->message.isEmpty()) {
+            messages << outcome->message;
+            briefs << outcome->brief;
+        }
     }
-    showDeviceOutcomes(output.deviceChanged, input.deviceChanged, messages);
+    showDeviceOutcomes(output.deviceChanged, input.deviceChanged, messages, briefs);
     followRecordedApplication();
 }
 
@@ -94,8 +97,8 @@ void TForm1::resumeDeviceFollowing() {
     showDeviceOutcomes(output.deviceChanged, input.deviceChanged, {});
 }
 
-void TForm1::showDeviceOutcomes(bool outputChanged, bool inputChanged,
-                                const QStringList &messages) {
+void TForm1::showDeviceOutcomes(bool outputChanged, bool inputChanged, const QStringList &messages,
+                                const QStringList &briefs) {
     // A device that changed gets its own panels; one that stayed may have come back from
     // the server's absence with lines it did not have, or different values.
     if (outputChanged)
@@ -108,7 +111,7 @@ void TForm1::showDeviceOutcomes(bool outputChanged, bool inputChanged,
     else
         refreshRecordingPanels(false);
     if (!messages.isEmpty())
-        setStatusPanel(1, messages.join(QLatin1Char(' ')));
+        setStatusPanel(1, messages.join(QLatin1Char(' ')), briefs.join(QLatin1Char(' ')));
 }
 
 // Status panel 1 says why there are no devices while that is so. Once they are back, the

@@ -561,19 +561,23 @@ void TForm1::buildStatusBar() {
             std::max(activityWidth, statusBar()->fontMetrics().horizontalAdvance(activity) + 8);
     statusPanels_[0] = new StatusPanel(StatusPanel::Shortening::End, statusBar());
     statusPanels_[0]->setFixedWidth(activityWidth);
+    // The room goes first to the format of the current file, whole (up to 300 wide): the
+    // format a user records in is what they look for. The path is 320 wide where the window
+    // has the room and gives way to the format where it has not (at the window's first
+    // size), shortening its folders; the time left on the disk takes what is left.
     statusPanels_[1] = new StatusPanel(StatusPanel::Shortening::Path, statusBar());
-    statusPanels_[1]->setFixedWidth(320);
-    // The format panel is 300 wide where the window has the room; at the first window size
-    // it takes what the other two leave, so it never lies on top of the path.
+    statusPanels_[1]->setMinimumWidth(120);
+    statusPanels_[1]->setMaximumWidth(320);
+    statusPanels_[1]->setPreferredWidth(320);
     statusPanels_[2] = new StatusPanel(StatusPanel::Shortening::End, statusBar());
-    statusPanels_[2]->setMinimumWidth(40);
     statusPanels_[2]->setMaximumWidth(300);
+    statusPanels_[2]->setWantsWholeText(true);
     for (int i = 0; i < 3; ++i) {
         statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        statusBar()->addWidget(statusPanels_[i], i == 2 ? 1 : 0);
+        statusBar()->addWidget(statusPanels_[i]);
     }
     captureStatus_ = new CaptureStatus(*AudioRecord1, *recording_, this);
-    statusBar()->addPermanentWidget(captureStatus_->panel());
+    statusBar()->addPermanentWidget(captureStatus_->panel(), 1);
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -581,8 +585,8 @@ QString TForm1::statusPanel(int index) const {
     return statusPanels_[index]->fullText();
 }
 
-void TForm1::setStatusPanel(int index, const QString &text) {
-    statusPanels_[index]->setFullText(text);
+void TForm1::setStatusPanel(int index, const QString &text, const QString &brief) {
+    statusPanels_[index]->setFullText(text, brief);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {

@@ -30,9 +30,9 @@ public:
     // PlaybackTrackBarChange, RecordTrackBarChange
     void TrackBarChange(QSlider *sender, int line) {
         const int volume = 65535 - sender->value();
-        const QString hint = QString::number(volume);
+        const QString hint = TVolumeTrackBar::percentText(sender->value());
         sender->setToolTip(hint);
-        // The value follows the thumb while it is dragged.
+        // The percentage follows the thumb while it is dragged.
         QToolTip::showText(QCursor::pos(), hint, sender);
         lines_->select(line);
         lines_->setVolume(volume);
@@ -94,7 +94,7 @@ void fillPanel(TsrcFrame *panel, MixerLines &lines) {
     volume->setEnabled(lines.volumeEnabled());
     if (!volume->isSliderDown()) {
         volume->setValue(65535 - lines.volume());
-        volume->setToolTip(QString::number(65535 - volume->value()));
+        volume->setToolTip(TVolumeTrackBar::percentText(volume->value()));
     }
     QSlider *balance = panel->TrackBar2;
     const QSignalBlocker balanceBlocker(balance);

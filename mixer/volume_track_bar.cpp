@@ -22,7 +22,7 @@ public:
                 return own.isEmpty() ? TVolumeTrackBar::tr("Volume") : own;
             }
             case QAccessible::Value:
-                return TVolumeTrackBar::tr("%1 %").arg(percent());
+                return TVolumeTrackBar::percentText(slider()->value());
             case QAccessible::Description:
                 return TVolumeTrackBar::tr("%1 % of full volume").arg(percent());
             default:
@@ -66,6 +66,10 @@ int TVolumeTrackBar::percentAt(int position) {
 int TVolumeTrackBar::positionFor(double percent) {
     const double volume = std::clamp(percent, 0.0, 100.0) * kMaxVolume / 100.0;
     return kMaxVolume - static_cast<int>(std::lround(volume));
+}
+
+QString TVolumeTrackBar::percentText(int position) {
+    return tr("%1 %").arg(percentAt(position));
 }
 
 void TVolumeTrackBar::installAccessibility() {

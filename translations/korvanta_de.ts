@@ -235,6 +235,14 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
         <source>The %1 device &quot;%2&quot; was removed; using &quot;%3&quot;.</source>
         <translation>Das %1 „%2“ wurde entfernt; „%3“ wird verwendet.</translation>
     </message>
+    <message>
+        <source>Input now &quot;%1&quot; (the device in use was removed)</source>
+        <translation>Eingang jetzt „%1“ (das verwendete Gerät wurde entfernt)</translation>
+    </message>
+    <message>
+        <source>Output now &quot;%1&quot; (the device in use was removed)</source>
+        <translation>Ausgabe jetzt „%1“ (das verwendete Gerät wurde entfernt)</translation>
+    </message>
 </context>
 <context>
     <name>Mp3Writer</name>
@@ -997,6 +1005,10 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
 </context>
 <context>
     <name>TNCTPlayButtonB2</name>
+    <message>
+        <source>Volume: %1 %</source>
+        <translation>Lautstärke: %1 %</translation>
+    </message>
     <message>
         <source>Play</source>
         <translation>Abspielen</translation>

@@ -5,10 +5,12 @@
 #include "audio/widgets/widget_accessibility.h"
 #include "audio/widgets/widget_style.h"
 
+#include <QHelpEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -144,6 +146,26 @@ int TNCTPlayButtonB2::volumeAt(int x) const {
     return std::clamp(static_cast<int>(std::lround(fraction * kMaxVolume)), 0, kMaxVolume);
 }
 
+QString TNCTPlayButtonB2::volumeHint() const {
+    return tr("Volume: %1 %").arg(volumePercent(volume_));
+}
+
+bool TNCTPlayButtonB2::event(QEvent *event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        if (layout().volume.contains(help->pos())) {
+            QToolTip::showText(help->globalPos(), volumeHint(), this, layout().volume);
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+// The percentage follows the knob while it is dragged.
+void TNCTPlayButtonB2::showVolumeHint(const QMouseEvent *event) {
+    QToolTip::showText(event->globalPosition().toPoint(), volumeHint(), this, layout().volume);
+}
+
 void TNCTPlayButtonB2::mousePressEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton) {
         event->ignore();
@@ -154,6 +176,7 @@ void TNCTPlayButtonB2::mousePressEvent(QMouseEvent *event) {
         focusPart_ = kVolumePart;
         draggingVolume_ = true;
         setUserVolume(volumeAt(pos.x()));
+        showVolumeHint(event);
         return;
     }
     pressed_ = buttonAt(pos);
@@ -166,6 +189,7 @@ void TNCTPlayButtonB2::mouseMoveEvent(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     if (draggingVolume_) {
         setUserVolume(volumeAt(pos.x()));
+        showVolumeHint(event);
         return;
     }
     const int over = buttonAt(pos);

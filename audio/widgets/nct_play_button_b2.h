@@ -9,6 +9,7 @@
 // reader meets every part as a control of its own; Left and Right also move between the
 // buttons. Space or Enter presses the focused button, M flips mute wherever the focus is in
 // the bar, and the arrows, Page Up/Down, Home and End move the volume when it has the focus.
+// Over the volume the hint shows it in percent; elsewhere the bar's own hint.
 #pragma once
 
 #include <QWidget>
@@ -53,6 +54,8 @@ public:
     void setUserVolume(int volume);
     // The volume as a whole percentage of full volume.
     static int volumePercent(int volume);
+    // The hint over the volume, and while it is dragged: "Volume: 57 %".
+    QString volumeHint() const;
 
     bool Mute() const { return mute_; }
     void setMute(bool Mute);
@@ -77,6 +80,7 @@ Q_SIGNALS:
     void OnChangeVolume(int Volume);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -98,6 +102,7 @@ private:
     Layout layout() const;
     int buttonAt(const QPoint &pos) const;
     int volumeAt(int x) const;
+    void showVolumeHint(const QMouseEvent *event);
     void setShownState(TShownState state);
 
     void paintButton(QPainter &p, const QRect &r, int code) const;

@@ -197,7 +197,7 @@ TEST_F(LiveDevices, MixerControlsFollowOutsideChangesWithoutWritingBack) {
     }));
     EXPECT_LT(clock.elapsed(), 200);
     EXPECT_EQ(recordingPanel(1)->TrackBar2->value(), 80);
-    EXPECT_EQ(recordingPanel(1)->TrackBar1->toolTip(), QStringLiteral("1000"));
+    EXPECT_EQ(recordingPanel(1)->TrackBar1->toolTip(), QStringLiteral("2 %"));
     EXPECT_FALSE(recordingPanel(0)->CheckBox1->isChecked());
     EXPECT_TRUE(recordingPanel(2)->CheckBox1->isChecked());
     EXPECT_TRUE(playbackPanel(0)->CheckBox1->isChecked());

@@ -131,7 +131,8 @@ TEST_F(MixerWindows, PanelsShowChangedValuesWithoutWritingOrMovingTheLine) {
     EXPECT_EQ(recorder->srcInput(), 2);
     EXPECT_EQ(SourcePanelsOf(&sheet), panels);  // the same panels, not a new row
     EXPECT_EQ(panels[0]->TrackBar1->value(), 65535 - 1000);
-    EXPECT_EQ(panels[0]->TrackBar1->toolTip(), QStringLiteral("1000"));
+    // The hint reads as the user thinks of a volume: in percent of full volume.
+    EXPECT_EQ(panels[0]->TrackBar1->toolTip(), QStringLiteral("2 %"));
     EXPECT_EQ(panels[1]->TrackBar2->value(), 90);
     EXPECT_FALSE(panels[1]->TrackBar2->isEnabled());
     EXPECT_TRUE(panels[1]->CheckBox1->isChecked());

@@ -160,9 +160,10 @@ TEST_F(MixerTabs, SelectClearsTheOthersAndVolumeAtTheTopIsFullScale) {
     volume->setValue(1000);
     EXPECT_EQ(w.AudioPlayer1->srcOutput(), 1);
     EXPECT_EQ(w.AudioPlayer1->srcVolume(), 64535);
+    EXPECT_EQ(volume->toolTip(), QStringLiteral("98 %"));
     volume->setValue(0);
     EXPECT_EQ(w.AudioPlayer1->srcVolume(), 65535);
-    EXPECT_EQ(volume->toolTip(), QStringLiteral("65535"));
+    EXPECT_EQ(volume->toolTip(), QStringLiteral("100 %"));
 }
 
 TEST_F(MixerTabs, AdvancedOpensTheDialogForItsLine) {

@@ -1,7 +1,10 @@
 #include "audio/widgets/nct_play_button_b2.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -122,4 +125,20 @@ TEST_F(PlayButtonTest, LayoutFitsFromTheNarrowestWindowUp) {
         }
         EXPECT_TRUE(bar.buttonRect(5).isNull());
     }
+}
+
+// Over the volume the hint reads the volume as the user thinks of it, in percent; elsewhere
+// it is the bar's own hint.
+TEST_F(PlayButtonTest, TheVolumeHintReadsInPercent) {
+    bar.setToolTip(QStringLiteral("Play/Record Control"));
+    bar.ChangeVolume(37062);
+    auto hintAt = [this](const QPoint &pos) {
+        QHelpEvent help(QEvent::ToolTip, pos, bar.mapToGlobal(pos));
+        QApplication::sendEvent(&bar, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hintAt(bar.volumeRect().center()), QStringLiteral("Volume: 57 %"));
+    EXPECT_EQ(hintAt(bar.buttonRect(TNCTPlayButtonB2::kPlay).center()),
+              QStringLiteral("Play/Record Control"));
+    QToolTip::hideText();
 }
