@@ -452,14 +452,18 @@ bool IniFile::Write(const std::vector<IniEntry> &entries) {
     }
     // Held from the read to the rename, so no other writer's change falls in between.
     const FileLock lock = FileLock::forWriting(path_);
-    Document doc;
-    if (!lock.isOpen() || loadUnlocked(path_, &doc) != LoadResult::Loaded) {
+    if (!lock.isOpen()) {
         return fail();
     }
-    for (const IniEntry &entry : entries) {
-        setValue(&doc, trimmed(entry.section), trimmed(entry.key), entry.value);
+    Document doc;
+    bool written = loadUnlocked(path_, &doc) == LoadResult::Loaded;
+    if (written) {
+        for (const IniEntry &entry : entries) {
+            setValue(&doc, trimmed(entry.section), trimmed(entry.key), entry.value);
+        }
+        written = saveDocument(path_, doc);
     }
-    if (!saveDocument(path_, doc)) {
+    if (!written) {
         // An empty file made only to be locked would otherwise be left behind.
         if (lock.createdFile()) {
             QFile::remove(path_);
