@@ -8,6 +8,7 @@
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
+#include "settings/recording_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,12 +88,14 @@ int main(int argc, char **argv) {
     // For the start-up benchmark: leave at the first turn of the event loop after show().
     if (qEnvironmentVariableIsSet("KORVANTA_EXIT_AFTER_SHOW"))
         QTimer::singleShot(0, &app, [] { std::_Exit(0); });
-    // For the installed-package test, which has no keyboard to press: record for the given
-    // number of seconds from the start, then close the window as a user would, which finishes
-    // the file and writes setup.ini. Unset, nothing changes.
+    // For the installed-package test, which has no keyboard to press: set the auto-stop limit
+    // to the given number of seconds, record, and close the window after that time as a user
+    // would, which finishes the file and writes the limit, changed in this run, to setup.ini.
+    // Unset, nothing changes.
     if (const int seconds = qEnvironmentVariableIntValue("KORVANTA_RECORD_AND_CLOSE");
         seconds > 0) {
         window.TimerTip->stop();
+        recordingSettings().RecordTime = std::min(seconds, 86400);
         QTimer::singleShot(0, &window, [&window] { window.Record1->trigger(); });
         QTimer::singleShot(std::min(seconds, 86400) * 1000, &window, &QWidget::close);
     }

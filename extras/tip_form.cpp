@@ -89,10 +89,10 @@ void TTipForm::buildUi() {
 
 void TTipForm::FormCreate() {
     const IniFile setup(setupIniPath());
-    const int storedTipNo = setupkeys::read(setup, setupkeys::kTipNumber);
+    storedTipNo_ = setupkeys::read(setup, setupkeys::kTipNumber);
     ShowTip = setupkeys::read(setup, setupkeys::kShowTip);
     CheckBox1->setChecked(ShowTip == 1);
-    tips_.emplace(ReadTips(tipsPath()), storedTipNo);
+    tips_.emplace(ReadTips(tipsPath()), storedTipNo_);
     BtnNext->setEnabled(tips_->TotalLine() > 0);
     showTipText();
 }
@@ -107,11 +107,16 @@ void TTipForm::BtnNextClick() {
 }
 
 void TTipForm::BtnCloseClick() {
+    // Only what this window changed: another copy of the program may have saved its own since.
+    std::vector<IniEntry> changed;
+    if (tips_->CurrentTipNo() != storedTipNo_)
+        changed.push_back(setupkeys::entry(setupkeys::kTipNumber, tips_->CurrentTipNo()));
+    const int showTip = CheckBox1->isChecked() ? 1 : 0;
+    if (showTip != ShowTip)
+        changed.push_back(setupkeys::entry(setupkeys::kShowTip, showTip));
     IniFile setup(writableSetupIniPath());
-    const bool saved = setupkeys::write(setup, setupkeys::kTipNumber, tips_->CurrentTipNo()) &&
-                       setupkeys::write(setup, setupkeys::kShowTip, CheckBox1->isChecked() ? 1 : 0);
     // A read-only setup.ini must not trap the user in the window: say so, then close anyway.
-    if (!saved)
+    if (!setup.Write(changed))
         QMessageBox::critical(this, windowTitle(), setup.lastError());
     accept();
 }

@@ -38,6 +38,7 @@ private:
     void showTipText();
 
     std::optional<TipSequence> tips_;
+    int storedTipNo_ = 1;  // tips/tipno as read when the window was created
 };
 
 // The tip window while it exists, else null.

@@ -27,8 +27,9 @@ bool mayHoldSection(const QString &iniPath) {
     return text.contains("capture") || text.contains(QByteArray("c\0a\0p\0t\0u\0r\0e", 13));
 }
 
-bool writeIfChanged(IniFile &ini, const IntegerKey &key, int value) {
-    return read(ini, key) == value || write(ini, key, value);
+void addIfChanged(std::vector<IniEntry> &entries, const IntegerKey &key, int value, int before) {
+    if (value != before)
+        entries.push_back(entry(key, value));
 }
 
 }  // namespace
@@ -55,14 +56,17 @@ CaptureSettings LoadCaptureSettings(const QString &iniPath) {
     return s;
 }
 
-bool SaveCaptureSettings(const CaptureSettings &s, const QString &iniPath, QString *error) {
+bool SaveCaptureSettings(const CaptureSettings &s, const CaptureSettings &before,
+                         const QString &iniPath, QString *error) {
+    std::vector<IniEntry> changed;
+    addIfChanged(changed, kPreRecord, s.preRecordSeconds, before.preRecordSeconds);
+    addIfChanged(changed, kShowLevelStopped, s.showLevelWhileStopped, before.showLevelWhileStopped);
+    addIfChanged(changed, kVoiceStart, s.voiceStart, before.voiceStart);
+    addIfChanged(changed, kVoiceLevel, s.voiceLevelDb, before.voiceLevelDb);
+    addIfChanged(changed, kVoicePause, s.voicePause, before.voicePause);
+    addIfChanged(changed, kVoiceSilence, s.silenceSeconds, before.silenceSeconds);
     IniFile ini(iniPath);
-    const bool ok = writeIfChanged(ini, kPreRecord, s.preRecordSeconds) &&
-                    writeIfChanged(ini, kShowLevelStopped, s.showLevelWhileStopped ? 1 : 0) &&
-                    writeIfChanged(ini, kVoiceStart, s.voiceStart ? 1 : 0) &&
-                    writeIfChanged(ini, kVoiceLevel, s.voiceLevelDb) &&
-                    writeIfChanged(ini, kVoicePause, s.voicePause ? 1 : 0) &&
-                    writeIfChanged(ini, kVoiceSilence, s.silenceSeconds);
+    const bool ok = ini.Write(changed);
     if (!ok && error)
         *error = ini.lastError();
     return ok;

@@ -39,6 +39,8 @@ CaptureSettings &captureSettings();
 // clamped.
 CaptureSettings LoadCaptureSettings(const QString &iniPath);
 
-// Writes the keys whose value differs from what the file holds (a missing key reads as its
-// default), so a file without them stays without them while the features stay off.
-bool SaveCaptureSettings(const CaptureSettings &s, const QString &iniPath, QString *error);
+// Writes the keys whose value in s differs from `before` (what this run loaded or saved last),
+// in one locked read-change-write: a file without them stays without them while the features
+// stay off, and keys another copy of the program changed meanwhile keep its values.
+bool SaveCaptureSettings(const CaptureSettings &s, const CaptureSettings &before,
+                         const QString &iniPath, QString *error);

@@ -1,5 +1,7 @@
 #include "settings/ini_file.h"
 
+#include "settings/file_lock.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -113,7 +115,8 @@ std::vector<Line> splitLines(const QString &units) {
     return lines;
 }
 
-LoadResult loadDocument(const QString &path, Document *doc) {
+// The caller holds the file's lock, or reads without one.
+LoadResult loadUnlocked(const QString &path, Document *doc) {
     const QFileInfo info(path);
     if (!info.exists()) {
         return LoadResult::Missing;
@@ -145,6 +148,12 @@ LoadResult loadDocument(const QString &path, Document *doc) {
     }
     doc->lines = splitLines(units);
     return LoadResult::Loaded;
+}
+
+// A writer rewriting the file in place (a read-only folder) holds the exclusive lock meanwhile.
+LoadResult loadDocument(const QString &path, Document *doc) {
+    const FileLock lock = FileLock::forReading(path);
+    return loadUnlocked(path, doc);
 }
 
 QByteArray encodeDocument(const Document &doc) {
@@ -357,6 +366,38 @@ QString readFrom(const Document &doc, const QString &section, const QString &key
     return valueFromLine(doc, QStringView(line).mid(at.valueStart));
 }
 
+// Sets one key in a loaded document, adding its line or its section when missing.
+void setValue(Document *doc, QStringView sectionName, QStringView keyName, const QString &value) {
+    const QString valueUnits = unitsFromText(*doc, storedValue(value));
+    const QString lineEnd = lineEndOf(*doc);
+    const Location at = locate(*doc, sectionName, keyName);
+    const QString keyLine = unitsFromText(*doc, keyName.toString().toLower()) + u'=' + valueUnits;
+
+    if (at.keyLine >= 0) {
+        Line &line = doc->lines[static_cast<size_t>(at.keyLine)];
+        line.text = line.text.left(at.valueStart) + valueUnits;
+    } else if (at.sectionLine >= 0) {
+        Line &last = doc->lines[static_cast<size_t>(at.lastContentLine)];
+        if (last.end.isEmpty()) {
+            last.end = lineEnd;
+        }
+        doc->lines.insert(doc->lines.begin() + at.lastContentLine + 1, Line{keyLine, lineEnd});
+    } else {
+        if (!doc->lines.empty()) {
+            Line &last = doc->lines.back();
+            if (last.end.isEmpty()) {
+                last.end = lineEnd;
+            }
+            if (!trimmed(last.text).isEmpty()) {
+                doc->lines.push_back(Line{QString(), lineEnd});
+            }
+        }
+        const QString header = u'[' + unitsFromText(*doc, sectionName.toString().toLower()) + u']';
+        doc->lines.push_back(Line{header, lineEnd});
+        doc->lines.push_back(Line{keyLine, lineEnd});
+    }
+}
+
 }  // namespace
 
 QString IniFile::ReadString(const QString &section, const QString &key,
@@ -396,45 +437,37 @@ int IniFile::ReadInteger(const QString &section, const QString &key, int default
 }
 
 bool IniFile::WriteString(const QString &section, const QString &key, const QString &value) {
+    return Write({{section, key, value}});
+}
+
+bool IniFile::Write(const std::vector<IniEntry> &entries) {
     lastError_.clear();
-    const QStringView sectionName = trimmed(section);
-    const QStringView keyName = trimmed(key);
-    Document doc;
-    if (!isStorableSection(sectionName) || !isStorableKey(keyName) ||
-        loadDocument(path_, &doc) == LoadResult::Unusable) {
+    for (const IniEntry &entry : entries) {
+        if (!isStorableSection(trimmed(entry.section)) || !isStorableKey(trimmed(entry.key))) {
+            return fail();
+        }
+    }
+    if (entries.empty()) {
+        return true;
+    }
+    // Held from the read to the rename, so no other writer's change falls in between.
+    const FileLock lock = FileLock::forWriting(path_);
+    if (!lock.isOpen()) {
         return fail();
     }
-
-    const QString valueUnits = unitsFromText(doc, storedValue(value));
-    const QString lineEnd = lineEndOf(doc);
-    const Location at = locate(doc, sectionName, keyName);
-    const QString keyLine = unitsFromText(doc, keyName.toString().toLower()) + u'=' + valueUnits;
-
-    if (at.keyLine >= 0) {
-        Line &line = doc.lines[static_cast<size_t>(at.keyLine)];
-        line.text = line.text.left(at.valueStart) + valueUnits;
-    } else if (at.sectionLine >= 0) {
-        Line &last = doc.lines[static_cast<size_t>(at.lastContentLine)];
-        if (last.end.isEmpty()) {
-            last.end = lineEnd;
+    Document doc;
+    bool written = loadUnlocked(path_, &doc) == LoadResult::Loaded;
+    if (written) {
+        for (const IniEntry &entry : entries) {
+            setValue(&doc, trimmed(entry.section), trimmed(entry.key), entry.value);
         }
-        doc.lines.insert(doc.lines.begin() + at.lastContentLine + 1, Line{keyLine, lineEnd});
-    } else {
-        if (!doc.lines.empty()) {
-            Line &last = doc.lines.back();
-            if (last.end.isEmpty()) {
-                last.end = lineEnd;
-            }
-            if (!trimmed(last.text).isEmpty()) {
-                doc.lines.push_back(Line{QString(), lineEnd});
-            }
-        }
-        const QString header = u'[' + unitsFromText(doc, sectionName.toString().toLower()) + u']';
-        doc.lines.push_back(Line{header, lineEnd});
-        doc.lines.push_back(Line{keyLine, lineEnd});
+        written = saveDocument(path_, doc);
     }
-
-    if (!saveDocument(path_, doc)) {
+    if (!written) {
+        // An empty file made only to be locked would otherwise be left behind.
+        if (lock.createdFile()) {
+            QFile::remove(path_);
+        }
         return fail();
     }
     return true;

@@ -27,8 +27,12 @@
 // - Line breaks in a value are written as blanks so a value can never add lines to the file.
 //   A value with blanks at either end, or quoted at both ends, is written inside one more pair
 //   of double quotes, so it reads back exactly as it was written.
-// - The file is replaced atomically (temporary file + rename). When the directory does not
-//   allow new files but the file itself is writable, it is rewritten in place instead.
+// - A write reads the file as it is on disk at that moment, changes its keys and writes it back,
+//   all under an exclusive advisory lock on the file, so copies of the program writing at the
+//   same time never lose each other's keys. Reads take a shared lock.
+// - The file is replaced atomically (temporary file with the file's permissions + rename), so a
+//   reader sees the old file or the new one, never a part. When the directory does not allow
+//   new files but the file itself is writable, it is rewritten in place instead.
 // - A write fails, and leaves the file untouched, when the file cannot be read or written, when
 //   a directory is in the way, or when the section or key name cannot be stored (empty, line
 //   breaks, "]" in a section or "=" in a key, or a key starting with ";" or "[").
@@ -37,6 +41,14 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
+
+// One key's new value, for writing several keys in one go.
+struct IniEntry {
+    QString section;
+    QString key;
+    QString value;
+};
 
 class IniFile {
 public:
@@ -52,6 +64,9 @@ public:
 
     bool WriteString(const QString &section, const QString &key, const QString &value);
     bool WriteInteger(const QString &section, const QString &key, int value);
+    // Writes every entry, in order, in one read-change-write: all of them or, on failure, none.
+    // No entries: nothing is touched or created.
+    bool Write(const std::vector<IniEntry> &entries);
 
     // "Unable to write to <full path>" after a failed write; empty after a successful one.
     QString lastError() const { return lastError_; }

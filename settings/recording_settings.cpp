@@ -6,11 +6,44 @@ using namespace setupkeys;
 
 namespace {
 
-bool reportResult(bool ok, const IniFile &ini, QString *error) {
-    if (!ok && error) {
-        *error = ini.lastError();
-    }
-    return ok;
+// Reads a key and notes what was read, so a later save can tell whether this run changed it.
+// A value that is missing or not a number is noted as the default it reads as.
+int load(const IniSnapshot &ini, StoredValues &stored, const IntegerKey &key) {
+    const int value = read(ini, key);
+    stored.note(entry(key, value));
+    return value;
+}
+
+QString load(const IniSnapshot &ini, StoredValues &stored, const TextKey &key,
+             const QString &defaultValue) {
+    QString value = read(ini, key, defaultValue);
+    stored.note(entry(key, value));
+    return value;
+}
+
+FormatListRows loadRows(const IniSnapshot &ini, StoredValues &stored) {
+    FormatListRows rows;
+    rows.mp3 = load(ini, stored, kMp3Row);
+    rows.wav = load(ini, stored, kWavRow);
+    rows.flac = load(ini, stored, kFlacRow);
+    rows.opus = load(ini, stored, kOpusRow);
+    rows.vorbis = load(ini, stored, kVorbisRow);
+    return rows;
+}
+
+// Every key the Options dialog owns, in the order a new file gets them.
+std::vector<IniEntry> optionsEntries(const RecordingSettings &s, const FormatListRows &rows) {
+    return {entry(kSavePath, s.SavePath),       entry(kSaveFormat, s.ext),
+            entry(kTimeLimit, s.RecordTime),    entry(kMp3Bitrate, s.MP3Bitrate),
+            entry(kMp3Freq, s.MP3Freq),         entry(kMp3Row, rows.mp3),
+            entry(kWavFreq, s.WAVFreq),         entry(kWavChannels, s.WAVCh),
+            entry(kWavBits, s.WAVBPS),          entry(kWavRow, rows.wav),
+            entry(kWmaProfile, s.WMAProfile),   entry(kFlacFreq, s.FLACFreq),
+            entry(kFlacChannels, s.FLACCh),     entry(kFlacRow, rows.flac),
+            entry(kOpusBitrate, s.OpusBitrate), entry(kOpusChannels, s.OpusCh),
+            entry(kOpusRow, rows.opus),         entry(kVorbisQuality, s.VorbisQuality),
+            entry(kVorbisFreq, s.VorbisFreq),   entry(kVorbisChannels, s.VorbisCh),
+            entry(kVorbisRow, rows.vorbis)};
 }
 
 }  // namespace
@@ -22,59 +55,45 @@ RecordingSettings &recordingSettings() {
 
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath) {
     // Read once for all the keys, as at start-up a large file would otherwise be parsed
-    // sixteen times.
+    // twenty times.
     const IniSnapshot ini(iniPath);
-    s.ext = read(ini, kSaveFormat, QString::fromLatin1(kDefaultSaveFormat));
-    s.SavePath = read(ini, kSavePath, defaultRecordingFolder());
-    s.MP3Bitrate = read(ini, kMp3Bitrate);
-    s.MP3Freq = read(ini, kMp3Freq);
-    s.WAVFreq = read(ini, kWavFreq);
-    s.WAVCh = read(ini, kWavChannels);
-    s.WAVBPS = read(ini, kWavBits);
-    s.WMAProfile = read(ini, kWmaProfile);
-    s.FLACFreq = read(ini, kFlacFreq);
-    s.FLACCh = read(ini, kFlacChannels);
-    s.OpusBitrate = read(ini, kOpusBitrate);
-    s.OpusCh = read(ini, kOpusChannels);
-    s.VorbisQuality = read(ini, kVorbisQuality);
-    s.VorbisFreq = read(ini, kVorbisFreq);
-    s.VorbisCh = read(ini, kVorbisChannels);
-    s.RecordTime = read(ini, kTimeLimit);
+    StoredValues &stored = s.stored;
+    s.ext = load(ini, stored, kSaveFormat, QString::fromLatin1(kDefaultSaveFormat));
+    s.SavePath = load(ini, stored, kSavePath, defaultRecordingFolder());
+    s.MP3Bitrate = load(ini, stored, kMp3Bitrate);
+    s.MP3Freq = load(ini, stored, kMp3Freq);
+    s.WAVFreq = load(ini, stored, kWavFreq);
+    s.WAVCh = load(ini, stored, kWavChannels);
+    s.WAVBPS = load(ini, stored, kWavBits);
+    s.WMAProfile = load(ini, stored, kWmaProfile);
+    s.FLACFreq = load(ini, stored, kFlacFreq);
+    s.FLACCh = load(ini, stored, kFlacChannels);
+    s.OpusBitrate = load(ini, stored, kOpusBitrate);
+    s.OpusCh = load(ini, stored, kOpusChannels);
+    s.VorbisQuality = load(ini, stored, kVorbisQuality);
+    s.VorbisFreq = load(ini, stored, kVorbisFreq);
+    s.VorbisCh = load(ini, stored, kVorbisChannels);
+    s.RecordTime = load(ini, stored, kTimeLimit);
+    loadRows(ini, stored);
 }
 
-bool SaveTimeLimit(const RecordingSettings &s, const QString &iniPath, QString *error) {
-    IniFile ini(iniPath);
-    return reportResult(write(ini, kTimeLimit, s.RecordTime), ini, error);
+FormatListRows LoadFormatListRows(RecordingSettings &s, const QString &iniPath) {
+    return loadRows(IniSnapshot(iniPath), s.stored);
 }
 
-bool SaveSettings(const RecordingSettings &s, const FormatListRows &rows, const QString &iniPath,
+bool SaveTimeLimit(RecordingSettings &s, const QString &iniPath, QString *error) {
+    return s.stored.saveChanged({entry(kTimeLimit, s.RecordTime)}, iniPath, error);
+}
+
+bool SaveSettings(RecordingSettings &s, const FormatListRows &rows, const QString &iniPath,
                   QString *error) {
-    IniFile ini(iniPath);
-    // && stops at the first failed write, leaving the later keys as they were.
-    const bool ok = write(ini, kSavePath, s.SavePath) && write(ini, kSaveFormat, s.ext) &&
-                    write(ini, kTimeLimit, s.RecordTime) && write(ini, kMp3Bitrate, s.MP3Bitrate) &&
-                    write(ini, kMp3Freq, s.MP3Freq) && write(ini, kMp3Row, rows.mp3) &&
-                    write(ini, kWavFreq, s.WAVFreq) && write(ini, kWavChannels, s.WAVCh) &&
-                    write(ini, kWavBits, s.WAVBPS) && write(ini, kWavRow, rows.wav) &&
-                    write(ini, kWmaProfile, s.WMAProfile) && write(ini, kFlacFreq, s.FLACFreq) &&
-                    write(ini, kFlacChannels, s.FLACCh) && write(ini, kFlacRow, rows.flac) &&
-                    write(ini, kOpusBitrate, s.OpusBitrate) &&
-                    write(ini, kOpusChannels, s.OpusCh) && write(ini, kOpusRow, rows.opus) &&
-                    write(ini, kVorbisQuality, s.VorbisQuality) &&
-                    write(ini, kVorbisFreq, s.VorbisFreq) &&
-                    write(ini, kVorbisChannels, s.VorbisCh) && write(ini, kVorbisRow, rows.vorbis);
-    return reportResult(ok, ini, error);
+    return s.stored.saveChanged(optionsEntries(s, rows), iniPath, error);
 }
 
-bool SaveSettings(const RecordingSettings &s, int mp3Row, int wavRow, const QString &iniPath,
+bool SaveSettings(RecordingSettings &s, int mp3Row, int wavRow, const QString &iniPath,
                   QString *error) {
-    FormatListRows rows;
-    {
-        const IniFile stored(iniPath);
-        rows.flac = read(stored, kFlacRow);
-        rows.opus = read(stored, kOpusRow);
-        rows.vorbis = read(stored, kVorbisRow);
-    }
+    StoredValues unnoted;  // the stored rows go back as they are, like every other key
+    FormatListRows rows = loadRows(IniSnapshot(iniPath), unnoted);
     rows.mp3 = mp3Row;
     rows.wav = wavRow;
     return SaveSettings(s, rows, iniPath, error);

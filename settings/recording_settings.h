@@ -2,6 +2,7 @@
 #pragma once
 
 #include "settings/setup_keys.h"
+#include "settings/stored_values.h"
 
 #include <QString>
 
@@ -25,17 +26,25 @@ struct RecordingSettings {
     bool flgSplit = false;                                // never persisted
     int SplitTime = 0;                                    // seconds; never persisted
     int TotalFileTime = 0;  // seconds of the split parts already finished
+    // What this run last read from setup.ini or wrote there; the saves below write only the
+    // keys whose value differs from it. Never loaded (a fresh object): every key is written.
+    StoredValues stored;
 };
 
 // The one instance shared by the main window, the recording and the dialogs.
 RecordingSettings &recordingSettings();
 
-// Fills the persisted fields from the file (defaults for whatever is missing); flgSplit,
-// SplitTime and TotalFileTime are left alone.
+// Fills the persisted fields from the file (defaults for whatever is missing) and notes them in
+// s.stored, with the Options dialog's list rows; flgSplit, SplitTime and TotalFileTime are left
+// alone.
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath);
 
-// Writes options/timelimit only. On failure *error (if given) gets the message to show.
-bool SaveTimeLimit(const RecordingSettings &s, const QString &iniPath, QString *error);
+// Each save below writes, in one locked read-change-write of the file as it is on disk, only
+// the keys whose value this run changed, so it never undoes what another copy of the program
+// or the user wrote to the others. On failure *error (if given) gets the message to show.
+
+// options/timelimit, if this run changed it (when the main window closes).
+bool SaveTimeLimit(RecordingSettings &s, const QString &iniPath, QString *error);
 
 // The rows the Options dialog's lists stand on (-1: none), written beside the values.
 struct FormatListRows {
@@ -46,10 +55,13 @@ struct FormatListRows {
     int vorbis = setupkeys::kVorbisRow.defaultValue;
 };
 
-// Writes every persisted field plus the Options dialog's list rows, stopping at the first
-// failure. On failure *error (if given) gets the message to show.
-bool SaveSettings(const RecordingSettings &s, const FormatListRows &rows, const QString &iniPath,
+// The list rows as the file holds them now, noted in s.stored (the Options dialog, when shown).
+FormatListRows LoadFormatListRows(RecordingSettings &s, const QString &iniPath);
+
+// Every persisted field and the Options dialog's list rows that changed: all of them or, on
+// failure, none.
+bool SaveSettings(RecordingSettings &s, const FormatListRows &rows, const QString &iniPath,
                   QString *error);
 // The same with the MP3 and WAV rows given and the other lists' rows as stored already.
-bool SaveSettings(const RecordingSettings &s, int mp3Row, int wavRow, const QString &iniPath,
+bool SaveSettings(RecordingSettings &s, int mp3Row, int wavRow, const QString &iniPath,
                   QString *error);

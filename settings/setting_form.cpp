@@ -8,7 +8,6 @@
 #include "settings/format_tables.h"
 #include "settings/listening_page.h"
 #include "settings/recording_settings.h"
-#include "settings/setup_keys.h"
 #include "settings/time_limit_group.h"
 
 #include <QCheckBox>
@@ -145,7 +144,7 @@ void TSettingForm::showEvent(QShowEvent *event) {
 }
 
 void TSettingForm::FormShow() {
-    const RecordingSettings &s = recordingSettings();
+    RecordingSettings &s = recordingSettings();
     EdSavePath->setText(s.SavePath);
 
     const QString format = s.ext.toUpper();
@@ -164,15 +163,14 @@ void TSettingForm::FormShow() {
 
     GBTimeLimit->ShowLimit(s.RecordTime);
 
-    // A stored row outside a list leaves that list without a selection.
-    const IniFile ini(setupIniPath());
-    const int mp3Row = setupkeys::read(ini, setupkeys::kMp3Row);
-    const int wavRow = setupkeys::read(ini, setupkeys::kWavRow);
-    cbMP3->setCurrentIndex(mp3Row >= 0 && mp3Row < cbMP3->count() ? mp3Row : -1);
-    cbWAV->setCurrentIndex(wavRow >= 0 && wavRow < cbWAV->count() ? wavRow : -1);
-    selectStoredRow(cbFLAC, setupkeys::read(ini, setupkeys::kFlacRow));
-    selectStoredRow(cbOpus, setupkeys::read(ini, setupkeys::kOpusRow));
-    selectStoredRow(cbVorbis, setupkeys::read(ini, setupkeys::kVorbisRow));
+    // A stored row outside a list leaves that list without a selection. The rows are noted as
+    // read, so OK writes only those the user moves.
+    const FormatListRows rows = LoadFormatListRows(s, setupIniPath());
+    cbMP3->setCurrentIndex(rows.mp3 >= 0 && rows.mp3 < cbMP3->count() ? rows.mp3 : -1);
+    cbWAV->setCurrentIndex(rows.wav >= 0 && rows.wav < cbWAV->count() ? rows.wav : -1);
+    selectStoredRow(cbFLAC, rows.flac);
+    selectStoredRow(cbOpus, rows.opus);
+    selectStoredRow(cbVorbis, rows.vorbis);
 
     PageListening->showSettings(captureSettings());
 }
@@ -283,11 +281,13 @@ void TSettingForm::BtnOKClick() {
         ShowError(this, error);
         return;
     }
-    captureSettings() = PageListening->settings();
-    if (!SaveCaptureSettings(captureSettings(), writableSetupIniPath(), &error)) {
+    // Taken over once written, so that an OK after a failed save tries the same keys again.
+    const CaptureSettings listening = PageListening->settings();
+    if (!SaveCaptureSettings(listening, captureSettings(), writableSetupIniPath(), &error)) {
         ShowError(this, error);
         return;
     }
+    captureSettings() = listening;
     accept();
 }
 

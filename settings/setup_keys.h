@@ -75,6 +75,14 @@ inline QString read(const IniSnapshot &ini, const TextKey &key, const QString &d
     return ini.ReadString(QLatin1String(key.section), QLatin1String(key.name), defaultValue);
 }
 
+inline IniEntry entry(const IntegerKey &key, int value) {
+    return {QLatin1String(key.section), QLatin1String(key.name), QString::number(value)};
+}
+
+inline IniEntry entry(const TextKey &key, const QString &value) {
+    return {QLatin1String(key.section), QLatin1String(key.name), value};
+}
+
 inline bool write(IniFile &ini, const IntegerKey &key, int value) {
     return ini.WriteInteger(QLatin1String(key.section), QLatin1String(key.name), value);
 }

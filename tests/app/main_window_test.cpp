@@ -166,6 +166,7 @@ TEST_F(MainWindowTest, AFailedWriteOnCloseIsReportedAndTheWindowStillCloses) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("setup.ini")));  // cannot be written
     TForm1 window(testBackend());
     window.show();
+    recordingSettings().RecordTime = 60;  // a limit set in this run, so closing has to write
     QString shown;
     QTimer::singleShot(100, [&] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {

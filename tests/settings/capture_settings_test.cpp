@@ -56,19 +56,21 @@ TEST_F(CaptureSettingsTest, WithoutKeysEverythingIsOffAndOddValuesAreBroughtInto
     EXPECT_EQ(odd.silenceSeconds, 600);
 }
 
-TEST_F(CaptureSettingsTest, SavingWritesOnlyWhatDiffersFromTheFile) {
+TEST_F(CaptureSettingsTest, SavingWritesOnlyWhatChanged) {
     writeIni("[options]\nsaveformat=.wav\n");
     QString error;
-    ASSERT_TRUE(SaveCaptureSettings(CaptureSettings(), iniPath(), &error));
+    const CaptureSettings atStart = LoadCaptureSettings(iniPath());
+    ASSERT_TRUE(SaveCaptureSettings(atStart, atStart, iniPath(), &error));
     EXPECT_EQ(readIni(), "[options]\nsaveformat=.wav\n");  // all defaults: nothing added
 
     CaptureSettings s;
     s.preRecordSeconds = 5;
     s.voicePause = true;
-    ASSERT_TRUE(SaveCaptureSettings(s, iniPath(), &error));
+    ASSERT_TRUE(SaveCaptureSettings(s, atStart, iniPath(), &error));
     EXPECT_EQ(readIni(), "[options]\nsaveformat=.wav\n\n[capture]\nprerecord=5\nvoicepause=1\n");
+    const CaptureSettings before = s;
     s = CaptureSettings();  // switched off again: the keys stay, with the default values
-    ASSERT_TRUE(SaveCaptureSettings(s, iniPath(), &error));
+    ASSERT_TRUE(SaveCaptureSettings(s, before, iniPath(), &error));
     EXPECT_EQ(LoadCaptureSettings(iniPath()), CaptureSettings());
 }
 

@@ -126,8 +126,9 @@ TEST_F(SettingFormTest, OpensOnTheStoredFormatLimitAndRows) {
     EXPECT_EQ(form->cbWAV->currentText(), QStringLiteral("22050 Hz - 16 bit,Mono"));
 }
 
-TEST_F(SettingFormTest, OkWithWav22050MonoAppliesAndWritesAllElevenKeys) {
-    writeIni("; my notes\n[other]\nfoo=bar\n[options]\ncustom=1\n");
+TEST_F(SettingFormTest, OkWithWav22050MonoAppliesAndWritesWhatChanged) {
+    // Edited by hand, or by another copy of the program, after this one started.
+    writeIni("; my notes\n[other]\nfoo=bar\n[options]\ncustom=1\n[wma]\nprofile=7\n");
     RecordingSettings &s = recordingSettings();
     s.MP3Freq = 22050;  // an earlier MP3 choice, which a WAV OK keeps
     s.MP3Bitrate = 64;
@@ -160,12 +161,12 @@ TEST_F(SettingFormTest, OkWithWav22050MonoAppliesAndWritesAllElevenKeys) {
     EXPECT_EQ(indicator[0],
               std::make_pair(true, QStringLiteral("Auto stop recording is set to 90:00")));
 
-    EXPECT_EQ(readIni(),
+    // Unchanged values (16 bit, the WMA profile, the other formats) are not written back, so
+    // the hand-edited profile stays.
+    EXPECT_EQ(readIni().toStdString(),
               "; my notes\n[other]\nfoo=bar\n[options]\ncustom=1\nsavepath=/data/rec/\n"
-              "saveformat=.wav\ntimelimit=5400\n\n[mp3]\nbitrate=64\nfreq=22050\nind=9\n\n"
-              "[wav]\nfreq=22050\nch=1\nbps=16\nind=9\n\n[wma]\nprofile=38\n\n"
-              "[flac]\nfreq=44100\nch=2\nind=0\n\n[opus]\nbitrate=128\nch=2\nind=10\n\n"
-              "[vorbis]\nquality=5\nfreq=44100\nch=2\nind=20\n");
+              "saveformat=.wav\ntimelimit=5400\n[wma]\nprofile=7\n\n"
+              "[mp3]\nbitrate=64\nfreq=22050\nind=9\n\n[wav]\nfreq=22050\nch=1\nind=9\n");
 
     auto again = open();  // the split interval is kept in memory for the next opening
     EXPECT_TRUE(again->CheckSplit->isChecked() && again->Edit4->isEnabled());
@@ -246,7 +247,7 @@ TEST_F(SettingFormTest, NoLimitAndAnEmptyLimit) {
     auto form = open();
     form->RBNoLimit->click();
     form->BtnOK->click();
-    EXPECT_EQ(iniInt("options", "timelimit"), -1);
+    EXPECT_EQ(iniInt("options", "timelimit"), -999);  // no limit, as the file says already
     ASSERT_EQ(indicator.size(), 1u);
     EXPECT_EQ(indicator[0], std::make_pair(false, QStringLiteral("No Auto stop.")));
 

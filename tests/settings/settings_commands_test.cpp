@@ -111,6 +111,28 @@ TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedUntilTheNextStart) {
     EXPECT_FALSE(restarted.ToolBtnAutostop->isChecked());
 }
 
+// Another copy of the program, or the user, changes setup.ini while this window runs: closing
+// writes the limit only when this run changed it, and nothing else.
+TEST_F(SettingsCommandsTest, ClosingWritesTheLimitOnlyWhenThisRunChangedIt) {
+    writeIni("[options]\ntimelimit=90\n");
+    {
+        TForm1 window(testBackend());
+        writeIni("[options]\ntimelimit=30\nsaveformat=.flac\n");
+        window.close();
+    }
+    EXPECT_EQ(readIni().toStdString(), "[options]\ntimelimit=30\nsaveformat=.flac\n");
+
+    recordingSettings() = RecordingSettings();
+    {
+        TForm1 window(testBackend());
+        ModalAnswerer answerer(cancel);
+        window.ToolBtnAutostop->click();  // pressed: clears the limit without a dialog
+        writeIni("[options]\ntimelimit=45\nsaveformat=.ogg\n");
+        window.close();
+    }
+    EXPECT_EQ(readIni().toStdString(), "[options]\ntimelimit=-1\nsaveformat=.ogg\n");
+}
+
 TEST_F(SettingsCommandsTest, OptionsOpensFromMenuAndToolBarAsAFreshDialogEachTime) {
     TForm1 window(testBackend());
     int openings = 0;
