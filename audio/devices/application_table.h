@@ -1,5 +1,5 @@
-// The applications playing on the sound server (its sink inputs), numbered for the input
-// list.
+// The applications playing (on the sound server, their sink inputs; on the virtual card, its
+// fake players), numbered for the input list.
 //
 // An application is known by the name it gives itself and its program's name together, so
 // every stream of the same program gets the same number for the whole run: a player that
@@ -16,18 +16,19 @@
 #include <vector>
 
 // One stream of an application: the server's sink input and the sink it plays to.
-struct PulseSinkInput {
+struct ApplicationStreamPlace {
     uint32_t index = 0;
     uint32_t sink = 0;
 };
 
-class PulseApplicationTable {
+class ApplicationTable {
 public:
     // A sink input appeared or changed (e.g. moved to another sink). `name` is what the
-    // application calls itself, empty when it does not say; `binary` its program. Returns
+    // application calls itself, empty when it does not say; `binary` its program; `media`
+    // what the stream plays (its media name, e.g. a file name), empty when unknown. Returns
     // whether the list of applications changed.
     bool update(uint32_t sinkInput, const std::string &name, const std::string &binary,
-                uint32_t sink);
+                const std::string &media, uint32_t sink);
     // A sink input went away. Returns whether the list changed.
     bool remove(uint32_t sinkInput);
     // The server went away: nothing plays. Returns whether anything did.
@@ -37,7 +38,7 @@ public:
     std::vector<ApplicationInfo> list() const;
     // The stream to record for application `number` (0-based): its newest sink input, or
     // nothing while it plays nothing.
-    std::optional<PulseSinkInput> streamOf(int number) const;
+    std::optional<ApplicationStreamPlace> streamOf(int number) const;
 
 private:
     struct Application {
@@ -48,5 +49,5 @@ private:
     int playingCount(int number) const;
 
     std::vector<Application> applications_;
-    std::map<uint32_t, std::pair<int, PulseSinkInput>> inputs_;  // by sink input index
+    std::map<uint32_t, std::pair<int, ApplicationStreamPlace>> inputs_;  // by sink input index
 };

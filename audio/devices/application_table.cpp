@@ -1,6 +1,6 @@
-#include "audio/devices/pulse_application_table.h"
+#include "audio/devices/application_table.h"
 
-int PulseApplicationTable::numberOf(const std::string &name, const std::string &binary) {
+int ApplicationTable::numberOf(const std::string &name, const std::string &binary) {
     for (size_t i = 0; i < applications_.size(); ++i) {
         if (applications_[i].name == name && applications_[i].binary == binary)
             return static_cast<int>(i);
@@ -9,15 +9,16 @@ int PulseApplicationTable::numberOf(const std::string &name, const std::string &
     return static_cast<int>(applications_.size()) - 1;
 }
 
-int PulseApplicationTable::playingCount(int number) const {
+int ApplicationTable::playingCount(int number) const {
     int count = 0;
     for (const auto &entry : inputs_)
         count += entry.second.first == number ? 1 : 0;
     return count;
 }
 
-bool PulseApplicationTable::update(uint32_t sinkInput, const std::string &name,
-                                   const std::string &binary, uint32_t sink) {
+bool ApplicationTable::update(uint32_t sinkInput, const std::string &name,
+                              const std::string &binary, const std::string &media, uint32_t sink) {
+    (void)media;
     const int number = numberOf(name, binary);
     const auto known = inputs_.find(sinkInput);
     const bool renamed = known != inputs_.end() && known->second.first != number;
@@ -28,7 +29,7 @@ bool PulseApplicationTable::update(uint32_t sinkInput, const std::string &name,
     return renamed || (added && !wasPlaying);
 }
 
-bool PulseApplicationTable::remove(uint32_t sinkInput) {
+bool ApplicationTable::remove(uint32_t sinkInput) {
     const auto known = inputs_.find(sinkInput);
     if (known == inputs_.end())
         return false;
@@ -37,13 +38,13 @@ bool PulseApplicationTable::remove(uint32_t sinkInput) {
     return playingCount(number) == 0;
 }
 
-bool PulseApplicationTable::removeAll() {
+bool ApplicationTable::removeAll() {
     const bool any = !inputs_.empty();
     inputs_.clear();
     return any;
 }
 
-std::vector<ApplicationInfo> PulseApplicationTable::list() const {
+std::vector<ApplicationInfo> ApplicationTable::list() const {
     std::vector<ApplicationInfo> list;
     for (size_t i = 0; i < applications_.size(); ++i) {
         const Application &a = applications_[i];
@@ -54,9 +55,9 @@ std::vector<ApplicationInfo> PulseApplicationTable::list() const {
     return list;
 }
 
-std::optional<PulseSinkInput> PulseApplicationTable::streamOf(int number) const {
+std::optional<ApplicationStreamPlace> ApplicationTable::streamOf(int number) const {
     // Sink input indices only grow, so the last one is the newest stream.
-    std::optional<PulseSinkInput> newest;
+    std::optional<ApplicationStreamPlace> newest;
     for (const auto &entry : inputs_) {
         if (entry.second.first == number)
             newest = entry.second.second;
