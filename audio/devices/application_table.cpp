@@ -1,66 +1,107 @@
 #include "audio/devices/application_table.h"
 
-int ApplicationTable::numberOf(const std::string &name, const std::string &binary) {
-    for (size_t i = 0; i < applications_.size(); ++i) {
-        if (applications_[i].name == name && applications_[i].binary == binary)
+#include <QCoreApplication>
+
+int ApplicationTable::entryOf(uint32_t sinkInput) const {
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].stream && entries_[i].stream->index == sinkInput)
             return static_cast<int>(i);
     }
-    applications_.push_back({name, binary});
-    return static_cast<int>(applications_.size()) - 1;
+    return -1;
 }
 
-int ApplicationTable::playingCount(int number) const {
-    int count = 0;
-    for (const auto &entry : inputs_)
-        count += entry.second.first == number ? 1 : 0;
-    return count;
+// The application's first entry without a stream, or a new one after its others.
+int ApplicationTable::freeEntry(const std::string &name, const std::string &binary) {
+    int ordinal = 1;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const Entry &e = entries_[i];
+        if (e.name != name || e.binary != binary)
+            continue;
+        if (!e.stream)
+            return static_cast<int>(i);
+        ++ordinal;
+    }
+    Entry added;
+    added.name = name;
+    added.binary = binary;
+    added.ordinal = ordinal;
+    entries_.push_back(added);
+    return static_cast<int>(entries_.size()) - 1;
+}
+
+QString ApplicationTable::shownName(int number) const {
+    const Entry &entry = entries_[static_cast<size_t>(number)];
+    const std::string &plain = entry.name.empty() ? entry.binary : entry.name;
+    const QString application = QString::fromStdString(plain);
+    if (entry.ordinal == 1)
+        return application;
+    bool mediaTellsApart = !entry.media.empty() && entry.media != plain;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const Entry &other = entries_[i];
+        if (static_cast<int>(i) != number && other.stream && other.name == entry.name &&
+            other.binary == entry.binary && other.media == entry.media)
+            mediaTellsApart = false;
+    }
+    if (mediaTellsApart) {
+        return QCoreApplication::translate("ApplicationTable", "%1 \u2014 %2")
+            .arg(application, QString::fromStdString(entry.media));
+    }
+    return QCoreApplication::translate("ApplicationTable", "%1 #%2")
+        .arg(application)
+        .arg(entry.ordinal);
 }
 
 bool ApplicationTable::update(uint32_t sinkInput, const std::string &name,
                               const std::string &binary, const std::string &media, uint32_t sink) {
-    (void)media;
-    const int number = numberOf(name, binary);
-    const auto known = inputs_.find(sinkInput);
-    const bool renamed = known != inputs_.end() && known->second.first != number;
-    const bool added = known == inputs_.end();
-    const bool wasPlaying = playingCount(number) > 0;
-    // A stream that renamed itself may leave its old entry with nothing playing.
-    inputs_[sinkInput] = {number, {sinkInput, sink}};
-    return renamed || (added && !wasPlaying);
+    const int known = entryOf(sinkInput);
+    if (known >= 0) {
+        Entry &entry = entries_[static_cast<size_t>(known)];
+        if (entry.name == name && entry.binary == binary) {
+            // Moved, or on to its next track: the same entry, under the same name.
+            entry.stream->sink = sink;
+            entry.media = media;
+            return false;
+        }
+        // Renamed: it belongs to the entries of its new name from now on.
+        entry.stream.reset();
+    }
+    const int number = freeEntry(name, binary);
+    Entry &entry = entries_[static_cast<size_t>(number)];
+    entry.stream = ApplicationStreamPlace{sinkInput, sink};
+    entry.media = media;
+    entry.shown = shownName(number);
+    return true;
 }
 
 bool ApplicationTable::remove(uint32_t sinkInput) {
-    const auto known = inputs_.find(sinkInput);
-    if (known == inputs_.end())
+    const int known = entryOf(sinkInput);
+    if (known < 0)
         return false;
-    const int number = known->second.first;
-    inputs_.erase(known);
-    return playingCount(number) == 0;
+    entries_[static_cast<size_t>(known)].stream.reset();
+    return true;
 }
 
 bool ApplicationTable::removeAll() {
-    const bool any = !inputs_.empty();
-    inputs_.clear();
+    bool any = false;
+    for (Entry &entry : entries_) {
+        any = any || entry.stream.has_value();
+        entry.stream.reset();
+    }
     return any;
 }
 
 std::vector<ApplicationInfo> ApplicationTable::list() const {
     std::vector<ApplicationInfo> list;
-    for (size_t i = 0; i < applications_.size(); ++i) {
-        const Application &a = applications_[i];
-        const std::string &shown = a.name.empty() ? a.binary : a.name;
-        list.push_back({kFirstApplicationDevice + static_cast<int>(i),
-                        QString::fromStdString(shown), playingCount(static_cast<int>(i)) > 0});
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        const Entry &entry = entries_[i];
+        list.push_back(
+            {kFirstApplicationDevice + static_cast<int>(i), entry.shown, entry.stream.has_value()});
     }
     return list;
 }
 
 std::optional<ApplicationStreamPlace> ApplicationTable::streamOf(int number) const {
-    // Sink input indices only grow, so the last one is the newest stream.
-    std::optional<ApplicationStreamPlace> newest;
-    for (const auto &entry : inputs_) {
-        if (entry.second.first == number)
-            newest = entry.second.second;
-    }
-    return newest;
+    if (number < 0 || number >= static_cast<int>(entries_.size()))
+        return std::nullopt;
+    return entries_[static_cast<size_t>(number)].stream;
 }

@@ -1,16 +1,25 @@
 // The applications playing (on the sound server, their sink inputs; on the virtual card, its
-// fake players), numbered for the input list.
+// fake players), numbered and named for the input list.
 //
-// An application is known by the name it gives itself and its program's name together, so
-// every stream of the same program gets the same number for the whole run: a player that
-// stops and starts again, or opens a new stream per track, stays one entry. Our own streams
-// are not listed (the caller leaves them out).
+// Every stream playing is an entry of its own, so that two clients of one program (two
+// paplay) can each be chosen and recorded. An entry stands for its stream while that lives,
+// whatever else comes and goes. Once the stream has ended, the entry waits for the next new
+// stream of the same application (same name and program) and stands for that one: a player
+// that stops and starts again, or opens a new stream per track, stays one entry, and a
+// recording of it goes on. Entries keep their numbers for the whole run. Our own streams are
+// not listed (the caller leaves them out).
+//
+// Names: an application's first entry is its plain name; a further one adds what its stream
+// plays ("paplay — talk.mp3") when that tells it apart from the application's other streams,
+// and otherwise a number ("paplay #2"). An entry's name is made when a stream takes it and
+// stays while the stream lives.
 #pragma once
 
 #include "audio/devices/audio_backend.h"
 
+#include <QString>
+
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,20 +43,23 @@ public:
     // The server went away: nothing plays. Returns whether anything did.
     bool removeAll();
 
-    // Every application seen, numbered from kFirstApplicationDevice.
+    // Every entry made in this run, numbered from kFirstApplicationDevice.
     std::vector<ApplicationInfo> list() const;
-    // The stream to record for application `number` (0-based): its newest sink input, or
-    // nothing while it plays nothing.
+    // The stream to record for entry `number` (0-based), or nothing while it has none.
     std::optional<ApplicationStreamPlace> streamOf(int number) const;
 
 private:
-    struct Application {
+    struct Entry {
         std::string name;
         std::string binary;
+        int ordinal = 1;  // 1 for the application's first entry, 2 for its second, ...
+        QString shown;    // made when a stream takes the entry
+        std::string media;
+        std::optional<ApplicationStreamPlace> stream;
     };
-    int numberOf(const std::string &name, const std::string &binary);
-    int playingCount(int number) const;
+    int entryOf(uint32_t sinkInput) const;
+    int freeEntry(const std::string &name, const std::string &binary);
+    QString shownName(int number) const;
 
-    std::vector<Application> applications_;
-    std::map<uint32_t, std::pair<int, ApplicationStreamPlace>> inputs_;  // by sink input index
+    std::vector<Entry> entries_;
 };

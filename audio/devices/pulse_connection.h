@@ -69,7 +69,7 @@ public:
 
     pa_threaded_mainloop *mainloop() const { return mainloop_.get(); }
     std::vector<ApplicationInfo> applications() const;
-    // Where application `number` plays now: its sink input and the monitor source of that
+    // Where application entry `number` plays now: its sink input and the monitor source of that
     // sink. Nothing while it plays nothing (or its sink is not known yet).
     struct ApplicationStream {
         uint32_t sinkInput = PA_INVALID_INDEX;

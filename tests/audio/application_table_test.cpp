@@ -6,13 +6,21 @@
 
 namespace {
 
-QStringList playing(const ApplicationTable &table) {
+// The names of the entries playing, as "a|b|c" (readable when a comparison fails).
+std::string playing(const ApplicationTable &table) {
     QStringList names;
     for (const ApplicationInfo &application : table.list()) {
         if (application.playing)
             names << application.name;
     }
-    return names;
+    return names.join(QLatin1Char('|')).toStdString();
+}
+
+// The sink input entry `number` records and its sink, -1 while it has none.
+std::pair<int64_t, int64_t> recorded(const ApplicationTable &table, int number) {
+    const auto stream = table.streamOf(number);
+    return stream ? std::pair<int64_t, int64_t>{stream->index, stream->sink}
+                  : std::pair<int64_t, int64_t>{-1, -1};
 }
 
 }  // namespace
@@ -21,16 +29,16 @@ TEST(ApplicationTable, AnApplicationKeepsItsNumberAcrossItsStreams) {
     ApplicationTable table;
     EXPECT_TRUE(table.update(10, "Music", "player", "", 1));
     EXPECT_TRUE(table.update(11, "Chat", "chat", "", 1));
-    EXPECT_EQ(playing(table), (QStringList{QStringLiteral("Music"), QStringLiteral("Chat")}));
+    EXPECT_EQ(playing(table), "Music|Chat");
     EXPECT_EQ(table.list()[1].device, kFirstApplicationDevice + 1);
 
     // Moving to another sink is not a change of the list, but of where to record.
     EXPECT_FALSE(table.update(10, "Music", "player", "", 3));
-    EXPECT_EQ(table.streamOf(0)->sink, 3u);
+    EXPECT_EQ(recorded(table, 0).second, 3);
 
     // The last stream ends: still known, not playing, nothing to record.
     EXPECT_TRUE(table.remove(10));
-    EXPECT_EQ(playing(table), QStringList{QStringLiteral("Chat")});
+    EXPECT_EQ(playing(table), "Chat");
     EXPECT_FALSE(table.streamOf(0).has_value());
     ASSERT_EQ(table.list().size(), 2u);
     EXPECT_FALSE(table.list()[0].playing);
@@ -40,7 +48,7 @@ TEST(ApplicationTable, AnApplicationKeepsItsNumberAcrossItsStreams) {
     EXPECT_TRUE(table.update(20, "Music", "player", "", 1));
     EXPECT_EQ(table.list()[0].device, kFirstApplicationDevice);
     EXPECT_TRUE(table.list()[0].playing);
-    EXPECT_EQ(table.streamOf(0)->index, 20u);
+    EXPECT_EQ(recorded(table, 0).first, 20);
     EXPECT_TRUE(table.update(21, "Music", "other-player", "", 1));
     EXPECT_EQ(table.list().size(), 3u);
 
@@ -53,24 +61,21 @@ TEST(ApplicationTable, StreamsPlayingAtOnceAreEntriesOfTheirOwn) {
     EXPECT_TRUE(table.update(11, "paplay", "paplay", "talk.mp3", 2));
     // The same file name once more: told apart by a number.
     EXPECT_TRUE(table.update(12, "paplay", "paplay", "talk.mp3", 1));
-    EXPECT_EQ(playing(table),
-              (QStringList{QStringLiteral("paplay"), QStringLiteral("paplay \u2014 talk.mp3"),
-                           QStringLiteral("paplay #3")}));
+    EXPECT_EQ(playing(table), "paplay|paplay \u2014 talk.mp3|paplay #3");
     // Each entry records its own stream, not the newest of the name.
-    EXPECT_EQ(table.streamOf(0)->index, 10u);
-    EXPECT_EQ(table.streamOf(1)->index, 11u);
-    EXPECT_EQ(table.streamOf(1)->sink, 2u);
-    EXPECT_EQ(table.streamOf(2)->index, 12u);
+    EXPECT_EQ(recorded(table, 0).first, 10);
+    EXPECT_EQ(recorded(table, 1).first, 11);
+    EXPECT_EQ(recorded(table, 1).second, 2);
+    EXPECT_EQ(recorded(table, 2).first, 12);
 
     // A stream ending leaves the others where they are, under their names; its entry is not
     // listed until a new stream of the application takes it over.
     EXPECT_TRUE(table.remove(10));
-    EXPECT_EQ(playing(table),
-              (QStringList{QStringLiteral("paplay \u2014 talk.mp3"), QStringLiteral("paplay #3")}));
-    EXPECT_EQ(table.streamOf(1)->index, 11u);
+    EXPECT_EQ(playing(table), "paplay \u2014 talk.mp3|paplay #3");
+    EXPECT_EQ(recorded(table, 1).first, 11);
     EXPECT_FALSE(table.streamOf(0).has_value());
     EXPECT_TRUE(table.update(13, "paplay", "paplay", "song.mp3", 1));
-    EXPECT_EQ(table.streamOf(0)->index, 13u);
+    EXPECT_EQ(recorded(table, 0).first, 13);
     EXPECT_EQ(table.list()[0].name, QStringLiteral("paplay"));
     EXPECT_EQ(table.list().size(), 3u);
 
@@ -81,7 +86,7 @@ TEST(ApplicationTable, StreamsPlayingAtOnceAreEntriesOfTheirOwn) {
     // Taken over by a stream that plays something else, an entry says so.
     EXPECT_TRUE(table.remove(11));
     EXPECT_TRUE(table.update(14, "paplay", "paplay", "music.mp3", 1));
-    EXPECT_EQ(table.streamOf(1)->index, 14u);
+    EXPECT_EQ(recorded(table, 1).first, 14);
     EXPECT_EQ(table.list()[1].name, QStringLiteral("paplay \u2014 music.mp3"));
 }
 
@@ -89,16 +94,22 @@ TEST(ApplicationTable, NamelessStreamsRenamingAndTheServerGoing) {
     ApplicationTable table;
     // Without a name of its own an application is shown by its program.
     EXPECT_TRUE(table.update(1, "", "mpv", "", 0));
-    EXPECT_EQ(playing(table), QStringList{QStringLiteral("mpv")});
+    EXPECT_EQ(playing(table), "mpv");
 
     // A stream that renames itself moves to the entry of its new name.
     EXPECT_TRUE(table.update(1, "Film", "mpv", "", 0));
-    EXPECT_EQ(playing(table), QStringList{QStringLiteral("Film")});
+    EXPECT_EQ(playing(table), "Film");
     EXPECT_FALSE(table.streamOf(0).has_value());
-    EXPECT_EQ(table.streamOf(1)->index, 1u);
+    EXPECT_EQ(recorded(table, 1).first, 1);
 
     EXPECT_TRUE(table.removeAll());
-    EXPECT_TRUE(playing(table).isEmpty());
+    EXPECT_TRUE(playing(table).empty());
     EXPECT_FALSE(table.removeAll());
     EXPECT_EQ(table.list().size(), 2u);  // the numbers stay for when the server is back
+
+    // Two nameless streams of one program, each named by what it plays, which is also what
+    // shows the program: a number tells them apart, not the same word twice.
+    EXPECT_TRUE(table.update(2, "", "mpv", "mpv", 0));
+    EXPECT_TRUE(table.update(3, "", "mpv", "mpv", 0));
+    EXPECT_EQ(playing(table), "mpv|mpv #2");
 }
