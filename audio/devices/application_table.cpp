@@ -29,22 +29,36 @@ int ApplicationTable::freeEntry(const std::string &name, const std::string &bina
     return static_cast<int>(entries_.size()) - 1;
 }
 
+namespace {
+
+// What a stream plays as a list shows it: a file's name rather than its whole path (paplay
+// gives the path it was handed).
+std::string shownMedia(const std::string &media) {
+    const size_t slash = media.rfind('/');
+    return media.empty() || media.front() != '/' || slash + 1 == media.size()
+               ? media
+               : media.substr(slash + 1);
+}
+
+}  // namespace
+
 QString ApplicationTable::shownName(int number) const {
     const Entry &entry = entries_[static_cast<size_t>(number)];
     const std::string &plain = entry.name.empty() ? entry.binary : entry.name;
     const QString application = QString::fromStdString(plain);
     if (entry.ordinal == 1)
         return application;
-    bool mediaTellsApart = !entry.media.empty() && entry.media != plain;
+    const std::string media = shownMedia(entry.media);
+    bool mediaTellsApart = !media.empty() && media != plain;
     for (size_t i = 0; i < entries_.size(); ++i) {
         const Entry &other = entries_[i];
         if (static_cast<int>(i) != number && other.stream && other.name == entry.name &&
-            other.binary == entry.binary && other.media == entry.media)
+            other.binary == entry.binary && shownMedia(other.media) == media)
             mediaTellsApart = false;
     }
     if (mediaTellsApart) {
         return QCoreApplication::translate("ApplicationTable", "%1 \u2014 %2")
-            .arg(application, QString::fromStdString(entry.media));
+            .arg(application, QString::fromStdString(media));
     }
     return QCoreApplication::translate("ApplicationTable", "%1 #%2")
         .arg(application)

@@ -88,6 +88,13 @@ TEST(ApplicationTable, StreamsPlayingAtOnceAreEntriesOfTheirOwn) {
     EXPECT_TRUE(table.update(14, "paplay", "paplay", "music.mp3", 1));
     EXPECT_EQ(recorded(table, 1).first, 14);
     EXPECT_EQ(table.list()[1].name, QStringLiteral("paplay \u2014 music.mp3"));
+
+    // A path is shown by its file name; the same file name in two folders needs a number.
+    EXPECT_TRUE(table.update(15, "paplay", "paplay", "/home/me/a/take.wav", 1));
+    EXPECT_TRUE(table.update(16, "paplay", "paplay", "/home/me/b/take.wav", 1));
+    EXPECT_EQ(playing(table),
+              "paplay|paplay \u2014 music.mp3|paplay #3|paplay \u2014 "
+              "take.wav|paplay #5");
 }
 
 TEST(ApplicationTable, NamelessStreamsRenamingAndTheServerGoing) {
