@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>ApplicationTable</name>
+    <message>
+        <source>%1 — %2</source>
+        <translation>%1 – %2</translation>
+    </message>
+    <message>
+        <source>%1 #%2</source>
+        <translation>%1 Nr. %2</translation>
+    </message>
+</context>
+<context>
     <name>AudioDeviceMixer</name>
     <message>
         <source>%1 (application)</source>

@@ -14,7 +14,8 @@
 // backend says so through its signals, which it always emits on the GUI thread.
 //
 // Applications. Besides devices, an input can be one application's sound: input device
-// numbers from kFirstApplicationDevice on stand for the applications of applications().
+// numbers from kFirstApplicationDevice on stand for the application streams of
+// applications().
 // Such an entry has no mixer lines. Its capture stream follows the application from output
 // to output, and while the application plays nothing (it stopped, or has not started again)
 // delivers silence in real time instead of failing, so a recording of it goes on.
@@ -65,11 +66,14 @@ inline bool isApplicationDevice(int device) {
     return device >= kFirstApplicationDevice;
 }
 
-// An application that played sound in this run. Its number stays the same for the whole
-// run: a new stream of the same application (same name and program) is the same entry.
+// An application's stream that played sound in this run. Each stream playing is an entry of
+// its own; its number stays the same for the whole run, and once the stream has ended a new
+// stream of the same application (same name and program) takes the entry over.
 struct ApplicationInfo {
     int device = -1;  // the input device number that records it
-    QString name;     // the name it gives itself, else its program's name
+    // The name the application gives itself, else its program's name; a second stream of it
+    // playing at the same time adds what it plays, or a number ("paplay #2").
+    QString name;
     bool playing = false;
 };
 
@@ -155,8 +159,8 @@ public:
     virtual void setLineAdvanced(Direction direction, int device, int line, int index,
                                  int value) = 0;
 
-    // Every application seen in this run, in the order of their numbers; those playing now
-    // are listed for recording. A change of this list raises devicesChanged.
+    // Every application stream entry of this run, in the order of their numbers; those
+    // playing now are listed for recording. A change of this list raises devicesChanged.
     virtual std::vector<ApplicationInfo> applications() { return {}; }
 
     // Overall volume of a device, 0..65535.

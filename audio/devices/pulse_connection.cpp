@@ -319,12 +319,15 @@ void PulseConnection::receivedSinkInput(pa_context *context, const pa_sink_input
         return;  // our own playback
     const std::string name = property(info.proplist, PA_PROP_APPLICATION_NAME);
     std::string binary = property(info.proplist, PA_PROP_APPLICATION_PROCESS_BINARY);
+    std::string media = property(info.proplist, PA_PROP_MEDIA_NAME);
+    if (media.empty())
+        media = info.name ? info.name : "";
     if (name.empty() && binary.empty())
-        binary = info.name ? info.name : "";  // nameless: the stream's own name
+        binary = media;  // nameless: the stream's own name
     bool changed = false;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        changed = applications_.update(info.index, name, binary, info.sink);
+        changed = applications_.update(info.index, name, binary, media, info.sink);
     }
     if (changed)
         notifyDevices();

@@ -7,7 +7,7 @@
 // attempting() says so. When the server goes away every device becomes absent, and a new
 // connection is tried every two seconds; devices keep their numbers across that (see
 // PulseDeviceTable). What changes is reported to a listener. The applications playing (sink
-// inputs other than ours) are cached the same way (PulseApplicationTable); applications
+// inputs other than ours) are cached the same way (ApplicationTable); applications
 // starting or stopping count as a change of the device lists.
 //
 // Our own mixer changes are not undone by older news: while a change of ours is on its way,
@@ -18,8 +18,8 @@
 // thread with its lock held, and take the cache's mutex after it, never the other way.
 #pragma once
 
+#include "audio/devices/application_table.h"
 #include "audio/devices/audio_backend.h"
-#include "audio/devices/pulse_application_table.h"
 #include "audio/devices/pulse_device_table.h"
 #include "audio/devices/pulse_handles.h"
 
@@ -69,7 +69,7 @@ public:
 
     pa_threaded_mainloop *mainloop() const { return mainloop_.get(); }
     std::vector<ApplicationInfo> applications() const;
-    // Where application `number` plays now: its sink input and the monitor source of that
+    // Where application entry `number` plays now: its sink input and the monitor source of that
     // sink. Nothing while it plays nothing (or its sink is not known yet).
     struct ApplicationStream {
         uint32_t sinkInput = PA_INVALID_INDEX;
@@ -155,7 +155,7 @@ private:
     bool ready_ = false;
     PulseDeviceTable sinks_;
     PulseDeviceTable sources_;
-    PulseApplicationTable applications_;
+    ApplicationTable applications_;
     std::string defaultSink_;
     std::string defaultSource_;
 };

@@ -16,7 +16,6 @@ namespace {
 constexpr int kChunksPerSecond = 100;  // 10 ms steps
 constexpr double kLeftToneHz = 440.0;
 constexpr double kRightToneHz = 1000.0;
-constexpr int kApplicationToneHz[] = {300, 2000};
 
 // Frames in chunk k such that the running total is exact: floor((k+1)f/100) - floor(kf/100).
 int chunkFrames(int64_t chunk, int frequency) {
@@ -179,26 +178,27 @@ private:
     PacedThread thread_;  // last: stopped first on destruction
 };
 
-// One fake application's sound: its tone while it plays, silence in real time while not.
+// One application entry's sound: the tone of the fake player whose stream the entry stands
+// for, and silence in real time while none does.
 class VirtualApplicationStream : public AudioStream {
 public:
-    VirtualApplicationStream(const StreamFormat &format, CaptureSink *sink, int toneHz,
-                             std::shared_ptr<std::atomic<bool>> playing)
+    VirtualApplicationStream(const StreamFormat &format, CaptureSink *sink,
+                             std::shared_ptr<std::atomic<int>> toneHz)
         : format_(format),
           sink_(sink),
-          toneHz_(toneHz),
-          playing_(std::move(playing)),
+          toneHz_(std::move(toneHz)),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
           thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
 
 private:
     void step() {
         const int frames = chunkFrames(chunk_++, format_.frequency);
-        const bool playing = playing_->load();
+        const int toneHz = toneHz_->load();
         for (int i = 0; i < frames; ++i) {
             const int64_t frame = (frame_ + i) % format_.frequency;  // one second of periods
             const double value =
-                playing ? 16384.0 * std::sin(2.0 * M_PI * toneHz_ * frame / format_.frequency) : 0;
+                toneHz > 0 ? 16384.0 * std::sin(2.0 * M_PI * toneHz * frame / format_.frequency)
+                           : 0;
             for (int ch = 0; ch < format_.channels; ++ch)
                 buffer_[static_cast<size_t>(i) * format_.channels + ch] =
                     static_cast<int16_t>(std::lround(value));
@@ -209,8 +209,7 @@ private:
 
     StreamFormat format_;
     CaptureSink *sink_;
-    int toneHz_;
-    std::shared_ptr<std::atomic<bool>> playing_;
+    std::shared_ptr<std::atomic<int>> toneHz_;
     std::vector<int16_t> buffer_;
     int64_t chunk_ = 0;
     int64_t frame_ = 0;
@@ -286,14 +285,18 @@ VirtualBackend::VirtualBackend() {
     Device lineOut;
     lineOut.name = QStringLiteral("Virtual Line Out");
     outputs_ = {card, lineOut};
-    applications_.resize(2);
-    applications_[0].name = QStringLiteral("Tone Generator A");
-    applications_[1].name = QStringLiteral("Tone Generator B");
+    addApplication(QStringLiteral("Tone Generator A"), 300);
+    addApplication(QStringLiteral("Tone Generator B"), 2000);
+    // A and B keep the first two entries whichever of them plays first, as a server that has
+    // seen them both would.
+    for (uint32_t i = 0; i < applications_.size(); ++i)
+        table_.update(i, applications_[i].name.toStdString(), {}, {}, 0);
+    table_.removeAll();
     if (qEnvironmentVariable("KORVANTA_VIRTUAL_APPLICATIONS") == QLatin1String("1")) {
         for (Application &a : applications_)
             a.started = true;
-        updateReachable();
     }
+    updateReachable();
 }
 
 VirtualBackend::Application *VirtualBackend::application(int number) {
@@ -302,13 +305,17 @@ VirtualBackend::Application *VirtualBackend::application(int number) {
     return &applications_[static_cast<size_t>(number)];
 }
 
+int VirtualBackend::addApplication(const QString &name, int toneHz, const QString &media) {
+    Application added;
+    added.name = name;
+    added.media = media;
+    added.toneHz = toneHz;
+    applications_.push_back(added);
+    return static_cast<int>(applications_.size()) - 1;
+}
+
 std::vector<ApplicationInfo> VirtualBackend::applications() {
-    std::vector<ApplicationInfo> list;
-    for (size_t i = 0; i < applications_.size(); ++i) {
-        const Application &a = applications_[i];
-        list.push_back({kFirstApplicationDevice + static_cast<int>(i), a.name, a.playing->load()});
-    }
-    return list;
+    return table_.list();
 }
 
 void VirtualBackend::setApplicationPlaying(int number, bool playing) {
@@ -321,8 +328,10 @@ void VirtualBackend::setApplicationPlaying(int number, bool playing) {
 
 void VirtualBackend::moveApplication(int number, int output) {
     // The server moves a stream without telling the device lists; nor does the card.
-    if (Application *a = application(number); a && device(Direction::Output, output))
+    if (Application *a = application(number); a && device(Direction::Output, output)) {
         a->output = output;
+        updateReachable();
+    }
 }
 
 int VirtualBackend::applicationOutput(int number) const {
@@ -331,8 +340,10 @@ int VirtualBackend::applicationOutput(int number) const {
                : -1;
 }
 
-double VirtualBackend::applicationToneHz(int number) {
-    return number == 0 || number == 1 ? kApplicationToneHz[number] : 0.0;
+int VirtualBackend::applicationToneHz(int number) const {
+    return number >= 0 && number < static_cast<int>(applications_.size())
+               ? applications_[static_cast<size_t>(number)].toneHz
+               : 0;
 }
 
 VirtualBackend::~VirtualBackend() = default;
@@ -466,8 +477,30 @@ void VirtualBackend::updateReachable() {
         for (Device &d : *all)
             d.reachable->store(d.plugged && unavailable_.isEmpty());
     }
-    for (Application &a : applications_)
-        a.playing->store(a.started && unavailable_.isEmpty());
+    // Streams that end go first, so that one starting at the same moment may take over
+    // their entry.
+    const auto playing = [this](const Application &a) {
+        return a.started && unavailable_.isEmpty();
+    };
+    for (uint32_t i = 0; i < applications_.size(); ++i) {
+        if (!playing(applications_[i]))
+            table_.remove(i);
+    }
+    for (uint32_t i = 0; i < applications_.size(); ++i) {
+        const Application &a = applications_[i];
+        if (playing(a)) {
+            table_.update(i, a.name.toStdString(), {}, a.media.toStdString(),
+                          static_cast<uint32_t>(a.output));
+        }
+    }
+    // What each entry plays now reaches the capture streams that record it.
+    const size_t entries = table_.list().size();
+    while (entryTones_.size() < entries)
+        entryTones_.push_back(std::make_shared<std::atomic<int>>(0));
+    for (size_t n = 0; n < entries; ++n) {
+        const auto stream = table_.streamOf(static_cast<int>(n));
+        entryTones_[n]->store(stream ? applicationToneHz(static_cast<int>(stream->index)) : 0);
+    }
 }
 
 void VirtualBackend::emitDevicesChanged() {
@@ -525,15 +558,14 @@ void VirtualBackend::setUnavailable(const QString &reason) {
 std::unique_ptr<AudioStream> VirtualBackend::openCapture(int number, const StreamFormat &format,
                                                          CaptureSink *sink, QString *error) {
     if (isApplicationDevice(number)) {
-        const int index = number - kFirstApplicationDevice;
-        const Application *a = application(index);
-        if (!a || !a->playing->load()) {
+        const size_t index = static_cast<size_t>(number - kFirstApplicationDevice);
+        const std::vector<ApplicationInfo> all = table_.list();
+        if (index >= all.size() || !all[index].playing) {
             *error = QCoreApplication::translate("VirtualBackend",
                                                  "The chosen application is not playing.");
             return nullptr;
         }
-        return std::make_unique<VirtualApplicationStream>(format, sink, kApplicationToneHz[index],
-                                                          a->playing);
+        return std::make_unique<VirtualApplicationStream>(format, sink, entryTones_[index]);
     }
     const Device *d = device(Direction::Input, number);
     const StreamFault fault = faults_[0];

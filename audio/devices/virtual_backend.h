@@ -16,8 +16,10 @@
 // Two fake applications play sound to the outputs: "Tone Generator A" (a 300 Hz sine) and
 // "Tone Generator B" (2000 Hz), both at half full scale on every channel. They are stopped
 // at start, so the input list is the devices alone, unless KORVANTA_VIRTUAL_APPLICATIONS=1
-// starts them; tests start, stop and move them with the hooks below. Recording one gives its
-// tone alone, and silence while it is stopped.
+// starts them; tests start, stop and move them with the hooks below, and add more players,
+// also under a name already taken (as two clients of one program are). The input list is made
+// from their streams as from the server's (application_table.h). Recording an entry gives the
+// tone of the stream it stands for alone, and silence while none does.
 // Two environment switches make capture imperfect on purpose: KORVANTA_VIRTUAL_DROP=
 // "at_ms:length_ms[,...]" loses those spans of every capture stream (counted from its start;
 // they are reported lost and delivered as silence, as the sound server does with a hole), and
@@ -28,6 +30,7 @@
 // does when an asynchronous open fails), or one that reports a failure while being closed.
 #pragma once
 
+#include "audio/devices/application_table.h"
 #include "audio/devices/audio_backend.h"
 
 #include <QString>
@@ -36,6 +39,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class WavSinkWriter;
 
@@ -84,13 +88,17 @@ public:
     void setUnavailable(const QString &reason);
 
     std::vector<ApplicationInfo> applications() override;
-    // Starts or stops fake application 0 (A) or 1 (B).
+    // Adds a fake player, stopped, playing a sine of `toneHz` at half full scale on every
+    // channel; `media` is what its stream says it plays. Returns its number for the hooks
+    // below (A is 0, B is 1).
+    int addApplication(const QString &name, int toneHz, const QString &media = {});
+    // Starts or stops a fake player. Started again, it is a new stream.
     void setApplicationPlaying(int application, bool playing);
-    // Moves a fake application to another output; its capture follows without a gap.
+    // Moves a fake player to another output; its capture follows without a gap.
     void moveApplication(int application, int output);
-    // Which output a fake application plays to.
+    // Which output a fake player plays to.
     int applicationOutput(int application) const;
-    static double applicationToneHz(int application);
+    int applicationToneHz(int application) const;
 
     // The sample value the card generates for a channel at a frame index (for tests).
     static int16_t toneSample(int channel, int channels, int64_t frame, int frequency, double gain);
@@ -107,12 +115,13 @@ private:
         std::shared_ptr<std::atomic<bool>> reachable = std::make_shared<std::atomic<bool>>(true);
     };
 
+    // A fake player; its number is its stream's index in table_.
     struct Application {
         QString name;
+        QString media;
+        int toneHz = 0;
         int output = 0;
         bool started = false;
-        // Shared with its capture streams: started, and the server there.
-        std::shared_ptr<std::atomic<bool>> playing = std::make_shared<std::atomic<bool>>(false);
     };
 
     std::vector<Device> &side(Direction direction);
@@ -125,6 +134,10 @@ private:
     void emitDevicesChanged();
 
     std::vector<Application> applications_;
+    ApplicationTable table_;
+    // What each entry of table_ plays now, shared with the capture streams recording it: the
+    // tone in Hz, 0 while no stream plays there (stopped, or the server is away).
+    std::vector<std::shared_ptr<std::atomic<int>>> entryTones_;
     std::vector<Device> inputs_;
     std::vector<Device> outputs_;
     int defaultInput_ = 0;

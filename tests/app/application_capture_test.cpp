@@ -9,6 +9,7 @@
 #include <QComboBox>
 
 #include <cmath>
+#include <functional>
 
 using testsupport::spin;
 using testsupport::waitUntil;
@@ -57,6 +58,22 @@ size_t longestSilence(const std::vector<int16_t> &samples) {
     return longest;
 }
 
+// The frequency of the first channel over frames [from, from + count), by its sign changes
+// (a sample of exactly zero belongs to neither side).
+double zeroCrossingHz(const std::vector<int16_t> &samples, int channels, int rate, size_t from,
+                      size_t count) {
+    int changes = 0, sign = 0;
+    for (size_t i = from; i < from + count && i * channels < samples.size(); ++i) {
+        const int16_t s = samples[i * channels];
+        const int now = s > 0 ? 1 : s < 0 ? -1 : 0;
+        if (now != 0 && sign != 0 && now != sign)
+            ++changes;
+        if (now != 0)
+            sign = now;
+    }
+    return changes / 2.0 * rate / static_cast<double>(count);
+}
+
 }  // namespace
 
 class ApplicationCapture : public WindowFixture {
@@ -74,8 +91,28 @@ protected:
 
     void choose(const QString &name) {
         QComboBox *combo = window_->DeviceComboIn;
+        ASSERT_GE(combo->findText(name), 0) << qPrintable(name);
         combo->setCurrentIndex(combo->findText(name));
         Q_EMIT combo->activated(combo->currentIndex());
+    }
+
+    // Records the chosen input until `seconds` are in, with `during` run once half of them
+    // are; returns the file's first channel and its rate.
+    std::vector<int16_t> record(double seconds, const std::function<void()> &during, int *channels,
+                                int *rate) {
+        TForm1 &w = *window_;
+        w.Record1Click();
+        EXPECT_TRUE(w.flgRecord);
+        const auto frames = [&w] { return w.AudioRecord1->framesDelivered(); };
+        const auto half = static_cast<int64_t>(44100 * seconds / 2);  // the .wav format's rate
+        EXPECT_TRUE(waitUntil([&] { return frames() >= half; }, 5000));
+        if (during)
+            during();
+        const int64_t from = frames();
+        EXPECT_TRUE(waitUntil([&] { return frames() >= from + half; }, 5000));
+        const QString path = w.currentFileName();
+        w.StopRecord();
+        return readAll(path, channels, rate);
     }
 
     VirtualBackend card_;
@@ -193,4 +230,58 @@ TEST_F(ApplicationCapture, AnApplicationStoppedDuringARecordingIsDroppedFromTheL
     w.StopRecord();
     EXPECT_EQ(entries(w.DeviceComboIn), QStringList{kMicrophone});
     EXPECT_EQ(w.AudioRecord1->devInput(), 0);
+}
+
+// Two players under one name (two clients of one program): each stream is an entry of its
+// own, told apart by what it plays, or by a number when that is the same too.
+TEST_F(ApplicationCapture, TwoStreamsOfOneNameAreTwoEntriesEachRecordingItsOwnTone) {
+    const QString name = QStringLiteral("Tone Generator");
+    const int low = card_.addApplication(name, 300, QStringLiteral("low.wav"));
+    const int high = card_.addApplication(name, 2000, QStringLiteral("high.wav"));
+    const QString lowEntry = QStringLiteral("Tone Generator (application)");
+    const QString highEntry = QStringLiteral("Tone Generator \u2014 high.wav (application)");
+    TForm1 &w = open();
+    card_.setApplicationPlaying(low, true);
+    card_.setApplicationPlaying(high, true);
+    ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() == 3; }, 500))
+        << entries(w.DeviceComboIn).join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(entries(w.DeviceComboIn), (QStringList{kMicrophone, lowEntry, highEntry}));
+
+    // The older stream is chosen and recorded, not the newest of that name.
+    choose(lowEntry);
+    int channels = 0, rate = 0;
+    std::vector<int16_t> samples = record(1, {}, &channels, &rate);
+    ASSERT_GT(rate, 0);
+    size_t frames = samples.size() / channels;
+    EXPECT_NEAR(zeroCrossingHz(samples, channels, rate, rate / 10, frames - rate / 5), 300, 3);
+
+    // The other stream goes and comes back: the chosen entry keeps its name and the choice.
+    card_.setApplicationPlaying(high, false);
+    ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() == 2; }, 500));
+    EXPECT_EQ(w.DeviceComboIn->currentText(), lowEntry);
+    card_.setApplicationPlaying(high, true);
+    ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() == 3; }, 500));
+    EXPECT_EQ(entries(w.DeviceComboIn), (QStringList{kMicrophone, lowEntry, highEntry}));
+    EXPECT_EQ(w.DeviceComboIn->currentText(), lowEntry);
+    EXPECT_EQ(w.AudioRecord1->devInputName(), lowEntry);
+
+    // The second entry records its own tone, also while a third stream of the name, playing
+    // the same file name, starts during the recording: that one is told apart by a number.
+    choose(highEntry);
+    const int third = card_.addApplication(name, 900, QStringLiteral("high.wav"));
+    samples = record(
+        1,
+        [&] {
+            card_.setApplicationPlaying(third, true);
+            ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() == 4; }, 500));
+        },
+        &channels, &rate);
+    frames = samples.size() / channels;
+    EXPECT_EQ(entries(w.DeviceComboIn).last(), QStringLiteral("Tone Generator #3 (application)"));
+    EXPECT_NEAR(zeroCrossingHz(samples, channels, rate, rate / 10, frames / 2 - rate / 10), 2000,
+                3);
+    EXPECT_NEAR(zeroCrossingHz(samples, channels, rate, frames / 2, frames / 2 - rate / 10), 2000,
+                3)
+        << "after the third stream started";
+    EXPECT_EQ(w.DeviceComboIn->currentText(), highEntry);
 }

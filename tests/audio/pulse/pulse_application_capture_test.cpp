@@ -70,8 +70,10 @@ int peak(const std::vector<int16_t> &samples) {
 // A paplay client with its own application name, playing a long tone made by sox.
 class TonePlayer {
 public:
-    TonePlayer(const QString &name, int hz, const QString &sink) : name_(name) {
-        const QString wav = dir_.filePath(QStringLiteral("tone.wav"));
+    TonePlayer(const QString &name, int hz, const QString &sink,
+               const QString &file = QStringLiteral("tone.wav"))
+        : name_(name) {
+        const QString wav = dir_.filePath(file);
         QProcess sox;
         sox.start(
             QStringLiteral("sox"),
@@ -107,6 +109,28 @@ private:
     QTemporaryDir dir_;
     QProcess player_;
 };
+
+// The entries playing whose names begin with `name`, in the backend's order.
+std::vector<ApplicationInfo> playingEntries(AudioBackend &backend, const QString &name) {
+    std::vector<ApplicationInfo> found;
+    for (const ApplicationInfo &application : backend.applications()) {
+        if (application.name.startsWith(name) && application.playing)
+            found.push_back(application);
+    }
+    return found;
+}
+
+// What a capture of `device` delivers over a second and a half, after a second to settle.
+std::vector<int16_t> recordFor(AudioBackend &backend, int device) {
+    Collector collector;
+    QString error;
+    auto stream = backend.openCapture(device, StreamFormat{kRate, 2}, &collector, &error);
+    EXPECT_TRUE(stream) << error.toStdString();
+    spin(1000);
+    collector.take();
+    spin(1500);
+    return collector.take();
+}
 
 int applicationDevice(AudioBackend &backend, const QString &name) {
     for (const ApplicationInfo &application : backend.applications()) {
@@ -202,4 +226,32 @@ TEST_F(PulseServerTest, RecordingOneApplicationGivesItsToneAloneWhereverItPlays)
     EXPECT_NEAR(lastSeconds, finishing.elapsed() / 1000.0, 0.15);
     spin(300);
     EXPECT_TRUE(collector.take().empty());
+}
+
+// Two paplay clients under one application name, playing different files: two entries, the
+// first under the plain name, and each records its own stream.
+TEST_F(PulseServerTest, TwoStreamsUnderOneApplicationNameAreRecordedEachOnItsOwn) {
+    const QString name = QStringLiteral("Korvanta Twin");
+    TonePlayer low(name, 300, QStringLiteral("korvanta_test"), QStringLiteral("low.wav"));
+    ASSERT_TRUE(waitUntil([&] { return playingEntries(*backend, name).size() == 1; }, 5000));
+    TonePlayer high(name, 2000, QStringLiteral("korvanta_test"), QStringLiteral("high.wav"));
+    ASSERT_TRUE(waitUntil([&] { return playingEntries(*backend, name).size() == 2; }, 5000))
+        << "one entry for both streams";
+    const std::vector<ApplicationInfo> twins = playingEntries(*backend, name);
+    EXPECT_EQ(twins[0].name, name);
+    // paplay says which file it plays.
+    EXPECT_EQ(twins[1].name, name + QStringLiteral(" \u2014 high.wav"));
+
+    const std::vector<int16_t> first = recordFor(*backend, twins[0].device);
+    EXPECT_GE(separationDb(first, 300, 2000), 40);
+    EXPECT_GT(peak(first), 8000);
+    const std::vector<int16_t> second = recordFor(*backend, twins[1].device);
+    EXPECT_GE(separationDb(second, 2000, 300), 40);
+    EXPECT_GT(peak(second), 8000);
+
+    // The first stream ends: the second keeps its number and its name.
+    low.stop();
+    ASSERT_TRUE(waitUntil([&] { return playingEntries(*backend, name).size() == 1; }, 5000));
+    EXPECT_EQ(playingEntries(*backend, name)[0].device, twins[1].device);
+    EXPECT_EQ(playingEntries(*backend, name)[0].name, twins[1].name);
 }
