@@ -466,6 +466,9 @@ void PulseConnection::changeDevice(
         pa_operation_unref(operation);
     else
         writes_.pop_back();
+    // The server's own news of the change finds the cache holding it already and says
+    // nothing; every control showing the line (a mute switch shown twice) hears of it here.
+    notifyMixer(direction, number);
 }
 
 void PulseConnection::changeVolume(Direction direction, int number,
@@ -492,6 +495,8 @@ void PulseConnection::changeMute(Direction direction, int number, bool mute) {
     changeDevice(
         direction, number, MixerField::Mute,
         [&](PulseDevice &device) {
+            if (device.mute == mute)
+                return false;
             device.mute = mute;
             return true;
         },
@@ -507,6 +512,8 @@ void PulseConnection::changePort(Direction direction, int number, const std::str
     changeDevice(
         direction, number, MixerField::Port,
         [&](PulseDevice &device) {
+            if (device.activePort == port)
+                return false;
             device.activePort = port;
             return true;
         },

@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, FirstShowFillsDeviceAndGenreLists) {
     EXPECT_EQ(window.ComboBox1->currentText(), QStringLiteral("1024"));
     EXPECT_EQ(window.ComboBox2->currentIndex(), 0);
     EXPECT_EQ(window.AudioPlayer1->TimerInterval(), 80);
-    EXPECT_EQ(window.AudioPlayer1->srcOutput(), 0);  // the bar's mute is the main line's
+    EXPECT_EQ(window.AudioPlayer1->srcOutput(), 1);
 }
 
 TEST_F(MainWindowTest, BottomStripKeepsMetersRightOfTheButtonsAtMinimumWidth) {

@@ -233,6 +233,11 @@ TEST_F(PulseWindowTest, VolumesAndMutesSetElsewhereMoveTheControls) {
     w.NCTPlayButtonB1->pressButton(TNCTPlayButtonB2::kMute);
     ASSERT_TRUE(waitUntil([&] { return mute->isChecked() == muted; }, 1000));
     EXPECT_EQ(w.NCTPlayButtonB1->Mute(), muted);
+    // The mixer tab's switch of the same line shows on the bar.
+    mute->click();
+    ASSERT_TRUE(waitUntil([&] { return w.NCTPlayButtonB1->Mute() != muted; }, 1000));
+    mute->click();
+    ASSERT_TRUE(waitUntil([&] { return w.NCTPlayButtonB1->Mute() == muted; }, 1000));
 
     pactl({QStringLiteral("set-source-volume"), QStringLiteral("@DEFAULT_SOURCE@"),
            QStringLiteral("25%")});
