@@ -171,9 +171,7 @@ void TForm1::FormShow() {
     ComboBox1->setCurrentIndex(1);
     ComboBox2->setCurrentIndex(static_cast<int>(AudioVisualization1->WindowFFTType()));
 
-    NCTPlayButtonB1->ChangeVolume(AudioPlayer1->devVolume());
-    AudioPlayer1->setSrcOutput(1);
-    NCTPlayButtonB1->setMute(AudioPlayer1->srcMute());
+    showOutputVolume();
     updateListening();
 }
 

@@ -26,6 +26,7 @@ class QTabWidget;
 class QTimer;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 class AudioBackend;
@@ -243,6 +244,9 @@ public:
     void btnApplyClick();
     void infoMTVClick();
     void ListView1SelectItem();
+    // A click on a row, or Enter on it: that row's file becomes the current file, also when
+    // the row was selected already.
+    void ListView1RowClicked(QTreeWidgetItem *row);
     void Play2Click();
     void Rename1Click();
     void Delete2Click();
@@ -394,6 +398,12 @@ private:
     TagFields tagFields();
     bool loadTags();
     bool loadTagsAndFacts();
+    // Lists the current file and highlights its row, as the file the window now shows.
+    void listCurrentFile();
+    // After a rename on disk: everything that named the old path names the new one.
+    void followRename(const QString &from, const QString &to);
+    // The device's main output line carries the transport bar's mute switch.
+    void setOutputMute(bool mute);
 
     AudioBackend &backend_;
     std::unique_ptr<RecordingSession> recording_;

@@ -149,12 +149,27 @@ void TForm1::followMixer() {
     followOutputMixer_ = followInputMixer_ = false;
 }
 
-// The knob of the play-button bar shows the output device's volume and its mute button
-// output line 1's mute, as at start-up; neither raises an event, so nothing goes back.
+namespace {
+
+// The bar's mute switch is the device's main line: the one every output has (a sound
+// server's sink has no other), and the one the desktop's own volume control mutes.
+constexpr int kMainOutputLine = 0;
+
+}  // namespace
+
+// The knob of the play-button bar shows the output device's volume and its mute button the
+// main line's mute; neither raises an event, so nothing goes back. The line the mixer tab
+// has selected stays selected.
 void TForm1::showOutputVolume() {
     NCTPlayButtonB1->ChangeVolume(AudioPlayer1->devVolume());
     const int line = AudioPlayer1->srcOutput();
-    AudioPlayer1->setSrcOutput(1);
+    AudioPlayer1->setSrcOutput(kMainOutputLine);
     NCTPlayButtonB1->setMute(AudioPlayer1->srcMute());
     AudioPlayer1->setSrcOutput(line);
+}
+
+// The mute switch of the bar: the same line it shows, so a second click unmutes.
+void TForm1::setOutputMute(bool mute) {
+    AudioPlayer1->setSrcOutput(kMainOutputLine);
+    AudioPlayer1->setSrcMute(mute);
 }

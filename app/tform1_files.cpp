@@ -10,6 +10,7 @@
 #include "files/rename_form.h"
 #include "files/tag_editor.h"
 #include "playback/format_text.h"
+#include "playback/playback_session.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -64,6 +66,11 @@ void showPlainMessage(QWidget *parent, const QString &text) {
     box.exec();
 }
 
+// A row's full path: its folder followed by its caption.
+QString rowPath(const QTreeWidgetItem *row) {
+    return row->text(3) + row->text(0);
+}
+
 }  // namespace
 
 void TForm1::connectFileCommands() {
@@ -77,6 +84,10 @@ void TForm1::connectFileInfoCommands() {
     connect(infoMTVv1(), &QRadioButton::clicked, this, &TForm1::infoMTVClick);
     connect(infoMTVv2(), &QRadioButton::clicked, this, &TForm1::infoMTVClick);
     connect(ListView1(), &QTreeWidget::itemSelectionChanged, this, &TForm1::ListView1SelectItem);
+    // A click on the row already selected changes no selection, yet the user asks for that
+    // row's file just the same.
+    connect(ListView1(), &QTreeWidget::itemClicked, this, &TForm1::ListView1RowClicked);
+    connect(ListView1(), &QTreeWidget::itemActivated, this, &TForm1::ListView1RowClicked);
     connect(ListView1(), &QTreeWidget::itemDoubleClicked, this, &TForm1::Play2Click);
     connect(ListView1(), &QTreeWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         PopupMenu1()->popup(ListView1()->viewport()->mapToGlobal(pos));
@@ -101,7 +112,7 @@ void TForm1::Open1Click() {
         return;
     if (wasPlaying)
         StartPlay();
-    ListFile(currentFileName());
+    listCurrentFile();
 }
 
 void TForm1::OpenFile() {
@@ -118,8 +129,14 @@ bool TForm1::loadTagsAndFacts() {
     if (!loadTags())
         return false;
     AudioFileProbe->OpenFile(currentFileName(), 0, 1);
-    if (AudioFileProbe->LastErrorNum() != 0)
+    if (AudioFileProbe->LastErrorNum() != 0) {
+        // Nothing to play in it, but it is the file the window now stands for: the status
+        // bar names it, without a format, and the slider has no length to show.
+        setStatusPanel(1, currentFileName());
+        setStatusPanel(2, QString());
+        mSamples = 0;
         return true;
+    }
     // The panel shortens the path to its width itself.
     setStatusPanel(1, currentFileName());
     setStatusPanel(2, FormatMP3Str(AudioFileProbe->FormatString()));
@@ -184,7 +201,7 @@ void TForm1::ListView1SelectItem() {
         SelectFileName.clear();
         return;
     }
-    SelectFileName = row->text(3) + row->text(0);
+    SelectFileName = rowPath(row);
     if (!AudioInformation1->GetAudioInformation(SelectFileName)) {
         QMessageBox::critical(this, QApplication::applicationDisplayName(),
                               AudioInformation1->LastErrorText());
@@ -195,6 +212,54 @@ void TForm1::ListView1SelectItem() {
     setCurrentFileName(SelectFileName);
     if (!loadTags())
         return;
+    updateApplyEnabled();
+}
+
+void TForm1::ListView1RowClicked(QTreeWidgetItem *row) {
+    if (!row || !row->isSelected())
+        return;
+    // Already the current file: loading it again would only throw away what the user typed
+    // into the tag fields.
+    const QString path = rowPath(row);
+    if (path == SelectFileName && path == currentFileName())
+        return;
+    ListView1SelectItem();
+}
+
+void TForm1::listCurrentFile() {
+    ListFile(currentFileName());
+    QTreeWidget *list = ListView1();
+    QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
+    {
+        // The file's facts and tags are loaded already; the selection only shows it.
+        const QSignalBlocker quiet(list);
+        list->setCurrentItem(row);
+    }
+    list->scrollToItem(row);
+    SelectFileName = rowPath(row);
+    for (QAction *a : {Play2(), Rename1(), Delete2(), Delete1()})
+        a->setEnabled(true);
+}
+
+void TForm1::followRename(const QString &from, const QString &to) {
+    const QString caption = to.mid(to.lastIndexOf(QLatin1Char('/')) + 1);
+    // Every row of the file names it under its new name: a row of the old name would
+    // denote nothing.
+    QTreeWidget *list = ListView1();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = list->topLevelItem(i);
+        if (rowPath(row) == from)
+            row->setText(0, caption);
+    }
+    for (QString *name : {&SelectFileName, &CurrentFileName, &CurrentPlayFile}) {
+        if (*name == from)
+            *name = to;
+    }
+    if (currentFileName() == from)
+        setCurrentFileName(to);
+    playback_->fileRenamed(from, to);
+    if (statusPanel(1) == from)
+        setStatusPanel(1, to);
     updateApplyEnabled();
 }
 
@@ -226,6 +291,7 @@ void TForm1::Rename1Click() {
             return false;
         }
         NewName = newName;
+        followRename(folder + row->text(0), folder + NewName);
         row->setText(0, NewName);
         SelectFileName = folder + NewName;
         return true;

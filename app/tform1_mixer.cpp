@@ -91,6 +91,7 @@ void TForm1::DeviceComboClick() {
     AudioPlayer1->setDevOutput(device.toInt());
     outputDevices_->chosen();
     SetSrcOutput();
+    showOutputVolume();  // the bar's knob and mute are the chosen device's
 }
 
 void TForm1::DeviceComboInClick() {

@@ -85,7 +85,7 @@ void TForm1::splitRecording() {
     }
     setCurrentFileName(CurrentFileName);
     btnResetClick();
-    ListFile(CurrentFileName);
+    listCurrentFile();
     startingNextPart_ = true;
     StartRecord();
 }

@@ -122,8 +122,7 @@ void TForm1::NCTPlayButtonB1MouseClick(int Button) {
             Record1Click();
             break;
         case TNCTPlayButtonB2::kMute:
-            AudioPlayer1->setSrcOutput(0);
-            AudioPlayer1->setSrcMute(NCTPlayButtonB1->Mute());
+            setOutputMute(NCTPlayButtonB1->Mute());
             break;
         default:
             break;  // other codes mean nothing here
@@ -232,7 +231,7 @@ void TForm1::StopRecord() {
         // selected meanwhile.
         setCurrentFileName(CurrentFileName);
         btnResetClick();
-        ListFile(CurrentFileName);
+        listCurrentFile();
     }
     ToolBtnOptions->setEnabled(true);
     ToolBtnOpen->setEnabled(true);

@@ -25,6 +25,11 @@ public:
     State state() const { return state_; }
     // The file open for playing; empty when idle.
     QString fileName() const { return state_ == State::Idle ? QString() : fileName_; }
+    // The file was renamed on disk while open: the open file keeps playing under its new name.
+    void fileRenamed(const QString &from, const QString &to) {
+        if (fileName_ == from)
+            fileName_ = to;
+    }
 
     // Fresh start: opens `fileName`, sets the player's format and block length, and seeks
     // to `sliderValue` thousandths of the length; StartSamples() is the position reached.

@@ -469,6 +469,9 @@ void PulseConnection::changeDevice(
         pa_operation_unref(operation);
     else
         writes_.pop_back();
+    // The server's own news of the change finds the cache holding it already and says
+    // nothing; every control showing the line (a mute switch shown twice) hears of it here.
+    notifyMixer(direction, number);
 }
 
 void PulseConnection::changeVolume(Direction direction, int number,
@@ -495,6 +498,8 @@ void PulseConnection::changeMute(Direction direction, int number, bool mute) {
     changeDevice(
         direction, number, MixerField::Mute,
         [&](PulseDevice &device) {
+            if (device.mute == mute)
+                return false;
             device.mute = mute;
             return true;
         },
@@ -510,6 +515,8 @@ void PulseConnection::changePort(Direction direction, int number, const std::str
     changeDevice(
         direction, number, MixerField::Port,
         [&](PulseDevice &device) {
+            if (device.activePort == port)
+                return false;
             device.activePort = port;
             return true;
         },

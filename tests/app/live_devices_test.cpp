@@ -201,7 +201,7 @@ TEST_F(LiveDevices, MixerControlsFollowOutsideChangesWithoutWritingBack) {
     EXPECT_FALSE(recordingPanel(0)->CheckBox1->isChecked());
     EXPECT_TRUE(recordingPanel(2)->CheckBox1->isChecked());
     EXPECT_TRUE(playbackPanel(0)->CheckBox1->isChecked());
-    EXPECT_TRUE(w.NCTPlayButtonB1->Mute());  // the bar shows line 1's mute
+    EXPECT_TRUE(w.NCTPlayButtonB1->Mute());  // the bar shows the main line's mute
     spin(50);
     EXPECT_EQ(card_.writes, 0);
     EXPECT_EQ(w.AudioRecord1->srcInput(), 1);

@@ -228,6 +228,16 @@ TEST_F(PulseWindowTest, VolumesAndMutesSetElsewhereMoveTheControls) {
     clock.restart();
     ASSERT_TRUE(waitUntil([&] { return mute->isChecked() != muted; }, 1000));
     EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_EQ(w.NCTPlayButtonB1->Mute(), !muted) << "the bar shows the sink's mute";
+    // The bar's switch turns the sink's mute back, and keeps showing what the sink has.
+    w.NCTPlayButtonB1->pressButton(TNCTPlayButtonB2::kMute);
+    ASSERT_TRUE(waitUntil([&] { return mute->isChecked() == muted; }, 1000));
+    EXPECT_EQ(w.NCTPlayButtonB1->Mute(), muted);
+    // The mixer tab's switch of the same line shows on the bar.
+    mute->click();
+    ASSERT_TRUE(waitUntil([&] { return w.NCTPlayButtonB1->Mute() != muted; }, 1000));
+    mute->click();
+    ASSERT_TRUE(waitUntil([&] { return w.NCTPlayButtonB1->Mute() == muted; }, 1000));
 
     pactl({QStringLiteral("set-source-volume"), QStringLiteral("@DEFAULT_SOURCE@"),
            QStringLiteral("25%")});
