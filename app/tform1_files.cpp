@@ -142,7 +142,12 @@ bool TForm1::loadTagsAndFacts() {
     setStatusPanel(2, FormatMP3Str(AudioFileProbe->FormatString()));
     mSamples = AudioFileProbe->nSamples();
     AudioFileProbe->CloseFile();
-    setStatusPanel(0, tr("Stop"));
+    // A file opened while something plays or records leaves that running: the status bar
+    // goes on saying so.
+    if (flgPlay || flgRecord)
+        showRunningSideLook();
+    else
+        setStatusPanel(0, tr("Stop"));
     btnReset()->setEnabled(true);
     updateApplyEnabled();
     return true;
@@ -329,4 +334,6 @@ void TForm1::Delete1Click() {
     }
     ListView1()->setCurrentItem(nullptr);  // as in Delete2Click
     delete row;
+    // Tags can no longer be written into a file that is gone.
+    updateApplyEnabled();
 }
