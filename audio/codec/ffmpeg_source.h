@@ -41,6 +41,8 @@ private:
     int64_t positionOf(int64_t timestamp) const;
     int64_t timestampOf(int64_t position) const;
     QString describe() const;
+    int64_t startTs() const;
+    int64_t firstPacketTs() const;
     bool randomAccess() const;
     bool flushDecoder();
 
