@@ -126,12 +126,26 @@ int64_t asfDeclaredFileSize(FileReader &file) {
 
 std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, bool rawG721, int *errorNum,
                                                  QString *errorText) {
+    return open(path, rawG721, -1, -1, errorNum, errorText);
+}
+
+std::unique_ptr<FfmpegSource> FfmpegSource::openPart(const QString &path, int64_t start,
+                                                     int64_t end, int *errorNum,
+                                                     QString *errorText) {
+    return open(path, false, start, end, errorNum, errorText);
+}
+
+std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, bool rawG721, int64_t start,
+                                                 int64_t end, int *errorNum, QString *errorText) {
     quietFfmpegLog();
     std::unique_ptr<FfmpegSource> source(new FfmpegSource);
     if (const int err = source->file_.open(path); err != 0) {
         *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
         *errorText = openErrorText(path, err);
         return nullptr;
+    }
+    if (start >= 0) {
+        source->file_.restrictTo(start, end);
     }
     source->path_ = path;
     source->fileSize_ = source->file_.size();
