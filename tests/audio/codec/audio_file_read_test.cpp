@@ -89,6 +89,8 @@ const Kind kKinds[] = {
      "ALAC (Apple Lossless Audio Codec): 44100 Hz, "},
     {"adts.aac", "aac", "-c:a aac -aac_pns 0 -b:a 96k -f adts", kRate, 2, kFrames, 2 * 1024,
      "AAC (Advanced Audio Coding): 44100 Hz, "},
+    {"pcm.aiff", "pcm_s16be", "-c:a pcm_s16be", kRate, 2, kFrames, 0,
+     "PCM: 44100 Hz, 16 bit, stereo"},
     {"opus.oga", "libopus", "-c:a libopus -b:a 96k", 48000, 2, kSeconds * 48000, 0, "Opus "},
 };
 
