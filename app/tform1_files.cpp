@@ -34,14 +34,20 @@ namespace {
 
 constexpr char kOpenFilter[] = QT_TRANSLATE_NOOP(
     "TForm1",
-    "All audio files|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc|"
+    "All audio files|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc;"
+    "*.flac;*.opus;*.oga;*.m4a;*.aac;*.aif;*.aiff|"
     "Wav files (*.wav)|*.wav|"
     "MPEG files (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|"
     "Ogg Vorbis files (*.ogg)|*.ogg|"
     "AVI files (*.avi)|*.avi|"
     "G721 files (*.g721)|*.g721|"
     "MPPlus files (*.mpc;*.mp+)|*.mpc;*.mp+|"
-    "WMA files (*.wma)|*.wma");
+    "WMA files (*.wma)|*.wma|"
+    "FLAC files (*.flac)|*.flac|"
+    "Ogg Opus files (*.opus;*.oga)|*.opus;*.oga|"
+    "AAC/M4A files (*.m4a;*.aac)|*.m4a;*.aac|"
+    "AIFF files (*.aif;*.aiff)|*.aif;*.aiff|"
+    "All files (*)|*");
 
 // "Description|*.a;*.b|..." pairs as Qt name filters "Description (*.a *.b)".
 QStringList qtNameFilters(const QString &filter) {

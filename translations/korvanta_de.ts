@@ -474,6 +474,21 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     </message>
 </context>
 <context>
+    <name>StreamedWav</name>
+    <message>
+        <source>Cannot read %1</source>
+        <translation>%1 kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>%1 is larger than a WAV file&apos;s header can describe (4 GB); no tags were written</source>
+        <translation>%1 ist größer, als der Kopf einer WAV-Datei beschreiben kann (4 GB); es wurden keine Tags geschrieben</translation>
+    </message>
+    <message>
+        <source>Cannot write %1</source>
+        <translation>%1 kann nicht geschrieben werden</translation>
+    </message>
+</context>
+<context>
     <name>TAboutBox</name>
     <message>
         <source>About</source>
@@ -545,8 +560,8 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
         <translation>Kein Auto-Stopp. </translation>
     </message>
     <message>
-        <source>All audio files|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc|Wav files (*.wav)|*.wav|MPEG files (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|Ogg Vorbis files (*.ogg)|*.ogg|AVI files (*.avi)|*.avi|G721 files (*.g721)|*.g721|MPPlus files (*.mpc;*.mp+)|*.mpc;*.mp+|WMA files (*.wma)|*.wma</source>
-        <translation>Alle Audiodateien|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc|WAV-Dateien (*.wav)|*.wav|MPEG-Dateien (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|Ogg-Vorbis-Dateien (*.ogg)|*.ogg|AVI-Dateien (*.avi)|*.avi|G721-Dateien (*.g721)|*.g721|MPPlus-Dateien (*.mpc;*.mp+)|*.mpc;*.mp+|WMA-Dateien (*.wma)|*.wma</translation>
+        <source>All audio files|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc;*.flac;*.opus;*.oga;*.m4a;*.aac;*.aif;*.aiff|Wav files (*.wav)|*.wav|MPEG files (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|Ogg Vorbis files (*.ogg)|*.ogg|AVI files (*.avi)|*.avi|G721 files (*.g721)|*.g721|MPPlus files (*.mpc;*.mp+)|*.mpc;*.mp+|WMA files (*.wma)|*.wma|FLAC files (*.flac)|*.flac|Ogg Opus files (*.opus;*.oga)|*.opus;*.oga|AAC/M4A files (*.m4a;*.aac)|*.m4a;*.aac|AIFF files (*.aif;*.aiff)|*.aif;*.aiff|All files (*)|*</source>
+        <translation>Alle Audiodateien|*.wav;*.mp3;*.wma;*.ogg;*.mp2;*.mp1;*.mpeg;*.avi;*.g721;*.mp+;*.mpc;*.flac;*.opus;*.oga;*.m4a;*.aac;*.aif;*.aiff|WAV-Dateien (*.wav)|*.wav|MPEG-Dateien (*.mp3;*.mp2;*.mp1;*.mpeg)|*.mp3;*.mp2;*.mp1;*.mpeg|Ogg-Vorbis-Dateien (*.ogg)|*.ogg|AVI-Dateien (*.avi)|*.avi|G721-Dateien (*.g721)|*.g721|MPPlus-Dateien (*.mpc;*.mp+)|*.mpc;*.mp+|WMA-Dateien (*.wma)|*.wma|FLAC-Dateien (*.flac)|*.flac|Ogg-Opus-Dateien (*.opus;*.oga)|*.opus;*.oga|AAC/M4A-Dateien (*.m4a;*.aac)|*.m4a;*.aac|AIFF-Dateien (*.aif;*.aiff)|*.aif;*.aiff|Alle Dateien (*)|*</translation>
     </message>
     <message>
         <source>Open file</source>

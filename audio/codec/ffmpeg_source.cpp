@@ -126,12 +126,26 @@ int64_t asfDeclaredFileSize(FileReader &file) {
 
 std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, bool rawG721, int *errorNum,
                                                  QString *errorText) {
+    return open(path, rawG721, -1, -1, errorNum, errorText);
+}
+
+std::unique_ptr<FfmpegSource> FfmpegSource::openPart(const QString &path, int64_t start,
+                                                     int64_t end, int *errorNum,
+                                                     QString *errorText) {
+    return open(path, false, start, end, errorNum, errorText);
+}
+
+std::unique_ptr<FfmpegSource> FfmpegSource::open(const QString &path, bool rawG721, int64_t start,
+                                                 int64_t end, int *errorNum, QString *errorText) {
     quietFfmpegLog();
     std::unique_ptr<FfmpegSource> source(new FfmpegSource);
     if (const int err = source->file_.open(path); err != 0) {
         *errorNum = err == ENOENT ? ErrFileNotFound : ErrCannotRead;
         *errorText = openErrorText(path, err);
         return nullptr;
+    }
+    if (start >= 0) {
+        source->file_.restrictTo(start, end);
     }
     source->path_ = path;
     source->fileSize_ = source->file_.size();
@@ -324,7 +338,9 @@ std::optional<int64_t> FfmpegSource::setUpTrimming() {
         length = musepack.complete ? musepack.samples - musepack.beginningSilence : -1;
         trimByUs_ = true;
     }
-    setStopAtLength(trimByUs_);
+    // An MP4's edit list says where the sound ends, but the decoder delivers the encoder's
+    // padding after it as a whole last frame.
+    setStopAtLength(trimByUs_ || std::strstr(input_->iformat->name, "mp4") != nullptr);
     return length;
 }
 
@@ -433,6 +449,23 @@ int64_t FfmpegSource::timestampOf(int64_t position) const {
     return originTs_ + av_rescale_q(position + lead_, AVRational{1, sampleRate()}, timeBase_);
 }
 
+int64_t FfmpegSource::startTs() const {
+    const AVStream *st = input_->streams[streamIndex_];
+    return st->start_time != AV_NOPTS_VALUE ? st->start_time : originTs_;
+}
+
+// Where decoding from the top begins: the stream's start, or before it the packets an MP4
+// edit list leaves out (AAC's encoder delay). Those must be decoded, only their sound is
+// dropped: the first heard frame overlaps with them, and without them it fades in.
+int64_t FfmpegSource::firstPacketTs() const {
+    AVStream *st = input_->streams[streamIndex_];
+    const AVIndexEntry *first = avformat_index_get_entry(st, 0);
+    if (first != nullptr && (first->flags & AVINDEX_DISCARD_FRAME) != 0) {
+        return std::min(first->timestamp, startTs());
+    }
+    return startTs();
+}
+
 bool FfmpegSource::randomAccess() const {
     return !rawG721_ && !isG726(input_->streams[streamIndex_]->codecpar->codec_id);
 }
@@ -517,8 +550,9 @@ bool FfmpegSource::seekBefore(int64_t target) {
     }
     const AVCodecID id = input_->streams[streamIndex_]->codecpar->codec_id;
     const int64_t preroll = isPcm(id) ? 0 : int64_t{sampleRate()} * kPrerollMilliseconds / 1000;
-    const int64_t ts = timestampOf(std::max<int64_t>(0, target - preroll));
-    if (av_seek_frame(input_.get(), streamIndex_, ts, AVSEEK_FLAG_BACKWARD) < 0) {
+    const int64_t ts = std::max(timestampOf(std::max<int64_t>(0, target - preroll)), startTs());
+    const int64_t seekTs = ts > startTs() ? ts : firstPacketTs();
+    if (av_seek_frame(input_.get(), streamIndex_, seekTs, AVSEEK_FLAG_BACKWARD) < 0) {
         return false;
     }
     flushDecoder();
@@ -532,9 +566,8 @@ bool FfmpegSource::rewind() {
         finished_ = true;
         return false;
     }
-    const AVStream *st = input_->streams[streamIndex_];
-    const int64_t start = st->start_time != AV_NOPTS_VALUE ? st->start_time : originTs_;
-    if (rawG721_ || av_seek_frame(input_.get(), streamIndex_, start, AVSEEK_FLAG_BACKWARD) < 0) {
+    if (rawG721_ ||
+        av_seek_frame(input_.get(), streamIndex_, firstPacketTs(), AVSEEK_FLAG_BACKWARD) < 0) {
         // Some raw streams can't seek; opening them again is cheap and always lands at 0.
         int errorNum = 0;
         QString errorText;
@@ -568,7 +601,10 @@ QString FfmpegSource::describe() const {
             .arg(channelsText(sourceChannels));
     }
     if (isPcm(par->codec_id)) {
-        name = QStringLiteral("PCM");
+        // Telephone codings are companded, not linear: 8 bits that sound like 13 or 14.
+        name = par->codec_id == AV_CODEC_ID_PCM_MULAW  ? QStringLiteral("\u00b5-law")
+               : par->codec_id == AV_CODEC_ID_PCM_ALAW ? QStringLiteral("A-law")
+                                                       : QStringLiteral("PCM");
         int bits = av_get_exact_bits_per_sample(par->codec_id);
         if (bits <= 0) {
             bits = par->bits_per_coded_sample;

@@ -20,6 +20,9 @@ public:
     // G.721 data (32 kbit/s ADPCM at 8000 Hz), which has nothing to detect it by.
     static std::unique_ptr<FfmpegSource> open(const QString &path, bool rawG721, int *errorNum,
                                               QString *errorText);
+    // Opens bytes [start, end) of `path` as a file of its own: one link of a chained Ogg file.
+    static std::unique_ptr<FfmpegSource> openPart(const QString &path, int64_t start, int64_t end,
+                                                  int *errorNum, QString *errorText);
 
 protected:
     bool decodeNext(Block &block) override;
@@ -29,6 +32,9 @@ protected:
 private:
     FfmpegSource() = default;
 
+    // The whole file when `start` is negative.
+    static std::unique_ptr<FfmpegSource> open(const QString &path, bool rawG721, int64_t start,
+                                              int64_t end, int *errorNum, QString *errorText);
     bool openInput(int *errorNum, QString *errorText);
     bool openStream(int *errorNum, QString *errorText);
     bool openDecoder();
@@ -41,6 +47,8 @@ private:
     int64_t positionOf(int64_t timestamp) const;
     int64_t timestampOf(int64_t position) const;
     QString describe() const;
+    int64_t startTs() const;
+    int64_t firstPacketTs() const;
     bool randomAccess() const;
     bool flushDecoder();
 

@@ -169,7 +169,7 @@ bool FileReader::loadWindow(int64_t offset) {
     size_t got = 0;
     while (got < kWindowBytes) {
         ssize_t n = ::pread(fd_.get(), window_.data() + got, kWindowBytes - got,
-                            static_cast<off_t>(offset + static_cast<int64_t>(got)));
+                            static_cast<off_t>(base_ + offset + static_cast<int64_t>(got)));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -178,9 +178,19 @@ bool FileReader::loadWindow(int64_t offset) {
         }
         got += static_cast<size_t>(n);
     }
-    window_.resize(got);
+    // Nothing past the part's end is shown.
+    window_.resize(
+        static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(got), size_ - offset)));
     windowStart_ = offset;
-    return got > 0;
+    return !window_.empty();
+}
+
+void FileReader::restrictTo(int64_t start, int64_t end) {
+    start = std::clamp<int64_t>(start, 0, size_);
+    end = std::clamp<int64_t>(end, start, size_);
+    base_ += start;
+    size_ = end - start;
+    windowStart_ = -1;
 }
 
 size_t FileReader::readAt(int64_t offset, uint8_t *dst, size_t n) {

@@ -60,12 +60,16 @@ public:
     int64_t size() const { return size_; }
     // Copies up to n bytes from `offset`; fewer at the end of the file or on a read error.
     size_t readAt(int64_t offset, uint8_t *dst, size_t n);
+    // From now on the reader shows only bytes [start, end) of what it showed, as if they were
+    // all of the file (one part of a file made of whole files joined together).
+    void restrictTo(int64_t start, int64_t end);
 
 private:
     bool loadWindow(int64_t offset);
 
     UniqueFd fd_;
     int64_t size_ = 0;
+    int64_t base_ = 0;  // where the part shown starts in the file
     std::vector<uint8_t> window_;
     int64_t windowStart_ = -1;
 };

@@ -1,5 +1,6 @@
 #include "audio/codec/source_factory.h"
 
+#include "audio/codec/chained_ogg_source.h"
 #include "audio/codec/codec_error.h"
 #include "audio/codec/ffmpeg_handles.h"
 #include "audio/codec/ffmpeg_mpeg_decoder.h"
@@ -82,8 +83,18 @@ std::unique_ptr<AudioSource> probeAndOpenAudioSource(const QString &path, int *e
     if (mpeg || (probe.score == 0 && MpegAudioSource::looksLikeMpegAudio(path))) {
         return MpegAudioSource::open(path, &makeFfmpegMpegDecoder, errorNum, errorText);
     }
+    const bool ogg = probe.format != nullptr && std::strcmp(probe.format->name, "ogg") == 0;
+    if (ogg) {
+        // FFmpeg plays the first link of a chain only, or garbles the next at another rate.
+        if (const std::vector<OggLink> links = findOggLinks(file); links.size() > 1) {
+            if (std::unique_ptr<AudioSource> chain =
+                    openChainedOgg(path, links, errorNum, errorText)) {
+                return chain;
+            }
+        }
+    }
     std::unique_ptr<AudioSource> source = FfmpegSource::open(path, false, errorNum, errorText);
-    if (!source && probe.format != nullptr && std::strcmp(probe.format->name, "ogg") == 0) {
+    if (!source && ogg) {
         // FFmpeg wants a page of sound after the headers; a file without one is empty.
         source = openHeaderOnlyOgg(file);
         if (source) {

@@ -3,6 +3,7 @@
 #include "audio/codec/asf_header.h"
 #include "audio/codec/genres.h"
 #include "audio/codec/posix_file.h"
+#include "audio/codec/streamed_wav.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
+#include <taglib/mp4file.h>
 #include <taglib/mpcfile.h>
 #include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
@@ -294,24 +296,100 @@ bool writeWav(const QByteArray &name, const TagValues &v) {
                      id3v2SaveVersion(file.ID3v2Tag(), hadV2));
 }
 
+// Where other tools put a WMA's year: WM/Year, as text or (some taggers) as a number, or
+// ffmpeg's "date" and "year".
+const char *const kAsfYearAttributes[] = {"WM/Year", "date", "year"};
+// Where they put the description when the header's own field is empty: ffmpeg writes it as
+// an attribute of that name.
+const char *const kAsfCommentAttributes[] = {"Description", "description", "comment"};
+
+const TagLib::ASF::Attribute *firstAsfAttribute(const TagLib::ASF::Tag &tag, const char *name) {
+    const TagLib::ASF::AttributeListMap &attributes = tag.attributeListMap();
+    const auto it = attributes.find(name);
+    return it == attributes.end() || it->second.isEmpty() ? nullptr : &it->second.front();
+}
+
+int asfYear(const TagLib::ASF::Tag &tag) {
+    for (const char *name : kAsfYearAttributes) {
+        const TagLib::ASF::Attribute *a = firstAsfAttribute(tag, name);
+        if (a == nullptr) {
+            continue;
+        }
+        int year = 0;
+        switch (a->type()) {
+            case TagLib::ASF::Attribute::UnicodeType:
+                year = fromTag(a->toString()).left(4).toInt();  // "2003" or "2003-05-01"
+                break;
+            case TagLib::ASF::Attribute::DWordType:
+                year = static_cast<int>(a->toUInt());
+                break;
+            case TagLib::ASF::Attribute::QWordType:
+                year = static_cast<int>(std::min<unsigned long long>(a->toULongLong(), 65535));
+                break;
+            case TagLib::ASF::Attribute::WordType:
+                year = a->toUShort();
+                break;
+            default:
+                break;
+        }
+        if (year > 0) {
+            return year;
+        }
+    }
+    return 0;
+}
+
+QString asfComment(const TagLib::ASF::Tag &tag) {
+    if (!tag.comment().isEmpty()) {
+        return fromTag(tag.comment());
+    }
+    for (const char *name : kAsfCommentAttributes) {
+        const TagLib::ASF::Attribute *a = firstAsfAttribute(tag, name);
+        if (a != nullptr && a->type() == TagLib::ASF::Attribute::UnicodeType &&
+            !a->toString().isEmpty()) {
+            return fromTag(a->toString());
+        }
+    }
+    return QString();
+}
+
 bool readAsf(const QByteArray &name, TagValues *v) {
     TagLib::ASF::File file(name.constData(), false);
     if (!file.isValid() || file.tag() == nullptr) {
         return true;
     }
     readCommon(*file.tag(), v);
+    v->year = asfYear(*file.tag());
+    v->comment = asfComment(*file.tag());
     v->copyright = fromTag(file.tag()->copyright());
     return true;
 }
 
 bool writeAsf(const QByteArray &name, const TagValues &v) {
     TagLib::ASF::File file(name.constData(), false);
-    if (!file.isValid() || file.tag() == nullptr) {
+    TagLib::ASF::Tag *tag = file.tag();
+    if (!file.isValid() || tag == nullptr) {
         return false;
     }
-    writeCommon(file.tag(), v);
-    if (fromTag(file.tag()->copyright()) != v.copyright) {
-        file.tag()->setCopyright(toTag(v.copyright));
+    // Year and comment are written below: each in one place, every other place it could be
+    // read from cleared, or the old value would come back.
+    writeCommon(tag, v, v.year, false);
+    if (asfYear(*tag) != v.year) {
+        for (const char *attribute : kAsfYearAttributes) {
+            tag->removeItem(attribute);
+        }
+        if (v.year > 0) {
+            tag->setYear(static_cast<unsigned>(v.year));
+        }
+    }
+    if (asfComment(*tag) != v.comment) {
+        for (const char *attribute : kAsfCommentAttributes) {
+            tag->removeItem(attribute);
+        }
+        tag->setComment(toTag(v.comment));
+    }
+    if (fromTag(tag->copyright()) != v.copyright) {
+        tag->setCopyright(toTag(v.copyright));
     }
     return file.save();
 }
@@ -402,6 +480,36 @@ bool writeFlac(const QByteArray &name, const TagValues &v) {
     return file.save();
 }
 
+QString mp4Copyright(const TagLib::MP4::Tag &tag) {
+    return tag.contains("cprt") ? fromTag(tag.item("cprt").toStringList().toString()) : QString();
+}
+
+bool readMp4(const QByteArray &name, TagValues *v) {
+    TagLib::MP4::File file(name.constData(), false);
+    if (file.isValid() && file.tag() != nullptr) {
+        readCommon(*file.tag(), v);
+        v->copyright = mp4Copyright(*file.tag());
+    }
+    return true;
+}
+
+bool writeMp4(const QByteArray &name, const TagValues &v) {
+    TagLib::MP4::File file(name.constData(), false);
+    TagLib::MP4::Tag *tag = file.tag();
+    if (!file.isValid() || tag == nullptr) {
+        return false;
+    }
+    writeCommon(tag, v);
+    if (mp4Copyright(*tag) != v.copyright) {
+        if (v.copyright.isEmpty()) {
+            tag->removeItem("cprt");
+        } else {
+            tag->setItem("cprt", TagLib::StringList(toTag(v.copyright)));
+        }
+    }
+    return file.save();
+}
+
 bool readMusepack(const QByteArray &name, TagValues *v) {
     TagLib::MPC::File file(name.constData(), false);
     if (!file.isValid()) {
@@ -459,6 +567,8 @@ bool readTags(const QString &path, TagFormat format, int id3Version, TagValues *
             return readFlac(name, values);
         case TagFormat::Musepack:
             return readMusepack(name, values);
+        case TagFormat::Mp4:
+            return readMp4(name, values);
         case TagFormat::None:
             break;
     }
@@ -487,6 +597,10 @@ bool writeTags(const QString &path, TagFormat format, int id3Version, const TagV
             ok = writeMpeg(name, id3Version, values, noticeText);
             break;
         case TagFormat::Wav:
+            // The tag writer believes the header's sizes: a streamed file's must be true first.
+            if (!fixStreamedWavSizes(path, errorText)) {
+                return false;
+            }
             ok = writeWav(name, values);
             break;
         case TagFormat::Asf:
@@ -506,6 +620,9 @@ bool writeTags(const QString &path, TagFormat format, int id3Version, const TagV
             break;
         case TagFormat::Musepack:
             ok = writeMusepack(name, values);
+            break;
+        case TagFormat::Mp4:
+            ok = writeMp4(name, values);
             break;
         case TagFormat::None:
             *errorText =

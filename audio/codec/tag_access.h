@@ -1,13 +1,14 @@
 // Reads and writes the tags the tag editor shows, through TagLib, for each kind of file that
 // can hold them: ID3v1/ID3v2 on MPEG audio, ASF attributes on WMA, RIFF INFO and an ID3v2
-// chunk on WAV, Vorbis comments on Ogg Vorbis, Ogg Opus and FLAC, APE tags on Musepack.
+// chunk on WAV, Vorbis comments on Ogg Vorbis, Ogg Opus and FLAC, APE tags on Musepack, MP4
+// atoms on M4A.
 #pragma once
 
 #include <QString>
 
 namespace korvanta::codec {
 
-enum class TagFormat { None, Mpeg, Wav, Asf, Ogg, Flac, Musepack };
+enum class TagFormat { None, Mpeg, Wav, Asf, Ogg, Flac, Musepack, Mp4 };
 
 // The tag format for a file, from the container its content was detected as.
 TagFormat tagFormatForContainer(const QString &containerName);

@@ -22,6 +22,10 @@ TagFormat tagFormatForContainer(const QString &containerName) {
     if (containerName == QLatin1String("mpc") || containerName == QLatin1String("mpc8")) {
         return TagFormat::Musepack;
     }
+    // FFmpeg's one demuxer for MP4, M4A and QuickTime names them all.
+    if (containerName.contains(QLatin1String("mp4"))) {
+        return TagFormat::Mp4;
+    }
     return TagFormat::None;
 }
 

@@ -13,7 +13,7 @@ namespace korvanta::codec {
 
 // Changed whenever TagModule or what its functions take changes, so that a module left from
 // another build is refused instead of called wrongly.
-constexpr int kTagModuleVersion = 1;
+constexpr int kTagModuleVersion = 2;
 
 struct TagModule {
     int version;

@@ -336,4 +336,188 @@ TEST_F(TagFidelityTest, WmaHeaderStaysConsistentAndOverlongTextIsRefused) {
     EXPECT_TRUE(info.LastErrorText().contains(QLatin1String("Title")));
 }
 
+// Where other tools put a WMA's year and description: ffmpeg writes "date" and an extended
+// "Description" attribute, other taggers WM/Year as a number. Shown, and replaced when edited.
+TEST_F(TagFidelityTest, WmaYearAndDescriptionOfOtherTools) {
+    if (!haveTool(QStringLiteral("ffmpeg")) || !ffmpegHasEncoder(QStringLiteral("wmav2"))) {
+        GTEST_SKIP() << "no ffmpeg with a WMA encoder";
+    }
+    const QString src = record("src.wav");
+    const QString byFfmpeg = path("ffmpeg.wma");
+    ASSERT_TRUE(
+        ffmpeg({QStringLiteral("-i"), src, QStringLiteral("-c:a"), QStringLiteral("wmav2"),
+                QStringLiteral("-metadata"), QStringLiteral("date=2003"),
+                QStringLiteral("-metadata"), QStringLiteral("comment=From ffmpeg"), byFfmpeg}));
+    const QString numberYear = path("number.wma");
+    ASSERT_TRUE(QFile::copy(byFfmpeg, numberYear));
+    mutagenWrite(QStringLiteral(R"(
+import sys, mutagen.asf as A
+f = A.ASF(sys.argv[1])
+f.tags.clear()
+f['WM/Year'] = [A.ASFDWordAttribute(2004)]
+f.save()
+)"),
+                 numberYear);
+
+    TAudioInformation2 info;
+    ASSERT_TRUE(info.GetAudioInformation(byFfmpeg));
+    EXPECT_EQ(info.infoYear(), 2003);
+    EXPECT_EQ(info.infoComments(), QStringLiteral("From ffmpeg"));
+    ASSERT_TRUE(info.GetAudioInformation(numberYear));
+    EXPECT_EQ(info.infoYear(), 2004);
+
+    // Edited, the new values are what every reader sees; nothing old comes back.
+    ASSERT_TRUE(writeTags(
+        byFfmpeg, 2,
+        [](TAudioInformation2 &i) {
+            i.setInfoComments(QStringLiteral("Edited"));
+            i.setInfoYear(0);
+        },
+        &info));
+    ASSERT_TRUE(info.GetAudioInformation(byFfmpeg));
+    EXPECT_EQ(info.infoComments(), QStringLiteral("Edited"));
+    EXPECT_EQ(info.infoYear(), 0);
+    const QJsonObject edited = mutagenRead(kReadAsf, byFfmpeg);
+    EXPECT_FALSE(edited.contains(QLatin1String("date")));
+    EXPECT_EQ(edited.value(QLatin1String("Description")).toString(), QStringLiteral("Edited"));
+    ASSERT_TRUE(writeTags(
+        numberYear, 2, [](TAudioInformation2 &i) { i.setInfoYear(2010); }, &info));
+    ASSERT_TRUE(info.GetAudioInformation(numberYear));
+    EXPECT_EQ(info.infoYear(), 2010);
+    EXPECT_EQ(mutagenRead(kReadAsf, numberYear).value(QLatin1String("WM/Year")).toString(),
+              QStringLiteral("2010"));
+}
+
+// AAC in M4A keeps its tags in MP4 atoms: shown, written, and the sound left as it was.
+TEST_F(TagFidelityTest, M4aTagsShowAndWrite) {
+    if (!haveTool(QStringLiteral("ffmpeg")) || !ffmpegHasEncoder(QStringLiteral("aac"))) {
+        GTEST_SKIP() << "no ffmpeg with its AAC encoder";
+    }
+    const QString src = record("src.wav");
+    const QString file = path("t.m4a");
+    QStringList args{QStringLiteral("-i"), src, QStringLiteral("-c:a"), QStringLiteral("aac")};
+    for (const char *tag :
+         {"title=The title", "artist=The artist", "album=The album", "date=2003", "track=7",
+          "genre=Rock", "comment=The comment", "copyright=(c) Somebody"}) {
+        args << QStringLiteral("-metadata") << QString::fromUtf8(tag);
+    }
+    ASSERT_TRUE(ffmpeg(args << file));
+    TAudioFile2 before;
+    before.OpenFile(file, 0, 1);
+    const std::vector<int16_t> sound = readToEnd(before);
+    before.CloseFile();
+
+    TAudioInformation2 info;
+    ASSERT_TRUE(info.GetAudioInformation(file));
+    EXPECT_EQ(info.infoTitle(), QStringLiteral("The title"));
+    EXPECT_EQ(info.infoArtist(), QStringLiteral("The artist"));
+    EXPECT_EQ(info.infoAlbum(), QStringLiteral("The album"));
+    EXPECT_EQ(info.infoYear(), 2003);
+    EXPECT_EQ(info.infoTrack(), 7);
+    EXPECT_EQ(info.infoGenre(), 17);  // Rock
+    EXPECT_EQ(info.infoComments(), QStringLiteral("The comment"));
+    EXPECT_EQ(info.infoCopyright(), QStringLiteral("(c) Somebody"));
+
+    info.setInfoTitle(kNonLatin);
+    info.setInfoArtist(QStringLiteral("Other artist"));
+    info.setInfoGenre(8);  // Jazz
+    info.setInfoComments(QStringLiteral("Other comment"));
+    info.setInfoCopyright(QStringLiteral("(c) Other"));
+    ASSERT_TRUE(info.setInfoYear(2011));
+    ASSERT_TRUE(info.setInfoTrack(3));
+    ASSERT_TRUE(info.SetAudioInformation(file)) << info.LastErrorText().toStdString();
+    const QMap<QString, QString> probed = ffprobeTags(file);
+    EXPECT_EQ(probed.value(QStringLiteral("title")), kNonLatin);
+    EXPECT_EQ(probed.value(QStringLiteral("artist")), QStringLiteral("Other artist"));
+    EXPECT_EQ(probed.value(QStringLiteral("album")), QStringLiteral("The album"));
+    EXPECT_EQ(probed.value(QStringLiteral("genre")), QStringLiteral("Jazz"));
+    EXPECT_EQ(probed.value(QStringLiteral("comment")), QStringLiteral("Other comment"));
+    EXPECT_EQ(probed.value(QStringLiteral("copyright")), QStringLiteral("(c) Other"));
+    EXPECT_EQ(probed.value(QStringLiteral("date")), QStringLiteral("2011"));
+    EXPECT_TRUE(probed.value(QStringLiteral("track")).startsWith(QLatin1String("3")));
+    TAudioFile2 after;
+    after.OpenFile(file, 0, 1);
+    EXPECT_TRUE(readToEnd(after) == sound) << "the sound changed";
+}
+
+struct RiffChunk {
+    QByteArray id;
+    qint64 offset;  // of the chunk's header
+    quint32 size;
+};
+
+quint32 le32(const QByteArray &b, qint64 at) {
+    quint32 v = 0;
+    for (int i = 3; i >= 0; --i) {
+        v = v << 8 | static_cast<quint8>(b[at + i]);
+    }
+    return v;
+}
+
+// The chunks the RIFF header's size covers, as a strict reader walks them.
+std::vector<RiffChunk> riffChunks(const QByteArray &wav) {
+    std::vector<RiffChunk> chunks;
+    const qint64 end = std::min<qint64>(wav.size(), qint64{le32(wav, 4)} + 8);
+    for (qint64 at = 12; at + 8 <= end;) {
+        const quint32 size = le32(wav, at + 4);
+        chunks.push_back({wav.mid(at, 4), at, size});
+        at += 8 + qint64{size} + (size & 1);
+    }
+    return chunks;
+}
+
+// A WAV written to a pipe can't go back to fill in its sizes: RIFF and data say 0xFFFFFFFF.
+// After a tag write both describe the file as it is, and the sound is all still there.
+TEST_F(TagFidelityTest, StreamedWavHasTrueSizesAfterATagWrite) {
+    if (!haveTool(QStringLiteral("ffmpeg")) || !haveTool(QStringLiteral("sh"))) {
+        GTEST_SKIP() << "no ffmpeg";
+    }
+    const QString src = record("src.wav");
+    const QString file = path("streamed.wav");
+    ASSERT_FALSE(runTool(QStringLiteral("sh"),
+                         {QStringLiteral("-c"),
+                          QStringLiteral("ffmpeg -hide_banner -loglevel error -i \"$1\" -f wav - "
+                                         "| cat > \"$2\""),
+                          QStringLiteral("sh"), src, file})
+                     .isNull());
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray streamed = f.readAll();
+    f.close();
+    ASSERT_EQ(le32(streamed, 4), 0xFFFFFFFFu) << "not written as a stream";
+    const qint64 dataAt = streamed.indexOf("data");
+    ASSERT_GT(dataAt, 0);
+    ASSERT_EQ(le32(streamed, dataAt + 4), 0xFFFFFFFFu);
+    const qint64 soundBytes = streamed.size() - dataAt - 8;
+    TAudioFile2 before;
+    before.OpenFile(file, 0, 1);
+    const std::vector<int16_t> sound = readToEnd(before);
+    before.CloseFile();
+    ASSERT_EQ(static_cast<qint64>(sound.size()) * 2, soundBytes);
+
+    TAudioInformation2 info;
+    ASSERT_TRUE(writeTags(
+        file, 2, [](TAudioInformation2 &i) { i.setInfoTitle(QStringLiteral("Streamed")); }, &info))
+        << info.LastErrorText().toStdString();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray tagged = f.readAll();
+    EXPECT_EQ(qint64{le32(tagged, 4)} + 8, tagged.size()) << "the RIFF size";
+    const std::vector<RiffChunk> chunks = riffChunks(tagged);
+    ASSERT_FALSE(chunks.empty());
+    const RiffChunk &last = chunks.back();
+    EXPECT_EQ(last.offset + 8 + last.size + (last.size & 1), tagged.size())
+        << "the chunks end where the file ends";
+    const auto data = std::find_if(chunks.begin(), chunks.end(),
+                                   [](const RiffChunk &c) { return c.id == "data"; });
+    ASSERT_NE(data, chunks.end()) << "the data chunk lies inside the RIFF chunk";
+    EXPECT_EQ(qint64{data->size}, soundBytes);
+
+    TAudioFile2 after;
+    after.OpenFile(file, 0, 1);
+    EXPECT_TRUE(readToEnd(after) == sound) << "the sound changed";
+    ASSERT_TRUE(info.GetAudioInformation(file));
+    EXPECT_EQ(info.infoTitle(), QStringLiteral("Streamed"));
+    EXPECT_EQ(ffprobeTags(file).value(QStringLiteral("title")), QStringLiteral("Streamed"));
+}
+
 }  // namespace
