@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -42,6 +43,7 @@ namespace {
 
 constexpr int kHeardFrames = 1024;  // the stretch of a playback's start whose tone is read
 constexpr int kHeardSkip = 256;     // frames skipped first, past a decoder's settling
+constexpr int kModalLimitMs = 10000;  // an answered dialog still open after this hangs
 
 QString lookName(TNCTPlayButtonB2::TShownState state) {
     switch (state) {
@@ -741,13 +743,29 @@ void JourneyRun::fail(const QString &what) {
 }
 
 void JourneyRun::answerModals() {
+    // A dialog closed again may come back (the rename dialog lives as long as the window).
+    answered_.erase(std::remove_if(answered_.begin(), answered_.end(),
+                                   [](const QPointer<QWidget> &w) { return !w || !w->isVisible(); }),
+                    answered_.end());
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal)
+    if (!modal) {
+        modalSince_.invalidate();
         return;
-    for (const QPointer<QWidget> &w : answered_) {
-        if (w == modal)
-            return;
     }
+    for (const QPointer<QWidget> &w : answered_) {
+        if (w != modal)
+            continue;
+        // Answered, yet still open: a window that cannot be closed would hang the journey.
+        if (modalSince_.isValid() && modalSince_.elapsed() > kModalLimitMs) {
+            fail(QStringLiteral("the dialog \"%1\" stayed open").arg(modal->windowTitle()));
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+        return;
+    }
+    modalSince_.start();
     answered_.emplace_back(modal);
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
         messages_ << box->text();

@@ -6,6 +6,7 @@
 #include "tests/app/journey/journey_model.h"
 #include "tests/app/journey/journey_steps.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -93,6 +94,7 @@ private:
     std::function<void(QWidget *)> onDialog_;
     QTimer modalPoll_;
     std::vector<QPointer<QWidget>> answered_;
+    QElapsedTimer modalSince_;  // since the dialog now open was answered
     int sinkCount_ = 0;
     int stepIndex_ = 0;
 };
