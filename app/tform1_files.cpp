@@ -105,7 +105,7 @@ void TForm1::connectFileInfoCommands() {
 }
 
 void TForm1::Open1Click() {
-    setCurrentFileName(QString());
+    // A cancelled dialog changes nothing: the file shown stays the one Play and Apply use.
     QFileDialog dialog(this, tr("Open file"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(qtNameFilters(tr(kOpenFilter)));

@@ -151,8 +151,8 @@ TEST_F(EverydaySequences, TagsLandInTheFileWhoseRowWasClicked) {
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
 }
 
-// The highlighted row is not always the current file (a recording under way, a cancelled
-// Open): a click on it, or Enter, makes it current again.
+// The highlighted row is not always the current file (a recording under way): a click on
+// it, or Enter, makes it current again.
 TEST_F(EverydaySequences, AClickOrEnterOnTheHighlightedRowMakesItsFileCurrent) {
     TForm1 &w = open();
     answerMessageBoxes(QMessageBox::Ok);
@@ -172,15 +172,19 @@ TEST_F(EverydaySequences, AClickOrEnterOnTheHighlightedRowMakesItsFileCurrent) {
     EXPECT_EQ(titleInFile(a), QStringLiteral("Tagged while B records"));
     EXPECT_EQ(titleInFile(b), QString());
 
-    // A cancelled Open leaves no current file; Enter on the highlighted row brings it back.
+    // A cancelled Open keeps the current file. While C records, Enter on the highlighted row
+    // makes B current again.
     openThroughDialog(QString());
-    ASSERT_TRUE(w.currentFileName().isEmpty());
+    ASSERT_EQ(w.currentFileName(), b);
+    startRecording();
+    ASSERT_NE(w.currentFileName(), b);
     ASSERT_TRUE(row(1)->isSelected());
     w.ListView1()->setFocus();
     QTest::keyClick(w.ListView1(), Qt::Key_Return);
     EXPECT_EQ(w.currentFileName(), b);
     EXPECT_EQ(w.statusPanel(1), b);
     typeTitleAndApply(QStringLiteral("Afternoon take"));
+    stopRecording();
     EXPECT_EQ(titleInFile(b), QStringLiteral("Afternoon take"));
     EXPECT_EQ(titleInFile(a), QStringLiteral("Tagged while B records"));
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
@@ -293,4 +297,22 @@ TEST_F(EverydaySequences, AnUndecodableFileOpenedShowsInTheStatusBar) {
         EXPECT_EQ(w.currentFileName(), path);
     }
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+}
+
+// A cancelled Open changes nothing: Apply still writes into the file shown. Deleting that
+// file from the disk turns Apply off, as there is nothing left to write into.
+TEST_F(EverydaySequences, ACancelledOpenOrADeletedFileLeavesNoApplyIntoNothing) {
+    TForm1 &w = open();
+    answerMessageBoxes(QMessageBox::Yes);
+    record();
+    const QString a = pathOf(row(0));
+    openThroughDialog(QString());
+    EXPECT_EQ(w.currentFileName(), a);
+    typeTitleAndApply(QStringLiteral("Kept"));
+    EXPECT_EQ(titleInFile(a), QStringLiteral("Kept"));
+
+    clickRow(0);
+    w.Delete1()->trigger();  // the question is answered Yes
+    ASSERT_FALSE(QFile::exists(a));
+    EXPECT_FALSE(w.btnApply()->isEnabled());
 }

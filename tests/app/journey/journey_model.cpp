@@ -17,6 +17,7 @@ void Model::listFinished(const QString &path) {
     selected = path;
     current = path;
     loaded = true;
+    shownTitle = facts.title;
 }
 
 namespace {

@@ -27,6 +27,7 @@ struct Model {
     QString current;                     // the file the tag editor and Play act on
     QString selected;                    // the selected row's file, empty with none
     bool loaded = false;                 // something was loaded into the tag editor
+    QString shownTitle;                  // what the tag editor's title field holds
 
     Side recording = Side::Idle;
     QString recordingPath;  // the part being written

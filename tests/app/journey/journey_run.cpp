@@ -41,8 +41,8 @@ namespace journey {
 
 namespace {
 
-constexpr int kHeardFrames = 1024;  // the stretch of a playback's start whose tone is read
-constexpr int kHeardSkip = 256;     // frames skipped first, past a decoder's settling
+constexpr int kHeardFrames = 1024;    // the stretch of a playback's start whose tone is read
+constexpr int kHeardSkip = 256;       // frames skipped first, past a decoder's settling
 constexpr int kModalLimitMs = 10000;  // an answered dialog still open after this hangs
 
 QString lookName(TNCTPlayButtonB2::TShownState state) {
@@ -247,6 +247,7 @@ void JourneyRun::record(const Step &step) {
     model_.files[path] = FileFacts();
     model_.current = path;
     model_.loaded = true;
+    model_.shownTitle.clear();
     loadedByStep_ = true;
 }
 
@@ -413,6 +414,9 @@ int JourneyRun::clickRow(uint32_t choice) {
     list.scrollToItem(row);
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(row).center());
     const QString path = rowPath(row);
+    // A click on the current file's row keeps what was typed into the tag fields.
+    if (path != model_.current)
+        model_.shownTitle = model_.files[path].title;
     model_.selected = path;
     model_.current = path;
     model_.loaded = true;
@@ -446,8 +450,11 @@ void JourneyRun::rename(const Step &step) {
         return;
     model_.files[renamed] = model_.files[old];
     model_.files[old].exists = false;
-    model_.rows[static_cast<size_t>(index)] = renamed;
-    // Other rows of the same file keep the old name, which is gone from the disk now.
+    // Every row of the file follows it: the old name is gone from the disk.
+    for (QString &row : model_.rows) {
+        if (row == old)
+            row = renamed;
+    }
     for (QString *path : {&model_.current, &model_.selected, &model_.playingPath}) {
         if (*path == old)
             *path = renamed;
@@ -480,6 +487,7 @@ void JourneyRun::applyTitle(const Step &step) {
             QStringLiteral("Apply is %1 for %2")
                 .arg(allowed ? QStringLiteral("off") : QStringLiteral("on"), model_.current));
     QTest::mouseClick(w.btnApply(), Qt::LeftButton);
+    model_.shownTitle = title;
     if (allowed)
         model_.files[model_.current].title = title;
 }
@@ -611,6 +619,7 @@ void JourneyRun::restart() {
     model_.current.clear();
     model_.selected.clear();
     model_.loaded = false;
+    model_.shownTitle.clear();
     model_.sliderWhileStopped = 0;
     model_.splitSeconds = 0;  // split lives only as long as the program
     // A new process reads its settings afresh.
@@ -718,12 +727,11 @@ void JourneyRun::compareTags() {
     }
     if (loadedByStep_ && model_.fileExists(model_.current) && w.fileInfoBuilt()) {
         const QString shown = w.infoTitle()->text();
-        const QString stored = model_.files[model_.current].title;
         const bool written =
             model_.recording != Side::Idle && model_.current == model_.recordingPath;
-        if (!written && shown != stored)
-            fail(QStringLiteral("the tag editor shows the title \"%1\" for %2, which holds \"%3\"")
-                     .arg(shown, model_.current, stored));
+        if (!written && shown != model_.shownTitle)
+            fail(QStringLiteral("the tag editor shows the title \"%1\" for %2, expected \"%3\"")
+                     .arg(shown, model_.current, model_.shownTitle));
     }
 }
 
@@ -744,9 +752,10 @@ void JourneyRun::fail(const QString &what) {
 
 void JourneyRun::answerModals() {
     // A dialog closed again may come back (the rename dialog lives as long as the window).
-    answered_.erase(std::remove_if(answered_.begin(), answered_.end(),
-                                   [](const QPointer<QWidget> &w) { return !w || !w->isVisible(); }),
-                    answered_.end());
+    answered_.erase(
+        std::remove_if(answered_.begin(), answered_.end(),
+                       [](const QPointer<QWidget> &w) { return !w || !w->isVisible(); }),
+        answered_.end());
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal) {
         modalSince_.invalidate();

@@ -47,7 +47,8 @@ int stepCount(uint32_t seed) {
 QString kindOf(const std::vector<Step> &steps, const Failure &failure) {
     QStringList words = failure.what.split(QLatin1Char(' '));
     if (failure.step >= 0)
-        words.prepend(describe(steps[static_cast<size_t>(failure.step)]).section(QLatin1Char('('), 0, 0));
+        words.prepend(
+            describe(steps[static_cast<size_t>(failure.step)]).section(QLatin1Char('('), 0, 0));
     for (QString &w : words) {
         if (w.contains(QLatin1Char('/')) || w.contains(QRegularExpression(QStringLiteral("[0-9]"))))
             w = QStringLiteral("_");
