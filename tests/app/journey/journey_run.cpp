@@ -293,7 +293,8 @@ void JourneyRun::play(const Step &step) {
     TForm1 &w = *window_;
     const Side before = model_.playback;
     const QString target = model_.playTarget();
-    const int startPermille = model_.sliderWhileStopped;
+    // While a recording runs its clock moves the slider, so where Play starts is not known.
+    const int startPermille = model_.recording == Side::Idle ? model_.sliderWhileStopped : -1;
     const QString sink = dir_.filePath(QStringLiteral("heard%1.wav").arg(++sinkCount_));
     qputenv("KORVANTA_VIRTUAL_SINK", QFile::encodeName(sink));
     // The list's own Play when the file is a row's, else the transport's.
@@ -309,10 +310,10 @@ void JourneyRun::play(const Step &step) {
         model_.playback = Side::Running;
         return;
     }
-    if (target.isEmpty())
-        return;
-    if (!model_.fileExists(target)) {
-        messagesExpected_ = true;  // "File not found"
+    // With nothing to play the playback is stopped, which puts the slider back to 0.
+    if (target.isEmpty() || !model_.fileExists(target)) {
+        model_.sliderWhileStopped = 0;
+        messagesExpected_ = !target.isEmpty();  // "File not found"
         return;
     }
     if (model_.recording != Side::Idle && target == model_.recordingPath) {
@@ -348,8 +349,15 @@ void JourneyRun::checkHeard(const QString &sinkPath, const QString &file, int st
                      .arg(kMicrophoneHz));
         return;
     }
-    const double startSeconds = startPermille / 1000.0 * kPreparedSeconds;
     const int second = preparedSecondOf(hz);
+    if (startPermille < 0) {
+        if (second < 0)
+            fail(QStringLiteral("Play of %1 sounded like %2 Hz, no second of it")
+                     .arg(QFileInfo(file).fileName())
+                     .arg(hz, 0, 'f', 0));
+        return;
+    }
+    const double startSeconds = startPermille / 1000.0 * kPreparedSeconds;
     // Close to a second's end the read stretch may already be in the next one.
     const double into = startSeconds - std::floor(startSeconds);
     const int expected = static_cast<int>(startSeconds);

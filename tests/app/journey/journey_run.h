@@ -74,6 +74,7 @@ private:
     // The window against the model.
     void compare();
     void compareTags();
+    // What the card heard first of `file`, played from `startPermille` (-1: not known).
     void checkHeard(const QString &sinkPath, const QString &file, int startPermille);
     bool lineMuted() const;
     QString look() const;
