@@ -176,7 +176,9 @@ void TForm1::StartRecord() {
         showRecordingIdle();
         return;
     }
+    // Opening the new file may have let a playback's end through, which showed Stop.
     setStatusPanel(0, tr("Recording..."));
+    NCTPlayButtonB1->Record_();
     if (recording_->ProbeIsFresh(currentFileName()))
         flgRecord = true;
     if (!flgRecord) {
@@ -298,13 +300,15 @@ void TForm1::resetDisplays() {
 // The two sub-machines share the status text and the control's look: when one side stops,
 // the side that still runs shows itself again instead of a stopped window.
 void TForm1::showRunningSideLook() {
-    const bool paused = flgRecord ? flgPauseRecord : flgPause;
-    if (!flgRecord && !flgPlay)
+    // A recording counts from its start, before its file is confirmed and flgRecord set.
+    const bool recording = flgRecord || recordingActive_;
+    const bool paused = recording ? flgPauseRecord : flgPause;
+    if (!recording && !flgPlay)
         return;
     if (paused) {
         setStatusPanel(0, tr("Pause"));
         NCTPlayButtonB1->Pause();
-    } else if (flgRecord) {
+    } else if (recording) {
         setStatusPanel(0, tr("Recording..."));
         NCTPlayButtonB1->Record_();
     } else {
