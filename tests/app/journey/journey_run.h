@@ -70,6 +70,7 @@ private:
     bool settle(const std::function<bool()> &done, const QString &what, int ms = 5000);
     // Follows what happens by itself: a playback's end, an auto stop, auto split parts.
     void followTheWindow();
+    void followTheRecording();
     void finishRecordingInModel();
     // The window against the model.
     void compare();
