@@ -3,9 +3,9 @@
 #include "app/tform1.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
+#include "audio/codec/posix_file.h"
 #include "settings/recording_settings.h"
 
-#include "audio/codec/posix_file.h"
 #include "playback/playback_session.h"
 
 #include <QCoreApplication>

@@ -11,10 +11,9 @@
 // the file than the wall clock says were captured from the first sound on), "played" for a
 // playback that reached the file's end, and for the list one line "row PATH" a row and then
 // "current PATH", each PATH in the bytes the file system knows it by; the exit status is
-// then 0. A run that cannot do what
-// it was asked (no such file, nothing in it to play, a device that fails, a message box
-// that would wait for a click) writes the switch and the reason to stderr instead and exits
-// with status 1; no box waits for an answer.
+// then 0. A run that cannot do what it was asked (no such file, nothing in it to play, a
+// device that fails, a message box that would wait for a click) writes the switch and the
+// reason to stderr instead and exits with status 1; no box waits for an answer.
 #pragma once
 
 class TForm1;

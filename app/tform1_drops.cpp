@@ -9,20 +9,36 @@
 #include <QMimeData>
 #include <QTimer>
 
-void TForm1::dragEnterEvent(QDragEnterEvent *event) {
+namespace {
+
+// Whether the window takes what is dragged; if so, the drop is answered as a copy (or a link)
+// whatever the source proposed: a file manager that heard "moved" would delete the file.
+bool takeAsCopy(TForm1 &window, QDropEvent &event) {
     // While File > Open is off (a recording runs or waits for sound), so are drops.
-    if (Open1->isEnabled() && event->mimeData() && !droppedFiles(*event->mimeData()).isEmpty())
-        event->acceptProposedAction();
+    if (!window.Open1->isEnabled() || !event.mimeData() ||
+        droppedFiles(*event.mimeData()).isEmpty())
+        return false;
+    if (event.possibleActions() & Qt::CopyAction)
+        event.setDropAction(Qt::CopyAction);
+    else if (event.possibleActions() & Qt::LinkAction)
+        event.setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event.accept();
+    return true;
+}
+
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent *event) {
+    takeAsCopy(*this, *event);
 }
 
 void TForm1::dropEvent(QDropEvent *event) {
-    if (!Open1->isEnabled() || !event->mimeData())
+    if (!takeAsCopy(*this, *event))
         return;
-    const QStringList files = droppedFiles(*event->mimeData());
-    if (files.isEmpty())
-        return;
-    event->acceptProposedAction();
     // Opened once the drop is over: a message about one of them must not hold the file
     // manager's drag open.
-    QTimer::singleShot(0, this, [this, files] { openPaths(files); });
+    QTimer::singleShot(0, this,
+                       [this, files = droppedFiles(*event->mimeData())] { openPaths(files); });
 }

@@ -46,15 +46,19 @@ protected:
         return QUrl::fromEncoded("file://" + nativePath.toPercentEncoding("/"));
     }
 
-    // Drags `urls` over the window; whether it would take them.
+    // Drags `urls` over the window, with Shift held, which proposes a move; whether the
+    // window would take them.
     static bool dragOver(TForm1 &w, const QList<QUrl> &urls) {
         QMimeData data;
         data.setUrls(urls);
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction | Qt::MoveAction | Qt::LinkAction,
-                              &data, Qt::LeftButton, Qt::NoModifier);
+                              &data, Qt::LeftButton, Qt::ShiftModifier);
         enter.setAccepted(false);
+        EXPECT_EQ(enter.proposedAction(), Qt::MoveAction);
         QApplication::sendEvent(&w, &enter);
-        return enter.isAccepted() && w.acceptDrops();
+        // Taken as a copy whatever was proposed: a file manager told "moved" would delete the
+        // file.
+        return enter.isAccepted() && enter.dropAction() == Qt::CopyAction && w.acceptDrops();
     }
 
     // Drags `urls` over the window and lets go.
@@ -62,7 +66,8 @@ protected:
         dragOver(w, urls);
         QMimeData data;
         data.setUrls(urls);
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&w, &event);
     }
 
