@@ -1,6 +1,7 @@
 // Program entry: the application, the main window and its long-lived companions.
 #include "app/after_first_paint.h"
 #include "app/deferred_icon_style.h"
+#include "app/files_in.h"
 #include "app/scripted_run.h"
 #include "app/tform1.h"
 #include "app/ui_language.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,6 +26,17 @@
 
 namespace {
 
+// What the command line takes: the options and the files to open.
+void describeCommandLine(QCommandLineParser &parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Records and plays sound from any input of the sound server."));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("Audio files to open, each listed as File > Open lists it; the last "
+                       "one becomes the current file."),
+        QStringLiteral("[FILE...]"));
+}
+
 // --help and --version, answered before any window system is needed, so they work in a
 // terminal without a display. Other arguments (Qt's own, such as -platform) are left to
 // QApplication; an option nobody knows is ignored, as it always was. Gives the exit code
@@ -31,8 +44,7 @@ namespace {
 std::optional<int> answerCommandLine(int argc, char **argv) {
     const QCoreApplication probe(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Records and plays sound from any input of the sound server."));
+    describeCommandLine(parser);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.parse(QCoreApplication::arguments());
@@ -47,6 +59,17 @@ std::optional<int> answerCommandLine(int argc, char **argv) {
         return 0;
     }
     return std::nullopt;
+}
+
+// The files named on the command line, read once QApplication has taken its own options
+// (-platform offscreen) out of it, so that their values are not taken for files.
+QStringList filesToOpen() {
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.parse(QCoreApplication::arguments());
+    return commandLineFiles(parser.positionalArguments(), QDir::currentPath());
 }
 
 }  // namespace
@@ -85,6 +108,12 @@ int main(int argc, char **argv) {
     });
     if (!startScriptedRun(window))
         window.show();
+    // Files named on the command line open as File > Open opens them, in their order, once
+    // the window is up; a message about one of them then has a window to stand on.
+    QTimer::singleShot(0, &window, [&window, files = filesToOpen()] {
+        window.openPaths(files);
+        reportListIfAsked(window);
+    });
     // For the start-up benchmark: leave at the first turn of the event loop after show().
     if (qEnvironmentVariableIsSet("KORVANTA_EXIT_AFTER_SHOW"))
         QTimer::singleShot(0, &app, [] { std::_Exit(0); });

@@ -3,6 +3,7 @@
 #include "app/tform1.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
+#include "audio/codec/posix_file.h"
 #include "settings/recording_settings.h"
 
 #include "playback/playback_session.h"
@@ -15,6 +16,7 @@
 #include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -184,14 +186,30 @@ bool startScriptedRun(TForm1 &window) {
     bool ok = false;
     const int seconds = qEnvironmentVariableIntValue("KORVANTA_RECORD_SECONDS", &ok);
     const QString file = qEnvironmentVariable("KORVANTA_PLAY_FILE");
-    if (!(ok && seconds > 0) && file.isEmpty())
+    const bool reportList = qEnvironmentVariableIsSet("KORVANTA_REPORT_LIST");
+    if (!(ok && seconds > 0) && file.isEmpty() && !reportList)
         return false;
     // A tip window would sit on top of the run.
     window.TimerTip->stop();
     showAsAsked(window);
-    if (ok && seconds > 0)
+    if (reportList)
+        new ModalBoxGuard(QStringLiteral("KORVANTA_REPORT_LIST"), &window);
+    else if (ok && seconds > 0)
         record(window, seconds);
     else
         play(window, file);
     return true;
+}
+
+void reportListIfAsked(TForm1 &window) {
+    if (!qEnvironmentVariableIsSet("KORVANTA_REPORT_LIST"))
+        return;
+    QByteArray report;
+    const QTreeWidget *list = window.ListView1();
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = list->topLevelItem(i);
+        report += "row " + korvanta::codec::nativePath(row->text(3) + row->text(0)) + '\n';
+    }
+    report += "current " + korvanta::codec::nativePath(window.currentFileName()) + '\n';
+    leave(report.constData());
 }

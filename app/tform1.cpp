@@ -56,6 +56,8 @@ TForm1::TForm1(AudioBackend &backend, QWidget *parent) : QMainWindow(parent), ba
 
     buildUi();
     connectCommands();
+    // Files dragged from a file manager (tform1_drops.cpp).
+    setAcceptDrops(true);
     FormCreate();
 }
 

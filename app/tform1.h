@@ -239,6 +239,11 @@ public:
 
     // Files, tags and the list (tform1_files.cpp)
     void Open1Click();
+    // Opens `path` as File > Open opens the file chosen in its dialog: facts and tags shown,
+    // a row in the list. A file whose tags cannot be read says so and gets no row.
+    void openPath(const QString &path);
+    // Opens each file in turn, the last one current; none while File > Open is off.
+    void openPaths(const QStringList &paths);
     void OpenFile();
     void btnResetClick();
     void btnApplyClick();
@@ -288,6 +293,9 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Files dropped from a file manager (tform1_drops.cpp).
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

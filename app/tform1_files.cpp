@@ -111,7 +111,11 @@ void TForm1::Open1Click() {
     dialog.setNameFilters(qtNameFilters(tr(kOpenFilter)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    setCurrentFileName(dialog.selectedFiles().first());
+    openPath(dialog.selectedFiles().first());
+}
+
+void TForm1::openPath(const QString &path) {
+    setCurrentFileName(path);
     AudioFileProbe->setWmaFormatEnabled(true);
     const bool wasPlaying = flgPlay;
     if (!loadTagsAndFacts())
@@ -119,6 +123,15 @@ void TForm1::Open1Click() {
     if (wasPlaying)
         StartPlay();
     listCurrentFile();
+}
+
+void TForm1::openPaths(const QStringList &paths) {
+    for (const QString &path : paths) {
+        // A recording may have started while a message about an earlier file was shown.
+        if (!Open1->isEnabled())
+            return;
+        openPath(path);
+    }
 }
 
 void TForm1::OpenFile() {

@@ -30,8 +30,16 @@ apt-get install -y -qq "$deb" >/dev/null
 desktop=/usr/share/applications/korvanta-recorder.desktop
 desktop-file-validate "$desktop"
 appstreamcli validate --no-net /usr/share/metainfo/*.metainfo.xml
+# The menu entry's command as the launcher runs it without files: the %F for them dropped.
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+exec_line=${exec_line% %F}
 echo "Installed; the menu entry runs: $exec_line"
+# The package's install updated the desktop database (desktop-file-utils' trigger), so
+# "Open with" offers the program for the files it plays.
+for type in audio/mpeg audio/x-wav audio/flac audio/x-opus+ogg; do
+    grep -q "^$type=.*korvanta-recorder.desktop" /usr/share/applications/mimeinfo.cache ||
+        { echo "FAIL: the desktop database does not offer the program for $type"; exit 1; }
+done
 
 chown nobody "$home"
 chmod 700 "$home"

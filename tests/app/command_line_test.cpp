@@ -1,9 +1,15 @@
 // The built program answers --help and --version on the terminal and exits without a window,
-// even where no display is available.
+// even where no display is available; files named on its command line (as a file manager's
+// "Open with" names them) open one row each, also under a name that is not valid UTF-8.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <cstdio>
 
 namespace {
 
@@ -38,11 +44,12 @@ TEST(CommandLineTest, HelpListsTheOptionsAndExits) {
         const ProgramRun run = runProgram({option});
         EXPECT_EQ(run.exitCode, 0) << qPrintable(option);
         // The usage line names the program as it was started, here by its full path.
-        EXPECT_TRUE(
-            run.out.startsWith(QStringLiteral("Usage: " KORVANTA_RECORDER_BINARY " [options]\n")))
+        EXPECT_TRUE(run.out.startsWith(
+            QStringLiteral("Usage: " KORVANTA_RECORDER_BINARY " [options] [FILE...]\n")))
             << qPrintable(run.out);
         EXPECT_TRUE(run.out.contains(QStringLiteral("--help")));
         EXPECT_TRUE(run.out.contains(QStringLiteral("--version")));
+        EXPECT_TRUE(run.out.contains(QStringLiteral("FILE")));
     }
 }
 
@@ -50,6 +57,64 @@ TEST(CommandLineTest, VersionPrintsNameAndProjectVersion) {
     const ProgramRun run = runProgram({QStringLiteral("--version")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, QStringLiteral("korvanta-recorder " KORVANTA_VERSION "\n"));
+}
+
+template <typename T>
+void append(QByteArray &bytes, T value) {
+    const T little = qToLittleEndian(value);
+    bytes.append(reinterpret_cast<const char *>(&little), sizeof little);
+}
+
+// A tenth of a second of silence, 44.1 kHz stereo 16-bit.
+QByteArray shortWav() {
+    const uint32_t dataBytes = 4410 * 4;
+    QByteArray bytes("RIFF");
+    append<uint32_t>(bytes, 36 + dataBytes);
+    bytes += "WAVEfmt ";
+    for (const uint32_t v : {16u, 0x00020001u, 44100u, 44100u * 4, 0x00100004u})
+        append<uint32_t>(bytes, v);
+    bytes += "data";
+    append<uint32_t>(bytes, dataBytes);
+    bytes += QByteArray(dataBytes, '\0');
+    return bytes;
+}
+
+// As a file manager starts the program: two names relative to the folder it runs in, the
+// second in Latin-1 bytes, which the shell passes on as they are. The program's test switch
+// KORVANTA_REPORT_LIST prints the list's rows once the files are open, and leaves.
+TEST(CommandLineTest, NamedFilesOpenOneRowEachTheLastCurrent) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    const QByteArray latin1 = folder + "caf\xe9.wav";
+    for (const QByteArray &name : {folder + "first.wav", latin1}) {
+        std::FILE *f = std::fopen(name.constData(), "wb");
+        ASSERT_NE(f, nullptr);
+        const QByteArray wav = shortWav();
+        EXPECT_EQ(std::fwrite(wav.constData(), 1, size_t(wav.size()), f), size_t(wav.size()));
+        std::fclose(f);
+    }
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KORVANTA_AUDIO"), QStringLiteral("virtual"));
+    env.insert(QStringLiteral("KORVANTA_REPORT_LIST"), QStringLiteral("1"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir.path());
+    process.start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("exec \"$0\" first.wav \"$(printf 'caf\\351.wav')\""),
+         QStringLiteral(KORVANTA_RECORDER_BINARY)});
+    const bool finished = process.waitForFinished(60000);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    std::remove(latin1.constData());
+    ASSERT_TRUE(finished) << "the program did not report its list";
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.readAllStandardOutput(),
+              "row " + folder + "first.wav\nrow " + latin1 + "\ncurrent " + latin1 + "\n");
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs a build folder into a scratch prefix and checks what a user and the desktop get:
 # the program reachable from bin/ and the menu entry, its data files in share/, a support.ini
-# that names the installed manual and no mail address, valid desktop and AppStream files, the
-# man page; then runs the installed program, which must keep its settings and recording in
-# the (scratch) user's folders although root could write its own folder.
+# that names the installed manual and no mail address, valid desktop and AppStream files, a
+# menu entry that takes files of the types the program plays, the man page; then runs the
+# installed program, which must keep its settings and recording in the (scratch) user's
+# folders although root could write its own folder.
 # install_layout_test.sh <build folder>
 set -euo pipefail
 build=$1
@@ -54,7 +55,16 @@ grep -qx "email=" "$support" || fail "support.ini has a mail address"
 
 desktop=$prefix/share/applications/korvanta-recorder.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
-grep -qx "Exec=$prefix/bin/korvanta-recorder" "$desktop" || fail "Exec line: $(grep ^Exec "$desktop")"
+grep -qx "Exec=$prefix/bin/korvanta-recorder %F" "$desktop" || fail "Exec line: $(grep ^Exec= "$desktop")"
+grep -qx "TryExec=$prefix/bin/korvanta-recorder" "$desktop" || fail "TryExec line: $(grep ^TryExec "$desktop")"
+# "Open with" offers the program for what it plays: the desktop database, as a package's
+# install builds it, lists the entry for each of these types.
+update-desktop-database "$prefix/share/applications" || fail "update-desktop-database"
+for type in audio/mpeg audio/x-wav audio/flac audio/ogg audio/x-vorbis+ogg audio/x-opus+ogg \
+    audio/x-ms-wma audio/x-musepack audio/mp4 audio/aac audio/x-aiff; do
+    grep -q "^$type=.*korvanta-recorder.desktop" "$prefix/share/applications/mimeinfo.cache" ||
+        fail "the desktop database does not offer the program for $type"
+done
 grep -q "^Comment\[de\]=" "$desktop" || fail "desktop entry has no German comment"
 metainfo=$(ls "$prefix"/share/metainfo/*.metainfo.xml)
 appstreamcli validate --no-net "$metainfo" >/dev/null || fail "appstreamcli validate"
