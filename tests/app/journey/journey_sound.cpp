@@ -95,7 +95,9 @@ double toneHz(const std::vector<int16_t> &interleaved, int channels, int rate, i
         }
         side = now;
     }
-    if (crossings < 4)
+    // A tone over less than half the stretch (a recording a few milliseconds long, then a
+    // codec's settling noise) has too few periods to tell its pitch.
+    if (crossings < 4 || lastCrossing - firstCrossing < frames / 2)
         return 0;
     // Half periods between the first and the last crossing.
     return double(crossings - 1) / 2.0 * rate / double(lastCrossing - firstCrossing);

@@ -99,10 +99,13 @@ bool makeSweep(const QString &path, int rate, int channels, const char *sweep) {
                 .isNull();
 }
 
-bool oggenc(const QString &wav, const QString &ogg, const QString &title) {
+// Each link gets a serial number of its own: oggenc draws one from the clock, so two links
+// made within the same moment could share it, which makes them one (broken) stream.
+bool oggenc(const QString &wav, const QString &ogg, const QString &title, int serial) {
     return !runTool(QStringLiteral("oggenc"),
                     {QStringLiteral("-Q"), QStringLiteral("-q"), QStringLiteral("4"),
-                     QStringLiteral("-t"), title, QStringLiteral("-o"), ogg, wav})
+                     QStringLiteral("-s"), QString::number(serial), QStringLiteral("-t"), title,
+                     QStringLiteral("-o"), ogg, wav})
                 .isNull();
 }
 
@@ -125,8 +128,8 @@ TEST(ChainedOgg, EveryLinkPlaysInOrderAtTheFirstLinksRateAndChannels) {
         ASSERT_TRUE(makeSweep(at("a.wav"), kRate, 2, "200-3000 sine 300-4500"));
         ASSERT_TRUE(makeSweep(at("b.wav"), c.secondRate, c.secondChannels,
                               c.secondChannels == 1 ? "2500-400" : "2500-400 sine 900-100"));
-        ASSERT_TRUE(oggenc(at("a.wav"), at("a.ogg"), QStringLiteral("First link")));
-        ASSERT_TRUE(oggenc(at("b.wav"), at("b.ogg"), QStringLiteral("Second link")));
+        ASSERT_TRUE(oggenc(at("a.wav"), at("a.ogg"), QStringLiteral("First link"), 1001));
+        ASSERT_TRUE(oggenc(at("b.wav"), at("b.ogg"), QStringLiteral("Second link"), 2002));
         QFile chain(at("chain.ogg"));
         ASSERT_TRUE(chain.open(QIODevice::WriteOnly));
         for (const char *link : {"a.ogg", "b.ogg"}) {
