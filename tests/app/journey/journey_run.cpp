@@ -428,9 +428,16 @@ int JourneyRun::clickRow(uint32_t choice) {
         return -1;
     const int index = static_cast<int>(choice) % list.topLevelItemCount();
     QTreeWidgetItem *row = list.topLevelItem(index);
+    // Rows listed a moment ago are laid out, and scrolled to, only by the event loop.
     list.scrollToItem(row);
+    QCoreApplication::processEvents();
+    const QRect place = list.visualItemRect(row);
+    if (!list.viewport()->rect().contains(place.center())) {
+        fail(QStringLiteral("row %1 cannot be brought into view").arg(index));
+        return -1;
+    }
     const bool highlighted = list.currentItem() == row && row->isSelected();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(row).center());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, place.center());
     const QString path = rowPath(row);
     // A click on the highlighted row of the current file keeps what was typed into the tag
     // fields; any other click loads them from the file.
