@@ -341,6 +341,11 @@ void JourneyRun::checkHeard(const QString &sinkPath, const QString &file, int st
     const FileFacts &facts = model_.files[file];
     int channels = 0, rate = 0;
     const std::vector<int16_t> heard = readSink(sinkPath, &channels, &rate);
+    const size_t frames = channels ? heard.size() / size_t(channels) : 0;
+    // Too little heard while it still plays says nothing (a starved machine); too little
+    // from a playback that has ended is checked below, as nothing heard.
+    if (frames < size_t(kHeardSkip + kHeardFrames) && w.flgPlay)
+        return;
     const double hz = toneHz(heard, channels, rate, kHeardSkip, kHeardFrames);
     if (!facts.prepared) {
         // A recording's pitch is only roughly the microphone's: a pause joins stretches with
@@ -384,7 +389,7 @@ void JourneyRun::checkHeard(const QString &sinkPath, const QString &file, int st
                  .arg(second < 0 ? QStringLiteral("no prepared second")
                                  : QStringLiteral("second %1").arg(second))
                  .arg(hz, 0, 'f', 0)
-                 .arg(channels ? heard.size() / size_t(channels) : 0));
+                 .arg(frames));
 }
 
 void JourneyRun::moveSlider(const Step &step) {
