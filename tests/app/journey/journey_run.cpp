@@ -444,15 +444,18 @@ int JourneyRun::clickRow(uint32_t choice) {
     const bool highlighted = list.currentItem() == row && row->isSelected();
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, place.center());
     const QString path = rowPath(row);
+    model_.selected = path;
+    if (!model_.fileExists(path)) {
+        // A row whose file is gone is highlighted, says so, and cannot become current.
+        messagesExpected_ = true;
+        return index;
+    }
     // A click on the highlighted row of the current file keeps what was typed into the tag
     // fields; any other click loads them from the file.
     if (!highlighted || path != model_.current)
         model_.shownTitle = model_.files[path].title;
-    model_.selected = path;
     model_.current = path;
     model_.loaded = true;
-    if (!model_.fileExists(path))
-        messagesExpected_ = true;  // a row whose file is gone may say so
     return index;
 }
 
