@@ -76,16 +76,17 @@ void StatusPanel::refit() {
     const int room = contentsRect().width() - 2 * margin();
     // The panel for paths also shows the odd message (no sound server); that reads best
     // from its start.
+    // A brief form, where the text has one, stands in for the whole text in the panel.
+    const QString &source = brief_.isEmpty() ? fullText_ : brief_;
     const bool path = shortening_ == Shortening::Path && brief_.isEmpty() &&
                       fullText_.startsWith(QLatin1Char('/'));
-    QString shown = brief_.isEmpty() ? fullText_ : brief_;
+    QString shown = source;
     if (path)
         shown = ShortenPath(shown, metrics, room);
     // A file name too long on its own gives way in its middle, keeping the path's start and
     // the name's end (the extension) in sight.
     if (metrics.horizontalAdvance(shown) > room) {
-        shown = metrics.elidedText(brief_.isEmpty() ? fullText_ : brief_,
-                                   path ? Qt::ElideMiddle : Qt::ElideRight, room);
+        shown = metrics.elidedText(source, path ? Qt::ElideMiddle : Qt::ElideRight, room);
     }
     setText(shown);
     // A path's panel always offers the whole path; others only what they could not show.
