@@ -120,6 +120,8 @@ std::optional<Failure> JourneyRun::run(const std::vector<Step> &steps) {
             followTheWindow();
             compare();
         }
+        if (trace_)
+            traceStep(steps[static_cast<size_t>(stepIndex_)]);
         if (!failure_.isEmpty())
             return Failure{stepIndex_, failure_};
     }
@@ -425,17 +427,47 @@ void JourneyRun::showFileInfo() {
     QCoreApplication::processEvents();
 }
 
+void JourneyRun::traceStep(const Step &step) {
+    TForm1 &w = *window_;
+    QStringList rows;
+    for (int i = 0; i < w.ListView1()->topLevelItemCount(); ++i)
+        rows << QFileInfo(rowPath(w.ListView1()->topLevelItem(i))).fileName();
+    std::printf("%d %s: current %s (model %s), recording %d, playing %d, rows [%s]\n", stepIndex_,
+                qPrintable(describe(step)), qPrintable(QFileInfo(w.currentFileName()).fileName()),
+                qPrintable(QFileInfo(model_.current).fileName()), int(w.flgRecord), int(w.flgPlay),
+                qPrintable(rows.join(QStringLiteral(", "))));
+}
+
+bool JourneyRun::recordingMovedOn() {
+    TForm1 &w = *window_;
+    if (model_.recording == Side::Idle)
+        return false;
+    return !w.flgRecord ||
+           w.ListView1()->topLevelItemCount() != static_cast<int>(model_.rows.size());
+}
+
 int JourneyRun::clickRow(uint32_t choice) {
     TForm1 &w = *window_;
     showFileInfo();
     QTreeWidget &list = *w.ListView1();
     if (list.topLevelItemCount() == 0)
         return -1;
-    const int index = static_cast<int>(choice) % list.topLevelItemCount();
-    QTreeWidgetItem *row = list.topLevelItem(index);
-    // Rows listed a moment ago are laid out, and scrolled to, only by the event loop.
-    list.scrollToItem(row);
-    QCoreApplication::processEvents();
+    int index = 0;
+    QTreeWidgetItem *row = nullptr;
+    for (;;) {
+        index = static_cast<int>(choice) % list.topLevelItemCount();
+        row = list.topLevelItem(index);
+        // Rows listed a moment ago are laid out, and scrolled to, only by the event loop.
+        list.scrollToItem(row);
+        QCoreApplication::processEvents();
+        // The event loop may have finished a part or an auto-stopped take meanwhile; the
+        // model follows that first, as it happened before the click.
+        if (!recordingMovedOn())
+            break;
+        followTheWindow();
+        if (!failure_.isEmpty())
+            return -1;
+    }
     const QRect place = list.visualItemRect(row);
     if (!list.viewport()->rect().contains(place.center())) {
         fail(QStringLiteral("row %1 cannot be brought into view").arg(index));

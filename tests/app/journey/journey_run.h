@@ -38,6 +38,8 @@ public:
     JourneyRun &operator=(const JourneyRun &) = delete;
 
     std::optional<Failure> run(const std::vector<Step> &steps);
+    // Prints each step with the window's and the model's state after it.
+    void setTrace(bool on) { trace_ = on; }
 
 private:
     void startProgram();
@@ -52,6 +54,9 @@ private:
     void moveSlider(const Step &step);
     // Clicks row `choice` modulo the rows there are; its index, or -1 with no rows.
     int clickRow(uint32_t choice);
+    // The window finished a part or an auto-stopped take that the model has not followed.
+    bool recordingMovedOn();
+    void traceStep(const Step &step);
     void rename(const Step &step);
     void deleteFromDisk(const Step &step);
     void applyTitle(const Step &step);
@@ -93,6 +98,7 @@ private:
     QStringList messages_;
     bool messagesExpected_ = false;
     bool loadedByStep_ = false;  // the step loaded the tag editor: its fields show the file
+    bool trace_ = false;
     std::function<void(QWidget *)> onDialog_;
     QTimer modalPoll_;
     std::vector<QPointer<QWidget>> answered_;

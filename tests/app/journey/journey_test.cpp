@@ -7,7 +7,8 @@
 //   journey_test --journeys=500 [--journey-first-seed=1000]
 //   journey_test --journey-minutes=60
 // and to replay a failure: journey_test --journey-seed=N [--journey-keep=0,3,7]
-// (--journey-no-shrink=1 reports failures without shortening them).
+// (--journey-no-shrink=1 reports failures without shortening them; --journey-trace=1 prints
+// every step with the window's state after it).
 #include "tests/app/journey/journey_run.h"
 #include "tests/app/journey/journey_sound.h"
 #include "tests/support/test_backend.h"
@@ -59,6 +60,7 @@ QString kindOf(const std::vector<Step> &steps, const Failure &failure) {
 
 std::optional<Failure> runOnce(const std::vector<Step> &steps) {
     JourneyRun run(testBackend());
+    run.setTrace(!argument(QStringLiteral("journey-trace")).isEmpty());
     return run.run(steps);
 }
 
