@@ -487,6 +487,10 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
         <source>Cannot write %1</source>
         <translation>%1 kann nicht geschrieben werden</translation>
     </message>
+    <message>
+        <source>%1 is a WAV file larger than 4 GB (RF64), into which tags can&apos;t be written; no tags were written</source>
+        <translation>%1 ist eine WAV-Datei über 4 GB (RF64), in die keine Tags geschrieben werden können; es wurden keine Tags geschrieben</translation>
+    </message>
 </context>
 <context>
     <name>TAboutBox</name>
