@@ -223,6 +223,7 @@ public:
     // Recording clock and the session's reports (tform1_recording.cpp)
     void AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int rightLevel);
     void AudioRecord1LimitReached(ClockAction action);
+    void AudioRecord1FileFull();
     void AudioRecord1Failed(const QString &message);
     void AudioRecord1StartFailed(const QString &message);
     bool CreateNewFile();
@@ -385,7 +386,11 @@ private:
     void spectrumFollowsRecording();
     // After one side stopped: the rate of the other side if it still runs.
     void spectrumFollowsWhatRuns();
-    void splitRecording();
+    // Ends the part and goes on in the next; `fileFull`: the file could hold no more, rather
+    // than the auto split being due.
+    void splitRecording(bool fileFull = false);
+    // After the stop: the frames a full file left over go into parts of their own.
+    void writeOverflowParts();
     void connectListening();
     // Starts or stops the idle capture as the options and the transport ask; `restart`
     // reopens a running one (another device or format).

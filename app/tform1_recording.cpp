@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTreeWidget>
 
@@ -68,11 +69,40 @@ void TForm1::AudioRecord1LimitReached(ClockAction action) {
     }
 }
 
+// A WAV file at its size limit: the recording goes on in the next part, as at an auto split,
+// and the status bar says why a new file began. A stop or pause under way puts what did not
+// fit into parts of its own.
+void TForm1::AudioRecord1FileFull() {
+    if (captureWait_)
+        return;
+    const QString full = QFileInfo(CurrentFileName).fileName();
+    splitRecording(true);
+    if (flgRecord)
+        setStatusPanel(1, tr("%1 reached the WAV size limit of 4 GB; the recording goes on "
+                             "without a gap in %2.")
+                              .arg(full, QFileInfo(CurrentFileName).fileName()));
+}
+
+void TForm1::writeOverflowParts() {
+    while (recording_->hasOverflow()) {
+        setCurrentFileName(CurrentFileName);
+        btnResetClick();
+        listCurrentFile();
+        if (!CreateNewFile()) {
+            recording_->dropOverflow();  // nowhere to put them; the message said why
+            return;
+        }
+        mSamples = recording_->writeOverflowPart(currentFileName());
+    }
+}
+
 // Closes the part, lists it and goes straight on into the next file. The display keeps
-// running: the finished parts are counted by TotalFileTime from here on.
-void TForm1::splitRecording() {
+// running: the finished parts are counted by TotalFileTime from here on (or, after a full
+// file, by the session itself).
+void TForm1::splitRecording(bool fileFull) {
     const TransportGate::Hold hold(*gate_);
-    mSamples = recording_->FinishPart();
+    mSamples = recording_->FinishPart(fileFull ? RecordingSession::PartEnd::FileFull
+                                               : RecordingSession::PartEnd::SplitTime);
     flgRecord = false;
     flgPauseRecord = false;
     NCTPlayButtonB1->Stop();

@@ -41,6 +41,7 @@ void TForm1::connectTransportCommands() {
     connect(recording_.get(), &RecordingSession::clockTicked, this, &TForm1::AudioRecord1Timer);
     connect(recording_.get(), &RecordingSession::limitReached, this,
             &TForm1::AudioRecord1LimitReached);
+    connect(recording_.get(), &RecordingSession::fileFull, this, &TForm1::AudioRecord1FileFull);
     connect(recording_.get(), &RecordingSession::failed, this, &TForm1::AudioRecord1Failed);
     connect(recording_.get(), &RecordingSession::startFailed, this,
             &TForm1::AudioRecord1StartFailed);
@@ -222,6 +223,7 @@ void TForm1::StopRecord() {
         mSamples = recording_->Finish();
     else
         AudioRecord1->StopDevice();
+    writeOverflowParts();
     const QString failure = recording_->takeFailureText();
     flgRecord = false;
     flgPauseRecord = false;

@@ -39,6 +39,7 @@ struct TAudioFile2::Impl {
     int pcmRate = 44100;
     int pcmChannels = 2;
     int pcmBits = 16;
+    int64_t wavSizeLimit = INT64_MAX;
     int mp3Rate = 44100;
     int mp3Bitrate = 128;
     int wmaProfile = kDefaultWmaProfile;
@@ -202,7 +203,7 @@ void TAudioFile2::CreateFile(const QString &fileName, int /*FormatType*/) {
     switch (d->kind) {
         case OutputKind::Pcm:
             d->writer = WavWriter::create(fileName, d->pcmRate, d->pcmChannels, d->pcmBits,
-                                          &errorNum, &errorText);
+                                          &errorNum, &errorText, d->wavSizeLimit);
             break;
         case OutputKind::Mp3:
             d->writer =
@@ -329,6 +330,14 @@ int TAudioFile2::nSamples() const {
         d->background->drain();
     }
     return d->writer ? clampToInt(d->writer->framesWritten()) : 0;
+}
+
+int64_t TAudioFile2::FrameCapacity() const {
+    return d->writer ? d->writer->frameCapacity() : 0;
+}
+
+void TAudioFile2::setWavSizeLimit(int64_t bytes) {
+    d->wavSizeLimit = bytes;
 }
 
 int TAudioFile2::ArrayFrequency() const {

@@ -15,6 +15,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 
 class TAudioFile2LameEnc;
@@ -64,6 +65,12 @@ public:
 
     // Length in frames: of the open file, of what was written so far, or 0.
     int nSamples() const;
+    // The most frames the file being written can hold in all (a WAV's sizes are 32-bit), or
+    // INT64_MAX where the format sets no such limit; 0 when no file is being written.
+    int64_t FrameCapacity() const;
+    // WAV files created from here on grow to at most `bytes` bytes (never past 4 GB); lets
+    // the tests reach the limit in a moment.
+    void setWavSizeLimit(int64_t bytes);
     int ArrayFrequency() const;
     int ArrayChannels() const;
     QString FormatString() const;

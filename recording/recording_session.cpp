@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <vector>
 
 RecordingSession::RecordingSession(TAudioRecord2 &recorder, TAudioFile2 &probeFile,
                                    TAudioFile2 &outputFile, RecordingSettings &settings,
@@ -38,8 +39,11 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
     failureText_.clear();
     writeFailed_ = false;
     startSamples_ = 0;
-    if (!nextPart)
+    if (!nextPart) {
         settings_.TotalFileTime = 0;
+        overflow_ = SampleArray();
+        fullPartsFrames_ = 0;
+    }
 
     outputFile_.CreateFile(fileName, 0);
     if (outputFile_.LastErrorNum() != 0) {
@@ -49,6 +53,11 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
         return false;
     }
     framesWritten_ = 0;
+    if (!writeOverflow()) {
+        errorText_ = takeFailureText();
+        outputFile_.CloseFile();
+        return false;
+    }
     const int rate = outputFile_.ArrayFrequency();
     const int channels = outputFile_.ArrayChannels();
     if (preRollFrom >= 0 && preRecord_ && recorder_.capturesIn(rate, channels)) {
@@ -82,6 +91,9 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
         outputFile_.CloseFile();
         return false;
     }
+    // After a full file the clock goes on: the recorder counts from zero again, and the frames
+    // before it are those of the full files and those waiting for this one.
+    startSamples_ = static_cast<int>(fullPartsFrames_ + framesWritten_ + overflow_.frames());
     state_ = State::Recording;
     return true;
 }
@@ -161,18 +173,52 @@ bool RecordingSession::Pause() {
 int RecordingSession::Finish() {
     const int samples = closeOutput(false);
     settings_.TotalFileTime = 0;
+    fullPartsFrames_ = 0;
     return samples;
 }
 
-int RecordingSession::FinishPart() {
+int RecordingSession::FinishPart(PartEnd reason) {
     const int samples = closeOutput(true);
-    settings_.TotalFileTime += settings_.SplitTime;
+    if (reason == PartEnd::FileFull) {
+        fullPartsFrames_ += framesWritten_;
+    } else {
+        settings_.TotalFileTime += settings_.SplitTime;
+        fullPartsFrames_ = 0;
+    }
+    return samples;
+}
+
+int RecordingSession::writeOverflowPart(const QString &fileName) {
+    fileName_ = fileName;
+    outputFile_.CreateFile(fileName, 0);
+    if (outputFile_.LastErrorNum() != 0) {
+        if (failureText_.isEmpty())
+            failureText_ = tr("The end of the recording was lost because %1 could not be "
+                              "created: %2")
+                               .arg(fileName, outputFile_.LastErrorText());
+        overflow_ = SampleArray();
+        return 0;
+    }
+    framesWritten_ = 0;
+    bool ok = writeOverflow();
+    outputFile_.FlushWrites();
+    if (ok && outputFile_.LastErrorNum() != 0) {
+        ok = false;
+        if (failureText_.isEmpty())
+            failureText_ = writeFailureMessage();
+    }
+    if (!ok)
+        overflow_ = SampleArray();  // nowhere left to put them
+    const int samples = outputFile_.nSamples();
+    outputFile_.CloseFile();
     return samples;
 }
 
 void RecordingSession::Abandon() {
     recorder_.StopDevice();
     outputFile_.CloseFile();
+    overflow_ = SampleArray();
+    fullPartsFrames_ = 0;
     if (!fileName_.isEmpty())
         QFile::remove(fileName_);
     state_ = State::Idle;
@@ -219,7 +265,38 @@ void RecordingSession::writeBlock(int nBlock) {
         Q_EMIT blockWritten(nBlock);
 }
 
+// The frames a full file left over go first into the new part, as far as it holds them.
+bool RecordingSession::writeOverflow() {
+    if (overflow_.isEmpty())
+        return true;
+    const SampleArray waiting = std::exchange(overflow_, SampleArray());
+    const bool wasStopping = std::exchange(stoppingDevice_, true);  // the caller reports
+    const bool ok = write(waiting);
+    stoppingDevice_ = wasStopping;
+    return ok;
+}
+
 bool RecordingSession::write(const SampleArray &block) {
+    if (!overflow_.isEmpty()) {
+        // The file is full: the block waits behind the others for the next part.
+        std::vector<int16_t> &waiting = overflow_.samples();
+        waiting.insert(waiting.end(), block.samples().begin(), block.samples().end());
+        return true;
+    }
+    const int64_t capacity = outputFile_.FrameCapacity();
+    const int64_t room = std::max<int64_t>(capacity - framesWritten_, 0);
+    if (capacity > 0 && block.frames() > room) {
+        const auto cut = block.samples().begin() + room * block.channels();
+        overflow_ = SampleArray(block.channels(), std::vector<int16_t>(cut, block.samples().end()));
+        if (room == 0)
+            return true;
+        return writeToFile(
+            SampleArray(block.channels(), std::vector<int16_t>(block.samples().begin(), cut)));
+    }
+    return writeToFile(block);
+}
+
+bool RecordingSession::writeToFile(const SampleArray &block) {
     outputFile_.WriteFile(block);
     // Also fails once the file was found deleted: writes into it would go into nothing.
     if (outputFile_.LastErrorNum() == 0) {
@@ -264,8 +341,12 @@ void RecordingSession::tick(int position, int leftLevel, int rightLevel) {
                              settings_.TotalFileTime};
     const ClockAction action =
         EvaluateClock(limits, shown / 3600000, shown / 60000 % 60, shown / 1000 % 60);
+    // An auto stop or split also takes the frames a full file left over; only without one
+    // does the full file call for a part of its own.
     if (action != ClockAction::None)
         Q_EMIT limitReached(action);
+    else if (hasOverflow())
+        Q_EMIT fileFull();
 }
 
 void RecordingSession::deviceFailed(const QString &reason) {

@@ -2,8 +2,14 @@
 // offset, the auto stop and auto split limits, and the capture blocks on their way from the
 // recorder into the file. The window starts, pauses, splits and stops it, and shows what it
 // reports; no block passes through the window.
+//
+// A file that can hold no more (a WAV at its 4 GB limit) takes the frames that still fit; the
+// rest wait in the session, which asks for a new part at the next tick. The next part begins
+// with them, so the parts join without a lost or repeated frame, and the clock runs on as if
+// the file had not changed.
 #pragma once
 
+#include "audio/sample_array.h"
 #include "recording/recording_clock.h"
 
 #include <QObject>
@@ -13,7 +19,6 @@
 #include <utility>
 
 class PreRecordBuffer;
-class SampleArray;
 class TAudioFile2;
 class TAudioRecord2;
 struct RecordingSettings;
@@ -23,6 +28,9 @@ class RecordingSession : public QObject {
 public:
     // The probe treats a file holding this many samples or more as one worth asking about.
     static constexpr int kProbeSamples = 8820;
+
+    // Why a part ended: the auto split, or the file could hold no more.
+    enum class PartEnd { SplitTime, FileFull };
 
     enum class State {
         Idle,       // no output file open
@@ -70,9 +78,18 @@ public:
     // Stops the device, completes the file and returns its length in samples. The clock and
     // the finished parts go back to zero. A failed last write is kept for takeFailureText().
     int Finish();
-    // Like Finish, for a split: the finished parts count SplitTime more, and the device runs
-    // on, so that the next Begin goes on from the last frame of this part.
-    int FinishPart();
+    // Like Finish, for a split: the device runs on, so that the next Begin goes on from the
+    // last frame of this part. After an auto split the finished parts count SplitTime more;
+    // after a full file the clock goes on counting this part's frames.
+    int FinishPart(PartEnd reason = PartEnd::SplitTime);
+    // Frames that did not fit into the last file and wait for the next part.
+    bool hasOverflow() const { return !overflow_.isEmpty(); }
+    void dropOverflow() { overflow_ = SampleArray(); }
+    // After Finish, when the file filled up just before the stop: creates `fileName` and puts
+    // as much of the waiting frames into it as it holds (call again while hasOverflow()).
+    // Returns its length in samples; a failure drops the frames and is kept for
+    // takeFailureText().
+    int writeOverflowPart(const QString &fileName);
     // A start that failed: closes the output file and removes it, and forgets the clock.
     void Abandon();
 
@@ -93,6 +110,9 @@ Q_SIGNALS:
     void clockTicked(int position, int elapsedMs, int leftLevel, int rightLevel);
     // Emitted after a tick's clockTicked when the auto stop or auto split is due.
     void limitReached(ClockAction action);
+    // Emitted at a tick without a limit while the file can hold no more: a new part is to
+    // begin (FinishPart(PartEnd::FileFull), then Begin with `nextPart`).
+    void fileFull();
     // The recording cannot go on (the file refused a block, or the device failed): the device
     // is stopped and what was written is kept. The window finishes the recording and shows
     // `message`.
@@ -103,6 +123,8 @@ Q_SIGNALS:
 private:
     void writeBlock(int nBlock);
     bool write(const SampleArray &block);
+    bool writeToFile(const SampleArray &block);
+    bool writeOverflow();
     bool writePreRoll(int64_t fromFrame);
     void continueClock();
     void tick(int position, int leftLevel, int rightLevel);
@@ -121,6 +143,8 @@ private:
     int bufferSize_ = 0;
     PreRecordBuffer *preRecord_ = nullptr;
     int64_t framesWritten_ = 0;    // frames in the current part's file
+    SampleArray overflow_;         // frames the full file could not take, for the next part
+    int64_t fullPartsFrames_ = 0;  // frames of the full files since the last auto split
     bool stoppingDevice_ = false;  // inside Pause/Finish: the last block is being written
     bool writeFailed_ = false;
     QString errorText_;

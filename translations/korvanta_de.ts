@@ -465,6 +465,10 @@ Everything recorded until then was kept in %2.</source>
 
 Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     </message>
+    <message>
+        <source>The end of the recording was lost because %1 could not be created: %2</source>
+        <translation>Das Ende der Aufnahme ging verloren, weil %1 nicht angelegt werden konnte: %2</translation>
+    </message>
 </context>
 <context>
     <name>SourceFactory</name>
@@ -486,6 +490,10 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     <message>
         <source>Cannot write %1</source>
         <translation>%1 kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>%1 is a WAV file larger than 4 GB (RF64), into which tags can&apos;t be written; no tags were written</source>
+        <translation>%1 ist eine WAV-Datei über 4 GB (RF64), in die keine Tags geschrieben werden können; es wurden keine Tags geschrieben</translation>
     </message>
 </context>
 <context>
@@ -938,6 +946,10 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
     <message>
         <source>Listening</source>
         <translation>Mithören</translation>
+    </message>
+    <message>
+        <source>%1 reached the WAV size limit of 4 GB; the recording goes on without a gap in %2.</source>
+        <translation>%1 hat die Größengrenze von 4 GB für WAV-Dateien erreicht; die Aufnahme geht ohne Lücke in %2 weiter.</translation>
     </message>
 </context>
 <context>

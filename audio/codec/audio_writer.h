@@ -19,6 +19,9 @@ public:
     int sampleRate() const { return sampleRate_; }
     int channels() const { return channels_; }
     int64_t framesWritten() const { return framesWritten_; }
+    // The most frames the file can hold in all; past them write() fails. Formats without
+    // such a limit hold as many as a 64-bit count does.
+    virtual int64_t frameCapacity() const { return INT64_MAX; }
     // Readable description of what is being written.
     virtual QString formatText() const = 0;
 

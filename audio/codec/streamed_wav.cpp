@@ -64,6 +64,17 @@ bool fixStreamedWavSizes(const QString &path, QString *errorText) {
         *errorText = QCoreApplication::translate("StreamedWav", "Cannot read %1").arg(path);
         return false;
     }
+    if (std::memcmp(riff + 8, "WAVE", 4) == 0 &&
+        (std::memcmp(riff, "RF64", 4) == 0 || std::memcmp(riff, "BW64", 4) == 0)) {
+        // The tag writer knows only 32-bit sizes: it would take the placeholder sizes for true
+        // ones and rewrite gigabytes into a file no reader understands.
+        *errorText = QCoreApplication::translate(
+                         "StreamedWav",
+                         "%1 is a WAV file larger than 4 GB (RF64), into which tags can't be "
+                         "written; no tags were written")
+                         .arg(path);
+        return false;
+    }
     if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0) {
         return true;  // not a plain RIFF WAV: nothing of ours to mend
     }

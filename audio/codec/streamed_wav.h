@@ -11,7 +11,7 @@ namespace korvanta::codec {
 // Sets a data chunk that runs past the end of the file to end with it, and a RIFF size that
 // does to the file's size. True when the sizes now describe the file (or needed nothing);
 // false, with the reason in `errorText`, when the file can't be read or written or is too
-// large for a WAV's 32-bit sizes.
+// large for a WAV's 32-bit sizes (an RF64 file among them: it is never changed).
 bool fixStreamedWavSizes(const QString &path, QString *errorText);
 
 }  // namespace korvanta::codec

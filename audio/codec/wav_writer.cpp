@@ -2,6 +2,7 @@
 
 #include "audio/codec/codec_error.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <QCoreApplication>
@@ -26,12 +27,16 @@ void putLe32(uint8_t *p, uint32_t v) {
 
 }  // namespace
 
-WavWriter::WavWriter(int sampleRate, int channels, int bits)
-    : AudioWriter(sampleRate, channels), bits_(bits), blockAlign_(channels * bits / 8) {}
+WavWriter::WavWriter(int sampleRate, int channels, int bits, int64_t maxFileBytes)
+    : AudioWriter(sampleRate, channels), bits_(bits), blockAlign_(channels * bits / 8) {
+    const int64_t data = std::clamp<int64_t>(maxFileBytes - kHeaderBytes, 0, kMaxDataBytes);
+    maxDataBytes_ = data / blockAlign_ * blockAlign_;
+}
 
 std::unique_ptr<WavWriter> WavWriter::create(const QString &path, int sampleRate, int channels,
-                                             int bitsPerSample, int *errorNum, QString *errorText) {
-    std::unique_ptr<WavWriter> w(new WavWriter(sampleRate, channels, bitsPerSample));
+                                             int bitsPerSample, int *errorNum, QString *errorText,
+                                             int64_t maxFileBytes) {
+    std::unique_ptr<WavWriter> w(new WavWriter(sampleRate, channels, bitsPerSample, maxFileBytes));
     if (const int err = w->file_.create(path); err != 0) {
         *errorNum = ErrCannotCreate;
         *errorText = QCoreApplication::translate("WavWriter", "Cannot create %1: %2")
@@ -83,10 +88,10 @@ bool WavWriter::write(const int16_t *samples, int frames) {
         return !failed();
     }
     int64_t bytes = int64_t{frames} * blockAlign_;
-    if (dataBytes_ + bytes > kMaxDataBytes) {
+    if (dataBytes_ + bytes > maxDataBytes_) {
         fail(ErrWriteFailed, QCoreApplication::translate(
                                  "WavWriter", "The WAV file has reached its size limit of 4 GB"));
-        frames = static_cast<int>((kMaxDataBytes - dataBytes_) / blockAlign_);
+        frames = static_cast<int>((maxDataBytes_ - dataBytes_) / blockAlign_);
         bytes = int64_t{frames} * blockAlign_;
     }
     const void *data = samples;
