@@ -18,7 +18,8 @@ struct FileFacts {
     bool exists = true;
     bool prepared = false;  // one of the tone files: its seconds can be told apart
     QString title;
-    int lengthMs = -1;  // -1 until known
+    int lengthMs = -1;   // -1 until known
+    bool empty = false;  // a take stopped before its first block: no samples to play
 };
 
 struct Model {

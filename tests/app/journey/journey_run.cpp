@@ -1,6 +1,7 @@
 #include "tests/app/journey/journey_run.h"
 
 #include "app/tform1.h"
+#include "audio/audio_file2.h"
 #include "audio/audio_information2.h"
 #include "audio/audio_player2.h"
 #include "audio/devices/audio_backend.h"
@@ -290,6 +291,10 @@ void JourneyRun::finishRecordingInModel() {
     TAudioInformation2 info;
     if (info.GetAudioInformation(path))
         model_.files[path].lengthMs = info.Duration();
+    TAudioFile2 reader;
+    reader.OpenFile(path, 0, 1);
+    model_.files[path].empty = reader.LastErrorNum() == 0 && reader.nSamples() <= 0;
+    reader.CloseFile();
 }
 
 void JourneyRun::play(const Step &step) {
@@ -317,6 +322,10 @@ void JourneyRun::play(const Step &step) {
     if (target.isEmpty() || !model_.fileExists(target)) {
         model_.sliderWhileStopped = 0;
         messagesExpected_ = !target.isEmpty();  // "File not found"
+        return;
+    }
+    if (model_.files[target].empty) {
+        model_.sliderWhileStopped = 0;  // stopped at once, without a word
         return;
     }
     if (model_.recording != Side::Idle && target == model_.recordingPath) {
@@ -433,10 +442,11 @@ void JourneyRun::traceStep(const Step &step) {
     QStringList rows;
     for (int i = 0; i < w.ListView1()->topLevelItemCount(); ++i)
         rows << QFileInfo(rowPath(w.ListView1()->topLevelItem(i))).fileName();
-    std::printf("%d %s: current %s (model %s), recording %d, playing %d, rows [%s]\n", stepIndex_,
-                qPrintable(describe(step)), qPrintable(QFileInfo(w.currentFileName()).fileName()),
+    std::printf("%d %s: current %s (model %s), recording %d, playing %d, slider %d/%d, rows [%s]\n",
+                stepIndex_, qPrintable(describe(step)),
+                qPrintable(QFileInfo(w.currentFileName()).fileName()),
                 qPrintable(QFileInfo(model_.current).fileName()), int(w.flgRecord), int(w.flgPlay),
-                qPrintable(rows.join(QStringLiteral(", "))));
+                w.NCTSliderB1->Value(), 1000, qPrintable(rows.join(QStringLiteral(", "))));
 }
 
 bool JourneyRun::recordingMovedOn() {
@@ -704,7 +714,11 @@ void JourneyRun::restart() {
 bool JourneyRun::settle(const std::function<bool()> &done, const QString &what, int ms) {
     if (testsupport::waitUntil(done, ms))
         return true;
-    fail(QStringLiteral("waited %1 ms for %2").arg(ms).arg(what));
+    // What the window said meanwhile is most of the story of a wait that came to nothing.
+    QString said = QStringLiteral("; the status reads \"%1\"").arg(window_->statusPanel(0));
+    if (!messages_.isEmpty())
+        said += QStringLiteral(", messages: ") + messages_.join(QStringLiteral(" | "));
+    fail(QStringLiteral("waited %1 ms for %2").arg(ms).arg(what) + said);
     return false;
 }
 
