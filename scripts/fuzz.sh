@@ -62,23 +62,30 @@ fi
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-status=0
-for f in "${fuzzers[@]}"; do
-    corpus="$dir/corpus/$f"
-    artifacts="$dir/artifacts/$f"
+# The fuzzers run side by side: each gets its time, and the wait is that of the longest.
+run_one() {
+    local f=$1 corpus="$dir/corpus/$1" artifacts="$dir/artifacts/$1" seed_dir=$seeds
     mkdir -p "$corpus" "$artifacts"
-    case "$f" in
-        ini_file_fuzzer) seed_dir=$ini_seeds ;;
-        *) seed_dir=$seeds ;;
-    esac
-    echo "== $f: ${seconds} s"
-    if ! "$dir/fuzz/$f" "$corpus" "$seed_dir" -max_total_time="$seconds" -max_len=65536 \
+    [ "$f" = ini_file_fuzzer ] && seed_dir=$ini_seeds
+    "$dir/fuzz/$f" "$corpus" "$seed_dir" -max_total_time="$seconds" -max_len=65536 \
         -timeout=20 -rss_limit_mb=2048 -artifact_prefix="$artifacts/" -print_final_stats=1 \
-        2>"$dir/$f.log"; then
-        echo "$f FAILED; input kept in $artifacts, log in $dir/$f.log"
+        2>"$dir/$f.log"
+}
+pids=()
+for f in "${fuzzers[@]}"; do
+    echo "== $f: ${seconds} s"
+    run_one "$f" &
+    pids+=($!)
+done
+status=0
+for i in "${!fuzzers[@]}"; do
+    f=${fuzzers[$i]}
+    if ! wait "${pids[$i]}"; then
+        echo "$f FAILED; input kept in $dir/artifacts/$f, log in $dir/$f.log"
         tail -n 60 "$dir/$f.log"
         status=1
     else
+        echo "$f:"
         grep -E "stat::number_of_executed_units|cov:" "$dir/$f.log" | tail -n 2
     fi
 done
