@@ -79,6 +79,7 @@ TEST_F(KeepAwakeTest, AutoStopAndSplitsKeepItHeldUntilTheLastPartEnds) {
     ASSERT_TRUE(waitUntil([&] { return listedFiles().size() == 3 && !w.flgRecord; }, 8000));
     ASSERT_TRUE(waitUntil([&] { return portal.openCount() == 0; }));
     // Each part is named in turn; there is never a moment with none held, nor two for long.
+    ASSERT_FALSE(portal.inhibitors.empty());
     EXPECT_EQ(portal.inhibitors.back().reason, QStringLiteral("Recording Untitled3.wav"));
     EXPECT_EQ(leastOpenWhileRecording, 1u);
     EXPECT_LE(mostOpen, 2u);
