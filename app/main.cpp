@@ -6,6 +6,7 @@
 #include "app/tform1.h"
 #include "app/ui_language.h"
 #include "audio/devices/audio_backend.h"
+#include "extras/sleep_inhibitor.h"
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
@@ -90,8 +91,13 @@ int main(int argc, char **argv) {
     const std::unique_ptr<AudioBackend> backend = createAudioBackend();
     if (soundLibrary.joinable())
         soundLibrary.join();
+    // Keeps the computer awake while a recording runs; the buses are opened at the first
+    // recording, not at start.
+    SleepInhibitor sleepInhibitor([] { return QDBusConnection::sessionBus(); },
+                                  [] { return QDBusConnection::systemBus(); });
     TForm1 window(*backend);
     Form1 = &window;
+    window.setSleepInhibitor(&sleepInhibitor);
     // The equaliser, recording filter and rename dialogs are built once the window is on the
     // screen; until then the commands that open them do nothing.
     std::unique_ptr<TfrmEQ> eqForm;

@@ -12,6 +12,7 @@
 #include "audio/units.h"
 #include "audio/widgets/audio_visualization2.h"
 #include "audio/widgets/nct_play_button_b2.h"
+#include "extras/sleep_inhibitor.h"
 #include "files/tag_editor.h"
 #include "mixer/rec_flt_form.h"
 #include "playback/playback_session.h"
@@ -190,6 +191,8 @@ void TForm1::FormClose() {
         StopPlay();
     if (flgRecord)
         StopRecord();
+    if (sleepInhibitor_)
+        sleepInhibitor_->release();
     AudioFile1->setWmaFormatEnabled(false);
     AudioFile2->setWmaFormatEnabled(false);
 

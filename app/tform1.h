@@ -45,6 +45,7 @@ class TNCTPlayButtonB2;
 class TNCTSliderB2;
 class TNCTTimeDisplay2;
 class RecordingSession;
+class SleepInhibitor;
 class PreRecordBuffer;
 class VoiceTrigger;
 class PlaybackSession;
@@ -57,6 +58,8 @@ public:
     explicit TForm1(AudioBackend &backend, QWidget *parent = nullptr);
 
     AudioBackend &backend() const { return backend_; }
+    // Keeps the computer awake while a take runs or waits for sound; none, nothing is held.
+    void setSleepInhibitor(SleepInhibitor *inhibitor) { sleepInhibitor_ = inhibitor; }
     ~TForm1() override;
 
     // Applies the recording-format settings to both file components and the MP3 encoder.
@@ -406,6 +409,8 @@ private:
     void voiceSilence();
     bool askRewrite();
     void reportLater(const QString &message);
+    // Holds the sleep inhibitor while a take runs or waits for sound, naming what it does.
+    void keepAwakeWhileRecording();
     void updateApplyEnabled();
     void runCommand(void (TForm1::*routine)());
     TagFields tagFields();
@@ -419,6 +424,7 @@ private:
     void setOutputMute(bool mute);
 
     AudioBackend &backend_;
+    SleepInhibitor *sleepInhibitor_ = nullptr;
     std::unique_ptr<RecordingSession> recording_;
     std::unique_ptr<PlaybackSession> playback_;
     std::unique_ptr<TransportGate> gate_;

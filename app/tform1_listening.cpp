@@ -141,6 +141,7 @@ bool TForm1::armVoiceStart() {
     Options2->setEnabled(false);
     NCTPlayButtonB1->Record_();
     setStatusPanel(0, tr("Waiting for sound"));
+    keepAwakeWhileRecording();
     return true;
 }
 
@@ -155,6 +156,7 @@ void TForm1::disarmVoiceStart() {
         resetDisplays();
     showRunningSideLook();
     updateListening(true);
+    keepAwakeWhileRecording();
 }
 
 int64_t TForm1::takePreRoll() {

@@ -15,6 +15,7 @@
 #include "audio/widgets/nct_play_button_b2.h"
 #include "audio/widgets/nct_slider_b2.h"
 #include "audio/widgets/nct_time_display2.h"
+#include "extras/sleep_inhibitor.h"
 #include "playback/playback_session.h"
 #include "recording/recording_session.h"
 #include "settings/recording_settings.h"
@@ -198,6 +199,7 @@ void TForm1::StartRecord() {
     recordingStreamStarted();
     spectrumFollowsRecording();
     updateApplyEnabled();
+    keepAwakeWhileRecording();
 }
 
 void TForm1::PauseRecord() {
@@ -252,6 +254,7 @@ void TForm1::StopRecord() {
         reportLater(summary);
     resumeDeviceFollowing();
     updateListening();
+    keepAwakeWhileRecording();
 }
 
 // The idle look after a recording that ends without a row: a start abandoned before or
@@ -273,6 +276,7 @@ void TForm1::showRecordingIdle() {
     showRunningSideLook();
     resumeDeviceFollowing();
     updateListening();
+    keepAwakeWhileRecording();
 }
 
 // The device did not start, or failed before anything reached the file: say why, and
@@ -317,6 +321,18 @@ void TForm1::showRunningSideLook() {
         setStatusPanel(0, tr("Playing..."));
         NCTPlayButtonB1->Play();
     }
+}
+
+// A split's next part takes a new inhibitor with its own name before the old one goes.
+void TForm1::keepAwakeWhileRecording() {
+    if (!sleepInhibitor_)
+        return;
+    if (flgRecord || recordingActive_)
+        sleepInhibitor_->hold(tr("Recording %1").arg(QFileInfo(CurrentFileName).fileName()));
+    else if (voiceArmed_)
+        sleepInhibitor_->hold(tr("Waiting for sound to start a recording"));
+    else
+        sleepInhibitor_->release();
 }
 
 // Shown once the current event is over, so the message never runs inside a component's

@@ -944,6 +944,14 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
         <translation>Warten auf Ton</translation>
     </message>
     <message>
+        <source>Recording %1</source>
+        <translation>Aufnahme von %1</translation>
+    </message>
+    <message>
+        <source>Waiting for sound to start a recording</source>
+        <translation>Warten auf Ton, um eine Aufnahme zu starten</translation>
+    </message>
+    <message>
         <source>Listening</source>
         <translation>Mithören</translation>
     </message>
