@@ -8,7 +8,7 @@
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/audio_backend.h"
-#include "audio/widgets/nct_play_button_b2.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QComboBox>
 #include <QStringList>

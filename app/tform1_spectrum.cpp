@@ -4,7 +4,7 @@
 #include "app/tform1.h"
 
 #include "audio/audio_file2.h"
-#include "audio/widgets/audio_visualization2.h"
+#include "widgets/audio_visualization2.h"
 
 void TForm1::spectrumFollowsPlayback() {
     AudioVisualization1->setSampleRate(AudioFile1->ArrayFrequency());

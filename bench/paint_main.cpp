@@ -11,10 +11,10 @@
 #include "app/tform1.h"
 #include "audio/devices/audio_backend.h"
 #include "audio/sample_array.h"
-#include "audio/widgets/audio_visualization2.h"
-#include "audio/widgets/nct_amp_bar2.h"
-#include "audio/widgets/nct_slider_b2.h"
-#include "audio/widgets/nct_time_display2.h"
+#include "widgets/audio_visualization2.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
 #include "settings/app_paths.h"
 
 #include <QApplication>

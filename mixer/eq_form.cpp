@@ -1,7 +1,7 @@
 #include "mixer/eq_form.h"
 
 #include "audio/audio_player2.h"
-#include "audio/widgets/nct_equalizer2.h"
+#include "widgets/nct_equalizer2.h"
 
 #include <QCheckBox>
 #include <QPushButton>

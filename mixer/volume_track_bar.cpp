@@ -1,6 +1,6 @@
 #include "mixer/volume_track_bar.h"
 
-#include "audio/widgets/accessible_value_widget.h"
+#include "widgets/accessible_value_widget.h"
 
 #include <QAccessibleWidget>
 

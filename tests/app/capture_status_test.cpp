@@ -6,7 +6,7 @@
 #include "app/status_panel.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
-#include "audio/widgets/nct_amp_bar2.h"
+#include "widgets/nct_amp_bar2.h"
 #include "tests/support/window_fixture.h"
 
 #include <QElapsedTimer>

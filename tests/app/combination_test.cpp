@@ -3,10 +3,10 @@
 // queued behind a start, an abandoned split, and which file Apply may write.
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
-#include "audio/widgets/audio_visualization2.h"
-#include "audio/widgets/nct_amp_bar2.h"
-#include "audio/widgets/nct_play_button_b2.h"
-#include "audio/widgets/nct_slider_b2.h"
+#include "widgets/audio_visualization2.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
 #include "tests/support/window_fixture.h"
 
 #include <QFileInfo>

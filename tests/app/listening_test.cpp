@@ -4,7 +4,7 @@
 // started and paused by a level step made with the card's recording line volume.
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
-#include "audio/widgets/nct_amp_bar2.h"
+#include "widgets/nct_amp_bar2.h"
 #include "recording/recording_session.h"
 #include "settings/capture_settings.h"
 #include "tests/support/window_fixture.h"

@@ -4,7 +4,7 @@
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
-#include "audio/widgets/nct_play_button_b2.h"
+#include "widgets/nct_play_button_b2.h"
 #include "mixer/source_panels.h"
 #include "mixer/src_frame.h"
 #include "tests/support/window_fixture.h"

@@ -1,9 +1,9 @@
 // Playback through the whole window on the virtual card, checked against what the card
 // "heard" (KORVANTA_VIRTUAL_SINK), plus the list's rename and delete commands.
 #include "audio/audio_file2.h"
-#include "audio/widgets/audio_visualization2.h"
-#include "audio/widgets/nct_slider_b2.h"
-#include "audio/widgets/nct_time_display2.h"
+#include "widgets/audio_visualization2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
 #include "files/rename_form.h"
 #include "playback/playback_session.h"
 #include "tests/support/window_fixture.h"

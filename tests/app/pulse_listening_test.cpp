@@ -3,7 +3,7 @@
 // pre-record buffer puts what played before Record in front of the live audio without a jump
 // at the join, and voice start begins at the tone's first frame and pauses in silence.
 #include "audio/audio_record2.h"
-#include "audio/widgets/nct_amp_bar2.h"
+#include "widgets/nct_amp_bar2.h"
 #include "recording/recording_session.h"
 #include "settings/capture_settings.h"
 #include "tests/support/window_fixture.h"

@@ -2,7 +2,7 @@
 // frame the slider points at, for a file opened through the Open dialog (WAV and FLAC, both
 // read through FFmpeg). Each frame of the files carries its own number, so the check is exact.
 #include "audio/audio_file2.h"
-#include "audio/widgets/nct_slider_b2.h"
+#include "widgets/nct_slider_b2.h"
 #include "tests/support/window_fixture.h"
 
 #include <QAction>

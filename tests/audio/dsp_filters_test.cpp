@@ -3,7 +3,7 @@
 // of clicks, with the untouched signal bit for bit once everything is off.
 #include "audio/dsp/playback_equalizer.h"
 #include "audio/dsp/recording_filter_bank.h"
-#include "audio/widgets/nct_equalizer2.h"
+#include "widgets/nct_equalizer2.h"
 
 #include <gtest/gtest.h>
 

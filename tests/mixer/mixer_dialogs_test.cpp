@@ -2,7 +2,7 @@
 // advanced-controls dialog, the equaliser window with its three-state switch, and the
 // recording filters window.
 #include "audio/audio_record2.h"
-#include "audio/widgets/nct_equalizer2.h"
+#include "widgets/nct_equalizer2.h"
 #include "mixer/adv_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"

@@ -3,7 +3,7 @@
 #include "app/tform1.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
-#include "audio/widgets/nct_equalizer2.h"
+#include "widgets/nct_equalizer2.h"
 #include "mixer/adv_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"

@@ -2,7 +2,7 @@
 // widgets raise while the probe lives.
 #pragma once
 
-#include "audio/widgets/accessibility_events.h"
+#include "widgets/accessibility_events.h"
 
 #include <QAccessible>
 #include <QVariant>

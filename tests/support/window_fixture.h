@@ -4,7 +4,7 @@
 
 #include "app/tform1.h"
 #include "audio/audio_file2.h"
-#include "audio/widgets/nct_time_display2.h"
+#include "widgets/nct_time_display2.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/event_loop.h"

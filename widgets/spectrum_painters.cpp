@@ -1,6 +1,6 @@
-#include "audio/widgets/spectrum_painters.h"
+#include "widgets/spectrum_painters.h"
 
-#include "audio/widgets/widget_style.h"
+#include "widgets/widget_style.h"
 
 #include <QLinearGradient>
 #include <QPainterPath>

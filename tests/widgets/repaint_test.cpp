@@ -1,12 +1,12 @@
 // What the display widgets repaint: the changed parts only, yet exactly what a full repaint
 // would show; nothing, and no spectrum analysis, while nobody can see them.
-#include "audio/widgets/audio_visualization2.h"
-#include "audio/widgets/nct_amp_bar2.h"
-#include "audio/widgets/nct_slider_b2.h"
-#include "audio/widgets/nct_time_display2.h"
-#include "audio/widgets/spectrum_painters.h"
+#include "widgets/audio_visualization2.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
+#include "widgets/spectrum_painters.h"
 
-#include "tests/audio/widgets/test_signals.h"
+#include "tests/widgets/test_signals.h"
 
 #include <QCoreApplication>
 #include <QImage>

@@ -1,7 +1,7 @@
-#include "audio/widgets/audio_visualization2.h"
+#include "widgets/audio_visualization2.h"
 
-#include "audio/widgets/spectrum_painters.h"
-#include "audio/widgets/widget_style.h"
+#include "widgets/spectrum_painters.h"
+#include "widgets/widget_style.h"
 
 #include <QEvent>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "audio/widgets/nct_play_button_b2.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QApplication>
 #include <QHelpEvent>

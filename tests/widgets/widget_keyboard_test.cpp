@@ -1,10 +1,10 @@
 // The painted widgets' keys: focus by Tab through every part, and keys that act through the
 // same signals as the mouse.
-#include "audio/widgets/nct_amp_bar2.h"
-#include "audio/widgets/nct_equalizer2.h"
-#include "audio/widgets/nct_play_button_b2.h"
-#include "audio/widgets/nct_slider_b2.h"
-#include "audio/widgets/nct_time_display2.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_equalizer2.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

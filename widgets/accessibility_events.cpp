@@ -1,4 +1,4 @@
-#include "audio/widgets/accessibility_events.h"
+#include "widgets/accessibility_events.h"
 
 #include <QAccessible>
 #include <QPointer>

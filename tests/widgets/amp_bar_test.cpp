@@ -1,4 +1,4 @@
-#include "audio/widgets/nct_amp_bar2.h"
+#include "widgets/nct_amp_bar2.h"
 
 #include "tests/support/event_loop.h"
 

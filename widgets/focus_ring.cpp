@@ -1,4 +1,4 @@
-#include "audio/widgets/focus_ring.h"
+#include "widgets/focus_ring.h"
 
 #include <QPainter>
 #include <QPalette>

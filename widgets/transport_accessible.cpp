@@ -1,7 +1,7 @@
 // The transport bar for assistive technology: a tool bar of five push buttons (Play, Pause,
 // Stop, Record, Mute) and a Volume slider.
-#include "audio/widgets/nct_play_button_b2.h"
-#include "audio/widgets/painted_parts_accessible.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/painted_parts_accessible.h"
 
 #include <QAccessibleActionInterface>
 #include <QAccessibleValueInterface>

@@ -1,7 +1,7 @@
 // The equaliser for assistive technology: a group of twelve sliders named by their centre
 // frequency, each valued in dB.
-#include "audio/widgets/nct_equalizer2.h"
-#include "audio/widgets/painted_parts_accessible.h"
+#include "widgets/nct_equalizer2.h"
+#include "widgets/painted_parts_accessible.h"
 
 #include <QAccessibleValueInterface>
 

@@ -1,8 +1,8 @@
 // The transport bar's keyboard parts: which button or the volume has the focus, the keys
 // that act on it, and the one click routine the mouse, the keys and assistive technology
 // share.
-#include "audio/widgets/accessibility_events.h"
-#include "audio/widgets/nct_play_button_b2.h"
+#include "widgets/accessibility_events.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
-#include "audio/widgets/nct_amp_bar2.h"
+#include "widgets/nct_amp_bar2.h"
 
-#include "audio/widgets/accessibility_events.h"
-#include "audio/widgets/focus_ring.h"
-#include "audio/widgets/widget_accessibility.h"
-#include "audio/widgets/widget_style.h"
+#include "widgets/accessibility_events.h"
+#include "widgets/focus_ring.h"
+#include "widgets/widget_accessibility.h"
+#include "widgets/widget_style.h"
 
 #include <QEvent>
 #include <QPainter>

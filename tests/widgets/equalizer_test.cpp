@@ -1,4 +1,4 @@
-#include "audio/widgets/nct_equalizer2.h"
+#include "widgets/nct_equalizer2.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "audio/widgets/nct_slider_b2.h"
+#include "widgets/nct_slider_b2.h"
 
 #include <QImage>
 #include <QPixmap>

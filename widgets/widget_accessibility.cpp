@@ -1,12 +1,12 @@
-#include "audio/widgets/widget_accessibility.h"
+#include "widgets/widget_accessibility.h"
 
-#include "audio/widgets/accessible_value_widget.h"
-#include "audio/widgets/nct_amp_bar2.h"
-#include "audio/widgets/nct_equalizer2.h"
-#include "audio/widgets/nct_play_button_b2.h"
-#include "audio/widgets/nct_slider_b2.h"
-#include "audio/widgets/nct_time_display2.h"
-#include "audio/widgets/painted_parts_accessible.h"
+#include "widgets/accessible_value_widget.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_equalizer2.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
+#include "widgets/painted_parts_accessible.h"
 
 #include <QAccessibleWidget>
 

@@ -1,6 +1,6 @@
 #include "audio/dsp/spectrum_analyzer.h"
 
-#include "tests/audio/widgets/test_signals.h"
+#include "tests/widgets/test_signals.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "audio/widgets/audio_visualization2.h"
+#include "widgets/audio_visualization2.h"
 
-#include "tests/audio/widgets/test_signals.h"
+#include "tests/widgets/test_signals.h"
 
 #include <QImage>
 #include <QPixmap>

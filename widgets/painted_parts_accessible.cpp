@@ -1,4 +1,4 @@
-#include "audio/widgets/painted_parts_accessible.h"
+#include "widgets/painted_parts_accessible.h"
 
 #include <QWidget>
 #include <QWindow>

@@ -1,7 +1,7 @@
 // The position slider's keys. A key press acts like a mouse press at the new value and its
 // release like the mouse release, so whoever listens sees a keyboard seek as a click seek;
 // a held key is one drag that ends when the key comes up.
-#include "audio/widgets/nct_slider_b2.h"
+#include "widgets/nct_slider_b2.h"
 
 #include <QKeyEvent>
 

@@ -1,10 +1,10 @@
-#include "audio/widgets/nct_equalizer2.h"
+#include "widgets/nct_equalizer2.h"
 
 #include "audio/dsp/playback_equalizer.h"
-#include "audio/widgets/accessibility_events.h"
-#include "audio/widgets/focus_ring.h"
-#include "audio/widgets/widget_accessibility.h"
-#include "audio/widgets/widget_style.h"
+#include "widgets/accessibility_events.h"
+#include "widgets/focus_ring.h"
+#include "widgets/widget_accessibility.h"
+#include "widgets/widget_style.h"
 
 #include <QLinearGradient>
 #include <QMouseEvent>

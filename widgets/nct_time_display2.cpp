@@ -1,10 +1,10 @@
-#include "audio/widgets/nct_time_display2.h"
+#include "widgets/nct_time_display2.h"
 
-#include "audio/widgets/accessibility_events.h"
-#include "audio/widgets/focus_ring.h"
-#include "audio/widgets/seven_segment.h"
-#include "audio/widgets/widget_accessibility.h"
-#include "audio/widgets/widget_style.h"
+#include "widgets/accessibility_events.h"
+#include "widgets/focus_ring.h"
+#include "widgets/seven_segment.h"
+#include "widgets/widget_accessibility.h"
+#include "widgets/widget_style.h"
 
 #include <QEvent>
 #include <QPaintEvent>

@@ -1,4 +1,4 @@
-#include "audio/widgets/nct_time_display2.h"
+#include "widgets/nct_time_display2.h"
 
 #include <QImage>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 // The equaliser's keyboard: which band has the focus and the keys that move it.
-#include "audio/widgets/accessibility_events.h"
-#include "audio/widgets/nct_equalizer2.h"
+#include "widgets/accessibility_events.h"
+#include "widgets/nct_equalizer2.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "audio/widgets/seven_segment.h"
+#include "widgets/seven_segment.h"
 
 #include <QPolygonF>
 #include <QTransform>
