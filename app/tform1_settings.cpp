@@ -2,9 +2,9 @@
 #include "app/tform1.h"
 
 #include "settings/recording_settings.h"
-#include "settings/setting_form.h"
-#include "settings/time_limit_form.h"
-#include "settings/time_limit_group.h"
+#include "settings/dialogs/setting_form.h"
+#include "settings/dialogs/time_limit_form.h"
+#include "settings/dialogs/time_limit_group.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -8,10 +8,10 @@
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
 #include "settings/app_paths.h"
-#include "settings/main_window_hooks.h"
+#include "settings/dialogs/main_window_hooks.h"
 #include "settings/recording_settings.h"
-#include "settings/setting_form.h"
-#include "settings/time_limit_form.h"
+#include "settings/dialogs/setting_form.h"
+#include "settings/dialogs/time_limit_form.h"
 
 #include <QAction>
 #include <QApplication>

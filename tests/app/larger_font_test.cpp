@@ -8,8 +8,8 @@
 #include "mixer/adv_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
-#include "settings/setting_form.h"
-#include "settings/time_limit_form.h"
+#include "settings/dialogs/setting_form.h"
+#include "settings/dialogs/time_limit_form.h"
 #include "tests/support/window_fixture.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 // The listening and voice-activation settings: reading with their checks, writing only what
 // changed, and the Options dialog's "Listening" page round trip.
 #include "settings/capture_settings.h"
-#include "settings/listening_page.h"
-#include "settings/setting_form.h"
+#include "settings/dialogs/listening_page.h"
+#include "settings/dialogs/setting_form.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
 

@@ -1,9 +1,9 @@
 // The number fields of the Options and auto-stop dialogs read by their own names, not all
 // by the group's title.
-#include "settings/setting_form.h"
-#include "settings/time_limit_form.h"
-#include "settings/time_limit_group.h"
-#include "settings/up_down.h"
+#include "settings/dialogs/setting_form.h"
+#include "settings/dialogs/time_limit_form.h"
+#include "settings/dialogs/time_limit_group.h"
+#include "settings/dialogs/up_down.h"
 #include "tests/settings/settings_fixture.h"
 
 #include <QAccessible>

@@ -1,10 +1,10 @@
 // The Options dialog: what it shows at opening, what OK takes over and writes, and what each
 // failure leaves behind in memory and in setup.ini.
-#include "settings/setting_form.h"
+#include "settings/dialogs/setting_form.h"
 
 #include "audio/codec/wma_profiles.h"
 #include "settings/ini_file.h"
-#include "settings/time_limit_group.h"
+#include "settings/dialogs/time_limit_group.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
 

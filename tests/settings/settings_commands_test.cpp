@@ -2,8 +2,8 @@
 // the menu and the tool bar, each opening a fresh modal dialog owned by the window.
 #include "app/tform1.h"
 #include "audio/audio_file2.h"
-#include "settings/setting_form.h"
-#include "settings/time_limit_form.h"
+#include "settings/dialogs/setting_form.h"
+#include "settings/dialogs/time_limit_form.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
 #include "tests/support/test_backend.h"

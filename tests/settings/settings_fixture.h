@@ -4,7 +4,7 @@
 #pragma once
 
 #include "settings/app_paths.h"
-#include "settings/main_window_hooks.h"
+#include "settings/dialogs/main_window_hooks.h"
 #include "settings/recording_settings.h"
 
 #include <gtest/gtest.h>

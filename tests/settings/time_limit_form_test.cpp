@@ -1,8 +1,8 @@
 // The auto-stop dialog and the number fields with up-down arrows it shares with the Options
 // dialog.
-#include "settings/time_limit_form.h"
-#include "settings/time_limit_group.h"
-#include "settings/up_down.h"
+#include "settings/dialogs/time_limit_form.h"
+#include "settings/dialogs/time_limit_group.h"
+#include "settings/dialogs/up_down.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
 

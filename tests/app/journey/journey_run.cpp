@@ -11,8 +11,8 @@
 #include "settings/app_paths.h"
 #include "settings/capture_settings.h"
 #include "settings/recording_settings.h"
-#include "settings/setting_form.h"
-#include "settings/time_limit_form.h"
+#include "settings/dialogs/setting_form.h"
+#include "settings/dialogs/time_limit_form.h"
 #include "tests/app/journey/journey_sound.h"
 #include "tests/support/event_loop.h"
 
