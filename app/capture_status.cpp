@@ -33,9 +33,11 @@ QString gapsText(int64_t count) {
 
 }  // namespace
 
-CaptureStatus::CaptureStatus(TAudioRecord2 &recorder, RecordingSession &session, QWidget *window)
+CaptureStatus::CaptureStatus(TAudioRecord2 &recorder, RecordingSession &session,
+                             const RecordingSettings &settings, QWidget *window)
     : QObject(window),
       recorder_(recorder),
+      settings_(settings),
       window_(window),
       panel_(new CapturePanel(StatusPanel::Shortening::End)) {
     panel_->setObjectName(QStringLiteral("CaptureStatusPanel"));
@@ -105,7 +107,7 @@ int64_t CaptureStatus::clippedSamples() const {
 }
 
 void CaptureStatus::measure() {
-    const QString folder = recordingSettings().SavePath;
+    const QString folder = settings_.SavePath;
     if (folder.isEmpty()) {
         timeLeft_.clear();
         show();
@@ -115,7 +117,7 @@ void CaptureStatus::measure() {
 }
 
 void CaptureStatus::measured(const QString &folder, qint64 freeBytes) {
-    const RecordingSettings &settings = recordingSettings();
+    const RecordingSettings &settings = settings_;
     if (folder != settings.SavePath)
         return;  // an answer overtaken by a change of folder; the new one is on its way
     const ByteRate rate = RecordingByteRate(settings);
@@ -150,7 +152,7 @@ void CaptureStatus::warnLowSpace(const QString &timeLeft) {
     const QString text =
         tr("The disk that holds %1 is nearly full: %2 at this format. The recording stops "
            "when the disk is full.")
-            .arg(QDir::toNativeSeparators(recordingSettings().SavePath), timeLeft);
+            .arg(QDir::toNativeSeparators(settings_.SavePath), timeLeft);
     auto *box = new QMessageBox(QMessageBox::Warning, QApplication::applicationDisplayName(), text,
                                 QMessageBox::Ok, window_);
     box->setObjectName(QStringLiteral("LowDiskSpaceWarning"));

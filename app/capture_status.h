@@ -19,6 +19,7 @@
 #include <cstdint>
 
 class RecordingSession;
+struct RecordingSettings;
 class StatusPanel;
 class QWidget;
 
@@ -29,7 +30,8 @@ public:
     static constexpr int64_t kLowSeconds = 5 * 60;
 
     // The panel is made here, for the window to put into its status bar.
-    CaptureStatus(TAudioRecord2 &recorder, RecordingSession &session, QWidget *window);
+    CaptureStatus(TAudioRecord2 &recorder, RecordingSession &session,
+                  const RecordingSettings &settings, QWidget *window);
 
     StatusPanel *panel() const { return panel_; }
     FreeSpaceProbe &probe() { return probe_; }
@@ -58,6 +60,7 @@ private:
     QString gapSeconds(int64_t frames) const;
 
     TAudioRecord2 &recorder_;
+    const RecordingSettings &settings_;
     QPointer<QWidget> window_;
     StatusPanel *panel_;
     FreeSpaceProbe probe_;

@@ -10,6 +10,7 @@
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
+#include "settings/capture_settings.h"
 #include "settings/recording_settings.h"
 
 #include <QAction>
@@ -95,8 +96,11 @@ int main(int argc, char **argv) {
     // recording, not at start.
     SleepInhibitor sleepInhibitor([] { return QDBusConnection::sessionBus(); },
                                   [] { return QDBusConnection::systemBus(); });
-    TForm1 window(*backend);
-    Form1 = &window;
+    // The recording-format and listening settings, read from setup.ini by the window and
+    // shared by it with the recording and the dialogs.
+    RecordingSettings recordingSettings;
+    CaptureSettings captureSettings;
+    TForm1 window(*backend, recordingSettings, captureSettings);
     window.setSleepInhibitor(&sleepInhibitor);
     // The equaliser, recording filter and rename dialogs are built once the window is on the
     // screen; until then the commands that open them do nothing.
@@ -105,14 +109,13 @@ int main(int argc, char **argv) {
     std::unique_ptr<TRenameForm> renameForm;
     new AfterFirstPaint(&window, [&] {
         eqForm = std::make_unique<TfrmEQ>(*window.AudioPlayer1, window.chEqualizer(), &window);
-        frmEQ = eqForm.get();
+        window.setEqualizerForm(eqForm.get());
         recFltForm = std::make_unique<TfrmRecFlt>(*window.AudioRecord1, &window);
-        frmRecFlt = recFltForm.get();
-        frmRecFlt->SetUpFromRecorder();
+        window.setRecordingFilterForm(recFltForm.get());
         renameForm = std::make_unique<TRenameForm>(&window);
-        RenameForm = renameForm.get();
+        window.setRenameForm(renameForm.get());
     });
-    if (!startScriptedRun(window))
+    if (!startScriptedRun(window, recordingSettings))
         window.show();
     // Files named on the command line open as File > Open opens them, in their order, once
     // the window is up; a message about one of them then has a window to stand on.
@@ -130,12 +133,9 @@ int main(int argc, char **argv) {
     if (const int seconds = qEnvironmentVariableIntValue("KORVANTA_RECORD_AND_CLOSE");
         seconds > 0) {
         window.TimerTip->stop();
-        recordingSettings().RecordTime = std::min(seconds, 86400);
+        recordingSettings.RecordTime = std::min(seconds, 86400);
         QTimer::singleShot(0, &window, [&window] { window.Record1->trigger(); });
         QTimer::singleShot(std::min(seconds, 86400) * 1000, &window, &QWidget::close);
     }
-    const int result = QApplication::exec();
-    RenameForm = nullptr;
-    Form1 = nullptr;
-    return result;
+    return QApplication::exec();
 }

@@ -75,9 +75,8 @@ void showAsAsked(TForm1 &window) {
         window.PageControl1->setCurrentWidget(window.TabSheet2);
 }
 
-void record(TForm1 &window, int seconds) {
+void record(TForm1 &window, RecordingSettings &s, int seconds) {
     new ModalBoxGuard(QStringLiteral("KORVANTA_RECORD_SECONDS=%1").arg(seconds), &window);
-    RecordingSettings &s = recordingSettings();
     s.ext = QStringLiteral(".mp3");
     s.MP3Bitrate = 128;
     s.MP3Freq = 44100;
@@ -182,7 +181,7 @@ void play(TForm1 &window, const QString &file) {
 
 }  // namespace
 
-bool startScriptedRun(TForm1 &window) {
+bool startScriptedRun(TForm1 &window, RecordingSettings &settings) {
     bool ok = false;
     const int seconds = qEnvironmentVariableIntValue("KORVANTA_RECORD_SECONDS", &ok);
     const QString file = qEnvironmentVariable("KORVANTA_PLAY_FILE");
@@ -195,7 +194,7 @@ bool startScriptedRun(TForm1 &window) {
     if (reportList)
         new ModalBoxGuard(QStringLiteral("KORVANTA_REPORT_LIST"), &window);
     else if (ok && seconds > 0)
-        record(window, seconds);
+        record(window, settings, seconds);
     else
         play(window, file);
     return true;

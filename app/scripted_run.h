@@ -17,10 +17,12 @@
 #pragma once
 
 class TForm1;
+struct RecordingSettings;
 
 // True when a scripted run was asked for; the window is then shown by this, in the view
-// asked for, and the run starts at the first turn of the event loop.
-bool startScriptedRun(TForm1 &window);
+// asked for, and the run starts at the first turn of the event loop. A recording sets its
+// format in `settings`, the window's.
+bool startScriptedRun(TForm1 &window, RecordingSettings &settings);
 
 // With KORVANTA_REPORT_LIST set: prints the list's rows and the current file, and leaves.
 // Called once the files named on the command line are open.

@@ -10,10 +10,12 @@
 #include "audio/audio_record2.h"
 #include "audio/devices/audio_backend.h"
 #include "audio/units.h"
-#include "widgets/audio_visualization2.h"
-#include "widgets/nct_play_button_b2.h"
+#include "extras/about_box.h"
 #include "extras/sleep_inhibitor.h"
+#include "extras/tip_form.h"
+#include "files/rename_form.h"
 #include "files/tag_editor.h"
+#include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
 #include "playback/playback_session.h"
 #include "recording/pre_record_buffer.h"
@@ -22,7 +24,11 @@
 #include "recording/wav_recovery.h"
 #include "settings/app_paths.h"
 #include "settings/capture_settings.h"
+#include "settings/dialogs/setting_form.h"
+#include "settings/dialogs/time_limit_form.h"
 #include "settings/recording_settings.h"
+#include "widgets/audio_visualization2.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,9 +43,12 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-TForm1 *Form1 = nullptr;
-
-TForm1::TForm1(AudioBackend &backend, QWidget *parent) : QMainWindow(parent), backend_(backend) {
+TForm1::TForm1(AudioBackend &backend, RecordingSettings &recording, CaptureSettings &capture,
+               QWidget *parent)
+    : QMainWindow(parent),
+      backend_(backend),
+      recordingSettings_(recording),
+      captureSettings_(capture) {
     AudioRecord1 = new TAudioRecord2(backend_, this);
     AudioPlayer1 = new TAudioPlayer2(backend_, this);
     AudioFile1 = std::make_unique<TAudioFile2>();
@@ -63,8 +72,40 @@ TForm1::TForm1(AudioBackend &backend, QWidget *parent) : QMainWindow(parent), ba
 }
 
 TForm1::~TForm1() {
-    if (Form1 == this)
-        Form1 = nullptr;
+    // The About box and the tip window clear the window's guards as they close; they go
+    // before the guards do.
+    delete aboutBox_.data();
+    delete tipForm_.data();
+}
+
+void TForm1::setEqualizerForm(TfrmEQ *form) {
+    frmEQ = form;
+}
+
+void TForm1::setRecordingFilterForm(TfrmRecFlt *form) {
+    frmRecFlt = form;
+    if (frmRecFlt)
+        frmRecFlt->SetUpFromRecorder();
+}
+
+void TForm1::setRenameForm(TRenameForm *form) {
+    RenameForm = form;
+}
+
+TSettingForm *TForm1::settingForm() const {
+    return SettingForm;
+}
+
+TTimeLimitForm *TForm1::timeLimitForm() const {
+    return TimeLimitForm;
+}
+
+TAboutBox *TForm1::aboutBox() const {
+    return aboutBox_;
+}
+
+TTipForm *TForm1::tipForm() const {
+    return tipForm_;
 }
 
 void TForm1::connectCommands() {

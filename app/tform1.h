@@ -31,6 +31,15 @@ class QWidget;
 
 class AudioBackend;
 class CaptureStatus;
+struct CaptureSettings;
+struct RecordingSettings;
+class TAboutBox;
+class TfrmEQ;
+class TfrmRecFlt;
+class TRenameForm;
+class TSettingForm;
+class TTimeLimitForm;
+class TTipForm;
 class LiveDeviceList;
 enum class Direction;
 
@@ -55,11 +64,25 @@ struct TagFields;
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(AudioBackend &backend, QWidget *parent = nullptr);
+    // The settings objects are main's, shared with nothing else that outlives the window; the
+    // window loads them from setup.ini as it is created.
+    TForm1(AudioBackend &backend, RecordingSettings &recordingSettings,
+           CaptureSettings &captureSettings, QWidget *parent = nullptr);
 
     AudioBackend &backend() const { return backend_; }
     // Keeps the computer awake while a take runs or waits for sound; none, nothing is held.
     void setSleepInhibitor(SleepInhibitor *inhibitor) { sleepInhibitor_ = inhibitor; }
+    // The equaliser, recording filter and rename dialogs, built by main once the window is on
+    // the screen; until they are set, the commands that open them do nothing. Their owner
+    // keeps them; the window lets go of one that is destroyed.
+    void setEqualizerForm(TfrmEQ *form);
+    void setRecordingFilterForm(TfrmRecFlt *form);
+    void setRenameForm(TRenameForm *form);
+    // The dialogs the window opens itself, while they are open; else null.
+    TSettingForm *settingForm() const;
+    TTimeLimitForm *timeLimitForm() const;
+    TAboutBox *aboutBox() const;
+    TTipForm *tipForm() const;
     ~TForm1() override;
 
     // Applies the recording-format settings to both file components and the MP3 encoder.
@@ -423,8 +446,21 @@ private:
     // The device's main output line carries the transport bar's mute switch.
     void setOutputMute(bool mute);
 
+    // The settings main passed in, under the names the window's code reads them by.
+    RecordingSettings &recordingSettings() const { return recordingSettings_; }
+    CaptureSettings &captureSettings() const { return captureSettings_; }
+
     AudioBackend &backend_;
+    RecordingSettings &recordingSettings_;
+    CaptureSettings &captureSettings_;
     SleepInhibitor *sleepInhibitor_ = nullptr;
+    QPointer<TfrmEQ> frmEQ;
+    QPointer<TfrmRecFlt> frmRecFlt;
+    QPointer<TRenameForm> RenameForm;
+    QPointer<TSettingForm> SettingForm;
+    QPointer<TTimeLimitForm> TimeLimitForm;
+    QPointer<TAboutBox> aboutBox_;
+    QPointer<TTipForm> tipForm_;
     std::unique_ptr<RecordingSession> recording_;
     std::unique_ptr<PlaybackSession> playback_;
     std::unique_ptr<TransportGate> gate_;
@@ -459,6 +495,3 @@ private:
     int64_t pressFrame_ = 0;      // stream frame at the last Record press
     int voiceStartDelayMs_ = -1;
 };
-
-// The one main window of the process.
-extern TForm1 *Form1;

@@ -26,12 +26,9 @@ void TForm1::connectExtrasCommands() {
 
 // Shows the tip window once, about a second after start-up, unless the user turned that off.
 void TForm1::TimerTipTimer() {
-    ++TipDelay;
-    if (TipDelay >= 1) {
-        TimerTip->stop();
-        if (TipsWantedAtStartup())
-            ShowTipOfTheDay(this, TipOccasion::Startup);
-    }
+    TimerTip->stop();
+    if (TipsWantedAtStartup())
+        ShowTipOfTheDay(tipForm_, this, TipOccasion::Startup);
 }
 
 void TForm1::HelpContents2Click() {
@@ -43,9 +40,9 @@ void TForm1::Homepage2Click() {
 }
 
 void TForm1::ipoftheDay1Click() {
-    ShowTipOfTheDay(this, TipOccasion::OnRequest);
+    ShowTipOfTheDay(tipForm_, this, TipOccasion::OnRequest);
 }
 
 void TForm1::ToolBtnAboutClick() {
-    ShowAboutBox(this);
+    ShowAboutBox(aboutBox_, this);
 }

@@ -5,13 +5,13 @@
 #include "app/status_panel.h"
 #include "audio/audio_information2.h"
 
+#include "extras/korvanta_icons.h"
+#include "extras/readable_colours.h"
 #include "widgets/audio_visualization2.h"
 #include "widgets/nct_amp_bar2.h"
 #include "widgets/nct_play_button_b2.h"
 #include "widgets/nct_slider_b2.h"
 #include "widgets/nct_time_display2.h"
-#include "extras/korvanta_icons.h"
-#include "extras/readable_colours.h"
 
 #include <QAction>
 #include <QApplication>
@@ -576,7 +576,7 @@ void TForm1::buildStatusBar() {
         statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         statusBar()->addWidget(statusPanels_[i]);
     }
-    captureStatus_ = new CaptureStatus(*AudioRecord1, *recording_, this);
+    captureStatus_ = new CaptureStatus(*AudioRecord1, *recording_, recordingSettings(), this);
     statusBar()->addPermanentWidget(captureStatus_->panel(), 1);
     statusBar()->setSizeGripEnabled(true);
 }

@@ -12,16 +12,6 @@
 #include <QComboBox>
 #include <QPushButton>
 
-namespace {
-
-// The equaliser window's bands are reached from the playback tab, beside the switch.
-void ToolBtnEqualizerClick() {
-    if (frmEQ)
-        frmEQ->exec();
-}
-
-}  // namespace
-
 void TForm1::connectMixerCommands() {
     connect(DeviceCombo, &QComboBox::activated, this, &TForm1::DeviceComboClick);
     connect(DeviceComboIn, &QComboBox::activated, this, &TForm1::DeviceComboInClick);
@@ -35,7 +25,11 @@ QPushButton *TForm1::buildEqualizerBandsButton() {
     equalizerBands->setToolTip(tr("Adjust the equalizer bands"));
     equalizerBands->resize(equalizerBands->sizeHint().width(), DeviceCombo->sizeHint().height());
     equalizerBands->move(box->x() + box->width() + 8, 2);
-    connect(equalizerBands, &QPushButton::clicked, this, &ToolBtnEqualizerClick);
+    // The equaliser window's bands are reached from the playback tab, beside the switch.
+    connect(equalizerBands, &QPushButton::clicked, this, [this] {
+        if (frmEQ)
+            frmEQ->exec();
+    });
     return equalizerBands;
 }
 

@@ -1,10 +1,11 @@
 // The main window's settings commands: the Options dialog and the auto-stop button.
 #include "app/tform1.h"
 
-#include "settings/recording_settings.h"
+#include "settings/capture_settings.h"
 #include "settings/dialogs/setting_form.h"
 #include "settings/dialogs/time_limit_form.h"
 #include "settings/dialogs/time_limit_group.h"
+#include "settings/recording_settings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -21,9 +22,9 @@ MainWindowHooks hooksOf(TForm1 *window) {
 
 // Shows a freshly created dialog modally and destroys it afterwards. The guard stays empty
 // if the dialog went away with its owner meanwhile.
-template <typename Dialog>
-void runDialog(QPointer<Dialog> &reference, TForm1 *owner) {
-    QPointer<Dialog> dialog = new Dialog(hooksOf(owner), owner);
+template <typename Dialog, typename... Settings>
+void runDialog(QPointer<Dialog> &reference, TForm1 *owner, Settings &...settings) {
+    QPointer<Dialog> dialog = new Dialog(settings..., hooksOf(owner), owner);
     reference = dialog;
     dialog->exec();
     delete dialog.data();
@@ -46,7 +47,7 @@ void TForm1::Options2Click() {
     // The dialog changes the output format, which a running recording must not see.
     if (flgRecord || SettingForm)
         return;
-    runDialog(SettingForm, this);
+    runDialog(SettingForm, this, recordingSettings(), captureSettings());
     updateListening(true);
 }
 
@@ -60,5 +61,5 @@ void TForm1::ToolBtnAutostopClick() {
         return;
     }
     if (!TimeLimitForm)
-        runDialog(TimeLimitForm, this);
+        runDialog(TimeLimitForm, this, recordingSettings());
 }

@@ -13,6 +13,7 @@
 #include "bench/test_signal.h"
 #include "settings/app_paths.h"
 #include "settings/capture_settings.h"
+#include "settings/recording_settings.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -77,7 +78,8 @@ Options parse(int argc, char **argv) {
 
 class Bench {
 public:
-    Bench(TForm1 &window, const Options &o) : window_(window), ms_(o.seconds * 1000) {}
+    Bench(TForm1 &window, CaptureSettings &settings, const Options &o)
+        : window_(window), settings_(settings), ms_(o.seconds * 1000) {}
 
     // Stopped, with the capture settings `c`: the best share of `runs` measurements.
     double idle(const CaptureSettings &c, int runs) {
@@ -101,12 +103,13 @@ public:
 
 private:
     void apply(const CaptureSettings &c) {
-        captureSettings() = c;
+        settings_ = c;
         window_.captureSettingsChanged();
         runFor(1500);  // the stream settles, the pre-record buffer is allocated
     }
 
     TForm1 &window_;
+    CaptureSettings &settings_;
     int ms_;
 };
 
@@ -141,7 +144,9 @@ int main(int argc, char **argv) {
     const std::unique_ptr<AudioBackend> backend = createAudioBackend();
     int status = 0;
     {
-        TForm1 window(*backend);
+        RecordingSettings recordingSettings;
+        CaptureSettings captureSettings;
+        TForm1 window(*backend, recordingSettings, captureSettings);
         window.TimerTip->stop();
         window.show();
         window.PageControl1->setCurrentIndex(0);  // "Record Sound", with the spectrum
@@ -150,7 +155,7 @@ int main(int argc, char **argv) {
         while (window.DeviceComboIn->count() == 0 && wait.elapsed() < 10000)
             runFor(100);
         runFor(1000);
-        Bench bench(window, o);
+        Bench bench(window, captureSettings, o);
 
         CaptureSettings monitor;
         monitor.showLevelWhileStopped = true;

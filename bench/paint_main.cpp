@@ -11,11 +11,13 @@
 #include "app/tform1.h"
 #include "audio/devices/audio_backend.h"
 #include "audio/sample_array.h"
+#include "settings/app_paths.h"
+#include "settings/capture_settings.h"
+#include "settings/recording_settings.h"
 #include "widgets/audio_visualization2.h"
 #include "widgets/nct_amp_bar2.h"
 #include "widgets/nct_slider_b2.h"
 #include "widgets/nct_time_display2.h"
-#include "settings/app_paths.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -145,7 +147,9 @@ int main(int argc, char **argv) {
 
     const std::unique_ptr<AudioBackend> backend = createAudioBackend();
     {
-        TForm1 window(*backend);
+        RecordingSettings recordingSettings;
+        CaptureSettings captureSettings;
+        TForm1 window(*backend, recordingSettings, captureSettings);
         window.TimerTip->stop();
         window.show();
         window.PageControl1->setCurrentIndex(0);  // "Record Sound", with the spectrum

@@ -9,6 +9,7 @@
 #include "audio/devices/audio_backend.h"
 #include "bench/text_table.h"
 #include "settings/app_paths.h"
+#include "settings/capture_settings.h"
 #include "settings/recording_settings.h"
 
 #include <QApplication>
@@ -116,16 +117,16 @@ int main(int argc, char **argv) {
                       .arg(o.minutes * 60)
                       .toUtf8());
     }
-    recordingSettings() = RecordingSettings();
+    RecordingSettings recordingSettings;
+    CaptureSettings captureSettings;
 
     const std::unique_ptr<AudioBackend> backend = createAudioBackend();
-    TForm1 window(*backend);
-    Form1 = &window;
+    TForm1 window(*backend, recordingSettings, captureSettings);
     window.TimerTip->stop();
     window.show();
     QCoreApplication::processEvents();
-    recordingSettings().flgSplit = true;
-    recordingSettings().SplitTime = o.splitSeconds;
+    recordingSettings.flgSplit = true;
+    recordingSettings.SplitTime = o.splitSeconds;
 
     // Resident memory each second, and a line of progress each minute.
     std::vector<double> rssBySecond;

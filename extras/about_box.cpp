@@ -13,8 +13,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-TAboutBox *AboutBox = nullptr;
-
 namespace {
 
 QLabel *caption(const QString &text, QWidget *parent) {
@@ -41,10 +39,7 @@ TAboutBox::TAboutBox(QWidget *owner)
     connect(this, &QDialog::finished, this, &TAboutBox::FormClose);
 }
 
-TAboutBox::~TAboutBox() {
-    if (AboutBox == this)
-        AboutBox = nullptr;
-}
+TAboutBox::~TAboutBox() = default;
 
 void TAboutBox::buildUi() {
     setWindowTitle(tr("About"));
@@ -131,18 +126,19 @@ void TAboutBox::BtnCloseClick() {
 }
 
 void TAboutBox::FormClose() {
-    if (AboutBox == this)
-        AboutBox = nullptr;
     deleteLater();
 }
 
-void ShowAboutBox(QWidget *owner) {
-    if (!AboutBox)
-        AboutBox = new TAboutBox(owner);
-    AboutBox->setWindowModality(Qt::ApplicationModal);
-    AboutBox->show();
-    AboutBox->raise();
-    AboutBox->activateWindow();
+void ShowAboutBox(QPointer<TAboutBox> &box, QWidget *owner) {
+    if (!box) {
+        box = new TAboutBox(owner);
+        // A closed box is on its way out: the next call builds a fresh one.
+        QObject::connect(box, &QDialog::finished, box, [&box] { box = nullptr; });
+    }
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+    box->raise();
+    box->activateWindow();
 }
 
 QUrl HomePageUrl(const QString &homePage) {

@@ -6,6 +6,7 @@
 #include "extras/product_info.h"
 
 #include <QDialog>
+#include <QPointer>
 
 class QLabel;
 class QPushButton;
@@ -40,12 +41,10 @@ private:
     QLabel *supportCaption_ = nullptr;
 };
 
-// The About box while it exists, else null.
-extern TAboutBox *AboutBox;
-
-// Shows the About box modally over owner, creating it when there is none. Modal without a
-// nested event loop: the call returns at once.
-void ShowAboutBox(QWidget *owner);
+// Shows the About box modally over owner, creating it into `box` when there is none; `box`
+// is null again once the box is closed, and must outlive it. Modal without a nested event
+// loop: the call returns at once.
+void ShowAboutBox(QPointer<TAboutBox> &box, QWidget *owner);
 
 // The address the homepage link opens for a homepage text: web addresses as they are, a bare
 // host name such as "www.example.org" as an http address.

@@ -13,9 +13,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-TTipForm *TipForm = nullptr;
-int TipDelay = 0;
-
 TTipForm::TTipForm(QWidget *owner) : QDialog(owner) {
     buildUi();
     FormCreate();
@@ -23,10 +20,7 @@ TTipForm::TTipForm(QWidget *owner) : QDialog(owner) {
     connect(this, &QDialog::finished, this, &TTipForm::FormClose);
 }
 
-TTipForm::~TTipForm() {
-    if (TipForm == this)
-        TipForm = nullptr;
-}
+TTipForm::~TTipForm() = default;
 
 void TTipForm::buildUi() {
     setWindowTitle(tr("Tip of the Day"));
@@ -122,20 +116,21 @@ void TTipForm::BtnCloseClick() {
 }
 
 void TTipForm::FormClose() {
-    if (TipForm == this)
-        TipForm = nullptr;
     deleteLater();
 }
 
-void ShowTipOfTheDay(QWidget *owner, TipOccasion occasion) {
+void ShowTipOfTheDay(QPointer<TTipForm> &form, QWidget *owner, TipOccasion occasion) {
     if (occasion == TipOccasion::Startup && ReadTips(tipsPath()).isEmpty())
         return;
-    if (!TipForm)
-        TipForm = new TTipForm(owner);
-    TipForm->setWindowModality(Qt::ApplicationModal);
-    TipForm->show();
-    TipForm->raise();
-    TipForm->activateWindow();
+    if (!form) {
+        form = new TTipForm(owner);
+        // A closed window is on its way out: the next call builds a fresh one.
+        QObject::connect(form, &QDialog::finished, form, [&form] { form = nullptr; });
+    }
+    form->setWindowModality(Qt::ApplicationModal);
+    form->show();
+    form->raise();
+    form->activateWindow();
 }
 
 bool TipsWantedAtStartup() {

@@ -6,6 +6,7 @@
 #include "extras/tip_sequence.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <optional>
 
@@ -41,18 +42,13 @@ private:
     int storedTipNo_ = 1;  // tips/tipno as read when the window was created
 };
 
-// The tip window while it exists, else null.
-extern TTipForm *TipForm;
-
-// Ticks of the start-up tip timer so far in this run.
-extern int TipDelay;
-
 enum class TipOccasion { Startup, OnRequest };
 
-// Shows the tip window modally over owner, creating it when there is none. At start-up a tip
-// file without tips shows nothing; on request the window opens empty and can be closed.
-// The window is modal without a nested event loop: the call returns at once.
-void ShowTipOfTheDay(QWidget *owner, TipOccasion occasion);
+// Shows the tip window modally over owner, creating it into `form` when there is none; `form`
+// is null again once the window is closed, and must outlive it. At start-up a tip file
+// without tips shows nothing; on request the window opens empty and can be closed. The
+// window is modal without a nested event loop: the call returns at once.
+void ShowTipOfTheDay(QPointer<TTipForm> &form, QWidget *owner, TipOccasion occasion);
 
 // tips/showtip of setup.ini equals 1 (the default).
 bool TipsWantedAtStartup();

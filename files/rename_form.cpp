@@ -13,8 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 
-TRenameForm *RenameForm = nullptr;
-
 namespace {
 
 // The extension: from the last "." after the last "/", dot included; "" when none.

@@ -25,8 +25,6 @@ public:
     void BtnCancelClick();
 };
 
-extern TRenameForm *RenameForm;
-
 // The name a row gets: the typed name without its extension, then the old extension.
 QString RenamedFileName(const QString &typed, const QString &caption);
 

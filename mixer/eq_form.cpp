@@ -6,8 +6,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-TfrmEQ *frmEQ = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 340;
@@ -39,10 +37,7 @@ TfrmEQ::TfrmEQ(TAudioPlayer2 &player, QCheckBox *equalizerSwitch, QWidget *paren
     connect(BtnClose, &QPushButton::clicked, this, &TfrmEQ::BtnCloseClick);
 }
 
-TfrmEQ::~TfrmEQ() {
-    if (frmEQ == this)
-        frmEQ = nullptr;
-}
+TfrmEQ::~TfrmEQ() = default;
 
 void TfrmEQ::resizeEvent(QResizeEvent *event) {
     QDialog::resizeEvent(event);

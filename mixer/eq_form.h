@@ -41,8 +41,6 @@ private:
     QPointer<QCheckBox> switch_;
 };
 
-extern TfrmEQ *frmEQ;
-
 // chEqualizerClick: the equaliser follows the switch. Grayed only means "not decided yet", so
 // once the user (or a band move) has decided, a click toggles between on and off.
 void EqualizerSwitchClick(QCheckBox *equalizerSwitch, TAudioPlayer2 &player);

@@ -14,8 +14,6 @@
 #include <algorithm>
 #include <cmath>
 
-TfrmRecFlt *frmRecFlt = nullptr;
-
 namespace {
 
 constexpr QChar kEnter(13);
@@ -83,8 +81,6 @@ TfrmRecFlt::~TfrmRecFlt() {
     // The boxes lose focus while they are destroyed; that must not reach the handlers.
     for (FilterRow &row : rows_)
         row.edit->removeEventFilter(this);
-    if (frmRecFlt == this)
-        frmRecFlt = nullptr;
 }
 
 void TfrmRecFlt::buildRow(int row, int top, const QString &caption, int min, int max, int position,

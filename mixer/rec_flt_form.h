@@ -65,8 +65,6 @@ private:
     std::array<FilterRow, 3> rows_;
 };
 
-extern TfrmRecFlt *frmRecFlt;
-
 // Keys the frequency boxes take: digits, "+", "-", the locale's decimal separator and the
 // control characters (Backspace among them) except Enter.
 bool IsValidChar(QChar key);

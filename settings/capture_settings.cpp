@@ -34,11 +34,6 @@ void addIfChanged(std::vector<IniEntry> &entries, const IntegerKey &key, int val
 
 }  // namespace
 
-CaptureSettings &captureSettings() {
-    static CaptureSettings settings;
-    return settings;
-}
-
 CaptureSettings LoadCaptureSettings(const QString &iniPath) {
     CaptureSettings s;
     if (!mayHoldSection(iniPath))

@@ -32,9 +32,6 @@ struct CaptureSettings {
     }
 };
 
-// The one instance shared by the main window and the Options dialog.
-CaptureSettings &captureSettings();
-
 // Reads the keys; missing or unusable values give the defaults, numbers out of range are
 // clamped.
 CaptureSettings LoadCaptureSettings(const QString &iniPath);

@@ -48,11 +48,6 @@ std::vector<IniEntry> optionsEntries(const RecordingSettings &s, const FormatLis
 
 }  // namespace
 
-RecordingSettings &recordingSettings() {
-    static RecordingSettings settings;
-    return settings;
-}
-
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath) {
     // Read once for all the keys, as at start-up a large file would otherwise be parsed
     // twenty times.

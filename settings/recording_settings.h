@@ -1,4 +1,5 @@
-// The process-wide recording-format settings and their loading from / saving to setup.ini.
+// The recording-format settings and their loading from / saving to setup.ini. The program
+// keeps one object, made in main and handed to the window, the recording and the dialogs.
 #pragma once
 
 #include "settings/setup_keys.h"
@@ -30,9 +31,6 @@ struct RecordingSettings {
     // keys whose value differs from it. Never loaded (a fresh object): every key is written.
     StoredValues stored;
 };
-
-// The one instance shared by the main window, the recording and the dialogs.
-RecordingSettings &recordingSettings();
 
 // Fills the persisted fields from the file (defaults for whatever is missing) and notes them in
 // s.stored, with the Options dialog's list rows; flgSplit, SplitTime and TotalFileTime are left

@@ -8,10 +8,11 @@
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
 #include "settings/app_paths.h"
+#include "settings/capture_settings.h"
 #include "settings/dialogs/main_window_hooks.h"
-#include "settings/recording_settings.h"
 #include "settings/dialogs/setting_form.h"
 #include "settings/dialogs/time_limit_form.h"
+#include "settings/recording_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,22 +78,23 @@ int main(int argc, char **argv) {
     }
 
     const std::unique_ptr<AudioBackend> backend = createAudioBackend();
-    TForm1 window(*backend);
-    Form1 = &window;
+    RecordingSettings recordingSettings;
+    CaptureSettings captureSettings;
+    TForm1 window(*backend, recordingSettings, captureSettings);
     window.TimerTip->stop();
     TfrmEQ eqForm(*window.AudioPlayer1, window.chEqualizer(), &window);
-    frmEQ = &eqForm;
+    window.setEqualizerForm(&eqForm);
     TfrmRecFlt recFltForm(*window.AudioRecord1, &window);
-    frmRecFlt = &recFltForm;
+    window.setRecordingFilterForm(&recFltForm);
     window.show();
     spin(500);  // the device lists and mixer panels fill in the background
 
     bool ok = true;
     const MainWindowHooks hooks{[](bool, const QString &) {}, [] {}};
-    TSettingForm options(hooks, &window);
+    TSettingForm options(recordingSettings, captureSettings, hooks, &window);
     ok &= save(&options, folder, QStringLiteral("options.png"));
     options.hide();
-    TTimeLimitForm autoStop(hooks, &window);
+    TTimeLimitForm autoStop(recordingSettings, hooks, &window);
     ok &= save(&autoStop, folder, QStringLiteral("auto-stop.png"));
     autoStop.hide();
     ok &= save(&eqForm, folder, QStringLiteral("equalizer.png"));
@@ -114,7 +116,7 @@ int main(int argc, char **argv) {
     // and after.
     QDir recordings(QDir::tempPath() + QStringLiteral("/korvanta-manual"));
     recordings.removeRecursively();
-    recordingSettings().SavePath = recordings.path() + QStringLiteral("/Recordings/");
+    recordingSettings.SavePath = recordings.path() + QStringLiteral("/Recordings/");
     window.PageControl1->setCurrentWidget(window.TabSheet1);
     window.Record1->trigger();
     spin(1500);
@@ -125,8 +127,5 @@ int main(int argc, char **argv) {
 
     window.hide();
     recordings.removeRecursively();
-    frmRecFlt = nullptr;
-    frmEQ = nullptr;
-    Form1 = nullptr;
     return ok ? 0 : 1;
 }

@@ -4,11 +4,11 @@
 #include "settings/app_paths.h"
 #include "settings/capture_settings.h"
 #include "settings/dialogs/dialog_messages.h"
+#include "settings/dialogs/listening_page.h"
+#include "settings/dialogs/time_limit_group.h"
 #include "settings/field_values.h"
 #include "settings/format_tables.h"
-#include "settings/dialogs/listening_page.h"
 #include "settings/recording_settings.h"
-#include "settings/dialogs/time_limit_group.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,8 +21,6 @@
 #include <QToolButton>
 
 #include <utility>
-
-QPointer<TSettingForm> SettingForm;
 
 namespace {
 
@@ -52,9 +50,12 @@ QString pickFolder(QWidget *parent, const QString &title) {
 
 }  // namespace
 
-TSettingForm::TSettingForm(MainWindowHooks hooks, QWidget *parent)
+TSettingForm::TSettingForm(RecordingSettings &recording, CaptureSettings &capture,
+                           MainWindowHooks hooks, QWidget *parent)
     : QDialog(parent),
       AudioFile1(std::make_unique<TAudioFile2>()),
+      recording_(recording),
+      capture_(capture),
       hooks_(std::move(hooks)),
       folderPicker_(pickFolder) {
     buildUi();
@@ -86,7 +87,7 @@ void TSettingForm::connectControls() {
 
 void TSettingForm::FormCreate() {
     InitComboBox();
-    const RecordingSettings &s = recordingSettings();
+    const RecordingSettings &s = recording_;
     if (s.flgSplit) {
         CheckSplit->setChecked(true);
         Edit4->setText(QString::number(s.SplitTime / 60));
@@ -114,9 +115,9 @@ void TSettingForm::InitComboBox() {
     cbWMA->clear();
     for (int number = 1; number <= WMAProfileNum; ++number)
         cbWMA->addItem(GetWMAString(number));
-    cbWMA->setCurrentIndex(recordingSettings().WMAProfile);
+    cbWMA->setCurrentIndex(recording_.WMAProfile);
 
-    const QString format = recordingSettings().ext.toUpper();
+    const QString format = recording_.ext.toUpper();
     if (format == QLatin1String(".MP3"))
         enableFormatList(cbMP3);
     else if (format == QLatin1String(".WAV"))
@@ -144,7 +145,7 @@ void TSettingForm::showEvent(QShowEvent *event) {
 }
 
 void TSettingForm::FormShow() {
-    RecordingSettings &s = recordingSettings();
+    RecordingSettings &s = recording_;
     EdSavePath->setText(s.SavePath);
 
     const QString format = s.ext.toUpper();
@@ -172,7 +173,7 @@ void TSettingForm::FormShow() {
     selectStoredRow(cbOpus, rows.opus);
     selectStoredRow(cbVorbis, rows.vorbis);
 
-    PageListening->showSettings(captureSettings());
+    PageListening->showSettings(capture_);
 }
 
 void TSettingForm::enableFormatList(QComboBox *list) {
@@ -216,11 +217,11 @@ void TSettingForm::SpeedBtnSelectClick() {
     const QString path = withTrailingSeparator(folder);
     EdSavePath->setText(path);
     // Taken over at once, even if the dialog is cancelled afterwards.
-    recordingSettings().SavePath = path;
+    recording_.SavePath = path;
 }
 
 void TSettingForm::BtnOKClick() {
-    RecordingSettings &s = recordingSettings();
+    RecordingSettings &s = recording_;
 
     // An empty directory would make every later recording fail, so it is not taken.
     if (EdSavePath->text().trimmed().isEmpty()) {
@@ -283,11 +284,11 @@ void TSettingForm::BtnOKClick() {
     }
     // Taken over once written, so that an OK after a failed save tries the same keys again.
     const CaptureSettings listening = PageListening->settings();
-    if (!SaveCaptureSettings(listening, captureSettings(), writableSetupIniPath(), &error)) {
+    if (!SaveCaptureSettings(listening, capture_, writableSetupIniPath(), &error)) {
         ShowError(this, error);
         return;
     }
-    captureSettings() = listening;
+    capture_ = listening;
     accept();
 }
 

@@ -6,7 +6,6 @@
 #include "settings/dialogs/main_window_hooks.h"
 
 #include <QDialog>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -20,6 +19,8 @@ class QRadioButton;
 class QTabWidget;
 class QToolButton;
 class TAudioFile2;
+struct CaptureSettings;
+struct RecordingSettings;
 class TListeningPage;
 class TTimeLimitGroup;
 class TUpDown;
@@ -33,7 +34,9 @@ public:
     static constexpr int kClientWidth = 319;
     static constexpr int kClientHeight = 511;
 
-    TSettingForm(MainWindowHooks hooks, QWidget *parent);
+    // Shows and edits `recording` and `capture`, which outlive the dialog.
+    TSettingForm(RecordingSettings &recording, CaptureSettings &capture, MainWindowHooks hooks,
+                 QWidget *parent);
     ~TSettingForm() override;
 
     // Replaces the platform's folder picker (tests).
@@ -109,9 +112,8 @@ private:
     // Enables the list of one format and disables the others.
     void enableFormatList(QComboBox *list);
 
+    RecordingSettings &recording_;
+    CaptureSettings &capture_;
     MainWindowHooks hooks_;
     FolderPicker folderPicker_;
 };
-
-// The dialog while it is open; empty otherwise.
-extern QPointer<TSettingForm> SettingForm;

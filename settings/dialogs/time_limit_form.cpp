@@ -1,8 +1,8 @@
 #include "settings/dialogs/time_limit_form.h"
 
 #include "settings/dialogs/dialog_frame.h"
-#include "settings/recording_settings.h"
 #include "settings/dialogs/time_limit_group.h"
+#include "settings/recording_settings.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -10,9 +10,7 @@
 
 #include <utility>
 
-QPointer<TTimeLimitForm> TimeLimitForm;
-
-TTimeLimitForm::TTimeLimitForm(MainWindowHooks hooks, QWidget *parent)
+TTimeLimitForm::TTimeLimitForm(RecordingSettings &settings, MainWindowHooks hooks, QWidget *parent)
     : QDialog(parent),
       GBTimeLimit(new TTimeLimitGroup(this)),
       RBNoLimit(GBTimeLimit->RBNoLimit),
@@ -25,6 +23,7 @@ TTimeLimitForm::TTimeLimitForm(MainWindowHooks hooks, QWidget *parent)
       UpDown3(GBTimeLimit->UpDown3),
       BtnOK(new QPushButton(tr("OK"), this)),
       BtnCancel(new QPushButton(tr("Cancel"), this)),
+      settings_(settings),
       hooks_(std::move(hooks)) {
     setWindowTitle(tr("Auto Stop Settings"));
     SetFixedDialogFrame(this, 303, 132);
@@ -48,7 +47,7 @@ TTimeLimitForm::TTimeLimitForm(MainWindowHooks hooks, QWidget *parent)
 
 void TTimeLimitForm::BtnOKClick() {
     // The new limit stays in memory; setup.ini gets it at the next Options OK or at exit.
-    if (GBTimeLimit->ApplyTo(recordingSettings(), hooks_.setAutoStopIndicator))
+    if (GBTimeLimit->ApplyTo(settings_, hooks_.setAutoStopIndicator))
         accept();
 }
 

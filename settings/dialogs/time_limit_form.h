@@ -5,18 +5,19 @@
 #include "settings/dialogs/main_window_hooks.h"
 
 #include <QDialog>
-#include <QPointer>
 
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class TTimeLimitGroup;
 class TUpDown;
+struct RecordingSettings;
 
 class TTimeLimitForm : public QDialog {
     Q_OBJECT
 public:
-    TTimeLimitForm(MainWindowHooks hooks, QWidget *parent);
+    // Sets the auto-stop limit of `settings`, which outlives the dialog.
+    TTimeLimitForm(RecordingSettings &settings, MainWindowHooks hooks, QWidget *parent);
 
     TTimeLimitGroup *GBTimeLimit;
     QRadioButton *RBNoLimit;
@@ -34,8 +35,6 @@ public:
     void BtnCancelClick();
 
 private:
+    RecordingSettings &settings_;
     MainWindowHooks hooks_;
 };
-
-// The dialog while it is open; empty otherwise.
-extern QPointer<TTimeLimitForm> TimeLimitForm;

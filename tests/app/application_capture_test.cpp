@@ -4,6 +4,7 @@
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
 #include "mixer/source_panels.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QComboBox>
@@ -80,8 +81,7 @@ class ApplicationCapture : public WindowFixture {
 protected:
     TForm1 &open() {
         writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
-        window_ = std::make_unique<TForm1>(card_);
-        Form1 = window_.get();
+        window_ = std::make_unique<TForm1>(card_, testRecordingSettings(), testCaptureSettings());
         window_->TimerTip->stop();
         window_->show();
         QCoreApplication::processEvents();

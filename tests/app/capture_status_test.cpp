@@ -6,8 +6,9 @@
 #include "app/status_panel.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
-#include "widgets/nct_amp_bar2.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_amp_bar2.h"
 
 #include <QElapsedTimer>
 #include <QStatusBar>
@@ -105,7 +106,7 @@ TEST_F(CaptureStatusTest, IdleTimeLeftFollowsTheFreeSpaceAndTheFormat) {
     // The report has a panel of its own: the three panels keep their texts.
     EXPECT_EQ((QStringList{w.statusPanel(0), w.statusPanel(1), w.statusPanel(2)}), panels);
 
-    RecordingSettings &s = recordingSettings();
+    RecordingSettings &s = testRecordingSettings();
     s.ext = QStringLiteral(".wav");  // 44100 Hz stereo 16-bit: 176400 bytes a second
     w.SetFormat();
     EXPECT_TRUE(waitUntil([&] { return captureText(w) == QStringLiteral("17 min left"); }))

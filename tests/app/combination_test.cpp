@@ -3,11 +3,12 @@
 // queued behind a start, an abandoned split, and which file Apply may write.
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
+#include "tests/support/test_settings.h"
+#include "tests/support/window_fixture.h"
 #include "widgets/audio_visualization2.h"
 #include "widgets/nct_amp_bar2.h"
 #include "widgets/nct_play_button_b2.h"
 #include "widgets/nct_slider_b2.h"
-#include "tests/support/window_fixture.h"
 
 #include <QFileInfo>
 #include <QPushButton>
@@ -105,7 +106,7 @@ TEST_F(CombinationTest, SelectingARowDuringARecordingStillListsTheFinishedFile) 
     TForm1 &w = openWindow();
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
-    recordingSettings().RecordTime = -1;
+    testRecordingSettings().RecordTime = -1;
     w.Record1Click();
     spin(300);
     w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
@@ -144,7 +145,7 @@ TEST_F(CombinationTest, AnAbandonedSplitLeavesAnIdleWindowAndNoClockBehind) {
     writeIni("[options]\nsaveformat=.wav\n");
     TForm1 &w = openWindow();
     answerMessageBoxes(QMessageBox::Ok);
-    RecordingSettings &settings = recordingSettings();
+    RecordingSettings &settings = testRecordingSettings();
     settings.flgSplit = true;
     settings.SplitTime = 1;
     w.Record1Click();
@@ -180,7 +181,7 @@ TEST_F(CombinationTest, ApplyIsOffExactlyWhileItsFileIsRecordedOrPlayed) {
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
-    recordingSettings().RecordTime = -1;
+    testRecordingSettings().RecordTime = -1;
 
     // Paused on Untitled1, the selection moves to Untitled2, Play resumes Untitled1.
     w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
@@ -278,7 +279,7 @@ TEST_F(CombinationTest, TheEndOfOneSideLeavesTheOtherSidesLook) {
     EXPECT_EQ(w.NCTPlayButtonB1->ShownState(), TNCTPlayButtonB2::TShownState::Play);
     w.Stop1Click();
 
-    recordingSettings().RecordTime = -1;
+    testRecordingSettings().RecordTime = -1;
     w.Record1Click();
     w.setCurrentFileName(ramp(1));
     w.Play1Click();

@@ -3,6 +3,7 @@
 // rows and the tag editor.
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QLineEdit>
@@ -55,8 +56,8 @@ TEST_P(EncodedRecordingTest, SplitPartsAreCompleteFilesOfTheCardsSound) {
     const Recorded &f = GetParam();
     writeIni(QByteArray("[options]\nsaveformat=") + f.ext + "\ntimelimit=3\n" + f.ini);
     TForm1 &w = openWindow();
-    recordingSettings().flgSplit = true;
-    recordingSettings().SplitTime = 1;
+    testRecordingSettings().flgSplit = true;
+    testRecordingSettings().SplitTime = 1;
     w.Record1Click();
     ASSERT_TRUE(w.flgRecord);
     EXPECT_EQ(w.statusPanel(2), QLatin1String(f.panelText));
@@ -152,7 +153,7 @@ TEST_F(WindowFixture, TheStatusBarNamesTheFormatBeingRecorded) {
     };
     for (const auto &[ext, text] : formats) {
         writeIni(QByteArray("[options]\nsaveformat=") + ext + "\n");
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         TForm1 &w = openWindow();
         w.Record1Click();
         EXPECT_EQ(w.statusPanel(2).toStdString(), text);

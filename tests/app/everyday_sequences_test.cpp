@@ -5,12 +5,12 @@
 #include "audio/audio_information2.h"
 #include "audio/audio_player2.h"
 #include "audio/devices/virtual_backend.h"
-#include "widgets/nct_play_button_b2.h"
 #include "files/rename_form.h"
 #include "mixer/source_panels.h"
 #include "mixer/src_frame.h"
 #include "playback/playback_session.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -195,7 +195,7 @@ TEST_F(EverydaySequences, AClickOrEnterOnTheHighlightedRowMakesItsFileCurrent) {
 TEST_F(EverydaySequences, TagsCanBeAppliedAfterARename) {
     TForm1 &w = open();
     TRenameForm renameForm(&w);
-    RenameForm = &renameForm;
+    w.setRenameForm(&renameForm);
     answerMessageBoxes(QMessageBox::Ok);
     record();
     const QString old = pathOf(row(0));
@@ -222,7 +222,6 @@ TEST_F(EverydaySequences, TagsCanBeAppliedAfterARename) {
     // The other row of the file loads what the file now holds.
     clickRow(1);
     EXPECT_EQ(w.infoTitle()->text(), QStringLiteral("Renamed take"));
-    RenameForm = nullptr;
 }
 
 // The mute switch of the transport bar, its look and the line it switches are one line:

@@ -4,6 +4,7 @@
 #include "audio/audio_record2.h"
 #include "extras/sleep_inhibitor.h"
 #include "tests/support/fake_sleep_services.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <algorithm>
@@ -67,8 +68,8 @@ TEST_F(KeepAwakeTest, AutoStopAndSplitsKeepItHeldUntilTheLastPartEnds) {
     writeIni("[options]\nsaveformat=.wav\ntimelimit=3\n");
     FakePortal portal(session_.connect(QStringLiteral("portal")));
     TForm1 &w = openKeptAwakeWindow();
-    recordingSettings().flgSplit = true;
-    recordingSettings().SplitTime = 1;
+    testRecordingSettings().flgSplit = true;
+    testRecordingSettings().SplitTime = 1;
     size_t mostOpen = 0, leastOpenWhileRecording = 99;
     QObject::connect(w.AudioRecord1, &TAudioRecord2::OnTimer, &w, [&](int, int, int) {
         mostOpen = std::max(mostOpen, portal.openCount());

@@ -10,6 +10,7 @@
 #include "mixer/rec_flt_form.h"
 #include "settings/dialogs/setting_form.h"
 #include "settings/dialogs/time_limit_form.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QCheckBox>
@@ -199,7 +200,7 @@ TEST_P(LargerFontTest, EveryCaptionOfTheWindowHasItsRoom) {
 TEST_P(LargerFontTest, EveryCaptionOfTheDialogsHasItsRoom) {
     TForm1 &w = openWindow();
     {
-        TSettingForm options(MainWindowHooks{}, &w);
+        TSettingForm options(testRecordingSettings(), testCaptureSettings(), MainWindowHooks{}, &w);
         options.CheckSplit->setChecked(true);
         expectDialogFits(&options);
         if (GetParam() == 1.0) {
@@ -208,7 +209,7 @@ TEST_P(LargerFontTest, EveryCaptionOfTheDialogsHasItsRoom) {
         }
     }
     {
-        TTimeLimitForm limit(MainWindowHooks{}, &w);
+        TTimeLimitForm limit(testRecordingSettings(), MainWindowHooks{}, &w);
         expectDialogFits(&limit);
         if (GetParam() == 1.0) {
             EXPECT_EQ(limit.size(), QSize(303, 132));

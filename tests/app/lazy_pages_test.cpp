@@ -3,6 +3,7 @@
 #include "audio/devices/virtual_backend.h"
 #include "mixer/source_panels.h"
 #include "mixer/src_frame.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QCheckBox>
@@ -140,7 +141,7 @@ TEST_F(LazyPagesTest, ClosingBeforeAnyHiddenPageWasShownWritesTheSameSetupIni) {
     const QByteArray ini = "[Recording]\nRecordTime=125\n";
     auto closedIni = [&](bool showEveryPage) {
         writeIni(ini);
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         TForm1 &w = openWindow();
         if (showEveryPage) {
             for (int page = 0; page < w.PageControl1->count(); ++page) {
@@ -174,8 +175,7 @@ protected:
             lines.push_back(line);
         }
         card_.setMixerLines(Direction::Output, 0, lines);
-        window_ = std::make_unique<TForm1>(card_);
-        Form1 = window_.get();
+        window_ = std::make_unique<TForm1>(card_, testRecordingSettings(), testCaptureSettings());
         window_->TimerTip->stop();
         window_->show();
         QCoreApplication::processEvents();

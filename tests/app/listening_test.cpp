@@ -4,10 +4,11 @@
 // started and paused by a level step made with the card's recording line volume.
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
-#include "widgets/nct_amp_bar2.h"
 #include "recording/recording_session.h"
 #include "settings/capture_settings.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_amp_bar2.h"
 
 #include <QDialog>
 #include <QElapsedTimer>
@@ -72,13 +73,13 @@ class ListeningTest : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        captureSettings() = CaptureSettings();
+        testCaptureSettings() = CaptureSettings();
         setInputGain(65535);
     }
     void TearDown() override {
         WindowFixture::TearDown();
         setInputGain(65535);
-        captureSettings() = CaptureSettings();
+        testCaptureSettings() = CaptureSettings();
     }
 
     // The level step: the volume of the card's selected recording line ("Microphone").
@@ -130,7 +131,7 @@ TEST_F(ListeningTest, ShowingTheLevelWhileStoppedOpensTheInputWithoutWritingAnyt
     EXPECT_EQ(firstMismatch(samples, 0, samples.size() / 2, 0), -1);
 
     // Switched off in the options: the input closes.
-    captureSettings().showLevelWhileStopped = false;
+    testCaptureSettings().showLevelWhileStopped = false;
     QTimer::singleShot(300, [] {
         if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
             dialog->reject();

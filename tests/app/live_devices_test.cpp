@@ -4,10 +4,11 @@
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
-#include "widgets/nct_play_button_b2.h"
 #include "mixer/source_panels.h"
 #include "mixer/src_frame.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -70,8 +71,7 @@ class LiveDevices : public WindowFixture {
 protected:
     TForm1 &open() {
         writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
-        window_ = std::make_unique<TForm1>(card_);
-        Form1 = window_.get();
+        window_ = std::make_unique<TForm1>(card_, testRecordingSettings(), testCaptureSettings());
         window_->TimerTip->stop();
         window_->show();
         QCoreApplication::processEvents();

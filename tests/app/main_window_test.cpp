@@ -2,14 +2,15 @@
 // in a temporary folder standing in for the executable's directory.
 #include "app/tform1.h"
 #include "audio/audio_player2.h"
-#include "widgets/nct_amp_bar2.h"
-#include "widgets/nct_play_button_b2.h"
-#include "widgets/nct_slider_b2.h"
-#include "widgets/nct_time_display2.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/test_backend.h"
+#include "tests/support/test_settings.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
     }
     void TearDown() override { setExecutableDirectoryForTesting(QString()); }
 
@@ -66,8 +67,8 @@ QStringList menuTexts(QMenu *menu) {
 }  // namespace
 
 TEST_F(MainWindowTest, FirstStartWithoutSetupIniUsesTheDefaults) {
-    TForm1 window(testBackend());
-    const RecordingSettings &s = recordingSettings();
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
+    const RecordingSettings &s = testRecordingSettings();
     EXPECT_EQ(s.ext, QStringLiteral(".mp3"));
     EXPECT_EQ(s.SavePath, dir_.path() + QStringLiteral("/Recording/"));
     EXPECT_LE(s.RecordTime, 0);
@@ -78,14 +79,14 @@ TEST_F(MainWindowTest, FirstStartWithoutSetupIniUsesTheDefaults) {
 
 TEST_F(MainWindowTest, AStoredTimeLimitShowsThePressedIndicator) {
     writeIni("[Options]\nTimeLimit=90\n");
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
     EXPECT_EQ(window.ToolBtnAutostop->toolTip(),
               QStringLiteral("Auto stop recording is set to 01:30"));
 }
 
 TEST_F(MainWindowTest, HasTheMenusToolButtonsTabsAndStatusPanels) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.show();
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Korvanta Sound Recorder"));
     EXPECT_EQ(window.minimumSize(), QSize(560, 375));
@@ -120,7 +121,7 @@ TEST_F(MainWindowTest, HasTheMenusToolButtonsTabsAndStatusPanels) {
 }
 
 TEST_F(MainWindowTest, FirstShowFillsDeviceAndGenreLists) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.show();
     // Only the devices with mixer lines are listed.
     ASSERT_EQ(window.DeviceCombo->count(), 1);
@@ -135,7 +136,7 @@ TEST_F(MainWindowTest, FirstShowFillsDeviceAndGenreLists) {
 }
 
 TEST_F(MainWindowTest, BottomStripKeepsMetersRightOfTheButtonsAtMinimumWidth) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.show();
     window.resize(560, 375);
     QCoreApplication::processEvents();
@@ -152,9 +153,9 @@ TEST_F(MainWindowTest, BottomStripKeepsMetersRightOfTheButtonsAtMinimumWidth) {
 TEST_F(MainWindowTest, ClosingWritesTheTimeLimitAndKeepsForeignLines) {
     writeIni("; kept\n[Options]\nSaveFormat=.wav\nTimeLimit=0\n[mine]\nx=1\n");
     {
-        TForm1 window(testBackend());
+        TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         window.show();
-        recordingSettings().RecordTime = 125;
+        testRecordingSettings().RecordTime = 125;
         window.Exit1Click();
         EXPECT_FALSE(window.isVisible());
     }
@@ -164,9 +165,9 @@ TEST_F(MainWindowTest, ClosingWritesTheTimeLimitAndKeepsForeignLines) {
 
 TEST_F(MainWindowTest, AFailedWriteOnCloseIsReportedAndTheWindowStillCloses) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("setup.ini")));  // cannot be written
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.show();
-    recordingSettings().RecordTime = 60;  // a limit set in this run, so closing has to write
+    testRecordingSettings().RecordTime = 60;  // a limit set in this run, so closing has to write
     QString shown;
     QTimer::singleShot(100, [&] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {

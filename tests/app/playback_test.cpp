@@ -1,12 +1,13 @@
 // Playback through the whole window on the virtual card, checked against what the card
 // "heard" (KORVANTA_VIRTUAL_SINK), plus the list's rename and delete commands.
 #include "audio/audio_file2.h"
+#include "files/rename_form.h"
+#include "playback/playback_session.h"
+#include "tests/support/test_settings.h"
+#include "tests/support/window_fixture.h"
 #include "widgets/audio_visualization2.h"
 #include "widgets/nct_slider_b2.h"
 #include "widgets/nct_time_display2.h"
-#include "files/rename_form.h"
-#include "playback/playback_session.h"
-#include "tests/support/window_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -148,7 +149,7 @@ TEST_F(PlaybackTest, CompressedRecordingsPlayAtTheRightPitchAndLength) {
     for (const char *format : {".mp3", ".wma"}) {
         SCOPED_TRACE(format);
         writeIni(QByteArray("[options]\nsaveformat=") + format + "\ntimelimit=1\n");
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         TForm1 &w = openWindow();
         w.Record1Click();
         ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
@@ -197,7 +198,7 @@ TEST_F(PlaybackTest, RenameKeepsTheExtensionAndNeverOverwrites) {
     writeIni("[options]\nsaveformat=.wav\ntimelimit=1\n");
     TForm1 &w = openWindow();
     TRenameForm renameForm(&w);
-    RenameForm = &renameForm;
+    w.setRenameForm(&renameForm);
     ASSERT_TRUE(QDir().mkpath(recordingDir()));
     writeRampWav(recordingDir() + QStringLiteral("taken.wav"), 8000, 1, 100);
     w.Record1Click();
@@ -218,7 +219,6 @@ TEST_F(PlaybackTest, RenameKeepsTheExtensionAndNeverOverwrites) {
     EXPECT_TRUE(QFile::exists(recordingDir() + QStringLiteral("taken.wav")));
     EXPECT_EQ(w.SelectFileName, recordingDir() + QStringLiteral("take2.wav"));
     EXPECT_EQ(renameForm.Edit1->text(), QStringLiteral("take2.mp3"));  // kept for next time
-    RenameForm = nullptr;
 }
 
 TEST_F(PlaybackTest, DeleteFromDiskAsksFirst) {

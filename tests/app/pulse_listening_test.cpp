@@ -3,10 +3,11 @@
 // pre-record buffer puts what played before Record in front of the live audio without a jump
 // at the join, and voice start begins at the tone's first frame and pauses in silence.
 #include "audio/audio_record2.h"
-#include "widgets/nct_amp_bar2.h"
 #include "recording/recording_session.h"
 #include "settings/capture_settings.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_amp_bar2.h"
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -67,13 +68,13 @@ class PulseListeningTest : public WindowFixture {
 protected:
     void SetUp() override {
         WindowFixture::SetUp();
-        captureSettings() = CaptureSettings();
+        testCaptureSettings() = CaptureSettings();
     }
     void TearDown() override {
         player_.kill();
         player_.waitForFinished();
         WindowFixture::TearDown();
-        captureSettings() = CaptureSettings();
+        testCaptureSettings() = CaptureSettings();
     }
 
     // Opens the window and waits until it listens to the sink's monitor.

@@ -6,11 +6,12 @@
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/audio_backend.h"
-#include "widgets/nct_play_button_b2.h"
-#include "widgets/nct_slider_b2.h"
 #include "mixer/source_panels.h"
 #include "mixer/src_frame.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -128,8 +129,8 @@ TEST_F(PulseWindowTest, SplitPartsOfAPlayedToneJoinWithoutAJump) {
     const QString tone = writeSineWav(dir_.filePath(QStringLiteral("tone.wav")), 1000, 8);
     TForm1 &w = openWindow();
     ASSERT_TRUE(waitUntil([&] { return w.DeviceComboIn->count() >= 1; }, 5000));
-    recordingSettings().flgSplit = true;
-    recordingSettings().SplitTime = 1;
+    testRecordingSettings().flgSplit = true;
+    testRecordingSettings().SplitTime = 1;
     QProcess player;
     player.start(QStringLiteral("paplay"),
                  {QStringLiteral("-d"), QStringLiteral("korvanta_test"), tone});
@@ -293,8 +294,7 @@ TEST_F(PulseServerLaterTest, TheListsFillWhenTheServerStarts) {
     qputenv("PULSE_SERVER", ("unix:" + socket).toUtf8());
     backend_ = createAudioBackend();
     writeIni("[options]\nsaveformat=.wav\n[tips]\nshowtip=0\n");
-    window_ = std::make_unique<TForm1>(*backend_);
-    Form1 = window_.get();
+    window_ = std::make_unique<TForm1>(*backend_, testRecordingSettings(), testCaptureSettings());
     TForm1 &w = *window_;
     w.TimerTip->stop();
     w.show();

@@ -182,7 +182,9 @@ void collectTexts(QWidget *root, std::vector<std::pair<QString, QString>> *texts
                 add(w, QStringLiteral("column"), tree->headerItem()->text(i));
         }
         // Genre names are the tag standard's own list, stored as they are.
-        if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo != Form1->infoGenre()) {
+        auto *mainWindow = qobject_cast<TForm1 *>(w->window());
+        const QComboBox *genres = mainWindow ? mainWindow->infoGenre() : nullptr;
+        if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo != genres) {
             for (int i = 0; i < combo->count(); ++i)
                 add(w, QStringLiteral("item"), combo->itemText(i));
         }

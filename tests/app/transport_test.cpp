@@ -3,12 +3,13 @@
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
+#include "playback/playback_session.h"
+#include "recording/recording_session.h"
+#include "tests/support/test_settings.h"
+#include "tests/support/window_fixture.h"
 #include "widgets/nct_play_button_b2.h"
 #include "widgets/nct_slider_b2.h"
 #include "widgets/nct_time_display2.h"
-#include "playback/playback_session.h"
-#include "recording/recording_session.h"
-#include "tests/support/window_fixture.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -159,8 +160,8 @@ TEST_F(TransportTest, AutoStopEndsTheRecordingAtTheLimit) {
 TEST_F(TransportTest, AutoSplitMakesConsecutivePartsAndTheDisplayRunsOn) {
     writeIni("[options]\nsaveformat=.wav\ntimelimit=5\n");
     TForm1 &w = openWindow();
-    recordingSettings().flgSplit = true;
-    recordingSettings().SplitTime = 2;
+    testRecordingSettings().flgSplit = true;
+    testRecordingSettings().SplitTime = 2;
     int lastShown = 0;
     bool wentBack = false;
     QObject::connect(w.AudioRecord1, &TAudioRecord2::OnTimer, &w, [&](int, int, int) {
@@ -187,8 +188,8 @@ TEST_F(TransportTest, AutoSplitMakesConsecutivePartsAndTheDisplayRunsOn) {
 TEST_F(TransportTest, SplitWithZeroLengthNeverSplits) {
     writeIni("[options]\nsaveformat=.wav\ntimelimit=2\n");
     TForm1 &w = openWindow();
-    recordingSettings().flgSplit = true;
-    recordingSettings().SplitTime = 0;
+    testRecordingSettings().flgSplit = true;
+    testRecordingSettings().SplitTime = 0;
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 4000));
     EXPECT_EQ(listedFiles().size(), 1);
@@ -243,7 +244,7 @@ TEST_F(TransportTest, OnePauseActsOnPlaybackAndRecording) {
     TForm1 &w = openWindow();
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
-    recordingSettings().RecordTime = -1;
+    testRecordingSettings().RecordTime = -1;
     w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     w.Play1Click();
     w.Record1Click();

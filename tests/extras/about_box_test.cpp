@@ -27,7 +27,7 @@ protected:
         setShellOpenHandlerForTesting([this](const QUrl &url) { opened_ << url; });
     }
     void TearDown() override {
-        delete AboutBox;
+        delete aboutBox_.data();
         setShellOpenHandlerForTesting({});
         setExecutableDirectoryForTesting(QString());
     }
@@ -41,6 +41,7 @@ protected:
     QTemporaryDir dir_;
     QList<QUrl> opened_;
     QWidget owner_;
+    QPointer<TAboutBox> aboutBox_;
 };
 
 void hover(QWidget *widget, bool enter) {
@@ -127,25 +128,25 @@ TEST_F(AboutBoxTest, LinksTurnRedAndUnderlinedWhileHoveredAndBackAfter) {
 }
 
 TEST_F(AboutBoxTest, EachShowingIsAFreshBoxReadingSupportIniAgain) {
-    ShowAboutBox(&owner_);
-    QPointer<TAboutBox> first = AboutBox;
+    ShowAboutBox(aboutBox_, &owner_);
+    QPointer<TAboutBox> first = aboutBox_.data();
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->isVisible());
     EXPECT_TRUE(first->isModal());
-    ShowAboutBox(&owner_);
-    EXPECT_EQ(AboutBox, first.data());  // already open: the same box
+    ShowAboutBox(aboutBox_, &owner_);
+    EXPECT_EQ(aboutBox_.data(), first.data());  // already open: the same box
 
     first->BtnClose->click();
-    EXPECT_EQ(AboutBox, nullptr);
+    EXPECT_EQ(aboutBox_.data(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(first.isNull());
 
     writeFile(QStringLiteral("support.ini"), "[about]\nversionname=v9\n");
-    ShowAboutBox(&owner_);
-    ASSERT_NE(AboutBox, nullptr);
-    EXPECT_EQ(AboutBox->Label3->text(), QStringLiteral("v9"));
-    EXPECT_TRUE(AboutBox->close());  // the close box
-    EXPECT_EQ(AboutBox, nullptr);
+    ShowAboutBox(aboutBox_, &owner_);
+    ASSERT_NE(aboutBox_.data(), nullptr);
+    EXPECT_EQ(aboutBox_->Label3->text(), QStringLiteral("v9"));
+    EXPECT_TRUE(aboutBox_->close());  // the close box
+    EXPECT_EQ(aboutBox_.data(), nullptr);
 }
 
 TEST_F(AboutBoxTest, AnEmptySupportAddressHidesTheMailLink) {

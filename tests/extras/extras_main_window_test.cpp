@@ -29,7 +29,7 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         setExecutableDirectoryForTesting(dir_.path());
         setShellOpenHandlerForTesting([this](const QUrl &url) { opened_ << url; });
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         writeFile(QStringLiteral("tips.txt"), "first\nsecond\nthird\n");
     }
     void TearDown() override {
@@ -50,36 +50,36 @@ protected:
 }  // namespace
 
 TEST_F(ExtrasMainWindowTest, TheTipAppearsAboutASecondAfterStartAndOnlyOnce) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.show();
     EXPECT_TRUE(window.TimerTip->isActive());
     EXPECT_EQ(window.TimerTip->interval(), 1000);
-    EXPECT_EQ(TipForm, nullptr);
+    EXPECT_EQ(window.tipForm(), nullptr);
 
-    ASSERT_TRUE(testsupport::waitUntil([] { return TipForm != nullptr; }, 3000));
+    ASSERT_TRUE(testsupport::waitUntil([&window] { return window.tipForm() != nullptr; }, 3000));
     EXPECT_FALSE(window.TimerTip->isActive());
-    EXPECT_TRUE(TipForm->isVisible());
-    EXPECT_EQ(TipForm->parentWidget(), &window);
-    EXPECT_EQ(TipForm->RichEdit1->toPlainText(), QStringLiteral("second"));
-    TipForm->close();
-    EXPECT_EQ(TipForm, nullptr);
+    EXPECT_TRUE(window.tipForm()->isVisible());
+    EXPECT_EQ(window.tipForm()->parentWidget(), &window);
+    EXPECT_EQ(window.tipForm()->RichEdit1->toPlainText(), QStringLiteral("second"));
+    window.tipForm()->close();
+    EXPECT_EQ(window.tipForm(), nullptr);
 }
 
 TEST_F(ExtrasMainWindowTest, ShowtipZeroKeepsTheStartupTipAwayButNotTheMenuItem) {
     writeFile(QStringLiteral("setup.ini"), "[tips]\nshowtip=0\n");
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.TimerTipTimer();  // the timer's tick, without waiting for it
     EXPECT_FALSE(window.TimerTip->isActive());
-    EXPECT_EQ(TipForm, nullptr);
+    EXPECT_EQ(window.tipForm(), nullptr);
 
     window.ipoftheDay1->trigger();
-    ASSERT_NE(TipForm, nullptr);
-    EXPECT_TRUE(TipForm->isVisible());
-    TipForm->close();
+    ASSERT_NE(window.tipForm(), nullptr);
+    EXPECT_TRUE(window.tipForm()->isVisible());
+    window.tipForm()->close();
 }
 
 TEST_F(ExtrasMainWindowTest, HelpHomepageAndAboutCommands) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.TimerTip->stop();
     EXPECT_EQ(window.HelpContents2->shortcut(), QKeySequence(Qt::Key_F1));
     ASSERT_TRUE(QDir(dir_.path()).mkpath(QStringLiteral("manual")));
@@ -90,12 +90,12 @@ TEST_F(ExtrasMainWindowTest, HelpHomepageAndAboutCommands) {
                                     QUrl(QStringLiteral("https://korvanta.example.org/"))}));
 
     window.ToolBtnAbout->click();
-    ASSERT_NE(AboutBox, nullptr);
-    EXPECT_EQ(AboutBox->parentWidget(), &window);
-    AboutBox->close();
+    ASSERT_NE(window.aboutBox(), nullptr);
+    EXPECT_EQ(window.aboutBox()->parentWidget(), &window);
+    window.aboutBox()->close();
     window.About1->trigger();
-    ASSERT_NE(AboutBox, nullptr);
-    AboutBox->close();
+    ASSERT_NE(window.aboutBox(), nullptr);
+    window.aboutBox()->close();
 }
 
 // Stands in for the desktop's browser: QDesktopServices hands it every file:// address.
@@ -121,7 +121,7 @@ TEST_F(ExtrasMainWindowTest, F1OpensTheInstalledManualThroughTheDesktop) {
     UrlCatcher browser;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
 
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.TimerTip->stop();
     window.show();
     window.activateWindow();
@@ -136,7 +136,7 @@ TEST_F(ExtrasMainWindowTest, F1OpensTheInstalledManualThroughTheDesktop) {
 }
 
 TEST_F(ExtrasMainWindowTest, HelpWithoutTheManualSaysSoInsteadOfOpeningNothing) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.TimerTip->stop();
     testsupport::ModalAnswerer answerer;
     window.HelpContents2->trigger();
@@ -147,10 +147,11 @@ TEST_F(ExtrasMainWindowTest, HelpWithoutTheManualSaysSoInsteadOfOpeningNothing) 
 }
 
 TEST_F(ExtrasMainWindowTest, TheWindowCarriesTheProgramIcon) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     window.TimerTip->stop();
     EXPECT_FALSE(window.windowIcon().isNull());
     EXPECT_FALSE(window.ipoftheDay1->icon().isNull());
 }
 
 #include "extras_main_window_test.moc"
+#include "tests/support/test_settings.h"

@@ -25,7 +25,7 @@ protected:
         writeTips(10);
     }
     void TearDown() override {
-        delete TipForm;
+        delete tipForm_.data();
         setExecutableDirectoryForTesting(QString());
     }
 
@@ -53,6 +53,7 @@ protected:
 
     QTemporaryDir dir_;
     QWidget owner_;
+    QPointer<TTipForm> tipForm_;
 };
 
 QString shownTip(const TTipForm &form) {
@@ -100,12 +101,12 @@ TEST_F(TipFormTest, UncheckingAndClosingTurnsOffTheStartupTip) {
     EXPECT_FALSE(TipsWantedAtStartup());
 
     // The menu still shows the window, with the box unchecked.
-    ShowTipOfTheDay(&owner_, TipOccasion::OnRequest);
-    ASSERT_NE(TipForm, nullptr);
-    EXPECT_TRUE(TipForm->isVisible());
-    EXPECT_TRUE(TipForm->isModal());
-    EXPECT_FALSE(TipForm->CheckBox1->isChecked());
-    EXPECT_EQ(shownTip(*TipForm), QStringLiteral("tip 3"));
+    ShowTipOfTheDay(tipForm_, &owner_, TipOccasion::OnRequest);
+    ASSERT_NE(tipForm_.data(), nullptr);
+    EXPECT_TRUE(tipForm_->isVisible());
+    EXPECT_TRUE(tipForm_->isModal());
+    EXPECT_FALSE(tipForm_->CheckBox1->isChecked());
+    EXPECT_EQ(shownTip(*tipForm_), QStringLiteral("tip 3"));
 }
 
 TEST_F(TipFormTest, OnlyShowtipOneMeansShowAtStartup) {
@@ -118,55 +119,55 @@ TEST_F(TipFormTest, OnlyShowtipOneMeansShowAtStartup) {
 
 TEST_F(TipFormTest, TheCloseBoxSavesNothingAndEveryCloseEndsTheWindow) {
     writeSetup("[tips]\ntipno=4\nshowtip=1\n");
-    ShowTipOfTheDay(&owner_, TipOccasion::OnRequest);
-    QPointer<TTipForm> form = TipForm;
+    ShowTipOfTheDay(tipForm_, &owner_, TipOccasion::OnRequest);
+    QPointer<TTipForm> form = tipForm_.data();
     ASSERT_TRUE(form);
     form->CheckBox1->setChecked(false);
     form->BtnNextClick();
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(TipForm, nullptr);
+    EXPECT_EQ(tipForm_.data(), nullptr);
     flushDeletes();
     EXPECT_TRUE(form.isNull());
     EXPECT_EQ(readSetup(), QByteArray("[tips]\ntipno=4\nshowtip=1\n"));
 
     // A second showing is a fresh window; Close ends it too.
-    ShowTipOfTheDay(&owner_, TipOccasion::OnRequest);
-    form = TipForm;
+    ShowTipOfTheDay(tipForm_, &owner_, TipOccasion::OnRequest);
+    form = tipForm_.data();
     ASSERT_TRUE(form);
     EXPECT_TRUE(form->CheckBox1->isChecked());
     EXPECT_EQ(shownTip(*form), QStringLiteral("tip 5"));
     form->BtnClose->click();
-    EXPECT_EQ(TipForm, nullptr);
+    EXPECT_EQ(tipForm_.data(), nullptr);
     flushDeletes();
     EXPECT_TRUE(form.isNull());
 }
 
 TEST_F(TipFormTest, WithoutTipsStartupShowsNothingButTheMenuOpensAnEmptyWindow) {
     QFile::remove(dir_.filePath(QStringLiteral("tips.txt")));
-    ShowTipOfTheDay(&owner_, TipOccasion::Startup);
-    EXPECT_EQ(TipForm, nullptr);
+    ShowTipOfTheDay(tipForm_, &owner_, TipOccasion::Startup);
+    EXPECT_EQ(tipForm_.data(), nullptr);
 
     writeFile(QStringLiteral("tips.txt"), "\n\n");
     writeSetup("[tips]\ntipno=3\n");
-    ShowTipOfTheDay(&owner_, TipOccasion::Startup);
-    EXPECT_EQ(TipForm, nullptr);
+    ShowTipOfTheDay(tipForm_, &owner_, TipOccasion::Startup);
+    EXPECT_EQ(tipForm_.data(), nullptr);
 
-    ShowTipOfTheDay(&owner_, TipOccasion::OnRequest);
-    ASSERT_NE(TipForm, nullptr);
-    EXPECT_EQ(TipForm->TotalLine(), 0);
-    EXPECT_TRUE(shownTip(*TipForm).isEmpty());
-    EXPECT_FALSE(TipForm->BtnNext->isEnabled());
-    TipForm->BtnNextClick();
-    EXPECT_EQ(TipForm->CurrentTipNo(), 3);
-    TipForm->BtnCloseClick();
-    EXPECT_EQ(TipForm, nullptr);
+    ShowTipOfTheDay(tipForm_, &owner_, TipOccasion::OnRequest);
+    ASSERT_NE(tipForm_.data(), nullptr);
+    EXPECT_EQ(tipForm_->TotalLine(), 0);
+    EXPECT_TRUE(shownTip(*tipForm_).isEmpty());
+    EXPECT_FALSE(tipForm_->BtnNext->isEnabled());
+    tipForm_->BtnNextClick();
+    EXPECT_EQ(tipForm_->CurrentTipNo(), 3);
+    tipForm_->BtnCloseClick();
+    EXPECT_EQ(tipForm_.data(), nullptr);
     EXPECT_EQ(readSetup(), QByteArray("[tips]\ntipno=3\n"));  // nothing changed, nothing written
 }
 
 TEST_F(TipFormTest, ASetupFileThatCannotBeWrittenIsReportedAndTheWindowCloses) {
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("setup.ini")));
-    ShowTipOfTheDay(&owner_, TipOccasion::OnRequest);
-    ASSERT_NE(TipForm, nullptr);
+    ShowTipOfTheDay(tipForm_, &owner_, TipOccasion::OnRequest);
+    ASSERT_NE(tipForm_.data(), nullptr);
     QString reported;
     QTimer::singleShot(50, [&] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
@@ -174,7 +175,7 @@ TEST_F(TipFormTest, ASetupFileThatCannotBeWrittenIsReportedAndTheWindowCloses) {
             box->accept();
         }
     });
-    TipForm->BtnCloseClick();
+    tipForm_->BtnCloseClick();
     EXPECT_EQ(reported, QStringLiteral("Unable to write to ") + setupIniPath());
-    EXPECT_EQ(TipForm, nullptr);
+    EXPECT_EQ(tipForm_.data(), nullptr);
 }

@@ -5,10 +5,11 @@
 #include "extras/tip_form.h"
 #include "files/rename_form.h"
 #include "mixer/rec_flt_form.h"
-#include "settings/ini_file.h"
 #include "settings/dialogs/setting_form.h"
 #include "settings/dialogs/time_limit_form.h"
+#include "settings/ini_file.h"
 #include "tests/settings/modal_answerer.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/watchdog.h"
 #include "tests/support/window_fixture.h"
 
@@ -108,8 +109,8 @@ protected:
     void confirmWith(const QString &what, const std::function<void(Dialog &)> &fill) {
         SCOPED_TRACE(what.left(60).toStdString());
         writeIni("[options]\nsavepath=" + dir_.path().toUtf8() + "/rec/\n");
-        recordingSettings() = RecordingSettings();
-        LoadRecordingSettings(recordingSettings(), iniPath());
+        testRecordingSettings() = RecordingSettings();
+        LoadRecordingSettings(testRecordingSettings(), iniPath());
         const QByteArray before = fileBytes(iniPath());
         ModalAnswerer answerer;
         Dialog dialog(noHooks(), nullptr);
@@ -179,7 +180,7 @@ TEST_F(BadInputTest, TagFieldsOfFourThousandCharactersAreWrittenOrRefusedInEvery
     for (const char *format : {".wav", ".mp3", ".wma"}) {
         SCOPED_TRACE(format);
         writeIni("[options]\nsaveformat=" + QByteArray(format) + "\ntimelimit=1\n");
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         TForm1 &w = openWindow();
         w.Record1Click();
         ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
@@ -227,10 +228,10 @@ TEST_F(BadInputTest, ASavePathOfAnyTextIsTakenAndARecordingThereFailsWithAMessag
     for (const QString &text : {QString(4000, u'x'), QStringLiteral("relative/\u00e9\u4e2d"),
                                 QStringLiteral("/dev/null")}) {
         SCOPED_TRACE(text.left(40).toStdString());
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         {
             ModalAnswerer answerer;
-            TSettingForm form(noHooks(), nullptr);
+            TSettingForm form(testRecordingSettings(), testCaptureSettings(), noHooks(), nullptr);
             form.show();
             form.RBWAV->click();
             form.EdSavePath->setText(text);
@@ -238,7 +239,7 @@ TEST_F(BadInputTest, ASavePathOfAnyTextIsTakenAndARecordingThereFailsWithAMessag
             EXPECT_TRUE(answerer.messages.empty());
         }
         TForm1 &w = openWindow();
-        recordingSettings().SavePath = text + u'/';
+        testRecordingSettings().SavePath = text + u'/';
         answerMessageBoxes(QMessageBox::Ok);
         w.Record1Click();
         spin(400);
@@ -258,7 +259,7 @@ TEST_F(BadInputTest, ASavePathOfAnyTextIsTakenAndARecordingThereFailsWithAMessag
 TEST_F(BadInputTest, RenameRefusesBlankAndImpossibleNamesAndKeepsTheRowTrue) {
     TForm1 &w = openWindow();
     TRenameForm renameForm(&w);
-    RenameForm = &renameForm;
+    w.setRenameForm(&renameForm);
     const QString folder = dir_.path() + u'/';
     writeWav(folder + QStringLiteral("take.wav"));
     w.ListFile(folder + QStringLiteral("take.wav"));
@@ -280,13 +281,12 @@ TEST_F(BadInputTest, RenameRefusesBlankAndImpossibleNamesAndKeepsTheRowTrue) {
         const QTreeWidgetItem *row = w.ListView1()->topLevelItem(0);
         EXPECT_TRUE(QFile::exists(row->text(3) + row->text(0))) << row->text(0).toStdString();
     }
-    RenameForm = nullptr;
 }
 
 TEST_F(BadInputTest, ListRowsWhoseFilesVanishedPlayNothingAndRenameOrDeleteWithoutHarm) {
     TForm1 &w = openWindow();
     TRenameForm renameForm(&w);
-    RenameForm = &renameForm;
+    w.setRenameForm(&renameForm);
     const QString folder = dir_.path() + u'/';
     for (const char *name : {"a.wav", "b.wav", "c.wav"}) {
         writeWav(folder + QLatin1String(name));
@@ -326,7 +326,6 @@ TEST_F(BadInputTest, ListRowsWhoseFilesVanishedPlayNothingAndRenameOrDeleteWitho
     w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
     w.Delete2Click();
     EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("c.wav")});
-    RenameForm = nullptr;
 }
 
 // setup.ini as garbage, binary noise, or holding 10 MB lines: the window opens on the
@@ -349,18 +348,18 @@ TEST_F(BadInputTest, SetupIniOfAnyContentStartsRecordsAndCloses) {
     for (const auto &[name, content] : files) {
         SCOPED_TRACE(name);
         writeIni(content);
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         QElapsedTimer clock;
         clock.start();
         TForm1 &w = openWindow();
         EXPECT_LT(clock.elapsed(), kStartUpLimitMs);
-        const RecordingSettings &s = recordingSettings();
+        const RecordingSettings &s = testRecordingSettings();
         EXPECT_TRUE(s.ext == QLatin1String(".mp3") || s.ext == QLatin1String(".wav") ||
                     s.ext == QLatin1String(".wma") || s.ext.size() <= IniFile::kMaxValueLength);
         EXPECT_LE(s.SavePath.size(), IniFile::kMaxValueLength + 1);
 
         answerMessageBoxes(QMessageBox::Ok);
-        recordingSettings().SavePath = recordingDir();
+        testRecordingSettings().SavePath = recordingDir();
         w.Record1Click();
         spin(300);
         w.Stop1Click();
@@ -372,7 +371,7 @@ TEST_F(BadInputTest, SetupIniOfAnyContentStartsRecordsAndCloses) {
         }
 
         const qint64 sizeBefore = QFileInfo(iniPath()).size();
-        recordingSettings().RecordTime = 42;
+        testRecordingSettings().RecordTime = 42;
         window_->close();
         window_.reset();
         EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
@@ -399,13 +398,13 @@ TEST_F(BadInputTest, TipFilesOfAHundredThousandLinesOrNoneOrNoise) {
     QElapsedTimer clock;
     clock.start();
     w.ipoftheDay1Click();
-    ASSERT_NE(TipForm, nullptr);
+    ASSERT_NE(w.tipForm(), nullptr);
     EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(TipForm->TotalLine(), 100000);
-    EXPECT_EQ(TipForm->RichEdit1->toPlainText(), QStringLiteral("Tip number 100000"));
-    TipForm->BtnNextClick();
-    EXPECT_EQ(TipForm->RichEdit1->toPlainText(), QStringLiteral("Tip number 1"));
-    TipForm->BtnCloseClick();
+    EXPECT_EQ(w.tipForm()->TotalLine(), 100000);
+    EXPECT_EQ(w.tipForm()->RichEdit1->toPlainText(), QStringLiteral("Tip number 100000"));
+    w.tipForm()->BtnNextClick();
+    EXPECT_EQ(w.tipForm()->RichEdit1->toPlainText(), QStringLiteral("Tip number 1"));
+    w.tipForm()->BtnCloseClick();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     // No file, or one of binary noise: the window opens empty or with whatever lines the
@@ -415,11 +414,11 @@ TEST_F(BadInputTest, TipFilesOfAHundredThousandLinesOrNoneOrNoise) {
         if (!text.isEmpty())
             writeTips(text);
         w.ipoftheDay1Click();
-        ASSERT_NE(TipForm, nullptr);
-        TipForm->BtnNextClick();
-        TipForm->BtnCloseClick();
+        ASSERT_NE(w.tipForm(), nullptr);
+        w.tipForm()->BtnNextClick();
+        w.tipForm()->BtnCloseClick();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(TipForm, nullptr);
+        EXPECT_EQ(w.tipForm(), nullptr);
     }
 }
 

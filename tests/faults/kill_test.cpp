@@ -5,6 +5,7 @@
 // RecordsUntilKilled case below with the folder to use in the environment.
 #include "audio/devices/virtual_backend.h"
 #include "recording/wav_recovery.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QElapsedTimer>
@@ -160,13 +161,11 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
 
     // After the next start the header of a WAV covers exactly what is on disk.
     setExecutableDirectoryForTesting(dir_.path());
-    recordingSettings() = RecordingSettings();
+    testRecordingSettings() = RecordingSettings();
     {
-        TForm1 window(testBackend());
-        Form1 = &window;
+        TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         window.TimerTip->stop();
     }
-    Form1 = nullptr;
     setExecutableDirectoryForTesting(QString());
     if (format == ".wav") {
         EXPECT_EQ(RepairWavHeader(killed.file), WavRepair::Intact);

@@ -2,6 +2,7 @@
 // block: one failure must give one stop, one message and one row. The file size limit makes
 // the disk "full" after a whole number of blocks; each case runs in a child process.
 #include "audio/audio_record2.h"
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QThread>
@@ -34,8 +35,8 @@ protected:
         TForm1 &w = openWindow();
         answerMessageBoxes(QMessageBox::Ok);
         if (transition == Transition::Split) {
-            recordingSettings().flgSplit = true;
-            recordingSettings().SplitTime = 1;
+            testRecordingSettings().flgSplit = true;
+            testRecordingSettings().SplitTime = 1;
         }
         int blocks = 0;
         QObject::connect(w.AudioRecord1, &TAudioRecord2::OnEndArrayRecord, &w, [&](int) {

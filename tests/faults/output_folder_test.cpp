@@ -1,5 +1,6 @@
 // The output folder failing the recording: one that can't take new files, and one deleted
 // while a recording runs.
+#include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QAction>
@@ -29,7 +30,7 @@ TEST_F(OutputFolderTest, AFolderThatRefusesNewFilesIsReportedAndTheStartAbandone
         SCOPED_TRACE(format);
         writeIni("[options]\nsaveformat=" + QByteArray(format) + "\nsavepath=" + folder.toUtf8() +
                  "\n");
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         TForm1 &w = openWindow();
         answerMessageBoxes(QMessageBox::Ok);
         w.Record1Click();

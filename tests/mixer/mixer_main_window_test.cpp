@@ -3,7 +3,6 @@
 #include "app/tform1.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
-#include "widgets/nct_equalizer2.h"
 #include "mixer/adv_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
@@ -12,6 +11,8 @@
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/test_backend.h"
+#include "tests/support/test_settings.h"
+#include "widgets/nct_equalizer2.h"
 
 #include <gtest/gtest.h>
 
@@ -39,14 +40,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
-        recordingSettings() = RecordingSettings();
-        window_ = std::make_unique<TForm1>(testBackend());
-        Form1 = window_.get();
+        testRecordingSettings() = RecordingSettings();
+        window_ =
+            std::make_unique<TForm1>(testBackend(), testRecordingSettings(), testCaptureSettings());
         eq_ =
             std::make_unique<TfrmEQ>(*window_->AudioPlayer1, window_->chEqualizer(), window_.get());
-        frmEQ = eq_.get();
+        window_->setEqualizerForm(eq_.get());
         filters_ = std::make_unique<TfrmRecFlt>(*window_->AudioRecord1, window_.get());
-        frmRecFlt = filters_.get();
+        window_->setRecordingFilterForm(filters_.get());
         window_->show();
         QCoreApplication::processEvents();
         // The source panels are built when their tab is first shown.
@@ -60,7 +61,6 @@ protected:
         filters_.reset();
         eq_.reset();
         window_.reset();
-        Form1 = nullptr;
         setExecutableDirectoryForTesting(QString());
     }
 
@@ -196,8 +196,8 @@ TEST_F(MixerTabs, TheEqualiserBandsAreReachedFromThePlaybackTab) {
 
     bool shownModal = false;
     whileModal([&](QWidget *modal) {
-        shownModal = modal == frmEQ;
-        TNCTEqualizer2 *bands = frmEQ->NCTEqualizer1;
+        shownModal = modal == eq_.get();
+        TNCTEqualizer2 *bands = eq_->NCTEqualizer1;
         const QPointF at(bands->bandRect(6).center().x(), bands->yForDb(6.0f));
         QMouseEvent press(QEvent::MouseButtonPress, at, bands->mapToGlobal(at), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
@@ -213,14 +213,16 @@ TEST_F(MixerTabs, TheEqualiserBandsAreReachedFromThePlaybackTab) {
 
 TEST_F(MixerTabs, SetFilterShowsTheFiltersSetUpAtStartWithoutBlocking) {
     TForm1 &w = *window_;
-    EXPECT_EQ(frmRecFlt->Edit3->text(),
+    EXPECT_EQ(filters_->Edit3->text(),
               QString::number(qRound(w.AudioRecord1->LowPassFilterFrequency())));
     w.btnSetFilter()->click();
-    EXPECT_TRUE(frmRecFlt->isVisible());
+    EXPECT_TRUE(filters_->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    frmRecFlt->TrackBar1->setValue(60);
+    filters_->TrackBar1->setValue(60);
     EXPECT_EQ(w.AudioRecord1->NotchFilterFrequency(), 60.0f);
-    frmRecFlt->close();
-    EXPECT_FALSE(frmRecFlt->isVisible());
-    EXPECT_EQ(frmRecFlt, filters_.get());  // hidden, not destroyed
+    filters_->close();
+    EXPECT_FALSE(filters_->isVisible());
+    w.btnSetFilter()->click();  // hidden, not destroyed: the same dialog shows again
+    EXPECT_TRUE(filters_->isVisible());
+    filters_->close();
 }

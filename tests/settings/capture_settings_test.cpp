@@ -5,6 +5,7 @@
 #include "settings/dialogs/setting_form.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
+#include "tests/support/test_settings.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -19,11 +20,11 @@ class CaptureSettingsTest : public testsupport::SettingsFixture {
 protected:
     void SetUp() override {
         SettingsFixture::SetUp();
-        captureSettings() = CaptureSettings();
+        testCaptureSettings() = CaptureSettings();
         loadAsAtStartUp();
     }
     void TearDown() override {
-        captureSettings() = CaptureSettings();
+        testCaptureSettings() = CaptureSettings();
         SettingsFixture::TearDown();
     }
     testsupport::ModalAnswerer answerer;
@@ -75,7 +76,8 @@ TEST_F(CaptureSettingsTest, SavingWritesOnlyWhatChanged) {
 }
 
 TEST_F(CaptureSettingsTest, OptionsListeningPageRoundTrip) {
-    auto form = std::make_unique<TSettingForm>(hooks(), nullptr);
+    auto form = std::make_unique<TSettingForm>(testRecordingSettings(), testCaptureSettings(),
+                                               hooks(), nullptr);
     form->show();
     EXPECT_EQ(form->size(), QSize(TSettingForm::kClientWidth, TSettingForm::kClientHeight));
     ASSERT_EQ(form->PageOptions->count(), 2);
@@ -101,18 +103,19 @@ TEST_F(CaptureSettingsTest, OptionsListeningPageRoundTrip) {
     EXPECT_FALSE(form->isVisible());
 
     const CaptureSettings stored = LoadCaptureSettings(iniPath());
-    EXPECT_EQ(stored, captureSettings());
+    EXPECT_EQ(stored, testCaptureSettings());
     EXPECT_EQ(stored.preRecordSeconds, 12);
     EXPECT_TRUE(stored.showLevelWhileStopped && stored.voiceStart && stored.voicePause);
     EXPECT_EQ(stored.voiceLevelDb, -42);
     EXPECT_EQ(stored.silenceSeconds, 7);
 
-    auto again = std::make_unique<TSettingForm>(hooks(), nullptr);
+    auto again = std::make_unique<TSettingForm>(testRecordingSettings(), testCaptureSettings(),
+                                                hooks(), nullptr);
     again->show();
     EXPECT_EQ(again->PageListening->settings(), stored);
     // Cancel takes nothing over.
     again->PageListening->SpinPreRecord->setValue(1);
     again->BtnCancel->click();
-    EXPECT_EQ(captureSettings().preRecordSeconds, 12);
+    EXPECT_EQ(testCaptureSettings().preRecordSeconds, 12);
     EXPECT_TRUE(answerer.messages.empty());
 }

@@ -5,6 +5,7 @@
 #include "settings/dialogs/time_limit_group.h"
 #include "settings/dialogs/up_down.h"
 #include "tests/settings/settings_fixture.h"
+#include "tests/support/test_settings.h"
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -23,7 +24,7 @@ class SettingFieldsAccessTest : public testsupport::SettingsFixture {};
 }  // namespace
 
 TEST_F(SettingFieldsAccessTest, LimitAndSplitFieldsAreNamedByTheirUnits) {
-    TSettingForm form(hooks(), nullptr);
+    TSettingForm form(testRecordingSettings(), testCaptureSettings(), hooks(), nullptr);
     EXPECT_EQ(accessibleName(form.Edit1), QStringLiteral("hours"));
     EXPECT_EQ(accessibleName(form.Edit2), QStringLiteral("minutes"));
     EXPECT_EQ(accessibleName(form.Edit3), QStringLiteral("seconds"));
@@ -33,7 +34,7 @@ TEST_F(SettingFieldsAccessTest, LimitAndSplitFieldsAreNamedByTheirUnits) {
     EXPECT_EQ(accessibleName(form.UpDown1->downButton()), QStringLiteral("Down"));
     EXPECT_EQ(accessibleName(form.EdSavePath), QStringLiteral("Save Path"));
 
-    TTimeLimitForm limit(hooks(), nullptr);
+    TTimeLimitForm limit(testRecordingSettings(), hooks(), nullptr);
     EXPECT_EQ(accessibleName(limit.Edit1), QStringLiteral("hours"));
     EXPECT_EQ(accessibleName(limit.Edit3), QStringLiteral("seconds"));
 }

@@ -3,10 +3,11 @@
 #include "settings/dialogs/setting_form.h"
 
 #include "audio/codec/wma_profiles.h"
-#include "settings/ini_file.h"
 #include "settings/dialogs/time_limit_group.h"
+#include "settings/ini_file.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
+#include "tests/support/test_settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -35,7 +36,8 @@ protected:
     }
 
     std::unique_ptr<TSettingForm> open() {
-        auto form = std::make_unique<TSettingForm>(hooks(), nullptr);
+        auto form = std::make_unique<TSettingForm>(testRecordingSettings(), testCaptureSettings(),
+                                                   hooks(), nullptr);
         form->show();
         return form;
     }
@@ -105,8 +107,8 @@ TEST_F(SettingFormTest, EachWmaRowShowsTheProfileItStoresAndRecordsWith) {
     EXPECT_TRUE(form->cbWMA->isEnabled() && !form->cbMP3->isEnabled());
     form->cbWMA->setCurrentIndex(3);
     form->BtnOK->click();
-    EXPECT_EQ(recordingSettings().ext, QStringLiteral(".wma"));
-    EXPECT_EQ(recordingSettings().WMAProfile, 3);
+    EXPECT_EQ(testRecordingSettings().ext, QStringLiteral(".wma"));
+    EXPECT_EQ(testRecordingSettings().WMAProfile, 3);
     EXPECT_EQ(iniInt("wma", "profile"), 3);
     EXPECT_EQ(open()->cbWMA->currentIndex(), 3);
 }
@@ -129,7 +131,7 @@ TEST_F(SettingFormTest, OpensOnTheStoredFormatLimitAndRows) {
 TEST_F(SettingFormTest, OkWithWav22050MonoAppliesAndWritesWhatChanged) {
     // Edited by hand, or by another copy of the program, after this one started.
     writeIni("; my notes\n[other]\nfoo=bar\n[options]\ncustom=1\n[wma]\nprofile=7\n");
-    RecordingSettings &s = recordingSettings();
+    RecordingSettings &s = testRecordingSettings();
     s.MP3Freq = 22050;  // an earlier MP3 choice, which a WAV OK keeps
     s.MP3Bitrate = 64;
 
@@ -194,14 +196,14 @@ TEST_F(SettingFormTest, EachNewFormatRowIsTakenWrittenAndShownAgain) {
         EXPECT_TRUE(list->isEnabled() && !form->cbMP3->isEnabled()) << c.ext;
         list->setCurrentIndex(c.row);
         form->BtnOK->click();
-        EXPECT_EQ(recordingSettings().ext, QLatin1String(c.ext));
+        EXPECT_EQ(testRecordingSettings().ext, QLatin1String(c.ext));
         EXPECT_EQ(iniInt(c.section, "ind"), c.row);
         loadAsAtStartUp();  // as the next run reads it
         auto again = open();
         EXPECT_TRUE((again.get()->*c.button)->isChecked()) << c.ext;
         EXPECT_EQ((again.get()->*c.list)->currentIndex(), c.row) << c.ext;
     }
-    const RecordingSettings &s = recordingSettings();
+    const RecordingSettings &s = testRecordingSettings();
     EXPECT_EQ(s.FLACFreq, 16000);  // row 7: 16000 Hz, mono
     EXPECT_EQ(s.FLACCh, 1);
     EXPECT_EQ(s.OpusBitrate, 24);  // row 1: 24 kbps, mono
@@ -215,11 +217,11 @@ TEST_F(SettingFormTest, ListsWithoutASelectionGiveTheirFallbackValues) {
     auto form = open();
     form->cbMP3->setEditText(QStringLiteral("96 kbps please"));  // names no row
     form->BtnOK->click();
-    EXPECT_EQ(recordingSettings().MP3Freq, 44100);
-    EXPECT_EQ(recordingSettings().MP3Bitrate, 128);
+    EXPECT_EQ(testRecordingSettings().MP3Freq, 44100);
+    EXPECT_EQ(testRecordingSettings().MP3Bitrate, 128);
     EXPECT_EQ(iniInt("mp3", "ind"), -1);
 
-    RecordingSettings &s = recordingSettings();
+    RecordingSettings &s = testRecordingSettings();
     s.WAVBPS = 8;
     s.WAVCh = 1;
     auto second = open();
@@ -239,11 +241,11 @@ TEST_F(SettingFormTest, AnUnknownExtensionOpensOnMp3AndOkMakesItMp3) {
     auto form = open();
     EXPECT_TRUE(form->RBMP3->isChecked() && form->cbMP3->isEnabled());
     form->BtnOK->click();
-    EXPECT_EQ(recordingSettings().ext, QStringLiteral(".mp3"));
+    EXPECT_EQ(testRecordingSettings().ext, QStringLiteral(".mp3"));
 }
 
 TEST_F(SettingFormTest, NoLimitAndAnEmptyLimit) {
-    recordingSettings().RecordTime = 90;
+    testRecordingSettings().RecordTime = 90;
     auto form = open();
     form->RBNoLimit->click();
     form->BtnOK->click();
@@ -263,7 +265,7 @@ TEST_F(SettingFormTest, NoLimitAndAnEmptyLimit) {
 }
 
 TEST_F(SettingFormTest, SplitOffKeepsTheIntervalAndZeroIsKept) {
-    RecordingSettings &s = recordingSettings();
+    RecordingSettings &s = testRecordingSettings();
     s.flgSplit = true;
     s.SplitTime = 75;
     auto form = open();
@@ -299,7 +301,7 @@ TEST_F(SettingFormTest, ABadLimitFieldKeepsTheFirstStepsInMemoryOnly) {
     expectOneMessage(QStringLiteral("Please input correct integer number!"),
                      QMessageBox::Information);
     EXPECT_TRUE(form->isVisible());
-    const RecordingSettings &s = recordingSettings();
+    const RecordingSettings &s = testRecordingSettings();
     EXPECT_EQ(s.SavePath, QStringLiteral("/new/"));
     EXPECT_EQ(s.ext, QStringLiteral(".wav"));
     EXPECT_EQ(s.WAVFreq, 8000);
@@ -311,7 +313,7 @@ TEST_F(SettingFormTest, ABadLimitFieldKeepsTheFirstStepsInMemoryOnly) {
 }
 
 TEST_F(SettingFormTest, ABadSplitFieldIsReportedAfterTheLimitWasTaken) {
-    recordingSettings().SplitTime = 40;
+    testRecordingSettings().SplitTime = 40;
     auto form = open();
     form->RBLimit->click();
     form->Edit3->setText(QStringLiteral("30"));
@@ -321,7 +323,7 @@ TEST_F(SettingFormTest, ABadSplitFieldIsReportedAfterTheLimitWasTaken) {
 
     expectOneMessage(QStringLiteral("'' is not a valid integer value"), QMessageBox::Critical);
     EXPECT_TRUE(form->isVisible());
-    const RecordingSettings &s = recordingSettings();
+    const RecordingSettings &s = testRecordingSettings();
     EXPECT_EQ(s.RecordTime, 30);
     EXPECT_TRUE(s.flgSplit);
     EXPECT_EQ(s.SplitTime, 40);
@@ -330,7 +332,7 @@ TEST_F(SettingFormTest, ABadSplitFieldIsReportedAfterTheLimitWasTaken) {
 }
 
 TEST_F(SettingFormTest, AnEmptySavePathIsRefusedAndNothingIsTaken) {
-    const RecordingSettings old = recordingSettings();
+    const RecordingSettings old = testRecordingSettings();
     auto form = open();
     form->EdSavePath->setText(QStringLiteral("  "));
     form->RBWAV->click();
@@ -339,8 +341,8 @@ TEST_F(SettingFormTest, AnEmptySavePathIsRefusedAndNothingIsTaken) {
     expectOneMessage(QStringLiteral("Please select a directory to save output files."),
                      QMessageBox::Information);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(recordingSettings().SavePath, old.SavePath);
-    EXPECT_EQ(recordingSettings().ext, old.ext);
+    EXPECT_EQ(testRecordingSettings().SavePath, old.SavePath);
+    EXPECT_EQ(testRecordingSettings().ext, old.ext);
     EXPECT_EQ(setFormatCalls, 0);
     EXPECT_FALSE(QFile::exists(iniPath()));
 }
@@ -353,7 +355,7 @@ TEST_F(SettingFormTest, AFailedSaveIsReportedAndTheDialogStaysOpen) {
 
     expectOneMessage(QStringLiteral("Unable to write to ") + iniPath(), QMessageBox::Critical);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(recordingSettings().ext, QStringLiteral(".wav"));
+    EXPECT_EQ(testRecordingSettings().ext, QStringLiteral(".wav"));
     EXPECT_EQ(setFormatCalls, 1);
 }
 
@@ -368,7 +370,7 @@ TEST_F(SettingFormTest, ThePickedFolderIsTakenAtOnceEvenWhenCancelled) {
     form->SpeedBtnSelect->click();
     EXPECT_EQ(askedTitle, QStringLiteral("Select a directory to save output files"));
     EXPECT_EQ(form->EdSavePath->text(), QStringLiteral("/music/takes/"));
-    EXPECT_EQ(recordingSettings().SavePath, QStringLiteral("/music/takes/"));
+    EXPECT_EQ(testRecordingSettings().SavePath, QStringLiteral("/music/takes/"));
 
     answer.clear();  // picker cancelled
     form->SpeedBtnSelect->click();
@@ -380,9 +382,9 @@ TEST_F(SettingFormTest, ThePickedFolderIsTakenAtOnceEvenWhenCancelled) {
     form->CheckSplit->click();
     form->close();  // the close box, like Cancel, applies nothing else
     EXPECT_EQ(form->result(), QDialog::Rejected);
-    EXPECT_EQ(recordingSettings().SavePath, QStringLiteral("/music/takes/"));
-    EXPECT_EQ(recordingSettings().ext, QStringLiteral(".mp3"));
-    EXPECT_FALSE(recordingSettings().flgSplit);
+    EXPECT_EQ(testRecordingSettings().SavePath, QStringLiteral("/music/takes/"));
+    EXPECT_EQ(testRecordingSettings().ext, QStringLiteral(".mp3"));
+    EXPECT_FALSE(testRecordingSettings().flgSplit);
     EXPECT_TRUE(indicator.empty());
     EXPECT_EQ(setFormatCalls, 0);
     EXPECT_FALSE(QFile::exists(iniPath()));

@@ -7,6 +7,7 @@
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
 #include "tests/support/test_backend.h"
+#include "tests/support/test_settings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -45,13 +46,13 @@ void cancel(QWidget *modal) {
 TEST_F(SettingsCommandsTest, ThePressedAutoStopButtonClearsTheLimitWithoutADialog) {
     writeIni("[options]\ntimelimit=90\n");
     const QByteArray before = readIni();
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     ASSERT_TRUE(window.ToolBtnAutostop->isChecked());
 
     ModalAnswerer answerer(cancel);
     window.ToolBtnAutostop->click();
     EXPECT_TRUE(answerer.dialogTitles.empty());
-    EXPECT_EQ(recordingSettings().RecordTime, -1);
+    EXPECT_EQ(testRecordingSettings().RecordTime, -1);
     EXPECT_FALSE(window.ToolBtnAutostop->isChecked());
     EXPECT_EQ(window.ToolBtnAutostop->toolTip(), QStringLiteral("No Auto Stop"));
     EXPECT_EQ(readIni(), before);  // only closing the window writes the cleared limit
@@ -61,41 +62,41 @@ TEST_F(SettingsCommandsTest, ThePressedAutoStopButtonClearsTheLimitWithoutADialo
     ASSERT_EQ(answerer.dialogTitles.size(), 1u);
     EXPECT_EQ(answerer.dialogTitles[0], QStringLiteral("Auto Stop Settings"));
     EXPECT_FALSE(window.ToolBtnAutostop->isChecked());
-    EXPECT_EQ(recordingSettings().RecordTime, -1);
-    EXPECT_TRUE(TimeLimitForm.isNull());
+    EXPECT_EQ(testRecordingSettings().RecordTime, -1);
+    EXPECT_TRUE(window.timeLimitForm() == nullptr);
 }
 
 TEST_F(SettingsCommandsTest, ALimitSetInTheDialogPressesTheButtonAndIsWrittenAtClose) {
     {
-        TForm1 window(testBackend());
+        TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         ModalAnswerer answerer([&window](QWidget *modal) {
             EXPECT_EQ(modal->parentWidget(), &window);
-            EXPECT_EQ(TimeLimitForm.data(), modal);
+            EXPECT_EQ(window.timeLimitForm(), modal);
             confirmLimit(QStringLiteral("5"))(modal);
         });
         window.ToolBtnAutostop->click();
         EXPECT_EQ(answerer.dialogTitles.size(), 1u);
-        EXPECT_EQ(recordingSettings().RecordTime, 5);
+        EXPECT_EQ(testRecordingSettings().RecordTime, 5);
         EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
         EXPECT_EQ(window.ToolBtnAutostop->toolTip(),
                   QStringLiteral("Auto stop recording is set to 00:05"));
-        EXPECT_TRUE(TimeLimitForm.isNull());
+        EXPECT_TRUE(window.timeLimitForm() == nullptr);
         window.close();
     }
-    recordingSettings() = RecordingSettings();
-    TForm1 restarted(testBackend());
-    EXPECT_EQ(recordingSettings().RecordTime, 5);
+    testRecordingSettings() = RecordingSettings();
+    TForm1 restarted(testBackend(), testRecordingSettings(), testCaptureSettings());
+    EXPECT_EQ(testRecordingSettings().RecordTime, 5);
     EXPECT_TRUE(restarted.ToolBtnAutostop->isChecked());
 }
 
 TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedUntilTheNextStart) {
     {
-        TForm1 window(testBackend());
+        TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         {
             ModalAnswerer setZero(confirmLimit(QString()));
             window.ToolBtnAutostop->click();
         }
-        EXPECT_EQ(recordingSettings().RecordTime, 0);
+        EXPECT_EQ(testRecordingSettings().RecordTime, 0);
         EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
 
         // 0 is no limit, so a click asks for one instead of clearing.
@@ -103,11 +104,11 @@ TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedUntilTheNextStart) {
         window.ToolBtnAutostop->click();
         EXPECT_EQ(cancelling.dialogTitles.size(), 1u);
         EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
-        EXPECT_EQ(recordingSettings().RecordTime, 0);
+        EXPECT_EQ(testRecordingSettings().RecordTime, 0);
         window.close();
     }
-    TForm1 restarted(testBackend());
-    EXPECT_EQ(recordingSettings().RecordTime, 0);
+    TForm1 restarted(testBackend(), testRecordingSettings(), testCaptureSettings());
+    EXPECT_EQ(testRecordingSettings().RecordTime, 0);
     EXPECT_FALSE(restarted.ToolBtnAutostop->isChecked());
 }
 
@@ -116,15 +117,15 @@ TEST_F(SettingsCommandsTest, ALimitOfZeroStaysPressedUntilTheNextStart) {
 TEST_F(SettingsCommandsTest, ClosingWritesTheLimitOnlyWhenThisRunChangedIt) {
     writeIni("[options]\ntimelimit=90\n");
     {
-        TForm1 window(testBackend());
+        TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         writeIni("[options]\ntimelimit=30\nsaveformat=.flac\n");
         window.close();
     }
     EXPECT_EQ(readIni().toStdString(), "[options]\ntimelimit=30\nsaveformat=.flac\n");
 
-    recordingSettings() = RecordingSettings();
+    testRecordingSettings() = RecordingSettings();
     {
-        TForm1 window(testBackend());
+        TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         ModalAnswerer answerer(cancel);
         window.ToolBtnAutostop->click();  // pressed: clears the limit without a dialog
         writeIni("[options]\ntimelimit=45\nsaveformat=.ogg\n");
@@ -134,13 +135,13 @@ TEST_F(SettingsCommandsTest, ClosingWritesTheLimitOnlyWhenThisRunChangedIt) {
 }
 
 TEST_F(SettingsCommandsTest, OptionsOpensFromMenuAndToolBarAsAFreshDialogEachTime) {
-    TForm1 window(testBackend());
+    TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
     int openings = 0;
     ModalAnswerer answerer([&](QWidget *modal) {
         auto *form = qobject_cast<TSettingForm *>(modal);
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->parentWidget(), &window);
-        EXPECT_EQ(SettingForm.data(), form);
+        EXPECT_EQ(window.settingForm(), form);
         // Left unchecked by the cancelled opening before.
         EXPECT_FALSE(form->CheckSplit->isChecked());
         form->CheckSplit->click();
@@ -150,7 +151,7 @@ TEST_F(SettingsCommandsTest, OptionsOpensFromMenuAndToolBarAsAFreshDialogEachTim
     window.Options2->trigger();
     window.ToolBtnOptions->click();
     EXPECT_EQ(openings, 2);
-    EXPECT_TRUE(SettingForm.isNull());
+    EXPECT_TRUE(window.settingForm() == nullptr);
     EXPECT_EQ(window.Options2->shortcut(), QKeySequence(Qt::Key_F2));
 
     window.flgRecord = true;  // no format changes under a running recording
@@ -160,7 +161,7 @@ TEST_F(SettingsCommandsTest, OptionsOpensFromMenuAndToolBarAsAFreshDialogEachTim
 
 TEST_F(SettingsCommandsTest, OptionsOkAppliesTheFormatAndSurvivesARestart) {
     {
-        TForm1 window(testBackend());
+        TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         ModalAnswerer answerer([](QWidget *modal) {
             auto *form = qobject_cast<TSettingForm *>(modal);
             ASSERT_NE(form, nullptr);
@@ -181,12 +182,12 @@ TEST_F(SettingsCommandsTest, OptionsOkAppliesTheFormatAndSurvivesARestart) {
         EXPECT_TRUE(window.ToolBtnAutostop->isChecked());
         EXPECT_EQ(window.ToolBtnAutostop->toolTip(),
                   QStringLiteral("Auto stop recording is set to 02:00"));
-        EXPECT_TRUE(recordingSettings().flgSplit);
-        EXPECT_EQ(recordingSettings().SplitTime, 45);
+        EXPECT_TRUE(testRecordingSettings().flgSplit);
+        EXPECT_EQ(testRecordingSettings().SplitTime, 45);
     }
-    recordingSettings() = RecordingSettings();
-    TForm1 restarted(testBackend());
-    const RecordingSettings &s = recordingSettings();
+    testRecordingSettings() = RecordingSettings();
+    TForm1 restarted(testBackend(), testRecordingSettings(), testCaptureSettings());
+    const RecordingSettings &s = testRecordingSettings();
     EXPECT_EQ(s.ext, QStringLiteral(".wav"));
     EXPECT_EQ(s.WAVFreq, 22050);
     EXPECT_EQ(s.WAVBPS, 16);

@@ -6,6 +6,7 @@
 #include "settings/app_paths.h"
 #include "settings/dialogs/main_window_hooks.h"
 #include "settings/recording_settings.h"
+#include "tests/support/test_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +23,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
     }
     void TearDown() override {
         setExecutableDirectoryForTesting(QString());
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
     }
 
     QString iniPath() const { return dir_.filePath(QStringLiteral("setup.ini")); }
@@ -43,7 +44,7 @@ protected:
     }
 
     // What the main window's creation does with setup.ini.
-    void loadAsAtStartUp() { LoadRecordingSettings(recordingSettings(), setupIniPath()); }
+    void loadAsAtStartUp() { LoadRecordingSettings(testRecordingSettings(), setupIniPath()); }
 
     MainWindowHooks hooks() {
         return {

@@ -5,6 +5,7 @@
 #include "settings/dialogs/up_down.h"
 #include "tests/settings/modal_answerer.h"
 #include "tests/settings/settings_fixture.h"
+#include "tests/support/test_settings.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,7 +17,7 @@ namespace {
 class TimeLimitFormTest : public testsupport::SettingsFixture {
 protected:
     std::unique_ptr<TTimeLimitForm> openWithLimit(const char *h, const char *m, const char *s) {
-        auto form = std::make_unique<TTimeLimitForm>(hooks(), nullptr);
+        auto form = std::make_unique<TTimeLimitForm>(testRecordingSettings(), hooks(), nullptr);
         form->show();
         form->RBLimit->click();
         form->Edit1->setText(QString::fromLatin1(h));
@@ -29,7 +30,7 @@ protected:
 }  // namespace
 
 TEST_F(TimeLimitFormTest, OpensOnNoLimitWithItsFieldsAtZeroAndDisabled) {
-    TTimeLimitForm form(hooks(), nullptr);
+    TTimeLimitForm form(testRecordingSettings(), hooks(), nullptr);
     form.show();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Auto Stop Settings"));
     EXPECT_EQ(form.size(), QSize(303, 132));
@@ -56,7 +57,7 @@ TEST_F(TimeLimitFormTest, OkSetsTheLimitAndPressesTheIndicator) {
         indicator.clear();
         auto form = openWithLimit(c.h, c.m, c.s);
         form->BtnOK->click();
-        EXPECT_EQ(recordingSettings().RecordTime, c.seconds);
+        EXPECT_EQ(testRecordingSettings().RecordTime, c.seconds);
         ASSERT_EQ(indicator.size(), 1u);
         EXPECT_EQ(indicator[0],
                   std::make_pair(true, QStringLiteral("Auto stop recording is set to ") +
@@ -67,16 +68,16 @@ TEST_F(TimeLimitFormTest, OkSetsTheLimitAndPressesTheIndicator) {
 }
 
 TEST_F(TimeLimitFormTest, NoLimitClearsTheLimitAndCancelChangesNothing) {
-    recordingSettings().RecordTime = 0;
+    testRecordingSettings().RecordTime = 0;
     openWithLimit("0", "0", "5")->BtnCancel->click();
     openWithLimit("0", "0", "5")->close();
-    EXPECT_EQ(recordingSettings().RecordTime, 0);
+    EXPECT_EQ(testRecordingSettings().RecordTime, 0);
     EXPECT_TRUE(indicator.empty());
 
-    TTimeLimitForm form(hooks(), nullptr);
+    TTimeLimitForm form(testRecordingSettings(), hooks(), nullptr);
     form.show();
     form.BtnOK->click();
-    EXPECT_EQ(recordingSettings().RecordTime, -1);
+    EXPECT_EQ(testRecordingSettings().RecordTime, -1);
     ASSERT_EQ(indicator.size(), 1u);
     EXPECT_EQ(indicator[0], std::make_pair(false, QStringLiteral("No Auto stop.")));
 }
@@ -90,7 +91,7 @@ TEST_F(TimeLimitFormTest, AFieldThatIsNotAnIntegerIsAnsweredAndTheDialogStaysOpe
     EXPECT_EQ(answerer.messages[0].text, QStringLiteral("Please input correct integer number!"));
     EXPECT_EQ(answerer.messages[0].icon, QMessageBox::Information);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(recordingSettings().RecordTime, -1);
+    EXPECT_EQ(testRecordingSettings().RecordTime, -1);
     EXPECT_TRUE(indicator.empty());
 }
 

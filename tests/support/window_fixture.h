@@ -4,11 +4,12 @@
 
 #include "app/tform1.h"
 #include "audio/audio_file2.h"
-#include "widgets/nct_time_display2.h"
 #include "settings/app_paths.h"
 #include "settings/recording_settings.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/test_backend.h"
+#include "tests/support/test_settings.h"
+#include "widgets/nct_time_display2.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +33,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
     }
 
     void TearDown() override {
         window_.reset();
-        Form1 = nullptr;
         setExecutableDirectoryForTesting(QString());
     }
 
@@ -50,8 +50,7 @@ protected:
     TForm1 &openWindow() { return openWindow(testBackend()); }
 
     TForm1 &openWindow(AudioBackend &backend) {
-        window_ = std::make_unique<TForm1>(backend);
-        Form1 = window_.get();
+        window_ = std::make_unique<TForm1>(backend, testRecordingSettings(), testCaptureSettings());
         window_->TimerTip->stop();  // no tip window in the way of the tests
         window_->show();
         QCoreApplication::processEvents();

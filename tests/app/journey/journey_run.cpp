@@ -5,16 +5,17 @@
 #include "audio/audio_information2.h"
 #include "audio/audio_player2.h"
 #include "audio/devices/audio_backend.h"
-#include "widgets/nct_play_button_b2.h"
-#include "widgets/nct_slider_b2.h"
 #include "files/rename_form.h"
 #include "settings/app_paths.h"
 #include "settings/capture_settings.h"
-#include "settings/recording_settings.h"
 #include "settings/dialogs/setting_form.h"
 #include "settings/dialogs/time_limit_form.h"
+#include "settings/recording_settings.h"
 #include "tests/app/journey/journey_sound.h"
 #include "tests/support/event_loop.h"
+#include "tests/support/test_settings.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -75,8 +76,8 @@ QString sideName(Side side) {
 
 JourneyRun::JourneyRun(AudioBackend &backend) : backend_(backend) {
     setExecutableDirectoryForTesting(dir_.path() + QLatin1Char('/'));
-    recordingSettings() = RecordingSettings();
-    captureSettings() = CaptureSettings();
+    testRecordingSettings() = RecordingSettings();
+    testCaptureSettings() = CaptureSettings();
     preparedDir_ = dir_.filePath(QStringLiteral("Prepared"));
     QDir().mkpath(preparedDir_);
     for (const QString &file : preparedFiles()) {
@@ -131,15 +132,14 @@ std::optional<Failure> JourneyRun::run(const std::vector<Step> &steps) {
 }
 
 void JourneyRun::startProgram() {
-    window_ = std::make_unique<TForm1>(backend_);
-    Form1 = window_.get();
+    window_ = std::make_unique<TForm1>(backend_, testRecordingSettings(), testCaptureSettings());
     window_->TimerTip->stop();  // no tip window in the way
     window_->show();
     QApplication::setActiveWindow(window_.get());
     QCoreApplication::processEvents();
     // The rename dialog comes once the window is on the screen, as the program makes it.
     renameForm_ = std::make_unique<TRenameForm>(window_.get());
-    RenameForm = renameForm_.get();
+    window_->setRenameForm(renameForm_.get());
     model_.muted = window_->NCTPlayButtonB1->Mute();
 }
 
@@ -148,10 +148,8 @@ void JourneyRun::closeProgram() {
         return;
     window_->close();
     QCoreApplication::processEvents();
-    RenameForm = nullptr;
     renameForm_.reset();
     window_.reset();
-    Form1 = nullptr;
 }
 
 void JourneyRun::take(const Step &step) {
@@ -704,8 +702,8 @@ void JourneyRun::restart() {
     model_.sliderWhileStopped = 0;
     model_.splitSeconds = 0;  // split lives only as long as the program
     // A new process reads its settings afresh.
-    recordingSettings() = RecordingSettings();
-    captureSettings() = CaptureSettings();
+    testRecordingSettings() = RecordingSettings();
+    testCaptureSettings() = CaptureSettings();
     const bool muted = model_.muted;
     startProgram();
     model_.muted = muted;  // the switch shows the line as it was left
