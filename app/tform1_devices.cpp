@@ -162,14 +162,16 @@ constexpr int kMainOutputLine = 0;
 // has selected stays selected.
 void TForm1::showOutputVolume() {
     NCTPlayButtonB1->ChangeVolume(AudioPlayer1->devVolume());
-    const int line = AudioPlayer1->srcOutput();
-    AudioPlayer1->setSrcOutput(kMainOutputLine);
-    NCTPlayButtonB1->setMute(AudioPlayer1->srcMute());
-    AudioPlayer1->setSrcOutput(line);
+    const std::vector<MixerLine> lines = AudioPlayer1->mixerLines();
+    if (kMainOutputLine < static_cast<int>(lines.size()))
+        NCTPlayButtonB1->setMute(lines[kMainOutputLine].mute);
+    else
+        NCTPlayButtonB1->setMute(false);
 }
 
 // The mute switch of the bar: the same line it shows, so a second click unmutes.
 void TForm1::setOutputMute(bool mute) {
+    // Selects the line it acts on, as the mixer tab's panels do.
     AudioPlayer1->setSrcOutput(kMainOutputLine);
-    AudioPlayer1->setSrcMute(mute);
+    AudioPlayer1->setMixerLineMute(kMainOutputLine, mute);
 }

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TAudioDevice2 : public QObject {
     Q_OBJECT
@@ -34,6 +35,18 @@ public:
     bool isRunning() const { return stream_ != nullptr; }
     int LastErrorNum() const { return lastError_; }
     QString LastErrorText() const { return lastErrorText_; }
+
+    // The selected device's mixer lines, read as one value; empty when it has none.
+    std::vector<MixerLine> mixerLines() const { return mixer_.lines(); }
+    // Writes one line of the selected device by its number; the selected line (srcInput,
+    // srcOutput) stays as it is. See AudioDeviceMixer for ranges and unknown lines.
+    void setMixerLineVolume(int line, int volume) { mixer_.setLineVolume(line, volume); }
+    void setMixerLineBalance(int line, int balance) { mixer_.setLineBalance(line, balance); }
+    void setMixerLineMute(int line, bool mute) { mixer_.setLineMute(line, mute); }
+    void setMixerLineSelect(int line, bool select) { mixer_.setLineSelect(line, select); }
+    void setMixerLineAdvanced(int line, int index, const QVariant &value) {
+        mixer_.setLineAdvanced(line, index, value);
+    }
 
 Q_SIGNALS:
     // Every TimerInterval while the device runs: the position in samples since the last

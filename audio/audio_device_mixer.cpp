@@ -48,19 +48,52 @@ bool AudioDeviceMixer::deviceHasMixer() const {
     return list[device_].hasMixer;
 }
 
+std::vector<MixerLine> AudioDeviceMixer::lines() const {
+    return backend_.mixerLines(direction_, device_);
+}
+
+std::optional<MixerLine> AudioDeviceMixer::lineAt(int line) const {
+    std::vector<MixerLine> all = lines();
+    if (line < 0 || line >= static_cast<int>(all.size()))
+        return std::nullopt;
+    return std::move(all[static_cast<size_t>(line)]);
+}
+
+void AudioDeviceMixer::setLineVolume(int line, int volume) {
+    if (lineAt(line))
+        backend_.setLineVolume(direction_, device_, line, std::clamp(volume, 0, 65535));
+}
+
+void AudioDeviceMixer::setLineBalance(int line, int balance) {
+    if (lineAt(line))
+        backend_.setLineBalance(direction_, device_, line, std::clamp(balance, 0, 100));
+}
+
+void AudioDeviceMixer::setLineMute(int line, bool mute) {
+    if (lineAt(line))
+        backend_.setLineMute(direction_, device_, line, mute);
+}
+
+void AudioDeviceMixer::setLineSelect(int line, bool select) {
+    if (lineAt(line))
+        backend_.setLineSelect(direction_, device_, line, select);
+}
+
+void AudioDeviceMixer::setLineAdvanced(int line, int index, const QVariant &value) {
+    const std::optional<MixerLine> target = lineAt(line);
+    if (!target || index < 0 || index >= static_cast<int>(target->advanced.size()))
+        return;
+    const int v = value.typeId() == QMetaType::Bool ? (value.toBool() ? 1 : 0)
+                                                    : std::clamp(value.toInt(), 0, 65535);
+    backend_.setLineAdvanced(direction_, device_, line, index, v);
+}
+
 int AudioDeviceMixer::lineCount() const {
-    return static_cast<int>(backend_.mixerLines(direction_, device_).size()) - 1;
+    return static_cast<int>(lines().size()) - 1;
 }
 
 MixerLine AudioDeviceMixer::currentLine() const {
-    const auto lines = backend_.mixerLines(direction_, device_);
-    if (line_ < 0 || line_ >= static_cast<int>(lines.size()))
-        return {};
-    return lines[line_];
-}
-
-bool AudioDeviceMixer::lineExists() const {
-    return line_ >= 0 && line_ <= lineCount();
+    return lineAt(line_).value_or(MixerLine{});
 }
 
 QString AudioDeviceMixer::lineName() const {
@@ -74,8 +107,7 @@ int AudioDeviceMixer::volume() const {
     return currentLine().volume;
 }
 void AudioDeviceMixer::setVolume(int volume) {
-    if (lineExists())
-        backend_.setLineVolume(direction_, device_, line_, std::clamp(volume, 0, 65535));
+    setLineVolume(line_, volume);
 }
 
 bool AudioDeviceMixer::balanceEnabled() const {
@@ -85,8 +117,7 @@ int AudioDeviceMixer::balance() const {
     return currentLine().balance;
 }
 void AudioDeviceMixer::setBalance(int balance) {
-    if (lineExists())
-        backend_.setLineBalance(direction_, device_, line_, std::clamp(balance, 0, 100));
+    setLineBalance(line_, balance);
 }
 
 bool AudioDeviceMixer::muteEnabled() const {
@@ -96,8 +127,7 @@ bool AudioDeviceMixer::mute() const {
     return currentLine().mute;
 }
 void AudioDeviceMixer::setMute(bool mute) {
-    if (lineExists())
-        backend_.setLineMute(direction_, device_, line_, mute);
+    setLineMute(line_, mute);
 }
 
 bool AudioDeviceMixer::selectEnabled() const {
@@ -107,8 +137,7 @@ bool AudioDeviceMixer::select() const {
     return currentLine().select;
 }
 void AudioDeviceMixer::setSelect(bool select) {
-    if (lineExists())
-        backend_.setLineSelect(direction_, device_, line_, select);
+    setLineSelect(line_, select);
 }
 
 int AudioDeviceMixer::advancedCount() const {
@@ -116,14 +145,14 @@ int AudioDeviceMixer::advancedCount() const {
 }
 
 QString AudioDeviceMixer::advancedName(int index) const {
-    const auto line = currentLine();
+    const MixerLine line = currentLine();
     if (index < 0 || index >= static_cast<int>(line.advanced.size()))
         return {};
     return line.advanced[index].name;
 }
 
 QVariant AudioDeviceMixer::advancedValue(int index) const {
-    const auto line = currentLine();
+    const MixerLine line = currentLine();
     if (index < 0 || index >= static_cast<int>(line.advanced.size()))
         return {};
     const AdvancedControl &control = line.advanced[index];
@@ -131,11 +160,7 @@ QVariant AudioDeviceMixer::advancedValue(int index) const {
 }
 
 void AudioDeviceMixer::setAdvancedValue(int index, const QVariant &value) {
-    if (index < 0 || index > advancedCount())
-        return;
-    const int v = value.typeId() == QMetaType::Bool ? (value.toBool() ? 1 : 0)
-                                                    : std::clamp(value.toInt(), 0, 65535);
-    backend_.setLineAdvanced(direction_, device_, line_, index, v);
+    setLineAdvanced(line_, index, value);
 }
 
 int AudioDeviceMixer::deviceVolume() const {

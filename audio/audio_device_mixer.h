@@ -1,9 +1,14 @@
 // Device choice and mixer-line access shared by the recorder and the player.
 //
+// lines() reads every line of the device as one value, and the setLine... calls write one
+// line by its number; that is how the mixer windows and the main window use the lines. The
+// selected line (setLine) and the properties that act on it serve the components' src...
+// properties, and are read from the same snapshot.
+//
 // Counts follow the components' convention: deviceCount() and lineCount() give the highest
-// valid number (count - 1), so callers loop 0..Count inclusive and -1 means none. Every
-// line property acts on the currently selected line; unknown devices or lines read as
-// empty/disabled and writes to them are ignored.
+// valid number (count - 1), so callers loop 0..Count inclusive and -1 means none. Unknown
+// devices or lines read as empty/disabled and writes to them are ignored; values written are
+// brought into range (volumes 0..65535, balance 0..100).
 #pragma once
 
 #include "audio/devices/audio_backend.h"
@@ -12,6 +17,7 @@
 #include <QVariant>
 
 #include <optional>
+#include <vector>
 
 // How an application appears in a device list: "<name> (application)".
 QString applicationEntryName(const QString &application);
@@ -28,6 +34,16 @@ public:
     void setDevice(int device);
     QString deviceName() const;
     bool deviceHasMixer() const;
+
+    // The device's mixer lines as they are now; empty when it has none.
+    std::vector<MixerLine> lines() const;
+    void setLineVolume(int line, int volume);
+    void setLineBalance(int line, int balance);
+    void setLineMute(int line, bool mute);
+    // Selecting a recording line may clear the others; lines() shows what the device made of it.
+    void setLineSelect(int line, bool select);
+    // A bool for a switch, an int for anything else.
+    void setLineAdvanced(int line, int index, const QVariant &value);
 
     int lineCount() const;
     int line() const { return line_; }
@@ -61,7 +77,8 @@ public:
 
 private:
     MixerLine currentLine() const;
-    bool lineExists() const;
+    // The line numbered `line`, if the device has it now.
+    std::optional<MixerLine> lineAt(int line) const;
 
     AudioBackend &backend_;
     Direction direction_;

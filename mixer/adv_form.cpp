@@ -72,23 +72,28 @@ void TfrmAdv::FormShow() {
     lines_ = LinesOf(components_, m_Rec);
     if (!lines_)
         return;
-    setWindowTitle(tr("Advanced Properties for ") + lines_->name());
+    line_ = lines_->selected();
+    const std::vector<MixerLine> now = lines_->lines();
+    const MixerLine shown = line_ >= 0 && line_ < static_cast<int>(now.size())
+                                ? now[static_cast<size_t>(line_)]
+                                : MixerLine{};
+    setWindowTitle(tr("Advanced Properties for ") + shown.name);
 
-    const int count = lines_->advancedCount();
+    const int count = static_cast<int>(shown.advanced.size()) - 1;
     if (count < 0)
         return;
     for (int i = 0; i <= count; ++i) {
         const int top = i * kRowPitch + kFirstRowTop;
-        const QString caption = QString::number(i + 1) + QLatin1Char(' ') + lines_->advancedName(i);
-        const QVariant value = lines_->advancedValue(i);
-        if (value.typeId() == QMetaType::Bool) {
+        const AdvancedControl &control = shown.advanced[static_cast<size_t>(i)];
+        const QString caption = QString::number(i + 1) + QLatin1Char(' ') + control.name;
+        if (control.isSwitch) {
             auto *box = new QCheckBox(caption, gbOther);
             box->setObjectName(QStringLiteral("ch") + QString::number(i));
             // 220 wide, or as wide as a long name needs, within the group.
             box->setGeometry(16, top,
                              std::clamp(box->sizeHint().width(), 220, gbOther->width() - 24),
                              std::max(17, box->sizeHint().height()));
-            box->setChecked(value.toBool());
+            box->setChecked(control.value != 0);
             connect(box, &QCheckBox::toggled, this, [this, i](bool on) { AdvClick(i, on); });
         } else {
             auto *slider = new QSlider(Qt::Horizontal, gbOther);
@@ -98,7 +103,7 @@ void TfrmAdv::FormShow() {
             slider->setTickInterval(5000);
             slider->setTickPosition(QSlider::TicksBelow);
             slider->setPageStep(5000);
-            slider->setValue(value.toInt());  // the slider clamps it to 0..65535
+            slider->setValue(control.value);  // the slider clamps it to 0..65535
             auto *label = new QLabel(caption, gbOther);
             label->setObjectName(QStringLiteral("lb") + QString::number(i));
             label->setGeometry(145, top, gbOther->width() - 145 - 8,
@@ -116,10 +121,10 @@ void TfrmAdv::FormShow() {
 
 void TfrmAdv::AdvClick(int index, bool checked) {
     if (lines_)
-        lines_->setAdvancedValue(index, QVariant(checked));
+        lines_->setAdvancedValue(line_, index, QVariant(checked));
 }
 
 void TfrmAdv::AdvChange(int index, int position) {
     if (lines_)
-        lines_->setAdvancedValue(index, QVariant(position));
+        lines_->setAdvancedValue(line_, index, QVariant(position));
 }

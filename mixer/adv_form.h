@@ -1,6 +1,7 @@
 // The advanced-controls dialog of one mixer line: a check box for every switch and a slider
 // for every other value the line reports. Changes go to the component at once; there is no
-// cancel. Created afresh for each opening, so it always shows the current values.
+// cancel. Created afresh for each opening, so it always shows the current values; it writes
+// to the line it shows even if another line is selected meanwhile.
 #pragma once
 
 #include "mixer/mixer_lines.h"
@@ -42,5 +43,6 @@ public:
 private:
     MixerComponents components_;
     std::shared_ptr<MixerLines> lines_;
+    int line_ = -1;  // the line shown, selected when the dialog was built
     bool built_ = false;
 };

@@ -10,24 +10,14 @@ public:
     explicit PlayerLines(TAudioPlayer2 &player) : p_(player) {}
 
     bool isRecording() const override { return false; }
-    int count() const override { return p_.srcOutputCount(); }
+    std::vector<MixerLine> lines() const override { return p_.mixerLines(); }
     void select(int line) override { p_.setSrcOutput(line); }
     int selected() const override { return p_.srcOutput(); }
-    QString name() const override { return p_.srcOutputName(); }
-    bool volumeEnabled() const override { return p_.srcVolumeEnabled(); }
-    int volume() const override { return p_.srcVolume(); }
-    void setVolume(int volume) override { p_.setSrcVolume(volume); }
-    bool balanceEnabled() const override { return p_.srcVolumeBalanceEnabled(); }
-    int balance() const override { return p_.srcVolumeBalance(); }
-    void setBalance(int balance) override { p_.setSrcVolumeBalance(balance); }
-    bool switchEnabled() const override { return p_.srcMuteEnabled(); }
-    bool switchOn() const override { return p_.srcMute(); }
-    void setSwitch(bool on) override { p_.setSrcMute(on); }
-    int advancedCount() const override { return p_.srcAdvancedCount(); }
-    QString advancedName(int index) const override { return p_.srcAdvancedName(index); }
-    QVariant advancedValue(int index) const override { return p_.srcAdvancedValue(index); }
-    void setAdvancedValue(int index, const QVariant &value) override {
-        p_.setSrcAdvancedValue(index, value);
+    void setVolume(int line, int volume) override { p_.setMixerLineVolume(line, volume); }
+    void setBalance(int line, int balance) override { p_.setMixerLineBalance(line, balance); }
+    void setSwitch(int line, bool on) override { p_.setMixerLineMute(line, on); }
+    void setAdvancedValue(int line, int index, const QVariant &value) override {
+        p_.setMixerLineAdvanced(line, index, value);
     }
 
 private:
@@ -39,24 +29,14 @@ public:
     explicit RecorderLines(TAudioRecord2 &recorder) : r_(recorder) {}
 
     bool isRecording() const override { return true; }
-    int count() const override { return r_.srcInputCount(); }
+    std::vector<MixerLine> lines() const override { return r_.mixerLines(); }
     void select(int line) override { r_.setSrcInput(line); }
     int selected() const override { return r_.srcInput(); }
-    QString name() const override { return r_.srcInputName(); }
-    bool volumeEnabled() const override { return r_.srcVolumeEnabled(); }
-    int volume() const override { return r_.srcVolume(); }
-    void setVolume(int volume) override { r_.setSrcVolume(volume); }
-    bool balanceEnabled() const override { return r_.srcVolumeBalanceEnabled(); }
-    int balance() const override { return r_.srcVolumeBalance(); }
-    void setBalance(int balance) override { r_.setSrcVolumeBalance(balance); }
-    bool switchEnabled() const override { return r_.srcSelectEnabled(); }
-    bool switchOn() const override { return r_.srcSelect(); }
-    void setSwitch(bool on) override { r_.setSrcSelect(on); }
-    int advancedCount() const override { return r_.srcAdvancedCount(); }
-    QString advancedName(int index) const override { return r_.srcAdvancedName(index); }
-    QVariant advancedValue(int index) const override { return r_.srcAdvancedValue(index); }
-    void setAdvancedValue(int index, const QVariant &value) override {
-        r_.setSrcAdvancedValue(index, value);
+    void setVolume(int line, int volume) override { r_.setMixerLineVolume(line, volume); }
+    void setBalance(int line, int balance) override { r_.setMixerLineBalance(line, balance); }
+    void setSwitch(int line, bool on) override { r_.setMixerLineSelect(line, on); }
+    void setAdvancedValue(int line, int index, const QVariant &value) override {
+        r_.setMixerLineAdvanced(line, index, value);
     }
 
 private:

@@ -1,12 +1,17 @@
 // The two sides of the mixer, the recorder's input lines and the player's output lines,
 // behind one interface, so that the source panels and the advanced dialog are written once.
-// Every line property acts on the line selected last, as on the components themselves.
+// The lines are read as one snapshot and written by number. The selected line is the
+// component's (srcInput, srcOutput): the panels select the line they act on, and the
+// advanced dialog shows the selected one.
 #pragma once
+
+#include "audio/devices/audio_backend.h"
 
 #include <QString>
 #include <QVariant>
 
 #include <memory>
+#include <vector>
 
 class TAudioPlayer2;
 class TAudioRecord2;
@@ -24,29 +29,23 @@ public:
     // True for the recorder's lines.
     virtual bool isRecording() const = 0;
 
-    // Highest line number of the chosen device; below 0 there is none.
-    virtual int count() const = 0;
+    // The chosen device's lines as they are now; empty when it has none.
+    virtual std::vector<MixerLine> lines() const = 0;
     virtual void select(int line) = 0;
     virtual int selected() const = 0;
-    virtual QString name() const = 0;
 
-    virtual bool volumeEnabled() const = 0;
-    virtual int volume() const = 0;  // 0..65535
-    virtual void setVolume(int volume) = 0;
-    virtual bool balanceEnabled() const = 0;
-    virtual int balance() const = 0;  // 0..100, 50 = centre
-    virtual void setBalance(int balance) = 0;
-
+    virtual void setVolume(int line, int volume) = 0;    // 0..65535
+    virtual void setBalance(int line, int balance) = 0;  // 0..100, 50 = centre
     // The line's switch: mute on a playback line, "record from this line" on a recording line.
-    virtual bool switchEnabled() const = 0;
-    virtual bool switchOn() const = 0;
-    virtual void setSwitch(bool on) = 0;
+    virtual void setSwitch(int line, bool on) = 0;
+    // A bool for a switch value, an integer for any other.
+    virtual void setAdvancedValue(int line, int index, const QVariant &value) = 0;
 
-    // Highest advanced value number, -1 for none; a value is a bool switch or an integer.
-    virtual int advancedCount() const = 0;
-    virtual QString advancedName(int index) const = 0;
-    virtual QVariant advancedValue(int index) const = 0;
-    virtual void setAdvancedValue(int index, const QVariant &value) = 0;
+    // The switch of `line` as this side means it.
+    bool switchEnabled(const MixerLine &line) const {
+        return isRecording() ? line.hasSelect : line.hasMute;
+    }
+    bool switchOn(const MixerLine &line) const { return isRecording() ? line.select : line.mute; }
 };
 
 std::shared_ptr<MixerLines> PlaybackLines(TAudioPlayer2 &player);

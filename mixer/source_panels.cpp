@@ -35,36 +35,33 @@ public:
         // The percentage follows the thumb while it is dragged.
         QToolTip::showText(QCursor::pos(), hint, sender);
         lines_->select(line);
-        lines_->setVolume(volume);
+        lines_->setVolume(line, volume);
     }
 
     // PlaybackBalanceTrackBarChange, RecordBalanceTrackBarChange
     void BalanceTrackBarChange(QSlider *sender, int line) {
         lines_->select(line);
-        lines_->setBalance(sender->value());
+        lines_->setBalance(line, sender->value());
     }
 
     // PlaybackMuteChange
     void MuteChange(QCheckBox *sender, int line) {
         lines_->select(line);
-        lines_->setSwitch(sender->isChecked());
+        lines_->setSwitch(line, sender->isChecked());
     }
 
     // RecordSrcSelectChange: a device may record from one line only, so selecting one can
     // clear the others; every panel shows what the device made of it.
     void SrcSelectChange(QCheckBox *sender, int line) {
         lines_->select(line);
-        lines_->setSwitch(sender->isChecked());
-        const int count = lines_->count();
-        if (count < 0)
+        lines_->setSwitch(line, sender->isChecked());
+        if (!sheet_)
             return;
-        for (int i = 0; i <= count; ++i) {
-            lines_->select(i);
-            if (!sheet_)
-                continue;
+        const std::vector<MixerLine> now = lines_->lines();
+        for (size_t i = 0; i < now.size(); ++i) {
             const QString name = QStringLiteral("sfr") + QString::number(i);
             if (auto *panel = sheet_->findChild<TsrcFrame *>(name, Qt::FindDirectChildrenOnly))
-                panel->CheckBox1->setChecked(lines_->switchOn());
+                panel->CheckBox1->setChecked(lines_->switchOn(now[i]));
         }
     }
 
@@ -82,31 +79,31 @@ private:
     QPointer<QWidget> sheet_;
 };
 
-// Shows what the line holds now. Nothing is written back: the controls' signals are blocked,
+// Shows what `line` holds now. Nothing is written back: the controls' signals are blocked,
 // and a slider the user is dragging is left where the hand holds it.
-void fillPanel(TsrcFrame *panel, MixerLines &lines) {
-    panel->Label1->setText(lines.name());
+void fillPanel(TsrcFrame *panel, const MixerLine &line, const MixerLines &side) {
+    panel->Label1->setText(line.name);
     // Several panels stand side by side; their controls are told apart by the line's name.
-    panel->TrackBar1->setAccessibleName(TsrcFrame::tr("%1 volume").arg(lines.name()));
-    panel->TrackBar2->setAccessibleName(TsrcFrame::tr("%1 balance").arg(lines.name()));
+    panel->TrackBar1->setAccessibleName(TsrcFrame::tr("%1 volume").arg(line.name));
+    panel->TrackBar2->setAccessibleName(TsrcFrame::tr("%1 balance").arg(line.name));
     QSlider *volume = panel->TrackBar1;
     const QSignalBlocker volumeBlocker(volume);
-    volume->setEnabled(lines.volumeEnabled());
+    volume->setEnabled(line.hasVolume);
     if (!volume->isSliderDown()) {
-        volume->setValue(65535 - lines.volume());
+        volume->setValue(65535 - line.volume);
         volume->setToolTip(TVolumeTrackBar::percentText(volume->value()));
     }
     QSlider *balance = panel->TrackBar2;
     const QSignalBlocker balanceBlocker(balance);
-    balance->setEnabled(lines.balanceEnabled());
+    balance->setEnabled(line.hasBalance);
     if (!balance->isSliderDown())
-        balance->setValue(lines.balance());
+        balance->setValue(line.balance);
     const QSignalBlocker switchBlocker(panel->CheckBox1);
-    panel->CheckBox1->setEnabled(lines.switchEnabled());
-    panel->CheckBox1->setChecked(lines.switchOn());
-    if (lines.isRecording())
+    panel->CheckBox1->setEnabled(side.switchEnabled(line));
+    panel->CheckBox1->setChecked(side.switchOn(line));
+    if (side.isRecording())
         panel->setSwitchCaption(TsrcFrame::tr("Select"));
-    panel->Button1->setVisible(lines.advancedCount() >= 0);
+    panel->Button1->setVisible(!line.advanced.empty());
 }
 
 // Values are in place before the handlers are bound, so building writes nothing back.
@@ -163,11 +160,10 @@ void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
     for (auto it = old.rbegin(); it != old.rend(); ++it)
         delete *it;
 
-    // The count is the highest line number: 0 is a device with one line, which still gets
-    // its panel.
-    const int count = lines->count();
-    if (count < 0)
+    const std::vector<MixerLine> now = lines->lines();
+    if (now.empty())
         return;
+    const int count = static_cast<int>(now.size()) - 1;  // the highest line number
 
     const bool recording = lines->isRecording();
     const QString prefix = recording ? QStringLiteral("sfr") : QStringLiteral("sf");
@@ -178,11 +174,12 @@ void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
         auto *panel = new TsrcFrame(sheet);
         panel->setObjectName(prefix + QString::number(i));
         panel->Tag = i;
-        lines->select(i);
-        fillPanel(panel, *lines);
+        fillPanel(panel, now[static_cast<size_t>(i)], *lines);
         bindPanel(panel, handlers, recording);
         panels << panel;
     }
+    // Building leaves the last line selected, as FitWindowTo...Panels says.
+    lines->select(count);
     // One width for the row: the design's, or what the widest caption needs in this font.
     int width = TsrcFrame::kWidth;
     for (const TsrcFrame *panel : panels)
@@ -199,17 +196,17 @@ void buildPanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
 void fitWindow(QWidget *sheet, const std::shared_ptr<MixerLines> &lines, bool keepSelection) {
     if (!sheet || !lines)
         return;
-    const int count = lines->count();
-    if (count < 0)
+    const std::vector<MixerLine> now = lines->lines();
+    if (now.empty())
         return;
-    const int selected = lines->selected();
+    const int count = static_cast<int>(now.size()) - 1;
     QStringList names;
-    for (int i = 0; i <= count; ++i) {
-        lines->select(i);
-        names << lines->name();
-    }
-    if (keepSelection)
-        lines->select(selected);
+    for (const MixerLine &line : now)
+        names << line.name;
+    // Reading the lines leaves the selection alone; without `keepSelection` the last line is
+    // selected, as after a walk over all of them.
+    if (!keepSelection)
+        lines->select(count);
     const QString caption = lines->isRecording() ? TsrcFrame::tr("Select") : TsrcFrame::tr("Mute");
     growWindow(sheet, count, TsrcFrame::neededWidthFor(sheet, names, caption));
 }
@@ -219,18 +216,15 @@ void updatePanels(QWidget *sheet, const std::shared_ptr<MixerLines> &lines,
     if (!sheet || !lines)
         return;
     const QList<TsrcFrame *> panels = SourcePanelsOf(sheet);
-    if (panels.size() != std::max(lines->count() + 1, 0)) {
+    const std::vector<MixerLine> now = lines->lines();
+    if (panels.size() != static_cast<qsizetype>(now.size())) {
         buildPanels(sheet, lines, components);
         return;
     }
-    // The advanced dialog and the next write act on the line selected now; reading the
-    // others must not move it.
-    const int selected = lines->selected();
     for (TsrcFrame *panel : panels) {
-        lines->select(panel->Tag);
-        fillPanel(panel, *lines);
+        if (panel->Tag >= 0 && panel->Tag < static_cast<int>(now.size()))
+            fillPanel(panel, now[static_cast<size_t>(panel->Tag)], *lines);
     }
-    lines->select(selected);
 }
 
 }  // namespace
