@@ -5,12 +5,12 @@
 #include "audio/audio_file2.h"
 #include "audio/audio_information2.h"
 #include "audio/codec/posix_file.h"
-#include "widgets/nct_play_button_b2.h"
-#include "widgets/nct_slider_b2.h"
 #include "files/rename_form.h"
 #include "files/tag_editor.h"
 #include "playback/format_text.h"
 #include "playback/playback_session.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
 
 #include <QAction>
 #include <QApplication>

@@ -14,13 +14,13 @@
 #include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_record2.h"
-#include "widgets/audio_visualization2.h"
-#include "widgets/nct_amp_bar2.h"
-#include "widgets/nct_play_button_b2.h"
 #include "recording/pre_record_buffer.h"
 #include "recording/recording_session.h"
 #include "recording/voice_trigger.h"
 #include "settings/capture_settings.h"
+#include "widgets/audio_visualization2.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QAction>
 #include <QTimer>

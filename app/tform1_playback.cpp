@@ -5,12 +5,12 @@
 #include "audio/audio_file2.h"
 #include "audio/audio_player2.h"
 #include "audio/units.h"
+#include "playback/playback_session.h"
 #include "widgets/audio_visualization2.h"
 #include "widgets/nct_amp_bar2.h"
 #include "widgets/nct_play_button_b2.h"
 #include "widgets/nct_slider_b2.h"
 #include "widgets/nct_time_display2.h"
-#include "playback/playback_session.h"
 
 #include <algorithm>
 

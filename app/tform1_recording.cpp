@@ -7,17 +7,17 @@
 #include "audio/audio_information2.h"
 #include "audio/audio_record2.h"
 #include "audio/units.h"
-#include "widgets/audio_visualization2.h"
-#include "widgets/nct_amp_bar2.h"
-#include "widgets/nct_play_button_b2.h"
-#include "widgets/nct_slider_b2.h"
-#include "widgets/nct_time_display2.h"
 #include "extras/korvanta_icons.h"
 #include "playback/format_text.h"
 #include "recording/output_naming.h"
 #include "recording/recording_clock.h"
 #include "recording/recording_session.h"
 #include "settings/recording_settings.h"
+#include "widgets/audio_visualization2.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
 
 #include <QApplication>
 #include <QFile>

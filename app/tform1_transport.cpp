@@ -10,15 +10,15 @@
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
 #include "audio/codec/posix_file.h"
+#include "extras/sleep_inhibitor.h"
+#include "playback/playback_session.h"
+#include "recording/recording_session.h"
+#include "settings/recording_settings.h"
 #include "widgets/audio_visualization2.h"
 #include "widgets/nct_amp_bar2.h"
 #include "widgets/nct_play_button_b2.h"
 #include "widgets/nct_slider_b2.h"
 #include "widgets/nct_time_display2.h"
-#include "extras/sleep_inhibitor.h"
-#include "playback/playback_session.h"
-#include "recording/recording_session.h"
-#include "settings/recording_settings.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,9 +3,9 @@
 #include "audio/units.h"
 #include "settings/dialogs/dialog_frame.h"
 #include "settings/dialogs/dialog_messages.h"
+#include "settings/dialogs/up_down.h"
 #include "settings/field_values.h"
 #include "settings/recording_settings.h"
-#include "settings/dialogs/up_down.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

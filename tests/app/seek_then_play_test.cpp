@@ -2,8 +2,8 @@
 // frame the slider points at, for a file opened through the Open dialog (WAV and FLAC, both
 // read through FFmpeg). Each frame of the files carries its own number, so the check is exact.
 #include "audio/audio_file2.h"
-#include "widgets/nct_slider_b2.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_slider_b2.h"
 
 #include <QAction>
 #include <QFileDialog>

@@ -1,8 +1,8 @@
 // The spectrum's frequency axis during playback and recording on the virtual card: a tone
 // shows at its own frequency whatever the rate of the sound being shown.
 #include "audio/audio_file2.h"
-#include "widgets/audio_visualization2.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/audio_visualization2.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 // first frame (as an asynchronous open on a sound server does), a file that cannot be made.
 // Each says why once, leaves no empty file or row behind and returns to the idle look.
 #include "audio/devices/virtual_backend.h"
-#include "widgets/nct_play_button_b2.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_play_button_b2.h"
 
 #include <QAction>
 #include <QToolButton>

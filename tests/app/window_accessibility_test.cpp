@@ -2,11 +2,6 @@
 // every painted control reached by Tab and operated by its keys with a real effect, menu
 // mnemonics, page keys, the tag editor's order and the mixer volume's reading.
 #include "audio/audio_player2.h"
-#include "widgets/nct_amp_bar2.h"
-#include "widgets/nct_equalizer2.h"
-#include "widgets/nct_play_button_b2.h"
-#include "widgets/nct_slider_b2.h"
-#include "widgets/nct_time_display2.h"
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
@@ -14,6 +9,11 @@
 #include "mixer/src_frame.h"
 #include "playback/playback_session.h"
 #include "tests/support/window_fixture.h"
+#include "widgets/nct_amp_bar2.h"
+#include "widgets/nct_equalizer2.h"
+#include "widgets/nct_play_button_b2.h"
+#include "widgets/nct_slider_b2.h"
+#include "widgets/nct_time_display2.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>

@@ -2,7 +2,6 @@
 // advanced-controls dialog, the equaliser window with its three-state switch, and the
 // recording filters window.
 #include "audio/audio_record2.h"
-#include "widgets/nct_equalizer2.h"
 #include "mixer/adv_form.h"
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
@@ -10,6 +9,7 @@
 #include "mixer/src_frame.h"
 #include "tests/audio/virtual_card_playback.h"
 #include "tests/mixer/fake_mixer_backend.h"
+#include "widgets/nct_equalizer2.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 // What assistive technology finds in the painted widgets and what it can do with them: roles,
 // names, values and ranges, the press action, and the events that report changes.
+#include "tests/support/accessibility_probe.h"
 #include "widgets/nct_amp_bar2.h"
 #include "widgets/nct_equalizer2.h"
 #include "widgets/nct_play_button_b2.h"
 #include "widgets/nct_slider_b2.h"
 #include "widgets/nct_time_display2.h"
-#include "tests/support/accessibility_probe.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
