@@ -1,10 +1,12 @@
 // Program entry: the application, the main window and its long-lived companions.
 #include "app/after_first_paint.h"
+#include "app/command_line.h"
 #include "app/deferred_icon_style.h"
-#include "app/files_in.h"
 #include "app/scripted_run.h"
+#include "app/single_instance.h"
 #include "app/tform1.h"
 #include "app/ui_language.h"
+#include "app/window_commands.h"
 #include "audio/devices/audio_backend.h"
 #include "extras/sleep_inhibitor.h"
 #include "files/rename_form.h"
@@ -28,21 +30,16 @@
 
 namespace {
 
-// What the command line takes: the options and the files to open.
-void describeCommandLine(QCommandLineParser &parser) {
-    parser.setApplicationDescription(
-        QStringLiteral("Records and plays sound from any input of the sound server."));
-    parser.addPositionalArgument(
-        QStringLiteral("FILE"),
-        QStringLiteral("Audio files to open, each listed as File > Open lists it; the last "
-                       "one becomes the current file."),
-        QStringLiteral("[FILE...]"));
+void print(std::FILE *stream, const QString &text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
 }
 
-// --help and --version, answered before any window system is needed, so they work in a
-// terminal without a display. Other arguments (Qt's own, such as -platform) are left to
-// QApplication; an option nobody knows is ignored, as it always was. Gives the exit code
-// when the program should stop here.
+// What can be answered before any window system is needed, so that it works in a terminal
+// without a display: --help and --version, a command line that makes no sense, and anything
+// for a copy of the program already running, which gets it over the session bus. Other
+// arguments (Qt's own, such as -platform) are left to QApplication; an option nobody knows is
+// ignored, as it always was. Gives the exit code when the program should stop here.
 std::optional<int> answerCommandLine(int argc, char **argv) {
     const QCoreApplication probe(argc, argv);
     QCommandLineParser parser;
@@ -52,7 +49,7 @@ std::optional<int> answerCommandLine(int argc, char **argv) {
     parser.parse(QCoreApplication::arguments());
     // --help-all comes with the help option; Qt's own options are not listed here either.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        print(stdout, parser.helpText());
         return 0;
     }
     if (parser.isSet(version)) {
@@ -60,18 +57,37 @@ std::optional<int> answerCommandLine(int argc, char **argv) {
                     qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
-    return std::nullopt;
-}
-
-// The files named on the command line, read once QApplication has taken its own options
-// (-platform offscreen) out of it, so that their values are not taken for files.
-QStringList filesToOpen() {
-    QCommandLineParser parser;
-    describeCommandLine(parser);
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.parse(QCoreApplication::arguments());
-    return commandLineFiles(parser.positionalArguments(), QDir::currentPath());
+    const CommandLine line = readCommandLine(QCoreApplication::arguments(), QDir::currentPath());
+    if (!line.error.isEmpty()) {
+        print(stderr, line.error + QLatin1Char('\n'));
+        return 1;
+    }
+    if (line.newInstance)
+        return std::nullopt;
+    const QString probeBus = QStringLiteral("korvanta-probe");
+    std::optional<int> exitCode;
+    {
+        const QDBusConnection bus =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, probeBus);
+        if (single_instance::isRunning(bus)) {
+            if (const auto outcome = single_instance::handOver(bus, QCoreApplication::arguments(),
+                                                               QDir::currentPath())) {
+                print(stdout, outcome->output);
+                exitCode = outcome->exitCode;
+            } else if (single_instance::isRunning(bus)) {
+                print(stderr, QStringLiteral("The running Korvanta Sound Recorder does not "
+                                             "answer.\n"));
+                exitCode = 1;
+            }
+        }
+    }
+    QDBusConnection::disconnectFromBus(probeBus);
+    // Asked whether a recording runs where no copy runs at all.
+    if (!exitCode && line.action == CommandLine::Action::Status) {
+        print(stdout, QStringLiteral("state: not running\n"));
+        exitCode = 2;
+    }
+    return exitCode;
 }
 
 }  // namespace
@@ -101,6 +117,20 @@ int main(int argc, char **argv) {
     RecordingSettings recordingSettings;
     CaptureSettings captureSettings;
     TForm1 window(*backend, recordingSettings, captureSettings);
+    WindowCommands commands(window, recordingSettings);
+    // Read once QApplication has taken its own options (-platform offscreen) out of the
+    // arguments, so that their values are not taken for files.
+    const CommandLine line = readCommandLine(QCoreApplication::arguments(), QDir::currentPath());
+    InstanceService instance(commands);
+    if (!line.newInstance && !instance.publish(QDBusConnection::sessionBus())) {
+        // Another copy took the name since the check at start: it gets this start's command.
+        if (const auto outcome =
+                single_instance::handOver(QDBusConnection::sessionBus(),
+                                          QCoreApplication::arguments(), QDir::currentPath())) {
+            print(stdout, outcome->output);
+            return outcome->exitCode;
+        }
+    }
     window.setSleepInhibitor(&sleepInhibitor);
     // The equaliser, recording filter and rename dialogs are built once the window is on the
     // screen; until then the commands that open them do nothing.
@@ -115,12 +145,18 @@ int main(int argc, char **argv) {
         renameForm = std::make_unique<TRenameForm>(&window);
         window.setRenameForm(renameForm.get());
     });
+    // For tests and benchmarks that start the program: the takes go into this folder.
+    if (const QString folder = qEnvironmentVariable("KORVANTA_RECORD_FOLDER"); !folder.isEmpty())
+        recordingSettings.SavePath = QDir(folder).absolutePath() + QLatin1Char('/');
     if (!startScriptedRun(window, recordingSettings))
         window.show();
-    // Files named on the command line open as File > Open opens them, in their order, once
-    // the window is up; a message about one of them then has a window to stand on.
-    QTimer::singleShot(0, &window, [&window, files = filesToOpen()] {
-        window.openPaths(files);
+    // Files named on the command line open as File > Open opens them, in their order, and
+    // its command runs, once the window is up; a message about one of them then has a window
+    // to stand on.
+    QTimer::singleShot(0, &window, [&window, &commands, line] {
+        const WindowCommands::Outcome outcome = commands.run(line);
+        if (line.action != CommandLine::Action::None)
+            print(stdout, outcome.output);
         reportListIfAsked(window);
     });
     // For the start-up benchmark: leave at the first turn of the event loop after show().

@@ -81,9 +81,6 @@ void record(TForm1 &window, RecordingSettings &s, int seconds) {
     s.MP3Bitrate = 128;
     s.MP3Freq = 44100;
     s.RecordTime = 0;
-    const QString folder = qEnvironmentVariable("KORVANTA_RECORD_FOLDER");
-    if (!folder.isEmpty())
-        s.SavePath = QDir(folder).absolutePath() + QLatin1Char('/');
     // The sound server's devices are listed in the background: start once an input is there.
     auto *poll = new QTimer(&window);
     QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, seconds] {

@@ -59,6 +59,8 @@ public:
     }
 
     bool isRunning() const { return !address_.isEmpty(); }
+    // For another process to reach the bus (DBUS_SESSION_BUS_ADDRESS).
+    QString address() const { return address_; }
 
     // A new connection of this process to the bus, under a name of its own.
     QDBusConnection connect(const QString &role) {
