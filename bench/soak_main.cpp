@@ -246,7 +246,6 @@ int main(int argc, char **argv) {
     for (const QString &m : messages) {
         std::printf("message: %s\n", qPrintable(m));
     }
-    Form1 = nullptr;
     setExecutableDirectoryForTesting(QString());
     return ok ? 0 : 1;
 }

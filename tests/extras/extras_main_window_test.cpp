@@ -8,6 +8,7 @@
 #include "tests/settings/modal_answerer.h"
 #include "tests/support/event_loop.h"
 #include "tests/support/test_backend.h"
+#include "tests/support/test_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -154,4 +155,3 @@ TEST_F(ExtrasMainWindowTest, TheWindowCarriesTheProgramIcon) {
 }
 
 #include "extras_main_window_test.moc"
-#include "tests/support/test_settings.h"

@@ -27,6 +27,8 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <type_traits>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -102,6 +104,16 @@ class BadInputTest : public WindowFixture {
 protected:
     QString iniPath() const { return dir_.filePath(QStringLiteral("setup.ini")); }
 
+    // The two dialogs take the settings they edit: Options both, the time limit the recording's.
+    template <typename Dialog>
+    static std::unique_ptr<Dialog> makeDialog() {
+        if constexpr (std::is_same_v<Dialog, TSettingForm>)
+            return std::make_unique<Dialog>(testRecordingSettings(), testCaptureSettings(),
+                                            noHooks(), nullptr);
+        else
+            return std::make_unique<Dialog>(testRecordingSettings(), noHooks(), nullptr);
+    }
+
     // Opens a dialog, lets `fill` put one bad text in, presses OK and checks the outcome:
     // refused with exactly one message and the dialog still open, setup.ini untouched; or
     // taken without a word.
@@ -113,7 +125,8 @@ protected:
         LoadRecordingSettings(testRecordingSettings(), iniPath());
         const QByteArray before = fileBytes(iniPath());
         ModalAnswerer answerer;
-        Dialog dialog(noHooks(), nullptr);
+        const std::unique_ptr<Dialog> owned = makeDialog<Dialog>();
+        Dialog &dialog = *owned;
         dialog.show();
         fill(dialog);
         dialog.BtnOK->click();
