@@ -70,14 +70,16 @@ CurrentFile::RenameResult CurrentFile::rename(int row, const QString &typed) {
         if (each.path() == from)
             each.caption = name;
     }
-    for (QString *path : {&output_, &playFile_}) {
+    const bool currentMoved = current_ == from;
+    // Everything names the new path before anyone hears of the rename.
+    for (QString *path : {&current_, &output_, &playFile_}) {
         if (*path == from)
             *path = to;
     }
     Q_EMIT rowsChanged();
     Q_EMIT fileRenamed(from, to);
-    if (current_ == from)
-        setCurrent(to);
+    if (currentMoved)
+        Q_EMIT currentChanged(current_);
     return RenameResult::Renamed;
 }
 

@@ -85,6 +85,9 @@ TEST_F(CurrentFileTest, RenameIsFollowedByEveryRowTheCurrentOutputAndPlayFile) {
     files_.setPlayFile(a);
     QSignalSpy renamed(&files_, &CurrentFile::fileRenamed);
     QSignalSpy current(&files_, &CurrentFile::currentChanged);
+    QString currentWhenTold;
+    QObject::connect(&files_, &CurrentFile::fileRenamed,
+                     [this, &currentWhenTold] { currentWhenTold = files_.current(); });
 
     // The typed extension is dropped; the file keeps its own.
     ASSERT_EQ(files_.rename(2, QStringLiteral("take2.wav")), CurrentFile::RenameResult::Renamed);
@@ -101,6 +104,8 @@ TEST_F(CurrentFileTest, RenameIsFollowedByEveryRowTheCurrentOutputAndPlayFile) {
     EXPECT_EQ(renamed[0][0].toString(), a);
     EXPECT_EQ(renamed[0][1].toString(), take);
     EXPECT_EQ(current.count(), 1);
+    // Whoever hears of the rename (the tag editor's Apply) finds the file current already.
+    EXPECT_EQ(currentWhenTold, take);
 
     // A name that is taken is refused: nothing on disk or in the list changes, and the other
     // file keeps its content.
