@@ -2,6 +2,8 @@
 
 #include "app/capture_status.h"
 #include "app/live_device_list.h"
+#include "app/main_window_ui.h"
+#include "app/status_panel.h"
 #include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_file2_lame_enc.h"
@@ -13,6 +15,7 @@
 #include "extras/about_box.h"
 #include "extras/sleep_inhibitor.h"
 #include "extras/tip_form.h"
+#include "files/current_file.h"
 #include "files/rename_form.h"
 #include "files/tag_editor.h"
 #include "mixer/eq_form.h"
@@ -38,6 +41,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -60,11 +64,12 @@ TForm1::TForm1(AudioBackend &backend, RecordingSettings &recording, CaptureSetti
                                                     recordingSettings());
     playback_ = std::make_unique<PlaybackSession>(*AudioPlayer1, *AudioFile1);
     gate_ = std::make_unique<TransportGate>(this);
+    files_ = std::make_unique<CurrentFile>();
 
     TimerTip = new QTimer(this);
     TimerTip->setInterval(1000);
 
-    buildUi();
+    MainWindowUi::setupUi(*this);
     connectCommands();
     // Files dragged from a file manager (tform1_drops.cpp).
     setAcceptDrops(true);
@@ -274,4 +279,62 @@ void TForm1::ComboBox2Click() {
 void TForm1::RadioGroup1Click() {
     AudioVisualization1->setVisType(
         static_cast<TAudioVisualization2::TVisType>(RadioGroup1Buttons->checkedId()));
+}
+
+QString TForm1::statusPanel(int index) const {
+    return statusPanels_[index]->fullText();
+}
+
+void TForm1::setStatusPanel(int index, const QString &text, const QString &brief) {
+    statusPanels_[index]->setFullText(text, brief);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::PaletteChange && watched == PageControl1->tabBar())
+        MainWindowUi::followPalette(PageControl1);
+    if (event->type() == QEvent::Resize) {
+        if (watched == Panel1)
+            Panel1Resize();
+        else if (watched == TabSheet2 && fileInfoBuilt())
+            TabSheet2Resize();
+        else if (watched == TabSheet3)
+            TabSheet3Resize();
+        else if (watched == TabSheet4)
+            TabSheet4Resize();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+TForm1::FileInfoControls &TForm1::fileInfo() {
+    if (!fileInfo_.ListView1)
+        MainWindowUi::buildFileInfoPage(*this);
+    return fileInfo_;
+}
+
+TForm1::RecordingControlsRow &TForm1::recordingControlsRow() {
+    if (!recordingRow_.btnSetFilter)
+        MainWindowUi::buildRecordingControlsRow(*this);
+    return recordingRow_;
+}
+
+TForm1::PlaybackControlsRow &TForm1::playbackControlsRow() {
+    if (!playbackRow_.chEqualizer)
+        MainWindowUi::buildPlaybackControlsRow(*this);
+    return playbackRow_;
+}
+
+void TForm1::Panel1Resize() {
+    MainWindowUi::placeBottomStrip(*this);
+}
+
+void TForm1::TabSheet2Resize() {
+    MainWindowUi::placeFileInfoPage(*this);
+}
+
+void TForm1::TabSheet3Resize() {
+    MainWindowUi::placeRecordingControlsRow(*this);
+}
+
+void TForm1::TabSheet4Resize() {
+    MainWindowUi::placePlaybackControlsRow(*this);
 }

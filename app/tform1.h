@@ -59,6 +59,7 @@ class PreRecordBuffer;
 class VoiceTrigger;
 class PlaybackSession;
 class StatusPanel;
+class CurrentFile;
 struct TagFields;
 
 class TForm1 : public QMainWindow {
@@ -115,9 +116,6 @@ public:
     std::unique_ptr<TAudioFile2> AudioFile2;
     std::unique_ptr<TAudioFile2LameEnc> Mp3LameEncoder;
     std::unique_ptr<TAudioInformation2> AudioInformation1;
-    // Creates new output files, probes them and reads opened files' facts, so that none of
-    // that disturbs a playback reading from AudioFile1.
-    std::unique_ptr<TAudioFile2> AudioFileProbe;
 
     // Tool bar
     QToolButton *ToolBtnOpen = nullptr;
@@ -153,7 +151,6 @@ public:
     QComboBox *ComboBox1 = nullptr;
     QComboBox *ComboBox2 = nullptr;
     QGroupBox *RadioGroup1 = nullptr;
-    QButtonGroup *RadioGroup1Buttons = nullptr;
     TAudioVisualization2 *AudioVisualization1 = nullptr;
 
     // Mixer tabs. The device lists are there from the start; the rest of each tab's top row
@@ -196,10 +193,13 @@ public:
 
     QTimer *TimerTip = nullptr;
 
+    // The current file, the output file, the list's rows and the file being played; the
+    // list and the tag editor show it.
+    CurrentFile &currentFile() const { return *files_; }
     // The current file name: the file the open dialog chose last, the new recording, or
     // the selected list row, whichever was set last.
-    QString currentFileName() const { return currentFileName_; }
-    void setCurrentFileName(const QString &fileName) { currentFileName_ = fileName; }
+    QString currentFileName() const;
+    void setCurrentFileName(const QString &fileName);
 
     // Shows the auto-stop indicator as pressed or released with a hint.
     void setAutoStopIndicator(bool pressed, const QString &hint);
@@ -284,12 +284,12 @@ public:
     void Delete2Click();
     void Delete1Click();
 
-    // Process-wide file names: the output file chosen last, the selected list row, and the
-    // file being played.
-    QString CurrentFileName;
-    QString SelectFileName;
-    QString CurrentPlayFile;
-    QString NewName;
+    // File names: the output file chosen last, the selected list row, the file being
+    // played, and the name a rename gave last.
+    QString CurrentFileName() const;
+    QString SelectFileName() const;
+    QString CurrentPlayFile() const;
+    QString NewName() const;
 
     // Mixer tabs and effects (tform1_mixer.cpp)
     void SetSrcOutput();
@@ -326,6 +326,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Builds the controls into the members below and places them.
+    friend class MainWindowUi;
+
     struct FileInfoControls {
         QTreeWidget *ListView1 = nullptr;
         QMenu *PopupMenu1 = nullptr;
@@ -358,29 +361,17 @@ private:
     };
     RecordingControlsRow &recordingControlsRow();
     PlaybackControlsRow &playbackControlsRow();
-    // Builds the "File Info" page's controls into TabSheet2 (tform1_layout.cpp).
-    void buildFileInfoPage();
 
     void FormCreate();
     void FormShow();
     void FormClose();
 
-    void buildUi();
-    void buildActions();
-    void buildMenus();
-    void buildToolBar();
-    void buildTabs();
     // Ctrl+Tab, Ctrl+Page Down and the reverse keys turn the pages from anywhere in the
     // window (tform1_keyboard.cpp).
     void buildPageKeys();
     void turnPage(int step);
-    QWidget *buildRecordSoundTab();
-    QWidget *buildRecordingControlsTab();
-    QWidget *buildPlaybackControlsTab();
     // The "EQ..." button beside the equaliser switch (tform1_mixer.cpp).
     QPushButton *buildEqualizerBandsButton();
-    void buildBottomStrip();
-    void buildStatusBar();
     void connectCommands();
     void connectSettingsCommands();
     void connectExtrasCommands();
@@ -441,7 +432,11 @@ private:
     bool loadTagsAndFacts();
     // Lists the current file and highlights its row, as the file the window now shows.
     void listCurrentFile();
-    // After a rename on disk: everything that named the old path names the new one.
+    // Draws the list's rows and selection from the current-file object.
+    void showRows();
+    // The selected row's index in the list; -1 with none.
+    int selectedListRow();
+    // After a rename on disk: what the window shows of the old path names the new one.
     void followRename(const QString &from, const QString &to);
     // The device's main output line carries the transport bar's mute switch.
     void setOutputMute(bool mute);
@@ -453,6 +448,11 @@ private:
     AudioBackend &backend_;
     RecordingSettings &recordingSettings_;
     CaptureSettings &captureSettings_;
+    // Creates new output files, probes them and reads opened files' facts, so that none of
+    // that disturbs a playback reading from AudioFile1.
+    std::unique_ptr<TAudioFile2> AudioFileProbe;
+    // The buttons of RadioGroup1, by display type.
+    QButtonGroup *RadioGroup1Buttons = nullptr;
     SleepInhibitor *sleepInhibitor_ = nullptr;
     QPointer<TfrmEQ> frmEQ;
     QPointer<TfrmRecFlt> frmRecFlt;
@@ -478,7 +478,7 @@ private:
     QTimer *mixerFollow_ = nullptr;
     bool followOutputMixer_ = false;
     bool followInputMixer_ = false;
-    QString currentFileName_;
+    std::unique_ptr<CurrentFile> files_;
     bool shown_ = false;
     bool closing_ = false;
     std::unique_ptr<PreRecordBuffer> preRecord_;

@@ -5,10 +5,13 @@
 #include "audio/audio_file2.h"
 #include "audio/audio_information2.h"
 #include "audio/codec/posix_file.h"
+#include "extras/korvanta_icons.h"
+#include "files/current_file.h"
 #include "files/rename_form.h"
 #include "files/tag_editor.h"
 #include "playback/format_text.h"
 #include "playback/playback_session.h"
+#include "recording/output_naming.h"
 #include "widgets/nct_play_button_b2.h"
 #include "widgets/nct_slider_b2.h"
 
@@ -25,10 +28,6 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QTreeWidget>
-
-#include <cerrno>
-
-#include <unistd.h>
 
 namespace {
 
@@ -72,16 +71,37 @@ void showPlainMessage(QWidget *parent, const QString &text) {
     box.exec();
 }
 
-// A row's full path: its folder followed by its caption.
-QString rowPath(const QTreeWidgetItem *row) {
-    return row->text(3) + row->text(0);
-}
-
 }  // namespace
 
 void TForm1::connectFileCommands() {
     connect(Open1, &QAction::triggered, this, &TForm1::Open1Click);
     connect(ToolBtnOpen, &QToolButton::clicked, this, &TForm1::Open1Click);
+    connect(files_.get(), &CurrentFile::rowsChanged, this, &TForm1::showRows);
+    connect(files_.get(), &CurrentFile::fileRenamed, this, &TForm1::followRename);
+}
+
+QString TForm1::currentFileName() const {
+    return files_->current();
+}
+
+void TForm1::setCurrentFileName(const QString &fileName) {
+    files_->setCurrent(fileName);
+}
+
+QString TForm1::CurrentFileName() const {
+    return files_->output();
+}
+
+QString TForm1::SelectFileName() const {
+    return files_->selectedPath();
+}
+
+QString TForm1::CurrentPlayFile() const {
+    return files_->playFile();
+}
+
+QString TForm1::NewName() const {
+    return files_->newName();
 }
 
 void TForm1::connectFileInfoCommands() {
@@ -216,24 +236,62 @@ void TForm1::infoMTVClick() {
     AudioInformation1->setMp3TagInfoVersion(infoMTVv1()->isChecked() ? 1 : 2);
 }
 
+int TForm1::selectedListRow() {
+    QTreeWidget *list = ListView1();
+    QTreeWidgetItem *row = list->currentItem();
+    return row && row->isSelected() ? list->indexOfTopLevelItem(row) : -1;
+}
+
+void TForm1::showRows() {
+    QTreeWidget *list = ListView1();
+    const QVector<FileRow> &rows = files_->rows();
+    // The rows only show what the object holds: nothing here is a change of selection.
+    const QSignalBlocker quiet(list);
+    while (list->topLevelItemCount() > rows.size())
+        delete list->takeTopLevelItem(list->topLevelItemCount() - 1);
+    while (list->topLevelItemCount() < rows.size()) {
+        auto *item = new QTreeWidgetItem(list);
+        item->setIcon(0, korvantaIcon("audio-x-generic"));
+    }
+    for (int i = 0; i < rows.size(); ++i) {
+        QTreeWidgetItem *item = list->topLevelItem(i);
+        const FileRow &row = rows[i];
+        const QString texts[] = {row.caption, row.size, row.time, row.folder};
+        for (int column = 0; column < 4; ++column) {
+            if (item->text(column) != texts[column])
+                item->setText(column, texts[column]);
+        }
+    }
+    const int selected = files_->selectedRow();
+    if (selected != selectedListRow()) {
+        if (selected < 0) {
+            // Leave nothing selected: the list would otherwise select a neighbour on its own.
+            list->setCurrentItem(nullptr);
+            list->clearSelection();
+        } else {
+            list->setCurrentItem(list->topLevelItem(selected));
+        }
+    }
+    for (QAction *a : {Play2(), Rename1(), Delete2(), Delete1()})
+        a->setEnabled(selected >= 0);
+}
+
 void TForm1::ListView1SelectItem() {
-    QTreeWidgetItem *row = ListView1()->currentItem();
-    const bool selected = row && row->isSelected();
+    files_->select(selectedListRow());
+    const bool selected = files_->selectedRow() >= 0;
     for (QAction *a : {Play2(), Rename1(), Delete2(), Delete1()})
         a->setEnabled(selected);
-    if (!selected) {
-        SelectFileName.clear();
+    if (!selected)
         return;
-    }
-    SelectFileName = rowPath(row);
-    if (!AudioInformation1->GetAudioInformation(SelectFileName)) {
+    const QString path = files_->selectedPath();
+    if (!AudioInformation1->GetAudioInformation(path)) {
         QMessageBox::critical(this, QApplication::applicationDisplayName(),
                               AudioInformation1->LastErrorText());
         return;
     }
-    setStatusPanel(1, SelectFileName);
+    setStatusPanel(1, path);
     setStatusPanel(2, FormatMP3Str(AudioInformation1->FormatString()));
-    setCurrentFileName(SelectFileName);
+    files_->setCurrent(path);
     if (!loadTags())
         return;
     updateApplyEnabled();
@@ -244,43 +302,28 @@ void TForm1::ListView1RowClicked(QTreeWidgetItem *row) {
         return;
     // Already the current file: loading it again would only throw away what the user typed
     // into the tag fields.
-    const QString path = rowPath(row);
-    if (path == SelectFileName && path == currentFileName())
+    if (files_->isChosen(ListView1()->indexOfTopLevelItem(row)))
         return;
     ListView1SelectItem();
 }
 
+void TForm1::ListFile(const QString &path) {
+    const ListRowTexts texts =
+        MakeListRowTexts(path, AudioInformation1->Size(), AudioInformation1->Duration());
+    files_->append(FileRow{texts.caption, texts.size, texts.time, texts.directory}, false);
+}
+
 void TForm1::listCurrentFile() {
-    ListFile(currentFileName());
+    // The file's facts and tags are loaded already; the selection only shows it.
+    const QString path = currentFileName();
+    const ListRowTexts texts =
+        MakeListRowTexts(path, AudioInformation1->Size(), AudioInformation1->Duration());
+    files_->append(FileRow{texts.caption, texts.size, texts.time, texts.directory}, true);
     QTreeWidget *list = ListView1();
-    QTreeWidgetItem *row = list->topLevelItem(list->topLevelItemCount() - 1);
-    {
-        // The file's facts and tags are loaded already; the selection only shows it.
-        const QSignalBlocker quiet(list);
-        list->setCurrentItem(row);
-    }
-    list->scrollToItem(row);
-    SelectFileName = rowPath(row);
-    for (QAction *a : {Play2(), Rename1(), Delete2(), Delete1()})
-        a->setEnabled(true);
+    list->scrollToItem(list->topLevelItem(list->topLevelItemCount() - 1));
 }
 
 void TForm1::followRename(const QString &from, const QString &to) {
-    const QString caption = to.mid(to.lastIndexOf(QLatin1Char('/')) + 1);
-    // Every row of the file names it under its new name: a row of the old name would
-    // denote nothing.
-    QTreeWidget *list = ListView1();
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *row = list->topLevelItem(i);
-        if (rowPath(row) == from)
-            row->setText(0, caption);
-    }
-    for (QString *name : {&SelectFileName, &CurrentFileName, &CurrentPlayFile}) {
-        if (*name == from)
-            *name = to;
-    }
-    if (currentFileName() == from)
-        setCurrentFileName(to);
     playback_->fileRenamed(from, to);
     if (statusPanel(1) == from)
         setStatusPanel(1, to);
@@ -292,67 +335,53 @@ void TForm1::Play2Click() {
 }
 
 void TForm1::Rename1Click() {
-    QTreeWidgetItem *row = ListView1()->currentItem();
-    if (!row || !row->isSelected())
+    if (selectedListRow() < 0 || !RenameForm)
         return;
-    if (!RenameForm)
-        return;
-    RenameForm->onAccept = [this, row](const QString &typed) {
-        const QString folder = row->text(3);
-        const QString newName = RenamedFileName(typed, row->text(0));
-        // A "/" would move the file into another folder instead of renaming it.
-        if (newName.contains(QLatin1Char('/'))) {
-            QMessageBox::information(RenameForm, RenameForm->windowTitle(),
-                                     tr("A file name cannot contain \"/\"."));
-            return false;
+    RenameForm->onAccept = [this](const QString &typed) {
+        const int row = selectedListRow();
+        switch (files_->rename(row, typed)) {
+            case CurrentFile::RenameResult::Renamed:
+            case CurrentFile::RenameResult::Unchanged:
+                return true;
+            case CurrentFile::RenameResult::BadName:
+                QMessageBox::information(RenameForm, RenameForm->windowTitle(),
+                                         tr("A file name cannot contain \"/\"."));
+                return false;
+            case CurrentFile::RenameResult::Refused:
+                break;
         }
-        if (newName != row->text(0) &&
-            !RenameWithoutReplacing(folder + row->text(0), folder + newName)) {
-            QMessageBox::information(RenameForm, RenameForm->windowTitle(),
-                                     tr("Cannot rename the file to \"%1\": a file of "
-                                        "that name exists or the name is not allowed.")
-                                         .arg(newName));
-            return false;
-        }
-        NewName = newName;
-        followRename(folder + row->text(0), folder + NewName);
-        row->setText(0, NewName);
-        SelectFileName = folder + NewName;
-        return true;
+        QMessageBox::information(RenameForm, RenameForm->windowTitle(),
+                                 tr("Cannot rename the file to \"%1\": a file of "
+                                    "that name exists or the name is not allowed.")
+                                     .arg(files_->newName()));
+        return false;
     };
     RenameForm->exec();
     RenameForm->onAccept = nullptr;
 }
 
 void TForm1::Delete2Click() {
-    QTreeWidgetItem *row = ListView1()->currentItem();
-    if (!row || !row->isSelected())
-        return;
-    // Leave nothing selected: the list would otherwise select a neighbour on its own, and
-    // one whose file is gone answers that with "File not found", twice.
-    ListView1()->setCurrentItem(nullptr);
-    delete row;
+    const int row = selectedListRow();
+    if (row >= 0)
+        files_->remove(row);
 }
 
 void TForm1::Delete1Click() {
-    QTreeWidgetItem *row = ListView1()->currentItem();
-    if (!row || !row->isSelected())
+    const int row = selectedListRow();
+    if (row < 0)
         return;
-    const QString path = row->text(3) + row->text(0);
+    const QString path = files_->rows()[row].path();
     // Destroying a file is not undoable: ask first, and keep the row if it fails.
     if (QMessageBox::question(this, QApplication::applicationDisplayName(),
                               tr("Delete \"%1\" from the hard disk?").arg(path),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    const QByteArray native = korvanta::codec::nativePath(path);
-    if (::unlink(native.constData()) != 0 && errno != ENOENT) {
-        QMessageBox::warning(
-            this, QApplication::applicationDisplayName(),
-            tr("Cannot delete \"%1\": %2").arg(path, korvanta::codec::systemErrorText(errno)));
+    QString error;
+    if (!files_->deleteFromDisk(row, &error)) {
+        QMessageBox::warning(this, QApplication::applicationDisplayName(),
+                             tr("Cannot delete \"%1\": %2").arg(path, error));
         return;
     }
-    ListView1()->setCurrentItem(nullptr);  // as in Delete2Click
-    delete row;
     // Tags can no longer be written into a file that is gone.
     updateApplyEnabled();
 }

@@ -8,6 +8,7 @@
 #include "audio/audio_record2.h"
 #include "audio/units.h"
 #include "extras/korvanta_icons.h"
+#include "files/current_file.h"
 #include "playback/format_text.h"
 #include "recording/output_naming.h"
 #include "recording/recording_clock.h"
@@ -75,17 +76,17 @@ void TForm1::AudioRecord1LimitReached(ClockAction action) {
 void TForm1::AudioRecord1FileFull() {
     if (captureWait_)
         return;
-    const QString full = QFileInfo(CurrentFileName).fileName();
+    const QString full = QFileInfo(CurrentFileName()).fileName();
     splitRecording(true);
     if (flgRecord)
         setStatusPanel(1, tr("%1 reached the WAV size limit of 4 GB; the recording goes on "
                              "without a gap in %2.")
-                              .arg(full, QFileInfo(CurrentFileName).fileName()));
+                              .arg(full, QFileInfo(CurrentFileName()).fileName()));
 }
 
 void TForm1::writeOverflowParts() {
     while (recording_->hasOverflow()) {
-        setCurrentFileName(CurrentFileName);
+        setCurrentFileName(CurrentFileName());
         btnResetClick();
         listCurrentFile();
         if (!CreateNewFile()) {
@@ -113,7 +114,7 @@ void TForm1::splitRecording(bool fileFull) {
         reportLater(failure);
         return;
     }
-    setCurrentFileName(CurrentFileName);
+    setCurrentFileName(CurrentFileName());
     btnResetClick();
     listCurrentFile();
     startingNextPart_ = true;
@@ -122,13 +123,13 @@ void TForm1::splitRecording(bool fileFull) {
 
 bool TForm1::CreateNewFile() {
     const RecordingSettings &settings = recordingSettings();
-    CurrentFileName = FirstFreeOutputName(settings.SavePath, settings.ext);
+    files_->setOutput(FirstFreeOutputName(settings.SavePath, settings.ext));
     QString error;
     if (!CreateSaveDirectory(settings.SavePath, &error)) {
         QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
         return false;
     }
-    setCurrentFileName(CurrentFileName);
+    setCurrentFileName(CurrentFileName());
     AudioFileProbe->setWmaFormatEnabled(true);
     AudioFileProbe->CreateFile(currentFileName(), 0);
     // A folder that takes no new files would otherwise record into nothing.
@@ -136,7 +137,7 @@ bool TForm1::CreateNewFile() {
         const QString error = AudioFileProbe->LastErrorText();
         AudioFileProbe->CloseFile();
         // The name was free: whatever the failed creation left there is ours to remove.
-        QFile::remove(CurrentFileName);
+        QFile::remove(CurrentFileName());
         QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
         return false;
     }
@@ -147,15 +148,4 @@ bool TForm1::CreateNewFile() {
     OpenFile();
     setStatusPanel(2, FormatMP3Str(recordedFormat));
     return true;
-}
-
-void TForm1::ListFile(const QString &path) {
-    const ListRowTexts texts =
-        MakeListRowTexts(path, AudioInformation1->Size(), AudioInformation1->Duration());
-    auto *row = new QTreeWidgetItem(ListView1());
-    row->setIcon(0, korvantaIcon("audio-x-generic"));
-    row->setText(0, texts.caption);
-    row->setText(1, texts.size);
-    row->setText(2, texts.time);
-    row->setText(3, texts.directory);
 }

@@ -11,6 +11,7 @@
 #include "audio/audio_record2.h"
 #include "audio/codec/posix_file.h"
 #include "extras/sleep_inhibitor.h"
+#include "files/current_file.h"
 #include "playback/playback_session.h"
 #include "recording/recording_session.h"
 #include "settings/recording_settings.h"
@@ -232,10 +233,10 @@ void TForm1::StopRecord() {
     recordingActive_ = false;
     resetDisplays();
     // A file deleted while it was recorded has no tags to load and no row to show.
-    if (QFileInfo::exists(CurrentFileName)) {
+    if (QFileInfo::exists(CurrentFileName())) {
         // The tag fields and the row describe the finished file, whatever row the user
         // selected meanwhile.
-        setCurrentFileName(CurrentFileName);
+        setCurrentFileName(CurrentFileName());
         btnResetClick();
         listCurrentFile();
     }
@@ -328,7 +329,7 @@ void TForm1::keepAwakeWhileRecording() {
     if (!sleepInhibitor_)
         return;
     if (flgRecord || recordingActive_)
-        sleepInhibitor_->hold(tr("Recording %1").arg(QFileInfo(CurrentFileName).fileName()));
+        sleepInhibitor_->hold(tr("Recording %1").arg(QFileInfo(CurrentFileName()).fileName()));
     else if (voiceArmed_)
         sleepInhibitor_->hold(tr("Waiting for sound to start a recording"));
     else
@@ -350,15 +351,15 @@ void TForm1::StartPlay() {
     const bool resume = flgPause && playback_->state() == PlaybackSession::State::Paused;
     // A resume plays on the paused file, whatever row was selected meanwhile.
     if (resume)
-        CurrentPlayFile = playback_->fileName();
+        files_->setPlayFile(playback_->fileName());
     else
-        CurrentPlayFile = SelectFileName.isEmpty() ? currentFileName() : SelectFileName;
-    if (!korvanta::codec::fileExists(CurrentPlayFile)) {
+        files_->setPlayFile(files_->playTarget());
+    if (!korvanta::codec::fileExists(CurrentPlayFile())) {
         StopPlay();
         return;
     }
     if (!resume) {
-        switch (playback_->Open(CurrentPlayFile, NCTSliderB1->Value())) {
+        switch (playback_->Open(CurrentPlayFile(), NCTSliderB1->Value())) {
             case PlaybackSession::OpenResult::OpenFailed:
                 reportLater(playback_->errorText());
                 return;
@@ -379,7 +380,7 @@ void TForm1::StartPlay() {
     flgPause = false;
     spectrumFollowsPlayback();
     setStatusPanel(0, tr("Playing..."));
-    setStatusPanel(1, CurrentPlayFile);
+    setStatusPanel(1, CurrentPlayFile());
     NCTPlayButtonB1->Play();
     updateApplyEnabled();
     updateListening();
@@ -418,7 +419,7 @@ void TForm1::updateApplyEnabled() {
         return;
     const QString file = currentFileName();
     const bool loaded = btnReset()->isEnabled() && korvanta::codec::fileExists(file);
-    const bool recorded = recordingActive_ && file == CurrentFileName;
+    const bool recorded = recordingActive_ && file == CurrentFileName();
     const bool played =
         playback_->state() != PlaybackSession::State::Idle && file == playback_->fileName();
     btnApply()->setEnabled(loaded && !recorded && !played);

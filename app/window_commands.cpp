@@ -1,9 +1,9 @@
 #include "app/window_commands.h"
 
 #include "app/tform1.h"
-#include "audio/widgets/nct_time_display2.h"
 #include "recording/recording_session.h"
 #include "settings/recording_settings.h"
+#include "widgets/nct_time_display2.h"
 
 #include <QComboBox>
 
@@ -106,8 +106,8 @@ WindowCommands::Outcome WindowCommands::status() const {
     else if (window_.flgPlay)
         state = window_.flgPause ? QStringLiteral("playback paused") : QStringLiteral("playing");
     QString text = QStringLiteral("state: %1\n").arg(state);
-    const QString file =
-        window_.flgPlay && !window_.flgRecord ? window_.CurrentPlayFile : window_.currentFileName();
+    const QString file = window_.flgPlay && !window_.flgRecord ? window_.CurrentPlayFile()
+                                                               : window_.currentFileName();
     if (!file.isEmpty())
         text += QStringLiteral("file: %1\n").arg(file);
     if (window_.flgRecord || window_.flgPlay) {

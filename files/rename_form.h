@@ -2,6 +2,8 @@
 // whole run and keeps the text typed last.
 #pragma once
 
+#include "files/current_file.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -24,9 +26,3 @@ public:
     void BtnOKClick();
     void BtnCancelClick();
 };
-
-// The name a row gets: the typed name without its extension, then the old extension.
-QString RenamedFileName(const QString &typed, const QString &caption);
-
-// Renames `from` to `to` without ever replacing an existing file. False when refused.
-bool RenameWithoutReplacing(const QString &from, const QString &to);

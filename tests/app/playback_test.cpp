@@ -217,7 +217,7 @@ TEST_F(PlaybackTest, RenameKeepsTheExtensionAndNeverOverwrites) {
     EXPECT_EQ(listedFiles(), QStringList{QStringLiteral("take2.wav")});
     EXPECT_TRUE(QFile::exists(recordingDir() + QStringLiteral("take2.wav")));
     EXPECT_TRUE(QFile::exists(recordingDir() + QStringLiteral("taken.wav")));
-    EXPECT_EQ(w.SelectFileName, recordingDir() + QStringLiteral("take2.wav"));
+    EXPECT_EQ(w.SelectFileName(), recordingDir() + QStringLiteral("take2.wav"));
     EXPECT_EQ(renameForm.Edit1->text(), QStringLiteral("take2.mp3"));  // kept for next time
 }
 
@@ -239,6 +239,6 @@ TEST_F(PlaybackTest, DeleteFromDiskAsksFirst) {
     w.Delete1Click();
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(listedFiles().isEmpty());
-    EXPECT_TRUE(w.SelectFileName.isEmpty());
+    EXPECT_TRUE(w.SelectFileName().isEmpty());
     EXPECT_FALSE(w.Play2()->isEnabled());
 }

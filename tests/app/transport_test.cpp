@@ -218,12 +218,12 @@ TEST_F(TransportTest, PlaybackPausesResumesAndEndsOnItsOwn) {
     w.Record1Click();
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord; }, 3000));
     w.ListView1()->setCurrentItem(w.ListView1()->topLevelItem(0));
-    ASSERT_EQ(w.SelectFileName, recordingDir() + QStringLiteral("Untitled1.wav"));
+    ASSERT_EQ(w.SelectFileName(), recordingDir() + QStringLiteral("Untitled1.wav"));
 
     w.Play1Click();
     ASSERT_TRUE(w.flgPlay);
     EXPECT_EQ(w.statusPanel(0), QStringLiteral("Playing..."));
-    EXPECT_EQ(w.statusPanel(1), w.SelectFileName);
+    EXPECT_EQ(w.statusPanel(1), w.SelectFileName());
     EXPECT_FALSE(w.btnApply()->isEnabled());  // the selected file is the one playing
     spin(300);
     w.Pause1Click();

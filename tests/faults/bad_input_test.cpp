@@ -229,7 +229,7 @@ TEST_F(BadInputTest, TagFieldsOfFourThousandCharactersAreWrittenOrRefusedInEvery
         EXPECT_TRUE(longText.startsWith(w.infoTitle()->text()));
         EXPECT_EQ(w.infoYear()->text(), QStringLiteral("2024"));
         int channels = 0, frequency = 0;
-        const auto samples = readAll(w.SelectFileName, &channels, &frequency);
+        const auto samples = readAll(w.SelectFileName(), &channels, &frequency);
         ASSERT_GT(channels, 0);
         EXPECT_NEAR(double(samples.size()) / channels / frequency, 1.0, 0.25);
         window_.reset();

@@ -235,10 +235,10 @@ void JourneyRun::record(const Step &step) {
         model_.recording = Side::Running;
         return;
     }
-    if (!settle([&] { return w.flgRecord && !w.CurrentFileName.isEmpty(); },
+    if (!settle([&] { return w.flgRecord && !w.CurrentFileName().isEmpty(); },
                 QStringLiteral("the recording to start")))
         return;
-    const QString path = w.CurrentFileName;
+    const QString path = w.CurrentFileName();
     if (!path.endsWith(model_.ext))
         return fail(QStringLiteral("the recording %1 does not have the chosen format %2")
                         .arg(path, model_.ext));
@@ -543,7 +543,8 @@ void JourneyRun::deleteFromDisk(const Step &step) {
     const QString path = model_.selected;
     window_->Delete1()->trigger();  // the question is answered Yes
     messagesExpected_ = true;
-    model_.rows.erase(model_.rows.begin() + index);
+    // Every row of the file goes with it: none would name anything any more.
+    model_.rows.erase(std::remove(model_.rows.begin(), model_.rows.end(), path), model_.rows.end());
     model_.files[path].exists = false;
     model_.selected.clear();
 }
@@ -745,7 +746,7 @@ void JourneyRun::followTheRecording() {
                 [&] {
                     const int rows = list.topLevelItemCount();
                     return rows > known &&
-                           rowPath(list.topLevelItem(rows - 1)) == w.CurrentFileName;
+                           rowPath(list.topLevelItem(rows - 1)) == w.CurrentFileName();
                 },
                 QStringLiteral("the auto-stopped recording to be listed")))
             return;
@@ -761,7 +762,7 @@ void JourneyRun::followTheRecording() {
                             .arg(listed, model_.recordingPath));
         if (stopped && i == rows - 1)
             return finishRecordingInModel();
-        const QString next = i + 1 < rows ? rowPath(list.topLevelItem(i + 1)) : w.CurrentFileName;
+        const QString next = i + 1 < rows ? rowPath(list.topLevelItem(i + 1)) : w.CurrentFileName();
         model_.listFinished(listed);
         model_.recordingPath = next;
         model_.files[next] = FileFacts();
