@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -286,12 +287,25 @@ int writeUntilFull(const QString &file, int format, off_t limit) {
         {
             TAudioFile2 writer;
             writer.setWmaFormatEnabled(true);
-            if (format == 0) {
-                writer.SetFormatPCM(kRate, 2, 16);
-            } else if (format == 1) {
-                writer.SetFormatMP3(kRate, 128, 2);
-            } else {
-                writer.SetFormatWMA(38);
+            switch (format) {
+                case 0:
+                    writer.SetFormatPCM(kRate, 2, 16);
+                    break;
+                case 1:
+                    writer.SetFormatMP3(kRate, 128, 2);
+                    break;
+                case 2:
+                    writer.SetFormatWMA(38);
+                    break;
+                case 3:
+                    writer.SetFormatFLAC(kRate, 2);
+                    break;
+                case 4:
+                    writer.SetFormatOpus(128, 2);
+                    break;
+                default:
+                    writer.SetFormatVorbis(5, kRate, 2);
+                    break;
             }
             writer.CreateFile(file, 0);
             const SampleArray block(2, tone(kRate, 2, kRate / 5, 440.0));
@@ -365,6 +379,64 @@ TEST_F(DamageTest, FullDiskIsReportedAndTheFileStaysValid) {
     TAudioFile2 wav;
     wav.OpenFile(path(QStringLiteral("full.wav")), 0, 1);
     EXPECT_EQ(wav.nSamples(), (limit - 44) / 4);
+}
+
+// Standard output and error of a tool together, and whether it exited with 0.
+std::pair<bool, QString> toolVerdict(const QString &program, const QStringList &args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    const bool ran = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit;
+    return {ran && p.exitCode() == 0, QString::fromUtf8(p.readAll())};
+}
+
+// What the FLAC, Opus and Vorbis writers leave when the disk fills: what fitted, cut to whole
+// frames or pages, with a header that states its length, so that the strict checkers pass.
+TEST_F(DamageTest, FullDiskLeavesValidEncodedFiles) {
+    const off_t limit = 200 * 1024 + 333;  // never on a frame or page boundary
+    const struct {
+        const char *name;
+        int format;
+    } cases[] = {{"full.flac", 3}, {"full.opus", 4}, {"full.ogg", 5}, {"odd.mp3", 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = path(QLatin1String(c.name));
+        ASSERT_EQ(writeUntilFull(file, c.format, limit), 0);
+        EXPECT_LT(QFileInfo(file).size(), limit) << "the partial frame or page is cut off";
+        int frames = 0;
+        EXPECT_EQ(openAndDrain(file, &frames), 0);
+        EXPECT_GT(frames, kRate / 2) << "what fitted is kept";
+        TAudioFile2 reader;
+        reader.OpenFile(file, 0, 1);
+        EXPECT_EQ(reader.nSamples(), frames) << "the stated length is the decoded one";
+        reader.CloseFile();
+
+        if (haveTool(QStringLiteral("ffmpeg"))) {
+            const auto [ok, out] =
+                toolVerdict(QStringLiteral("ffmpeg"),
+                            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-xerror"),
+                             QStringLiteral("-i"), file, QStringLiteral("-f"),
+                             QStringLiteral("null"), QStringLiteral("-")});
+            EXPECT_TRUE(ok && out.trimmed().isEmpty()) << out.toStdString();
+        }
+        QString checker;
+        if (c.format == 3) {
+            checker = QStringLiteral("flac");
+        } else if (c.format == 4) {
+            checker = QStringLiteral("opusinfo");
+        } else if (c.format == 5) {
+            checker = QStringLiteral("ogginfo");
+        }
+        if (!checker.isEmpty() && haveTool(checker)) {
+            const QStringList args = c.format == 3 ? QStringList{QStringLiteral("-t"), file}
+                                                   : QStringList{file};
+            const auto [ok, out] = toolVerdict(checker, args);
+            EXPECT_TRUE(ok) << out.toStdString();
+            EXPECT_FALSE(out.contains(QLatin1String("WARNING")) ||
+                         out.contains(QLatin1String("ERROR")))
+                << out.toStdString();
+        }
+    }
 }
 
 }  // namespace
