@@ -430,8 +430,10 @@ TEST_F(DamageTest, FullDiskLeavesValidEncodedFiles) {
         if (!checker.isEmpty() && haveTool(checker)) {
             const QStringList args = c.format == 3 ? QStringList{QStringLiteral("-t"), file}
                                                    : QStringList{file};
-            const auto [ok, out] = toolVerdict(checker, args);
+            auto [ok, out] = toolVerdict(checker, args);
             EXPECT_TRUE(ok) << out.toStdString();
+            // The MD5 covered samples that did not fit; it is cleared, which means "unknown".
+            out.remove(QLatin1String("WARNING, cannot check MD5 signature since it was unset"));
             EXPECT_FALSE(out.contains(QLatin1String("WARNING")) ||
                          out.contains(QLatin1String("ERROR")))
                 << out.toStdString();
