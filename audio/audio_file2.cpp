@@ -136,10 +136,10 @@ void TAudioFile2::SetFormatPCM(int Frequency, int nChannels, int BitsPerSample) 
 
 void TAudioFile2::SetFormatMP3(int Frequency, int Bitrate, int /*nChannels: always stereo*/) {
     if (Frequency < kMinRate || Frequency > kMaxRate || Bitrate < 8 || Bitrate > 320) {
-        d->refuseFormat(QCoreApplication::translate("TAudioFile2",
-                                                    "MP3 can't be written at %1 Hz, %2 kbps")
-                            .arg(Frequency)
-                            .arg(Bitrate));
+        d->refuseFormat(
+            QCoreApplication::translate("TAudioFile2", "MP3 can't be written at %1 Hz, %2 kbps")
+                .arg(Frequency)
+                .arg(Bitrate));
         return;
     }
     d->mp3Rate = Frequency;

@@ -251,8 +251,7 @@ StreamRepairResult repairFlacFile(const QString &path) {
         // whose own checksum holds; a frame runs to the next such header or to the end.
         std::vector<int64_t> laterStarts{size};
         constexpr size_t kMaxCandidates = 256;
-        for (int64_t at = size - 2; at >= audioStart && laterStarts.size() < kMaxCandidates;
-             --at) {
+        for (int64_t at = size - 2; at >= audioStart && laterStarts.size() < kMaxCandidates; --at) {
             if (d[at] != 0xFF || (d[at + 1] & 0xFE) != 0xF8) {
                 continue;
             }
@@ -260,9 +259,8 @@ StreamRepairResult repairFlacFile(const QString &path) {
             if (!h) {
                 continue;
             }
-            const auto end =
-                std::find_if(laterStarts.rbegin(), laterStarts.rend(),
-                             [&](int64_t e) { return flacFrameValid(d, at, e); });
+            const auto end = std::find_if(laterStarts.rbegin(), laterStarts.rend(),
+                                          [&](int64_t e) { return flacFrameValid(d, at, e); });
             if (end != laterStarts.rend()) {
                 keepEnd = *end;
                 total = h->variableBlocks ? h->number + h->blockSize
@@ -407,6 +405,59 @@ size_t sideInfoEnd(const MpegFrameHeader &h) {
     return 4 + (h.version == MpegFrameHeader::Mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
 }
 
+// The LAME extension's checksum (CRC-16 with the reflected polynomial 0xA001).
+uint16_t lameTagCrc(const uint8_t *p, size_t n) {
+    uint16_t crc = 0;
+    for (size_t i = 0; i < n; ++i) {
+        crc = static_cast<uint16_t>(crc ^ p[i]);
+        for (int b = 0; b < 8; ++b) {
+            crc = static_cast<uint16_t>((crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1);
+        }
+    }
+    return crc;
+}
+
+// Writes the frame and byte counts into the first frame: a new Info tag into the encoder's
+// empty placeholder, or the counts of an existing Xing/Info tag, whose LAME extension then
+// gets its checksum again. False when there is nothing to write.
+bool setMpegTagCounts(uint8_t *frame, size_t size, const MpegFrameHeader &h, bool placeholder,
+                      int64_t frames, int64_t bytes) {
+    const size_t xingAt = sideInfoEnd(h);
+    if (xingAt + 16 > size) {
+        return false;
+    }
+    if (placeholder) {
+        std::memcpy(frame + xingAt, "Info", 4);
+        putBe32(frame + xingAt + 4, 3);  // frame and byte counts follow
+    }
+    const uint32_t flags = uint32_t{frame[xingAt + 4]} << 24 | uint32_t{frame[xingAt + 5]} << 16 |
+                           uint32_t{frame[xingAt + 6]} << 8 | frame[xingAt + 7];
+    size_t at = xingAt + 8;
+    const size_t framesAt = (flags & 1) ? at : 0;
+    at += (flags & 1) ? 4 : 0;
+    const size_t bytesAt = (flags & 2) ? at : 0;
+    at += (flags & 2) ? 4 : 0;
+    at += (flags & 4) ? 100 : 0;
+    at += (flags & 8) ? 4 : 0;
+    const size_t crcAt = at + 34;  // the LAME extension's last two bytes
+    const bool lameCrc = crcAt + 2 <= size && lameTagCrc(frame, crcAt) == be16(frame + crcAt);
+    if (framesAt == 0 && bytesAt == 0) {
+        return false;
+    }
+    if (framesAt != 0) {
+        putBe32(frame + framesAt, static_cast<uint32_t>(frames));
+    }
+    if (bytesAt != 0) {
+        putBe32(frame + bytesAt, static_cast<uint32_t>(bytes));
+    }
+    if (lameCrc) {
+        const uint16_t crc = lameTagCrc(frame, crcAt);
+        frame[crcAt] = static_cast<uint8_t>(crc >> 8);
+        frame[crcAt + 1] = static_cast<uint8_t>(crc);
+    }
+    return true;
+}
+
 bool tagStartsAt(const uint8_t *p, int64_t avail) {
     return (avail >= 3 && (std::memcmp(p, "TAG", 3) == 0 || std::memcmp(p, "ID3", 3) == 0)) ||
            (avail >= 8 && std::memcmp(p, "APETAGEX", 8) == 0);
@@ -447,26 +498,26 @@ StreamRepairResult repairMp3File(const QString &path) {
     const MpegStreamTag tag =
         parseMpegStreamTag(d + first, static_cast<size_t>(head->frameBytes), *head);
     // An empty first frame is the room the encoder keeps for its Info frame.
-    const size_t infoAt = sideInfoEnd(*head);
     const bool placeholder =
         tag.kind == MpegStreamTag::None && frames > 1 &&
         std::all_of(d + first + 4, d + first + head->frameBytes, [](uint8_t b) { return b == 0; });
-    const int64_t audioFrames = tag.kind != MpegStreamTag::None || placeholder ? frames - 1 : frames;
+    const bool tagged = tag.kind == MpegStreamTag::Xing || tag.kind == MpegStreamTag::Info;
+    const int64_t audioFrames =
+        tag.kind != MpegStreamTag::None || placeholder ? frames - 1 : frames;
     const int64_t samples = audioFrames * head->samplesPerFrame;
     if (finished || (keepEnd == size && !placeholder)) {
         return outcome(StreamRepair::Intact, size, size, samples);
     }
-    std::vector<std::pair<int64_t, QByteArray>> patches;
-    if (placeholder) {
-        QByteArray info(16, '\0');
-        auto *u = reinterpret_cast<uint8_t *>(info.data());
-        std::memcpy(u, "Info", 4);
-        putBe32(u + 4, 3);  // frame and byte counts follow
-        putBe32(u + 8, static_cast<uint32_t>(audioFrames));
-        putBe32(u + 12, static_cast<uint32_t>(keepEnd - first));
-        patches.push_back({first + static_cast<int64_t>(infoAt), info});
-    }
+    QByteArray infoFrame(reinterpret_cast<const char *>(d + first), head->frameBytes);
     map.close();
+    std::vector<std::pair<int64_t, QByteArray>> patches;
+    if (placeholder || tagged) {
+        auto *u = reinterpret_cast<uint8_t *>(infoFrame.data());
+        if (setMpegTagCounts(u, static_cast<size_t>(infoFrame.size()), *head, placeholder,
+                             audioFrames, keepEnd - first)) {
+            patches.push_back({first, infoFrame});
+        }
+    }
     if (!rewrite(path, patches, keepEnd)) {
         return outcome(StreamRepair::Failed, size, size, -1);
     }

@@ -9,7 +9,7 @@
 //   off it, and that page is marked as the end of the stream. Its granule position stays the
 //   one of the last packet that ends on it, which is exact.
 // - MP3: the whole frames; an empty first frame (the encoder's room for its info frame)
-//   gets an Info tag with the frame and byte counts.
+//   gets an Info tag with the frame and byte counts, an existing Xing/Info tag the new ones.
 #pragma once
 
 #include <QString>
