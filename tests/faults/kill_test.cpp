@@ -184,7 +184,9 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
     EXPECT_NEAR(repairedSeconds, seconds, 0.1) << "the repair keeps what decoded";
     TAudioFile2 again;
     again.OpenFile(killed.file, 0, 1);
-    EXPECT_NEAR(again.nSamples() / double(again.ArrayFrequency()), repairedSeconds, 0.03)
+    // ASF states its length in packets' times, which need not end on the last frame.
+    EXPECT_NEAR(again.nSamples() / double(again.ArrayFrequency()), repairedSeconds,
+                format == ".wma" ? 0.1 : 0.03)
         << "the stated length is the decoded one";
     again.CloseFile();
     std::printf("%s: %lld bytes at the kill, %lld after the repair, %.3f s\n", format.constData(),
@@ -217,7 +219,7 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, KilledRecordingTest,
-                         ::testing::Values(".wav", ".mp3", ".flac", ".opus", ".ogg"),
+                         ::testing::Values(".wav", ".mp3", ".flac", ".opus", ".ogg", ".wma"),
                          [](const ::testing::TestParamInfo<const char *> &info) {
                              return std::string(info.param + 1);
                          });
