@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <utility>
 
@@ -408,6 +409,9 @@ TEST_F(DamageTest, FullDiskLeavesValidEncodedFiles) {
         int frames = 0;
         EXPECT_EQ(openAndDrain(file, &frames), 0);
         EXPECT_GT(frames, kRate / 2) << "what fitted is kept";
+        std::printf("%s: %lld of %lld bytes kept, %d frames decode\n", c.name,
+                    static_cast<long long>(QFileInfo(file).size()), static_cast<long long>(limit),
+                    frames);
         TAudioFile2 reader;
         reader.OpenFile(file, 0, 1);
         EXPECT_EQ(reader.nSamples(), frames) << "the stated length is the decoded one";
