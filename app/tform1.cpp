@@ -23,6 +23,7 @@
 #include "playback/playback_session.h"
 #include "recording/pre_record_buffer.h"
 #include "recording/recording_session.h"
+#include "recording/take_journal.h"
 #include "recording/voice_trigger.h"
 #include "recording/wav_recovery.h"
 #include "settings/app_paths.h"
@@ -38,6 +39,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
@@ -62,6 +64,9 @@ TForm1::TForm1(AudioBackend &backend, RecordingSettings &recording, CaptureSetti
     AudioFileProbe = std::make_unique<TAudioFile2>();
     recording_ = std::make_unique<RecordingSession>(*AudioRecord1, *AudioFileProbe, *AudioFile2,
                                                     recordingSettings());
+    takeJournal_ = std::make_unique<TakeJournal>(takeJournalPath());
+    recording_->setTakeJournal(takeJournal_.get());
+    takeRepairer_ = new TakeRepairer(this);
     playback_ = std::make_unique<PlaybackSession>(*AudioPlayer1, *AudioFile1);
     gate_ = std::make_unique<TransportGate>(this);
     files_ = std::make_unique<CurrentFile>();
@@ -140,6 +145,7 @@ void TForm1::FormCreate() {
     captureSettings() = LoadCaptureSettings(setupIniPath());
     // A recording cut off by a crash or a kill gets sizes that cover what reached the disk.
     RepairUnfinishedRecordings(settings.SavePath);
+    repairUnfinishedTakes();
     if (settings.RecordTime > 0) {
         setAutoStopIndicator(
             true, tr("Auto stop recording is set to ") + SecondToTime(settings.RecordTime));
@@ -147,6 +153,23 @@ void TForm1::FormCreate() {
         setAutoStopIndicator(false, tr("No Auto stop. "));
     }
     SetFormat();
+}
+
+void TForm1::repairUnfinishedTakes() {
+    const QStringList takes = takeJournal_->takeUnfinished();
+    if (takes.isEmpty())
+        return;
+    connect(takeRepairer_, &TakeRepairer::finished, this, [this](const QStringList &repaired) {
+        if (repaired.isEmpty())
+            return;
+        QStringList names;
+        for (const QString &path : repaired)
+            names << QDir::toNativeSeparators(path);
+        reportLater(tr("The program ended during a recording last time. These files were "
+                       "repaired and keep what reached the disk:\n%1")
+                        .arg(names.join(u'\n')));
+    });
+    takeRepairer_->start(takes);
 }
 
 void TForm1::setAutoStopIndicator(bool pressed, const QString &hint) {

@@ -13,6 +13,8 @@
 #include <memory>
 
 class QAction;
+class TakeJournal;
+class TakeRepairer;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -423,6 +425,9 @@ private:
     void voiceSilence();
     bool askRewrite();
     void reportLater(const QString &message);
+    // Repairs, away from the window, the takes an earlier run left unfinished, and says once
+    // which files were repaired.
+    void repairUnfinishedTakes();
     // Holds the sleep inhibitor while a take runs or waits for sound, naming what it does.
     void keepAwakeWhileRecording();
     void updateApplyEnabled();
@@ -461,6 +466,9 @@ private:
     QPointer<TTimeLimitForm> TimeLimitForm;
     QPointer<TAboutBox> aboutBox_;
     QPointer<TTipForm> tipForm_;
+    // Before recording_, which notes in it until its last file is closed.
+    std::unique_ptr<TakeJournal> takeJournal_;
+    TakeRepairer *takeRepairer_ = nullptr;
     std::unique_ptr<RecordingSession> recording_;
     std::unique_ptr<PlaybackSession> playback_;
     std::unique_ptr<TransportGate> gate_;

@@ -44,6 +44,9 @@ struct TAudioFile2::Impl {
     int mp3Bitrate = 128;
     int wmaProfile = kDefaultWmaProfile;
     EncodedFormat encoded;
+    // Why the last format chosen can't be written; CreateFile then refuses rather than write
+    // the format chosen before under this one's name.
+    QString formatProblem;
 
     std::unique_ptr<AudioSource> reader;
     std::unique_ptr<AudioWriter> writer;
@@ -59,6 +62,15 @@ struct TAudioFile2::Impl {
         errorText = text;
     }
     void clearError() { setError(NoError, QString()); }
+    void refuseFormat(const QString &text) {
+        setError(ErrBadFormat, text);
+        formatProblem = text;
+    }
+    void acceptFormat(OutputKind chosen) {
+        kind = chosen;
+        formatProblem.clear();
+        clearError();
+    }
 
     // Once the background writer has dealt with every block: its failure, if any, as ours.
     void takeBackgroundFailure() {
@@ -109,39 +121,35 @@ void TAudioFile2::setWmaFormatEnabled(bool enabled) {
 void TAudioFile2::SetFormatPCM(int Frequency, int nChannels, int BitsPerSample) {
     if (Frequency < kMinRate || Frequency > kMaxRate || (nChannels != 1 && nChannels != 2) ||
         (BitsPerSample != 8 && BitsPerSample != 16)) {
-        d->setError(ErrBadFormat,
-                    QCoreApplication::translate(
-                        "TAudioFile2", "WAV can't be written at %1 Hz, %2 bit, %3 channels")
-                        .arg(Frequency)
-                        .arg(BitsPerSample)
-                        .arg(nChannels));
+        d->refuseFormat(QCoreApplication::translate(
+                            "TAudioFile2", "WAV can't be written at %1 Hz, %2 bit, %3 channels")
+                            .arg(Frequency)
+                            .arg(BitsPerSample)
+                            .arg(nChannels));
         return;
     }
-    d->kind = OutputKind::Pcm;
     d->pcmRate = Frequency;
     d->pcmChannels = nChannels;
     d->pcmBits = BitsPerSample;
-    d->clearError();
+    d->acceptFormat(OutputKind::Pcm);
 }
 
 void TAudioFile2::SetFormatMP3(int Frequency, int Bitrate, int /*nChannels: always stereo*/) {
     if (Frequency < kMinRate || Frequency > kMaxRate || Bitrate < 8 || Bitrate > 320) {
-        d->setError(ErrBadFormat, QCoreApplication::translate(
-                                      "TAudioFile2", "MP3 can't be written at %1 Hz, %2 kbps")
-                                      .arg(Frequency)
-                                      .arg(Bitrate));
+        d->refuseFormat(
+            QCoreApplication::translate("TAudioFile2", "MP3 can't be written at %1 Hz, %2 kbps")
+                .arg(Frequency)
+                .arg(Bitrate));
         return;
     }
-    d->kind = OutputKind::Mp3;
     d->mp3Rate = Frequency;
     d->mp3Bitrate = Bitrate;
-    d->clearError();
+    d->acceptFormat(OutputKind::Mp3);
 }
 
 void TAudioFile2::SetFormatWMA(int Profile) {
-    d->kind = OutputKind::Wma;
     d->wmaProfile = Profile;
-    d->clearError();
+    d->acceptFormat(OutputKind::Wma);
 }
 
 void TAudioFile2::SetFormatFLAC(int Frequency, int nChannels) {
@@ -172,12 +180,11 @@ void TAudioFile2::SetFormatVorbis(int Quality, int Frequency, int nChannels) {
 
 void TAudioFile2::setEncodedFormat(const EncodedFormat &format) {
     if (const QString problem = encodedFormatProblem(format); !problem.isEmpty()) {
-        d->setError(ErrBadFormat, problem);
+        d->refuseFormat(problem);
         return;
     }
-    d->kind = OutputKind::Encoded;
     d->encoded = format;
-    d->clearError();
+    d->acceptFormat(OutputKind::Encoded);
 }
 
 void TAudioFile2::SetFormatMP3Ex(const TAudioFile2LameEnc &LameFormat) {
@@ -198,6 +205,10 @@ void TAudioFile2::SetFormatMP3Ex(const TAudioFile2LameEnc &LameFormat) {
 void TAudioFile2::CreateFile(const QString &fileName, int /*FormatType*/) {
     CloseFile();
     d->clearError();
+    if (!d->formatProblem.isEmpty()) {
+        d->setError(ErrBadFormat, d->formatProblem);
+        return;
+    }
     int errorNum = NoError;
     QString errorText;
     switch (d->kind) {

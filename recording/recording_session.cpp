@@ -3,6 +3,7 @@
 #include "audio/audio_file2.h"
 #include "audio/audio_record2.h"
 #include "recording/pre_record_buffer.h"
+#include "recording/take_journal.h"
 #include "settings/recording_settings.h"
 
 #include <QFile>
@@ -45,7 +46,7 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
         fullPartsFrames_ = 0;
     }
 
-    outputFile_.CreateFile(fileName, 0);
+    openOutputFile(fileName);
     if (outputFile_.LastErrorNum() != 0) {
         errorText_ = tr("The recording could not be started because %1 could not be "
                         "created: %2")
@@ -55,7 +56,7 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
     framesWritten_ = 0;
     if (!writeOverflow()) {
         errorText_ = takeFailureText();
-        outputFile_.CloseFile();
+        closeOutputFile();
         return false;
     }
     const int rate = outputFile_.ArrayFrequency();
@@ -66,7 +67,7 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
         if (!writePreRoll(preRollFrom)) {
             errorText_ = takeFailureText();
             recorder_.StopDevice();
-            outputFile_.CloseFile();
+            closeOutputFile();
             state_ = State::Idle;
             return false;
         }
@@ -88,7 +89,7 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
         errorText_ = tr("The recording could not be started because the sound "
                         "device could not be opened: %1")
                          .arg(recorder_.LastErrorText());
-        outputFile_.CloseFile();
+        closeOutputFile();
         return false;
     }
     // After a full file the clock goes on: the recorder counts from zero again, and the frames
@@ -190,7 +191,7 @@ int RecordingSession::FinishPart(PartEnd reason) {
 
 int RecordingSession::writeOverflowPart(const QString &fileName) {
     fileName_ = fileName;
-    outputFile_.CreateFile(fileName, 0);
+    openOutputFile(fileName);
     if (outputFile_.LastErrorNum() != 0) {
         if (failureText_.isEmpty())
             failureText_ = tr("The end of the recording was lost because %1 could not be "
@@ -210,13 +211,29 @@ int RecordingSession::writeOverflowPart(const QString &fileName) {
     if (!ok)
         overflow_ = SampleArray();  // nowhere left to put them
     const int samples = outputFile_.nSamples();
-    outputFile_.CloseFile();
+    closeOutputFile();
     return samples;
+}
+
+void RecordingSession::openOutputFile(const QString &fileName) {
+    outputFile_.CreateFile(fileName, 0);
+    if (journal_ && outputFile_.LastErrorNum() == 0) {
+        journal_->opened(fileName);
+        journalled_ = fileName;
+    }
+}
+
+void RecordingSession::closeOutputFile() {
+    outputFile_.CloseFile();
+    if (journal_ && !journalled_.isEmpty()) {
+        journal_->closed(journalled_);
+        journalled_.clear();
+    }
 }
 
 void RecordingSession::Abandon() {
     recorder_.StopDevice();
-    outputFile_.CloseFile();
+    closeOutputFile();
     overflow_ = SampleArray();
     fullPartsFrames_ = 0;
     if (!fileName_.isEmpty())
@@ -248,7 +265,7 @@ void RecordingSession::stopDevice(bool keepCapturing) {
 int RecordingSession::closeOutput(bool keepCapturing) {
     stopDevice(keepCapturing);
     const int samples = state_ == State::Idle ? 0 : outputFile_.nSamples();
-    outputFile_.CloseFile();
+    closeOutputFile();
     state_ = State::Idle;
     startSamples_ = 0;
     return samples;

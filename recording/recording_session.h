@@ -21,6 +21,7 @@
 class PreRecordBuffer;
 class TAudioFile2;
 class TAudioRecord2;
+class TakeJournal;
 struct RecordingSettings;
 
 class RecordingSession : public QObject {
@@ -49,6 +50,9 @@ public:
 
     // Blocks that reach no file (idle capture, voice pause) are kept here; null: dropped.
     void setPreRecordBuffer(PreRecordBuffer *buffer) { preRecord_ = buffer; }
+    // Lists each output file from its creation to its close, so a crash leaves a note of it;
+    // null: none kept.
+    void setTakeJournal(TakeJournal *journal) { journal_ = journal; }
 
     // Opens `fileName` on the probe file; true when it holds fewer than kProbeSamples.
     bool ProbeIsFresh(const QString &fileName);
@@ -131,6 +135,8 @@ private:
     void deviceFailed(const QString &reason);
     void stopDevice(bool keepCapturing);
     int closeOutput(bool keepCapturing);
+    void openOutputFile(const QString &fileName);
+    void closeOutputFile();
     QString writeFailureMessage() const;
 
     TAudioRecord2 &recorder_;
@@ -142,6 +148,8 @@ private:
     int startSamples_ = 0;
     int bufferSize_ = 0;
     PreRecordBuffer *preRecord_ = nullptr;
+    TakeJournal *journal_ = nullptr;
+    QString journalled_;           // the output file as listed in the journal, while open
     int64_t framesWritten_ = 0;    // frames in the current part's file
     SampleArray overflow_;         // frames the full file could not take, for the next part
     int64_t fullPartsFrames_ = 0;  // frames of the full files since the last auto split

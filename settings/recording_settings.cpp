@@ -14,11 +14,46 @@ int load(const IniSnapshot &ini, StoredValues &stored, const IntegerKey &key) {
     return value;
 }
 
+// An empty value (`savepath=`) reads as the default, as a missing key does.
 QString load(const IniSnapshot &ini, StoredValues &stored, const TextKey &key,
              const QString &defaultValue) {
     QString value = read(ini, key, defaultValue);
     stored.note(entry(key, value));
-    return value;
+    return value.trimmed().isEmpty() ? defaultValue : value;
+}
+
+// A value no writer of its format can take reads as that key's default: setup.ini is edited
+// by hand, and a value that makes the writer refuse must not stop recording nor change what
+// is written. Values the writers can take stay as they are, even where the Options dialog
+// offers no row for them.
+void keepWithin(int &value, int low, int high, const IntegerKey &key) {
+    if (value < low || value > high) {
+        value = key.defaultValue;
+    }
+}
+
+void keepChannels(int &value, const IntegerKey &key) {
+    keepWithin(value, 1, 2, key);
+}
+
+constexpr int kLowestRate = 8000;
+constexpr int kHighestRate = 48000;
+
+void keepWritableValues(RecordingSettings &s) {
+    keepWithin(s.MP3Freq, kLowestRate, kHighestRate, kMp3Freq);
+    keepWithin(s.MP3Bitrate, 8, 320, kMp3Bitrate);
+    keepWithin(s.WAVFreq, kLowestRate, kHighestRate, kWavFreq);
+    keepChannels(s.WAVCh, kWavChannels);
+    if (s.WAVBPS != 8 && s.WAVBPS != 16) {
+        s.WAVBPS = kWavBits.defaultValue;
+    }
+    keepWithin(s.FLACFreq, kLowestRate, kHighestRate, kFlacFreq);
+    keepChannels(s.FLACCh, kFlacChannels);
+    keepChannels(s.OpusCh, kOpusChannels);
+    keepWithin(s.OpusBitrate, 6, 256 * s.OpusCh, kOpusBitrate);  // what the encoder takes
+    keepWithin(s.VorbisQuality, 0, 10, kVorbisQuality);
+    keepWithin(s.VorbisFreq, kLowestRate, kHighestRate, kVorbisFreq);
+    keepChannels(s.VorbisCh, kVorbisChannels);
 }
 
 FormatListRows loadRows(const IniSnapshot &ini, StoredValues &stored) {
@@ -70,6 +105,8 @@ void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath) {
     s.VorbisCh = load(ini, stored, kVorbisChannels);
     s.RecordTime = load(ini, stored, kTimeLimit);
     loadRows(ini, stored);
+    // Noted as read above: the file keeps its values until the user saves other ones.
+    keepWritableValues(s);
 }
 
 FormatListRows LoadFormatListRows(RecordingSettings &s, const QString &iniPath) {

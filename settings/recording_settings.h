@@ -32,9 +32,9 @@ struct RecordingSettings {
     StoredValues stored;
 };
 
-// Fills the persisted fields from the file (defaults for whatever is missing) and notes them in
-// s.stored, with the Options dialog's list rows; flgSplit, SplitTime and TotalFileTime are left
-// alone.
+// Fills the persisted fields from the file and notes them in s.stored, with the Options
+// dialog's list rows; flgSplit, SplitTime and TotalFileTime are left alone. A key that is
+// missing or empty, or holds a value its format's writer can't take, reads as its default.
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath);
 
 // Each save below writes, in one locked read-change-write of the file as it is on disk, only

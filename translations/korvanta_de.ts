@@ -560,6 +560,12 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
 <context>
     <name>TForm1</name>
     <message>
+        <source>The program ended during a recording last time. These files were repaired and keep what reached the disk:
+%1</source>
+        <translation>Das Programm wurde beim letzten Mal während einer Aufnahme beendet. Diese Dateien wurden repariert und behalten, was auf die Festplatte gelangt war:
+%1</translation>
+    </message>
+    <message>
         <source>Auto stop recording is set to </source>
         <translation>Auto-Stopp der Aufnahme nach </translation>
     </message>

@@ -2,6 +2,7 @@
 
 #include "audio/codec/codec_error.h"
 #include "audio/codec/posix_file.h"
+#include "audio/codec/stream_repair.h"
 
 #include <QCoreApplication>
 
@@ -45,7 +46,7 @@ std::unique_ptr<EncodedWriter> EncodedWriter::create(const QString &path,
         *errorText = problem;
         return nullptr;
     }
-    std::unique_ptr<EncodedWriter> w(new EncodedWriter(format));
+    std::unique_ptr<EncodedWriter> w(new EncodedWriter(path, format));
     if (!w->setUpEncoder(path, errorNum, errorText)) {
         return nullptr;
     }
@@ -270,6 +271,15 @@ bool EncodedWriter::finish() {
         avio_flush(output_->pb);
         checkIo("Completing the file", 0);
         checkIo("Closing the file", avio_closep(&output_->pb));
+    }
+    // A failed write may have left part of a frame or page at the end, and the header
+    // without the length; the repair keeps what is whole and says so in the header.
+    if (failed()) {
+        if (isOgg()) {
+            repairOggFile(path_);
+        } else {
+            repairFlacFile(path_);
+        }
     }
     return !failed();
 }

@@ -1,5 +1,8 @@
 // Writes FLAC, or Opus or Vorbis in Ogg, through FFmpeg's encoders and muxers.
 //
+// After a failed write (a full disk, the file size limit) finish() cuts the file to the whole
+// frames or pages that reached it and fills in the header in place (stream_repair.h).
+//
 // What a kill leaves behind: every block handed to write() reaches the file except what the
 // encoder still holds (less than a FLAC block, a few Opus or Vorbis frames). FLAC's header
 // states the length only once finish() has run; before that it says "unknown", which every
@@ -28,8 +31,8 @@ public:
     bool finish() override;
 
 private:
-    explicit EncodedWriter(const EncodedFormat &format)
-        : AudioWriter(format.sampleRate, format.channels), format_(format) {}
+    EncodedWriter(const QString &path, const EncodedFormat &format)
+        : AudioWriter(format.sampleRate, format.channels), path_(path), format_(format) {}
     bool setUpEncoder(const QString &path, int *errorNum, QString *errorText);
     bool queue(const int16_t *samples, int frames);
     bool encodeFrame(bool flush);
@@ -37,6 +40,7 @@ private:
     bool checkIo(const char *what, int rc);
     bool isOgg() const { return format_.codec != EncodedCodec::Flac; }
 
+    QString path_;
     EncodedFormat format_;
     OutputFormatPtr output_;
     CodecContextPtr encoder_;

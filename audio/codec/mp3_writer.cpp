@@ -1,6 +1,7 @@
 #include "audio/codec/mp3_writer.h"
 
 #include "audio/codec/codec_error.h"
+#include "audio/codec/stream_repair.h"
 
 #include <algorithm>
 #include <array>
@@ -74,7 +75,7 @@ std::unique_ptr<Mp3Writer> Mp3Writer::create(const QString &path, int sampleRate
             QCoreApplication::translate("Mp3Writer", "Cannot start the MP3 encoder: ") + loadError;
         return nullptr;
     }
-    std::unique_ptr<Mp3Writer> w(new Mp3Writer(sampleRate, bitrateKbps));
+    std::unique_ptr<Mp3Writer> w(new Mp3Writer(path, sampleRate, bitrateKbps));
     w->lame_.reset(lame_init());
     if (!w->lame_) {
         *errorNum = ErrCannotCreate;
@@ -182,6 +183,9 @@ bool Mp3Writer::finish() {
         fail(ErrWriteFailed,
              QCoreApplication::translate("Mp3Writer", "Closing the MP3 file failed: %1")
                  .arg(systemErrorText(err)));
+    }
+    if (failed()) {
+        repairMp3File(path_);
     }
     return !failed();
 }

@@ -1,6 +1,8 @@
 // Writes constant-bitrate stereo MP3 through LAME. Encoded frames go to the file as soon as
 // LAME hands them out; at finish the Xing/LAME info frame at the start is filled in, which
-// gives players the exact length and the encoder delay and padding.
+// gives players the exact length and the encoder delay and padding. After a failed write (a
+// full disk) finish() cuts a last partial frame off and gives the info frame the counts of
+// the frames that reached the file (stream_repair.h).
 #pragma once
 
 #include "audio/codec/audio_writer.h"
@@ -27,10 +29,11 @@ public:
     bool finish() override;
 
 private:
-    Mp3Writer(int sampleRate, int bitrateKbps)
-        : AudioWriter(sampleRate, 2), bitrateKbps_(bitrateKbps) {}
+    Mp3Writer(const QString &path, int sampleRate, int bitrateKbps)
+        : AudioWriter(sampleRate, 2), path_(path), bitrateKbps_(bitrateKbps) {}
     bool writeOut(int bytes);
 
+    QString path_;
     int bitrateKbps_;
     LamePtr lame_;
     FileWriter file_;

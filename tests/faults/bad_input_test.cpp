@@ -483,3 +483,42 @@ TEST_F(BadInputTest, NonRegularFilesOpenedAndPlayedLeaveTheWindowAnswering) {
     }
     ::close(socketFd);
 }
+
+// Hand-edited format values that no writer takes: each recording still comes out in the
+// container its name says, with the format's default values.
+TEST_F(BadInputTest, FormatValuesNoWriterTakesStillRecordTheFormatNamed) {
+    const struct {
+        const char *ini;
+        const char *ext;
+        QByteArray magic;
+    } cases[] = {
+        {"[options]\nsaveformat=.flac\n[flac]\nfreq=-44100\n", ".flac", "fLaC"},
+        {"[options]\nsaveformat=.flac\n[flac]\nch=0\n", ".flac", "fLaC"},
+        {"[options]\nsaveformat=.flac\n[flac]\nfreq=2147483647\n", ".flac", "fLaC"},
+        {"[options]\nsaveformat=.opus\n[opus]\nbitrate=-1\n", ".opus", "OggS"},
+        {"[options]\nsaveformat=.mp3\n[mp3]\nbitrate=-128\n", ".mp3", "\xff"},
+        {"[options]\nsaveformat=.ogg\n[vorbis]\nquality=-5\nfreq=0\n", ".ogg", "OggS"},
+        {"[options]\nsaveformat=\nsavepath=\n", ".mp3", "\xff"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.ini);
+        writeIni(c.ini);
+        recordingSettings() = RecordingSettings();
+        TForm1 &w = openWindow();
+        answerMessageBoxes(QMessageBox::Ok);
+        EXPECT_EQ(recordingSettings().SavePath, recordingDir()) << "the default folder";
+        w.Record1Click();
+        spin(300);
+        w.Stop1Click();
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+        const QStringList files = recordedFilesOnDisk();
+        ASSERT_EQ(files.size(), 1);
+        EXPECT_TRUE(files.first().endsWith(QLatin1String(c.ext)));
+        const QByteArray bytes = fileBytes(recordingDir() + files.first());
+        EXPECT_TRUE(bytes.startsWith(c.magic)) << bytes.left(4).toHex().toStdString();
+        EXPECT_FALSE(bytes.startsWith("RIFF"));
+        window_.reset();
+        QDir(recordingDir()).removeRecursively();
+        messages_.clear();
+    }
+}

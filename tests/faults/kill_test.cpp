@@ -1,15 +1,19 @@
 // A recording killed with SIGKILL: what reached the disk must decode and hold everything
-// but the last moments, and the next start must leave a WAV whose header fits its data.
+// but the last moments, and the next start must repair the take: a header that states what
+// is on disk, whole frames and pages, Ogg's last page marked as the end of the stream.
 //
 // The recording runs in a child process: this same test program, started again on the
 // RecordsUntilKilled case below with the folder to use in the environment.
 #include "audio/devices/virtual_backend.h"
+#include "recording/take_journal.h"
 #include "recording/wav_recovery.h"
 #include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
+#include <QThreadPool>
 
 #include <csignal>
 #include <cstdio>
@@ -137,6 +141,7 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
     EXPECT_LE(seconds, killed.secondsRecorded + 0.3);
     std::printf("%s: %.2f s decode of %.2f s recorded until the kill\n", format.constData(),
                 seconds, killed.secondsRecorded);
+    const qint64 sizeAtKill = QFileInfo(killed.file).size();
 
     if (format == ".wav" || format == ".flac") {
         // Sample for sample the card's tone, from the first frame to the last.
@@ -162,11 +167,45 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
     // After the next start the header of a WAV covers exactly what is on disk.
     setExecutableDirectoryForTesting(dir_.path());
     testRecordingSettings() = RecordingSettings();
+    ASSERT_TRUE(QFile::exists(takeJournalPath())) << "the take was noted as open";
     {
         TForm1 window(testBackend(), testRecordingSettings(), testCaptureSettings());
         window.TimerTip->stop();
     }
+    // The repair runs on a worker and completes even though the window is gone.
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_FALSE(QFile::exists(takeJournalPath())) << "no take is left to repair";
     setExecutableDirectoryForTesting(QString());
+
+    const std::vector<int16_t> repaired = decodeWithFfmpeg(killed.file, &errors);
+    EXPECT_TRUE(errors.trimmed().isEmpty()) << errors.toStdString();
+    const double repairedSeconds = repaired.size() / 2.0 / kRate;
+    EXPECT_NEAR(repairedSeconds, seconds, 0.1) << "the repair keeps what decoded";
+    TAudioFile2 again;
+    again.OpenFile(killed.file, 0, 1);
+    // ASF states its length in packets' times, which need not end on the last frame.
+    EXPECT_NEAR(again.nSamples() / double(again.ArrayFrequency()), repairedSeconds,
+                format == ".wma" ? 0.1 : 0.03)
+        << "the stated length is the decoded one";
+    again.CloseFile();
+    std::printf("%s: %lld bytes at the kill, %lld after the repair, %.3f s\n", format.constData(),
+                static_cast<long long>(sizeAtKill),
+                static_cast<long long>(QFileInfo(killed.file).size()), repairedSeconds);
+    if (format == ".flac" || format == ".opus" || format == ".ogg") {
+        const QString checker = format == ".flac"   ? QStringLiteral("flac")
+                                : format == ".opus" ? QStringLiteral("opusinfo")
+                                                    : QStringLiteral("ogginfo");
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(checker, format == ".flac" ? QStringList{QStringLiteral("-t"), killed.file}
+                                               : QStringList{killed.file});
+        ASSERT_TRUE(check.waitForFinished(30000));
+        QString out = QString::fromLocal8Bit(check.readAll());
+        EXPECT_EQ(check.exitCode(), 0) << out.toStdString();
+        out.remove(QLatin1String("WARNING, cannot check MD5 signature since it was unset"));
+        EXPECT_FALSE(out.contains(QLatin1String("WARNING")) || out.contains(QLatin1String("ERROR")))
+            << out.toStdString();
+    }
     if (format == ".wav") {
         EXPECT_EQ(RepairWavHeader(killed.file), WavRepair::Intact);
         QFile wav(killed.file);
@@ -179,7 +218,7 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, KilledRecordingTest,
-                         ::testing::Values(".wav", ".mp3", ".flac", ".opus", ".ogg"),
+                         ::testing::Values(".wav", ".mp3", ".flac", ".opus", ".ogg", ".wma"),
                          [](const ::testing::TestParamInfo<const char *> &info) {
                              return std::string(info.param + 1);
                          });

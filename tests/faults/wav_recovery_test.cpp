@@ -3,6 +3,7 @@
 #include "recording/wav_recovery.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_information2.h"
+#include "recording/take_journal.h"
 #include "tests/support/window_fixture.h"
 
 #include <QDir>
@@ -10,6 +11,9 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -180,4 +184,55 @@ TEST_F(RecoveryAtStartTest, StartingTheProgramRepairsTheRecordingsInTheSaveFolde
 
     openWindow();
     EXPECT_EQ(framesIn(file), 22050);
+}
+
+// Takes an earlier run left open, as its journal lists them, are repaired in every format at
+// the next start, and one message names them; a take of a copy still running is left alone.
+TEST_F(RecoveryAtStartTest, TakesLeftOpenAreRepairedAndNamedInOneMessage) {
+    ASSERT_TRUE(QDir().mkpath(recordingDir()));
+    const QString flac = recordingDir() + QStringLiteral("Untitled1.flac");
+    const QString ogg = recordingDir() + QStringLiteral("Untitled2.ogg");
+    const QString running = recordingDir() + QStringLiteral("Untitled3.flac");
+    for (const QString &file : {flac, ogg, running}) {
+        TAudioFile2 writer;
+        if (file.endsWith(QLatin1String(".ogg")))
+            writer.SetFormatVorbis(3, 44100, 2);
+        else
+            writer.SetFormatFLAC(44100, 2);
+        writer.CreateFile(file, 0);
+        std::vector<int16_t> samples(44100 * 4 * 2);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = static_cast<int16_t>((i * 37) % 20000 - 10000);
+        writer.WriteFile(SampleArray(2, std::move(samples)));
+        writer.CloseFile();
+        const QByteArray whole = contents(file);
+        setContents(file, whole.left(whole.size() * 2 / 3));  // as a kill leaves it
+    }
+    const QByteArray cutRunning = contents(running);
+    setExecutableDirectoryForTesting(dir_.path());
+    // A process id that is no longer in use: a child that has ended.
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    waitpid(gone, nullptr, 0);
+    setContents(takeJournalPath(), QByteArray::number(gone) + '\t' + flac.toUtf8() + '\n' +
+                                       QByteArray::number(gone) + '\t' + ogg.toUtf8() + '\n' +
+                                       "1\t" + running.toUtf8() + '\n');
+
+    openWindow();
+    answerMessageBoxes(QMessageBox::Ok);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !messages_.isEmpty(); }, 20000));
+    testsupport::spin(100);
+    ASSERT_EQ(messages_.size(), 1);
+    EXPECT_TRUE(messages_[0].contains(flac) && messages_[0].contains(ogg))
+        << messages_[0].toStdString();
+    EXPECT_FALSE(messages_[0].contains(running));
+    EXPECT_EQ(contents(running), cutRunning);
+    EXPECT_EQ(contents(takeJournalPath()), "1\t" + running.toUtf8() + '\n');
+    for (const QString &file : {flac, ogg}) {
+        TAudioFile2 reader;
+        reader.OpenFile(file, 0, 1);
+        EXPECT_EQ(reader.LastErrorNum(), 0);
+        EXPECT_GT(reader.nSamples(), 44100) << file.toStdString();
+    }
 }

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace {
 
 class RecordingSettingsTest : public ::testing::Test {
@@ -74,7 +76,7 @@ TEST_F(RecordingSettingsTest, LoadsValuesAsStored) {
     s.TotalFileTime = 120;
     LoadRecordingSettings(s, setupIniPath());
     EXPECT_EQ(s.ext, ".Wav");
-    EXPECT_EQ(s.SavePath, "");
+    EXPECT_EQ(s.SavePath, executableDirectory() + "Recording/") << "empty reads as missing";
     EXPECT_EQ(s.RecordTime, 0);
     EXPECT_EQ(s.MP3Bitrate, 100);
     EXPECT_EQ(s.MP3Freq, 44100);
@@ -85,6 +87,45 @@ TEST_F(RecordingSettingsTest, LoadsValuesAsStored) {
     EXPECT_TRUE(s.flgSplit);
     EXPECT_EQ(s.SplitTime, 60);
     EXPECT_EQ(s.TotalFileTime, 120);
+}
+
+// Hand-edited values no writer of the format can take read as the key's default; values a
+// writer takes stay, even without a row in the Options dialog. Empty keys read as missing.
+TEST_F(RecordingSettingsTest, UnwritableAndEmptyValuesReadAsDefaults) {
+    struct Case {
+        const char *ini;
+        std::function<int(const RecordingSettings &)> field;
+        int expected;
+    };
+    const Case cases[] = {
+        {"[flac]\nfreq=-44100\n", [](auto &s) { return s.FLACFreq; }, 44100},
+        {"[flac]\nfreq=2147483647\n", [](auto &s) { return s.FLACFreq; }, 44100},
+        {"[flac]\nch=0\n", [](auto &s) { return s.FLACCh; }, 2},
+        {"[flac]\nfreq=32000\n", [](auto &s) { return s.FLACFreq; }, 32000},
+        {"[opus]\nbitrate=-1\n", [](auto &s) { return s.OpusBitrate; }, 128},
+        {"[opus]\nbitrate=400\nch=1\n", [](auto &s) { return s.OpusBitrate; }, 128},
+        {"[opus]\nbitrate=400\nch=2\n", [](auto &s) { return s.OpusBitrate; }, 400},
+        {"[mp3]\nbitrate=-128\n", [](auto &s) { return s.MP3Bitrate; }, 128},
+        {"[mp3]\nfreq=0\n", [](auto &s) { return s.MP3Freq; }, 44100},
+        {"[vorbis]\nquality=-5\nfreq=0\n", [](auto &s) { return s.VorbisQuality; }, 5},
+        {"[vorbis]\nquality=-5\nfreq=0\n", [](auto &s) { return s.VorbisFreq; }, 44100},
+        {"[vorbis]\nch=3\n", [](auto &s) { return s.VorbisCh; }, 2},
+        {"[wav]\nfreq=96000\nbps=24\n", [](auto &s) { return s.WAVFreq; }, 44100},
+        {"[wav]\nfreq=96000\nbps=24\n", [](auto &s) { return s.WAVBPS; }, 16},
+        {"[wav]\nch=\n", [](auto &s) { return s.WAVCh; }, 2},
+        {"[options]\ntimelimit=\n", [](auto &s) { return s.RecordTime; }, -1},
+    };
+    for (const Case &c : cases) {
+        writeFile(c.ini);
+        RecordingSettings s;
+        LoadRecordingSettings(s, setupIniPath());
+        EXPECT_EQ(c.field(s), c.expected) << c.ini;
+    }
+    writeFile("[options]\nsavepath=\nsaveformat=  \n");
+    RecordingSettings s;
+    LoadRecordingSettings(s, setupIniPath());
+    EXPECT_EQ(s.SavePath, executableDirectory() + "Recording/");
+    EXPECT_EQ(s.ext, ".mp3");
 }
 
 TEST_F(RecordingSettingsTest, SaveSettingsWritesAllKeysInOrder) {

@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 using namespace codectest;
 
@@ -325,6 +326,39 @@ TEST(EncodedFormatChoice, FormatsThatCantBeWrittenAreRefusedAndTheOldOneStays) {
     EXPECT_EQ(file.LastErrorNum(), 0);
     EXPECT_EQ(file.ArrayFrequency(), 48000) << "Opus is recorded at 48000 Hz";
     EXPECT_EQ(file.ArrayChannels(), 1);
+}
+
+// A refused format is never made up for by the one chosen before: the file would carry the
+// other container under this one's name.
+TEST(EncodedFormatChoice, ARefusedFormatCreatesNoFileOfAnotherKind) {
+    QTemporaryDir dir;
+    struct Case {
+        const char *name;
+        std::function<void(TAudioFile2 &)> choose;
+    };
+    const Case cases[] = {
+        {"a.flac", [](TAudioFile2 &f) { f.SetFormatFLAC(-44100, 2); }},
+        {"b.flac", [](TAudioFile2 &f) { f.SetFormatFLAC(44100, 0); }},
+        {"c.opus", [](TAudioFile2 &f) { f.SetFormatOpus(-1, 2); }},
+        {"d.ogg", [](TAudioFile2 &f) { f.SetFormatVorbis(-5, 0, 2); }},
+        {"e.mp3", [](TAudioFile2 &f) { f.SetFormatMP3(44100, -128, 2); }},
+        {"f.wav", [](TAudioFile2 &f) { f.SetFormatPCM(2147483647, 2, 16); }},
+    };
+    for (const Case &c : cases) {
+        TAudioFile2 file;
+        file.SetFormatPCM(44100, 2, 16);
+        c.choose(file);
+        const QString name = dir.filePath(QLatin1String(c.name));
+        file.CreateFile(name, 0);
+        EXPECT_NE(file.LastErrorNum(), 0) << c.name;
+        EXPECT_FALSE(file.LastErrorText().isEmpty()) << c.name;
+        file.CloseFile();
+        EXPECT_FALSE(QFileInfo::exists(name)) << c.name;
+        // Choosing a format that can be written clears the refusal.
+        file.SetFormatFLAC(44100, 2);
+        file.CreateFile(name, 0);
+        EXPECT_EQ(file.LastErrorNum(), 0) << c.name;
+    }
 }
 
 // Tags written by the tag editor's component come back through it, through mutagen (an
