@@ -503,7 +503,7 @@ TEST_F(BadInputTest, FormatValuesNoWriterTakesStillRecordTheFormatNamed) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.ini);
         writeIni(c.ini);
-        recordingSettings() = RecordingSettings();
+        testRecordingSettings() = RecordingSettings();
         TForm1 &w = openWindow();
         answerMessageBoxes(QMessageBox::Ok);
         EXPECT_EQ(recordingSettings().SavePath, recordingDir()) << "the default folder";
