@@ -506,7 +506,7 @@ TEST_F(BadInputTest, FormatValuesNoWriterTakesStillRecordTheFormatNamed) {
         testRecordingSettings() = RecordingSettings();
         TForm1 &w = openWindow();
         answerMessageBoxes(QMessageBox::Ok);
-        EXPECT_EQ(recordingSettings().SavePath, recordingDir()) << "the default folder";
+        EXPECT_EQ(testRecordingSettings().SavePath, recordingDir()) << "the default folder";
         w.Record1Click();
         spin(300);
         w.Stop1Click();
