@@ -576,7 +576,7 @@ void TForm1::buildStatusBar() {
         statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         statusBar()->addWidget(statusPanels_[i]);
     }
-    captureStatus_ = new CaptureStatus(*AudioRecord1, *recording_, this);
+    captureStatus_ = new CaptureStatus(*AudioRecord1, recordingSession(), this);
     statusBar()->addPermanentWidget(captureStatus_->panel(), 1);
     statusBar()->setSizeGripEnabled(true);
 }

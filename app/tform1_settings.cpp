@@ -47,7 +47,7 @@ void TForm1::Options2Click() {
     if (flgRecord || SettingForm)
         return;
     runDialog(SettingForm, this);
-    updateListening(true);
+    recordingController_->restartListening();
 }
 
 void TForm1::ToolBtnAutostopClick() {

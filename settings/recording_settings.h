@@ -25,7 +25,6 @@ struct RecordingSettings {
     int RecordTime = setupkeys::kTimeLimit.defaultValue;  // seconds; 0 or less: no auto stop
     bool flgSplit = false;                                // never persisted
     int SplitTime = 0;                                    // seconds; never persisted
-    int TotalFileTime = 0;  // seconds of the split parts already finished
     // What this run last read from setup.ini or wrote there; the saves below write only the
     // keys whose value differs from it. Never loaded (a fresh object): every key is written.
     StoredValues stored;
@@ -35,8 +34,7 @@ struct RecordingSettings {
 RecordingSettings &recordingSettings();
 
 // Fills the persisted fields from the file (defaults for whatever is missing) and notes them in
-// s.stored, with the Options dialog's list rows; flgSplit, SplitTime and TotalFileTime are left
-// alone.
+// s.stored, with the Options dialog's list rows; flgSplit and SplitTime are left alone.
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath);
 
 // Each save below writes, in one locked read-change-write of the file as it is on disk, only

@@ -71,7 +71,6 @@ TEST_F(RecordingSettingsTest, LoadsValuesAsStored) {
     RecordingSettings s;
     s.flgSplit = true;
     s.SplitTime = 60;
-    s.TotalFileTime = 120;
     LoadRecordingSettings(s, setupIniPath());
     EXPECT_EQ(s.ext, ".Wav");
     EXPECT_EQ(s.SavePath, "");
@@ -84,7 +83,6 @@ TEST_F(RecordingSettingsTest, LoadsValuesAsStored) {
     EXPECT_EQ(s.WMAProfile, -3);
     EXPECT_TRUE(s.flgSplit);
     EXPECT_EQ(s.SplitTime, 60);
-    EXPECT_EQ(s.TotalFileTime, 120);
 }
 
 TEST_F(RecordingSettingsTest, SaveSettingsWritesAllKeysInOrder) {
