@@ -132,6 +132,8 @@ void TForm1::showRunningSideLook() {
         if (state == RecordingController::State::Armed) {
             setStatusPanel(0, tr("Waiting for sound"));
             NCTPlayButtonB1->Record_();
+        } else if (isListening()) {
+            setStatusPanel(0, tr("Listening"));
         }
         return;
     }
