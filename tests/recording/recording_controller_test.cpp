@@ -333,3 +333,55 @@ TEST_F(RecordingControllerTest, AFailedStartReturnsToIdleWithWhyAndLeavesNothing
     EXPECT_EQ(controller_->state(), State::Recording);
     EXPECT_EQ(controller_->fileName(), settings_.SavePath + QStringLiteral("Untitled1.wav"));
 }
+
+// The name chosen is free, so only another program can put sound there between its creation
+// and the probe: the take asks, and waits in Starting for the answer.
+TEST_F(RecordingControllerTest, AFileThatHoldsSoundAlreadyIsOverwrittenOnlyWhenTheAnswerIsYes) {
+    QStringList asked;
+    QObject::connect(controller_.get(), &RecordingController::overwriteAsked,
+                     [&](const QString &path) { asked << path; });
+    QObject::connect(controller_.get(), &RecordingController::partStarted,
+                     [](const QString &path, const QString &) {
+                         TAudioFile2 other;
+                         other.SetFormatPCM(kRate, 2, 16);
+                         other.CreateFile(path, 0);
+                         other.WriteFile(SampleArray(2, std::vector<int16_t>(2 * kRate, 7)));
+                         other.CloseFile();
+                     });
+    const QString first = settings_.SavePath + QStringLiteral("Untitled1.wav");
+    for (bool byStop : {false, true}) {
+        SCOPED_TRACE(byStop);
+        parts_.clear();
+        controller_->record();
+        ASSERT_EQ(controller_->state(), State::Starting);
+        ASSERT_EQ(asked.size(), 1);
+        EXPECT_EQ(asked.takeFirst(), first);
+        EXPECT_FALSE(controller_->hasOpenFile());
+        controller_->record();  // Record meanwhile changes nothing
+        EXPECT_EQ(controller_->state(), State::Starting);
+        if (byStop)
+            controller_->stop();
+        else
+            controller_->answerOverwrite(false);
+        EXPECT_EQ(controller_->state(), State::Idle);
+        EXPECT_FALSE(recorder_.isRunning());
+        // The take ends with the file as the other program left it.
+        ASSERT_EQ(parts_.size(), 1u);
+        EXPECT_EQ(parts_[0].path, first);
+        EXPECT_EQ(parts_[0].samples, -1);
+        EXPECT_EQ(readAll(first).size(), size_t(2 * kRate));
+        ASSERT_TRUE(QFile::remove(first));
+    }
+    parts_.clear();
+    controller_->record();
+    ASSERT_EQ(controller_->state(), State::Starting);
+    controller_->answerOverwrite(true);
+    ASSERT_EQ(controller_->state(), State::Recording);
+    controller_->answerOverwrite(false);  // a late answer changes nothing
+    ASSERT_EQ(controller_->state(), State::Recording);
+    ASSERT_TRUE(captureFor(kRate / 2));
+    ASSERT_TRUE(stopAndWait());
+    const std::vector<int16_t> samples = readAll(first);
+    EXPECT_EQ(int(samples.size() / 2), parts_.at(0).samples);
+    EXPECT_EQ(firstBreakInTone(samples), -1);
+}
