@@ -576,7 +576,8 @@ void MainWindowUi::buildStatusBar(TForm1 &w) {
         w.statusPanels_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         w.statusBar()->addWidget(w.statusPanels_[i]);
     }
-    w.captureStatus_ = new CaptureStatus(*w.AudioRecord1, *w.recording_, w.recordingSettings(), &w);
+    w.captureStatus_ =
+        new CaptureStatus(*w.AudioRecord1, w.recordingSession(), w.recordingSettings(), &w);
     w.statusBar()->addPermanentWidget(w.captureStatus_->panel(), 1);
     w.statusBar()->setSizeGripEnabled(true);
 }

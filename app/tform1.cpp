@@ -4,7 +4,6 @@
 #include "app/live_device_list.h"
 #include "app/main_window_ui.h"
 #include "app/status_panel.h"
-#include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_file2_lame_enc.h"
 #include "audio/audio_information2.h"
@@ -21,10 +20,10 @@
 #include "mixer/eq_form.h"
 #include "mixer/rec_flt_form.h"
 #include "playback/playback_session.h"
-#include "recording/pre_record_buffer.h"
+#include "recording/recording_controller.h"
+#include "recording/recording_format.h"
 #include "recording/recording_session.h"
 #include "recording/take_journal.h"
-#include "recording/voice_trigger.h"
 #include "recording/wav_recovery.h"
 #include "settings/app_paths.h"
 #include "settings/capture_settings.h"
@@ -62,13 +61,14 @@ TForm1::TForm1(AudioBackend &backend, RecordingSettings &recording, CaptureSetti
     Mp3LameEncoder = std::make_unique<TAudioFile2LameEnc>();
     AudioInformation1 = std::make_unique<TAudioInformation2>();
     AudioFileProbe = std::make_unique<TAudioFile2>();
-    recording_ = std::make_unique<RecordingSession>(*AudioRecord1, *AudioFileProbe, *AudioFile2,
-                                                    recordingSettings());
+    // Made before the recording, which notes its open files in it until the last is closed.
     takeJournal_ = std::make_unique<TakeJournal>(takeJournalPath());
-    recording_->setTakeJournal(takeJournal_.get());
     takeRepairer_ = new TakeRepairer(this);
+    recordingController_ = std::make_unique<RecordingController>(
+        *AudioRecord1, *AudioFileProbe, *AudioFile2, *Mp3LameEncoder, recordingSettings(),
+        captureSettings());
+    recordingSession().setTakeJournal(takeJournal_.get());
     playback_ = std::make_unique<PlaybackSession>(*AudioPlayer1, *AudioFile1);
-    gate_ = std::make_unique<TransportGate>(this);
     files_ = std::make_unique<CurrentFile>();
 
     TimerTip = new QTimer(this);
@@ -178,30 +178,8 @@ void TForm1::setAutoStopIndicator(bool pressed, const QString &hint) {
 }
 
 void TForm1::SetFormat() {
-    const RecordingSettings &s = recordingSettings();
-    AudioFile1->setWmaFormatEnabled(true);
-    AudioFile2->setWmaFormatEnabled(true);
-    AudioFileProbe->setWmaFormatEnabled(true);
-    const QString format = s.ext.toUpper();
-    for (TAudioFile2 *file : {AudioFile2.get(), AudioFile1.get(), AudioFileProbe.get()}) {
-        if (format == QLatin1String(".WAV"))
-            file->SetFormatPCM(s.WAVFreq, s.WAVCh, s.WAVBPS);
-        else if (format == QLatin1String(".WMA"))
-            file->SetFormatWMA(s.WMAProfile);
-        else if (format == QLatin1String(".MP3"))
-            file->SetFormatMP3(s.MP3Freq, s.MP3Bitrate, 2);
-        else if (format == QLatin1String(".FLAC"))
-            file->SetFormatFLAC(s.FLACFreq, s.FLACCh);
-        else if (format == QLatin1String(".OPUS"))
-            file->SetFormatOpus(s.OpusBitrate, s.OpusCh);
-        else if (format == QLatin1String(".OGG"))
-            file->SetFormatVorbis(s.VorbisQuality, s.VorbisFreq, s.VorbisCh);
-    }
-    Mp3LameEncoder->setFrequency(s.MP3Freq);
-    Mp3LameEncoder->setBitrate(s.MP3Bitrate);
-    AudioFile2->SetFormatMP3Ex(*Mp3LameEncoder);
-    AudioFile1->SetFormatMP3Ex(*Mp3LameEncoder);
-    AudioFileProbe->SetFormatMP3Ex(*Mp3LameEncoder);
+    for (TAudioFile2 *file : {AudioFile2.get(), AudioFile1.get(), AudioFileProbe.get()})
+        ApplyRecordingFormat(recordingSettings(), *file, *Mp3LameEncoder);
     captureStatus_->settingsChanged();
 }
 
@@ -230,9 +208,7 @@ void TForm1::FormShow() {
     if (frmRecFlt)
         frmRecFlt->SetUpFromRecorder();
 
-    flgPlay = false;
-    flgPause = false;
-    flgRecord = false;
+    showTransportState();
 
     AudioPlayer1->setTimerEnabled(true);
     AudioPlayer1->setTimerInterval(80);
@@ -244,7 +220,7 @@ void TForm1::FormShow() {
     ComboBox2->setCurrentIndex(static_cast<int>(AudioVisualization1->WindowFFTType()));
 
     showOutputVolume();
-    updateListening();
+    recordingController_->setListeningAllowed(true);
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {
@@ -253,13 +229,11 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::FormClose() {
-    closing_ = true;
-    voiceArmed_ = false;
-    stopListening();
+    recordingController_->setListeningAllowed(false);
     if (flgPlay)
         StopPlay();
-    if (flgRecord)
-        StopRecord();
+    // The take ends now, with what the device has handed on so far.
+    recordingController_->shutDown();
     if (sleepInhibitor_)
         sleepInhibitor_->release();
     AudioFile1->setWmaFormatEnabled(false);

@@ -3,8 +3,7 @@
 // thin; the work is done by the subsystem classes they call.
 #pragma once
 
-#include "app/transport_gate.h"
-#include "recording/recording_clock.h"
+#include "recording/recording_controller.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -57,8 +56,6 @@ class TNCTSliderB2;
 class TNCTTimeDisplay2;
 class RecordingSession;
 class SleepInhibitor;
-class PreRecordBuffer;
-class VoiceTrigger;
 class PlaybackSession;
 class StatusPanel;
 class CurrentFile;
@@ -96,7 +93,8 @@ public:
     QString statusPanel(int index) const;
     void setStatusPanel(int index, const QString &text, const QString &brief = QString());
 
-    // Transport state
+    // Transport state, as showTransportState() derives it from the recording controller and
+    // the playback session; nothing else writes these.
     bool flgPlay = false;
     bool flgPause = false;
     bool flgRecord = false;
@@ -105,8 +103,10 @@ public:
     int mSamples = 0;
     bool SliderBusy = false;
 
-    // The recording and the playback under way, each with its own clock offset.
-    RecordingSession &recordingSession() const { return *recording_; }
+    // The take from Record to its last part, the recording session it drives, and the
+    // playback under way.
+    RecordingController &recordingController() const { return *recordingController_; }
+    RecordingSession &recordingSession() const { return recordingController_->session(); }
     PlaybackSession &playbackSession() const { return *playback_; }
     // Time left on the disk, the recording's gaps and clipped samples (its own status panel).
     CaptureStatus &captureStatus() const { return *captureStatus_; }
@@ -239,22 +239,17 @@ public:
     void Pause1Click();
     void Stop1Click();
     void NCTPlayButtonB1MouseClick(int Button);
+    // The recording routines send their command to the recording controller, whose state
+    // the window then shows (recordingStateChanged).
     void StartRecord();
     void PauseRecord();
     void StopRecord();
     void StartPlay();
     void PausePlay();
     void StopPlay();
-    void afterCaptureFinished(void (TForm1::*routine)());
-    void AudioRecord1CaptureFinished();
 
-    // Recording clock and the session's reports (tform1_recording.cpp)
+    // The recording controller's reports (tform1_recording.cpp)
     void AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int rightLevel);
-    void AudioRecord1LimitReached(ClockAction action);
-    void AudioRecord1FileFull();
-    void AudioRecord1Failed(const QString &message);
-    void AudioRecord1StartFailed(const QString &message);
-    bool CreateNewFile();
     void ListFile(const QString &path);
 
     // Playback displays, the session's reports and the slider (tform1_playback.cpp)
@@ -307,13 +302,14 @@ public:
 
     // Listening while stopped, pre-record and voice activation (tform1_listening.cpp)
     // The options in captureSettings() changed: listening follows them.
-    void captureSettingsChanged() { updateListening(true); }
-    bool isListening() const { return listening_; }
-    bool isWaitingForSound() const { return voiceArmed_; }
+    void captureSettingsChanged() { recordingController_->restartListening(); }
+    bool isListening() const { return recordingController_->isListening(); }
+    bool isWaitingForSound() const {
+        return recordingController_->state() == RecordingController::State::Armed;
+    }
     // How long after the sound crossed the start level the last voice start ran, in ms.
-    int lastVoiceStartDelayMs() const { return voiceStartDelayMs_; }
+    int lastVoiceStartDelayMs() const { return recordingController_->lastVoiceStartDelayMs(); }
     void AudioRecord1IdleTimer(int position, int leftLevel, int rightLevel);
-    void AudioRecord1Frames(const int16_t *samples, int frames, qint64 firstFrame);
 
     // Devices and mixer lines changed by the system or another program (tform1_devices.cpp)
     void BackendDevicesChanged();
@@ -397,33 +393,28 @@ private:
     void followRecordedApplication();
     void resetDisplays();
     void showRunningSideLook();
-    void showRecordingIdle();
-    void abandonRecordingStart(const QString &message);
+    // The one writer of the flg* fields: they follow the controllers' states.
+    void showTransportState();
+    // What the recording controller reports (tform1_recording.cpp).
+    void connectRecording();
+    void recordingStateChanged(RecordingController::State state);
+    void recordingListeningChanged(bool listening);
+    void recordingPartStarted(const QString &path, const QString &format);
+    void recordingPartFinished(const QString &path, int samples);
+    void recordingFileFull(const QString &full, const QString &next);
+    void recordingTakeFinished(const QString &path, int samples, const QString &failure);
+    void recordingStartFailed(const QString &message);
+    void askOverwrite(const QString &path);
     // Set the spectrum's frequency axis to the rate of the playback or the recording
     // (tform1_spectrum.cpp).
     void spectrumFollowsPlayback();
     void spectrumFollowsRecording();
     // After one side stopped: the rate of the other side if it still runs.
     void spectrumFollowsWhatRuns();
-    // Ends the part and goes on in the next; `fileFull`: the file could hold no more, rather
-    // than the auto split being due.
-    void splitRecording(bool fileFull = false);
-    // After the stop: the frames a full file left over go into parts of their own.
-    void writeOverflowParts();
     void connectListening();
-    // Starts or stops the idle capture as the options and the transport ask; `restart`
-    // reopens a running one (another device or format).
-    void updateListening(bool restart = false);
-    void stopListening();
-    bool armVoiceStart();
-    void disarmVoiceStart();
-    // The stream frame a fresh recording starts from when it takes over the idle capture;
-    // -1 for a stream of its own.
-    int64_t takePreRoll();
-    void recordingStreamStarted();
-    void voiceSound();
-    void voiceSilence();
-    bool askRewrite();
+    // Tells the recording controller whether a playback runs: the idle capture's level
+    // display gives way to it.
+    void updateListening();
     void reportLater(const QString &message);
     // Repairs, away from the window, the takes an earlier run left unfinished, and says once
     // which files were repaired.
@@ -431,7 +422,6 @@ private:
     // Holds the sleep inhibitor while a take runs or waits for sound, naming what it does.
     void keepAwakeWhileRecording();
     void updateApplyEnabled();
-    void runCommand(void (TForm1::*routine)());
     TagFields tagFields();
     bool loadTags();
     bool loadTagsAndFacts();
@@ -466,17 +456,14 @@ private:
     QPointer<TTimeLimitForm> TimeLimitForm;
     QPointer<TAboutBox> aboutBox_;
     QPointer<TTipForm> tipForm_;
-    // Before recording_, which notes in it until its last file is closed.
+    // Before the recording controller, whose session notes in it until its last file is
+    // closed.
     std::unique_ptr<TakeJournal> takeJournal_;
     TakeRepairer *takeRepairer_ = nullptr;
-    std::unique_ptr<RecordingSession> recording_;
+    std::unique_ptr<RecordingController> recordingController_;
     std::unique_ptr<PlaybackSession> playback_;
-    std::unique_ptr<TransportGate> gate_;
-    // Stop or Pause waits for the last captured frames (afterCaptureFinished).
-    std::unique_ptr<TransportGate::Hold> captureWait_;
-    void (TForm1::*captureRoutine_)() = nullptr;
-    bool recordingActive_ = false;   // from a recording's start until its stop
-    bool startingNextPart_ = false;  // StartRecord is the split's start of the next part
+    // The recording state the window shows now.
+    RecordingController::State shownRecording_ = RecordingController::State::Idle;
     StatusPanel *statusPanels_[3] = {};
     CaptureStatus *captureStatus_ = nullptr;
     std::unique_ptr<LiveDeviceList> outputDevices_;
@@ -488,18 +475,9 @@ private:
     bool followInputMixer_ = false;
     std::unique_ptr<CurrentFile> files_;
     bool shown_ = false;
-    bool closing_ = false;
-    std::unique_ptr<PreRecordBuffer> preRecord_;
-    std::unique_ptr<VoiceTrigger> voice_;
     FileInfoControls fileInfo_;
     RecordingControlsRow recordingRow_;
     PlaybackControlsRow playbackRow_;
     bool playbackPanelsBuilt_ = false;
     bool recordingPanelsBuilt_ = false;
-    bool listening_ = false;      // the input is captured while no recording runs
-    bool voiceArmed_ = false;     // Record waits for sound
-    bool voiceStarting_ = false;  // StartRecord runs for a voice start
-    int64_t voiceFrame_ = 0;      // stream frame of the last voice event
-    int64_t pressFrame_ = 0;      // stream frame at the last Record press
-    int voiceStartDelayMs_ = -1;
 };

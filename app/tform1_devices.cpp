@@ -36,7 +36,7 @@ void TForm1::connectDeviceEvents() {
                        [this] { return AudioRecord1->devInputName(); }};
     // From the moment Record is pressed: a start may let the event loop run before it opens
     // the device, and must open the device the list showed when it was pressed.
-    input.busy = [this] { return flgRecord || recordingActive_; };
+    input.busy = [this] { return recordingController_->takeRunning(); };
     inputDevices_ = std::make_unique<LiveDeviceList>(backend_, input);
 
     // Changes come in bursts (a volume drag elsewhere, a card with several ports); the
@@ -71,7 +71,7 @@ void TForm1::BackendDevicesChanged() {
 // A recording of one application goes on with silence when the application stops playing,
 // and picks it up again when it plays again; status panel 1 tells the user which it is.
 void TForm1::followRecordedApplication() {
-    const bool recording = flgRecord || recordingActive_;
+    const bool recording = recordingController_->takeRunning();
     const auto application = applicationOf(backend_, AudioRecord1->devInput());
     if (!recording || !application)
         return;

@@ -161,7 +161,6 @@ void TForm1::OpenFile() {
 // The steps of OpenFile; false when reading the tags failed, which ends an Open command
 // before the file is listed.
 bool TForm1::loadTagsAndFacts() {
-    QCoreApplication::processEvents();
     NCTPlayButtonB1->setEnabled(true);
     NCTSliderB1->setEnabled(true);
     NCTSliderB1->setStripColor(palette().color(QPalette::Window));
@@ -331,7 +330,7 @@ void TForm1::followRename(const QString &from, const QString &to) {
 }
 
 void TForm1::Play2Click() {
-    runCommand(&TForm1::StartPlay);
+    StartPlay();
 }
 
 void TForm1::Rename1Click() {

@@ -39,7 +39,7 @@ void TForm1::SetSrcOutput() {
 
 void TForm1::SetSrcInput() {
     refreshRecordingPanels(true);
-    updateListening(true);
+    recordingController_->restartListening();
 }
 
 void TForm1::pageShown() {

@@ -45,9 +45,8 @@ void TForm1::NCTSliderB1MouseDown() {
     SliderBusy = true;
     if (flgPlay && flgPause) {
         // Pressing the slider ends a paused playback; the next Play starts at the slider.
-        flgPause = false;
-        flgPlay = false;
         playback_->CloseFile();
+        showTransportState();
         NCTPlayButtonB1->Stop();
         // The status bar says so too, or shows what still runs: "Pause" would name a
         // playback that no longer exists.

@@ -48,7 +48,7 @@ void TForm1::Options2Click() {
     if (flgRecord || SettingForm)
         return;
     runDialog(SettingForm, this, recordingSettings(), captureSettings());
-    updateListening(true);
+    recordingController_->restartListening();
 }
 
 void TForm1::ToolBtnAutostopClick() {

@@ -1,11 +1,10 @@
-// The transport: command sources, the guards of the six routines, and the look each
-// routine gives the window. The recording and the playback themselves are sessions of their
-// own (recording/, playback/); the handlers of what they report live in
+// The transport: command sources, the six routines, and the look the window takes from the
+// recording controller's and the playback session's states. The take and the playback
+// themselves live in recording/ and playback/; the handlers of what they report live in
 // tform1_recording.cpp and tform1_playback.cpp.
 #include "app/tform1.h"
 
 #include "app/capture_status.h"
-#include "app/transport_gate.h"
 #include "audio/audio_file2.h"
 #include "audio/audio_player2.h"
 #include "audio/audio_record2.h"
@@ -13,8 +12,7 @@
 #include "extras/sleep_inhibitor.h"
 #include "files/current_file.h"
 #include "playback/playback_session.h"
-#include "recording/recording_session.h"
-#include "settings/recording_settings.h"
+#include "recording/recording_controller.h"
 #include "widgets/audio_visualization2.h"
 #include "widgets/nct_amp_bar2.h"
 #include "widgets/nct_play_button_b2.h"
@@ -39,16 +37,7 @@ void TForm1::connectTransportCommands() {
     connect(Stop1, &QAction::triggered, this, &TForm1::Stop1Click);
     connect(NCTPlayButtonB1, &TNCTPlayButtonB2::OnMouseClick, this,
             &TForm1::NCTPlayButtonB1MouseClick);
-
-    connect(recording_.get(), &RecordingSession::clockTicked, this, &TForm1::AudioRecord1Timer);
-    connect(recording_.get(), &RecordingSession::limitReached, this,
-            &TForm1::AudioRecord1LimitReached);
-    connect(recording_.get(), &RecordingSession::fileFull, this, &TForm1::AudioRecord1FileFull);
-    connect(recording_.get(), &RecordingSession::failed, this, &TForm1::AudioRecord1Failed);
-    connect(recording_.get(), &RecordingSession::startFailed, this,
-            &TForm1::AudioRecord1StartFailed);
-    connect(AudioRecord1, &TAudioRecord2::OnCaptureFinished, this,
-            &TForm1::AudioRecord1CaptureFinished);
+    connectRecording();
     connect(playback_.get(), &PlaybackSession::ticked, this, &TForm1::AudioPlayer1Timer);
     connect(playback_.get(), &PlaybackSession::ended, this, &TForm1::AudioPlayer1EndPlay);
     connect(playback_.get(), &PlaybackSession::failed, this, &TForm1::AudioPlayer1DeviceError);
@@ -59,55 +48,28 @@ void TForm1::connectTransportCommands() {
     connect(NCTSliderB1, &TNCTSliderB2::OnValueChange, this, &TForm1::NCTSliderB1ValueChange);
 }
 
-// Commands wait for a routine that is still under way (see TransportGate).
-void TForm1::runCommand(void (TForm1::*routine)()) {
-    gate_->run([this, routine] { (this->*routine)(); });
-}
-
 void TForm1::Record1Click() {
-    runCommand(&TForm1::StartRecord);
+    StartRecord();
 }
 
 void TForm1::Play1Click() {
-    runCommand(&TForm1::StartPlay);
+    StartPlay();
 }
 
 void TForm1::Pause1Click() {
-    gate_->run([this] {
-        if (flgPlay)
-            PausePlay();
-        if (flgRecord)
-            afterCaptureFinished(&TForm1::PauseRecord);
-    });
+    if (flgPlay)
+        PausePlay();
+    if (flgRecord)
+        PauseRecord();
 }
 
+// Stop also ends a take that has no file yet: an armed voice start, or a start waiting for
+// the answer to the overwrite question.
 void TForm1::Stop1Click() {
-    gate_->run([this] {
-        if (flgPlay)
-            StopPlay();
-        if (flgRecord)
-            afterCaptureFinished(&TForm1::StopRecord);
-        if (voiceArmed_)
-            disarmVoiceStart();
-    });
-}
-
-// Stop and Pause of a running recording let the device hand on what it captured up to the
-// press first (a sound server delivers in fragments, the last still on its way); the routine
-// runs once it has, and commands given meanwhile wait for it. Whatever stops or pauses the
-// recording first (a failure, closing the window) ends the wait.
-void TForm1::afterCaptureFinished(void (TForm1::*routine)()) {
-    if (flgPauseRecord || AudioRecord1->FinishCapture()) {
-        (this->*routine)();
-        return;
-    }
-    captureWait_ = std::make_unique<TransportGate::Hold>(*gate_);
-    captureRoutine_ = routine;
-}
-
-void TForm1::AudioRecord1CaptureFinished() {
-    if (captureWait_)
-        (this->*captureRoutine_)();
+    if (flgPlay)
+        StopPlay();
+    if (recordingController_->state() != RecordingController::State::Idle)
+        StopRecord();
 }
 
 void TForm1::NCTPlayButtonB1MouseClick(int Button) {
@@ -132,163 +94,19 @@ void TForm1::NCTPlayButtonB1MouseClick(int Button) {
     }
 }
 
+// A fresh start, a resume, or the start of an armed voice start at once; a Record pressed
+// while a pause or stop waits for the device's last frames runs after it.
 void TForm1::StartRecord() {
-    if (flgRecord && !flgPauseRecord)
-        return;
-    if (!flgPauseRecord && !startingNextPart_ && armVoiceStart())
-        return;
-    const TransportGate::Hold hold(*gate_);
-    const bool nextPart = std::exchange(startingNextPart_, false);
-    ToolBtnOptions->setEnabled(false);
-    ToolBtnOpen->setEnabled(false);
-    Open1->setEnabled(false);
-    Options2->setEnabled(false);
-    NCTSliderB1->setEnabled(false);
-    flgRecord = false;
-    AudioRecord1->setTimerEnabled(true);
-    setStatusPanel(0, tr("Recording..."));
-    NCTPlayButtonB1->Record_();
-    recordingActive_ = true;
-    updateApplyEnabled();
-
-    if (flgPauseRecord) {
-        flgPauseRecord = false;
-        flgRecord = true;
-        spectrumFollowsRecording();
-        if (!recording_->Resume()) {
-            const QString message = recording_->errorText();
-            StopRecord();
-            reportLater(message);
-            return;
-        }
-        recordingStreamStarted();
-        return;
-    }
-
-    if (!nextPart) {
-        // A fresh recording's clock starts at zero, whatever the stopped preview or a
-        // playback left on the display.
-        NCTTimeDisplay1->setMilliseconds(0);
-        NCTTimeDisplay1->setSeconds(0);
-        NCTTimeDisplay1->setMinutes(0);
-        NCTTimeDisplay1->setHours(0);
-    }
-    SetFormat();
-    if (!CreateNewFile()) {
-        AudioRecord1->StopDevice();  // a split's capture runs on between the parts
-        showRecordingIdle();
-        return;
-    }
-    // Opening the new file may have let a playback's end through, which showed Stop.
-    setStatusPanel(0, tr("Recording..."));
-    NCTPlayButtonB1->Record_();
-    if (recording_->ProbeIsFresh(currentFileName()))
-        flgRecord = true;
-    if (!flgRecord) {
-        if (!askRewrite()) {
-            StopRecord();
-            return;
-        }
-        flgRecord = true;
-    }
-    if (!nextPart)
-        captureStatus_->takeStarted();
-    if (!recording_->Begin(currentFileName(), nextPart, nextPart ? -1 : takePreRoll())) {
-        abandonRecordingStart(recording_->errorText());
-        return;
-    }
-    recordingStreamStarted();
-    spectrumFollowsRecording();
-    updateApplyEnabled();
-    keepAwakeWhileRecording();
+    recordingController_->record();
 }
 
+// Waits, in the controller and not here, for the frames captured up to the press.
 void TForm1::PauseRecord() {
-    const TransportGate::Hold hold(*gate_);
-    captureWait_.reset();
-    if (!flgRecord || flgPauseRecord)
-        return;
-    flgPauseRecord = true;
-    if (!recording_->Pause()) {
-        StopRecord();  // the last block could not be written
-        return;
-    }
-    setStatusPanel(0, tr("Pause"));
-    NCTPlayButtonB1->Pause();
-    AudioRecord1->setTimerEnabled(false);
+    recordingController_->pause();
 }
 
 void TForm1::StopRecord() {
-    const TransportGate::Hold hold(*gate_);
-    captureWait_.reset();
-    NCTSliderB1->setEnabled(true);
-    if (recording_->isActive())
-        mSamples = recording_->Finish();
-    else
-        AudioRecord1->StopDevice();
-    writeOverflowParts();
-    const QString failure = recording_->takeFailureText();
-    flgRecord = false;
-    flgPauseRecord = false;
-    recordingActive_ = false;
-    resetDisplays();
-    // A file deleted while it was recorded has no tags to load and no row to show.
-    if (QFileInfo::exists(CurrentFileName())) {
-        // The tag fields and the row describe the finished file, whatever row the user
-        // selected meanwhile.
-        setCurrentFileName(CurrentFileName());
-        btnResetClick();
-        listCurrentFile();
-    }
-    ToolBtnOptions->setEnabled(true);
-    ToolBtnOpen->setEnabled(true);
-    Open1->setEnabled(true);
-    Options2->setEnabled(true);
-    PageControl1->setCurrentIndex(3);
-    recordingSettings().TotalFileTime = 0;
-    spectrumFollowsWhatRuns();
-    updateApplyEnabled();
-    showRunningSideLook();
-    if (!failure.isEmpty())
-        reportLater(failure);
-    if (const QString summary = captureStatus_->takeFinished(); !summary.isEmpty())
-        reportLater(summary);
-    resumeDeviceFollowing();
-    updateListening();
-    keepAwakeWhileRecording();
-}
-
-// The idle look after a recording that ends without a row: a start abandoned before or
-// right after its file was made.
-void TForm1::showRecordingIdle() {
-    flgRecord = false;
-    flgPauseRecord = false;
-    recordingActive_ = false;
-    AudioRecord1->setTimerEnabled(false);
-    NCTSliderB1->setEnabled(true);
-    resetDisplays();
-    recordingSettings().TotalFileTime = 0;
-    captureStatus_->takeAbandoned();
-    ToolBtnOptions->setEnabled(true);
-    ToolBtnOpen->setEnabled(true);
-    Open1->setEnabled(true);
-    Options2->setEnabled(true);
-    updateApplyEnabled();
-    showRunningSideLook();
-    resumeDeviceFollowing();
-    updateListening();
-    keepAwakeWhileRecording();
-}
-
-// The device did not start, or failed before anything reached the file: say why, and
-// leave neither the empty file nor a row behind.
-void TForm1::abandonRecordingStart(const QString &message) {
-    captureWait_.reset();
-    recording_->Abandon();
-    setStatusPanel(1, QString());
-    setStatusPanel(2, QString());
-    showRecordingIdle();
-    reportLater(message);
+    recordingController_->stop();
 }
 
 void TForm1::resetDisplays() {
@@ -308,11 +126,22 @@ void TForm1::resetDisplays() {
 // the side that still runs shows itself again instead of a stopped window.
 void TForm1::showRunningSideLook() {
     // A recording counts from its start, before its file is confirmed and flgRecord set.
-    const bool recording = flgRecord || recordingActive_;
+    const RecordingController::State state = recordingController_->state();
+    const bool recording = recordingController_->takeRunning();
     const bool paused = recording ? flgPauseRecord : flgPause;
-    if (!recording && !flgPlay)
+    if (!recording && !flgPlay) {
+        if (state == RecordingController::State::Armed) {
+            setStatusPanel(0, tr("Waiting for sound"));
+            NCTPlayButtonB1->Record_();
+        } else if (isListening()) {
+            setStatusPanel(0, tr("Listening"));
+        }
         return;
-    if (paused) {
+    }
+    if (state == RecordingController::State::Holding) {
+        setStatusPanel(0, tr("Waiting for sound"));
+        NCTPlayButtonB1->Record_();
+    } else if (paused) {
         setStatusPanel(0, tr("Pause"));
         NCTPlayButtonB1->Pause();
     } else if (recording) {
@@ -328,9 +157,9 @@ void TForm1::showRunningSideLook() {
 void TForm1::keepAwakeWhileRecording() {
     if (!sleepInhibitor_)
         return;
-    if (flgRecord || recordingActive_)
+    if (recordingController_->takeRunning())
         sleepInhibitor_->hold(tr("Recording %1").arg(QFileInfo(CurrentFileName()).fileName()));
-    else if (voiceArmed_)
+    else if (isWaitingForSound())
         sleepInhibitor_->hold(tr("Waiting for sound to start a recording"));
     else
         sleepInhibitor_->release();
@@ -347,7 +176,6 @@ void TForm1::reportLater(const QString &message) {
 void TForm1::StartPlay() {
     if (flgPlay && !flgPause)
         return;
-    const TransportGate::Hold hold(*gate_);
     const bool resume = flgPause && playback_->state() == PlaybackSession::State::Paused;
     // A resume plays on the paused file, whatever row was selected meanwhile.
     if (resume)
@@ -376,8 +204,7 @@ void TForm1::StartPlay() {
         reportLater(message);
         return;
     }
-    flgPlay = true;
-    flgPause = false;
+    showTransportState();
     spectrumFollowsPlayback();
     setStatusPanel(0, tr("Playing..."));
     setStatusPanel(1, CurrentPlayFile());
@@ -389,9 +216,8 @@ void TForm1::StartPlay() {
 void TForm1::PausePlay() {
     if (!flgPlay || flgPause)
         return;
-    const TransportGate::Hold hold(*gate_);
-    flgPause = true;
     playback_->Pause();
+    showTransportState();
     setStatusPanel(0, tr("Pause"));
     NCTPlayButtonB1->Pause();
     NCTAmpBar1->setValue(0);
@@ -399,10 +225,8 @@ void TForm1::PausePlay() {
 }
 
 void TForm1::StopPlay() {
-    const TransportGate::Hold hold(*gate_);
     playback_->Stop();
-    flgPlay = false;
-    flgPause = false;
+    showTransportState();
     resetDisplays();
     spectrumFollowsWhatRuns();
     updateApplyEnabled();
@@ -419,8 +243,19 @@ void TForm1::updateApplyEnabled() {
         return;
     const QString file = currentFileName();
     const bool loaded = btnReset()->isEnabled() && korvanta::codec::fileExists(file);
-    const bool recorded = recordingActive_ && file == CurrentFileName();
+    const bool recorded = recordingController_->takeRunning() && file == CurrentFileName();
     const bool played =
         playback_->state() != PlaybackSession::State::Idle && file == playback_->fileName();
     btnApply()->setEnabled(loaded && !recorded && !played);
+}
+
+void TForm1::showTransportState() {
+    flgRecord = recordingController_->hasOpenFile();
+    flgPauseRecord = recordingController_->state() == RecordingController::State::Paused;
+    flgPlay = playback_->state() != PlaybackSession::State::Idle;
+    flgPause = playback_->state() == PlaybackSession::State::Paused;
+}
+
+void TForm1::updateListening() {
+    recordingController_->setPlaybackRunning(playback_->state() != PlaybackSession::State::Idle);
 }

@@ -4,7 +4,6 @@
 #include "audio/audio_record2.h"
 #include "recording/pre_record_buffer.h"
 #include "recording/take_journal.h"
-#include "settings/recording_settings.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,13 +12,8 @@
 #include <vector>
 
 RecordingSession::RecordingSession(TAudioRecord2 &recorder, TAudioFile2 &probeFile,
-                                   TAudioFile2 &outputFile, RecordingSettings &settings,
-                                   QObject *parent)
-    : QObject(parent),
-      recorder_(recorder),
-      probeFile_(probeFile),
-      outputFile_(outputFile),
-      settings_(settings) {
+                                   TAudioFile2 &outputFile, QObject *parent)
+    : QObject(parent), recorder_(recorder), probeFile_(probeFile), outputFile_(outputFile) {
     // The block handler only queues each block; encoding runs beside the GUI thread.
     outputFile_.setBackgroundWriting(true);
     connect(&recorder_, &TAudioRecord2::OnEndArrayRecord, this, &RecordingSession::writeBlock);
@@ -41,7 +35,7 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
     writeFailed_ = false;
     startSamples_ = 0;
     if (!nextPart) {
-        settings_.TotalFileTime = 0;
+        earlierPartsSeconds_ = 0;
         overflow_ = SampleArray();
         fullPartsFrames_ = 0;
     }
@@ -173,19 +167,17 @@ bool RecordingSession::Pause() {
 
 int RecordingSession::Finish() {
     const int samples = closeOutput(false);
-    settings_.TotalFileTime = 0;
+    earlierPartsSeconds_ = 0;
     fullPartsFrames_ = 0;
     return samples;
 }
 
 int RecordingSession::FinishPart(PartEnd reason) {
     const int samples = closeOutput(true);
-    if (reason == PartEnd::FileFull) {
+    if (reason == PartEnd::FileFull)
         fullPartsFrames_ += framesWritten_;
-    } else {
-        settings_.TotalFileTime += settings_.SplitTime;
+    else
         fullPartsFrames_ = 0;
-    }
     return samples;
 }
 
@@ -240,7 +232,7 @@ void RecordingSession::Abandon() {
         QFile::remove(fileName_);
     state_ = State::Idle;
     startSamples_ = 0;
-    settings_.TotalFileTime = 0;
+    earlierPartsSeconds_ = 0;
 }
 
 // Stops the device (or, between split parts, ends the part while the capture runs on), which
@@ -346,24 +338,8 @@ void RecordingSession::tick(int position, int leftLevel, int rightLevel) {
     if (state_ != State::Recording)
         return;
     const int samples = position + startSamples_;
-    const int elapsedMs =
-        ClockMilliseconds(recorder_.SamplesToSec(samples), settings_.TotalFileTime);
+    const int elapsedMs = ClockMilliseconds(recorder_.SamplesToSec(samples), earlierPartsSeconds_);
     Q_EMIT clockTicked(samples, elapsedMs, leftLevel, rightLevel);
-    if (state_ != State::Recording)
-        return;
-    // The limits compare whole seconds as the time display shows them; a total below one
-    // second shows as 0 h 0 m 0 s, whatever the display showed before.
-    const int shown = std::max(elapsedMs, 0);
-    const ClockLimits limits{settings_.RecordTime, settings_.flgSplit, settings_.SplitTime,
-                             settings_.TotalFileTime};
-    const ClockAction action =
-        EvaluateClock(limits, shown / 3600000, shown / 60000 % 60, shown / 1000 % 60);
-    // An auto stop or split also takes the frames a full file left over; only without one
-    // does the full file call for a part of its own.
-    if (action != ClockAction::None)
-        Q_EMIT limitReached(action);
-    else if (hasOverflow())
-        Q_EMIT fileFull();
 }
 
 void RecordingSession::deviceFailed(const QString &reason) {

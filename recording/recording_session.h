@@ -1,7 +1,7 @@
 // One recording from its start to its stop: the output file, the clock with its own sample
-// offset, the auto stop and auto split limits, and the capture blocks on their way from the
-// recorder into the file. The window starts, pauses, splits and stops it, and shows what it
-// reports; no block passes through the window.
+// offset, and the capture blocks on their way from the recorder into the file. The recording
+// controller starts, pauses, splits and stops it and decides on the clock's limits; no block
+// passes through the window.
 //
 // A file that can hold no more (a WAV at its 4 GB limit) takes the frames that still fit; the
 // rest wait in the session, which asks for a new part at the next tick. The next part begins
@@ -22,7 +22,6 @@ class PreRecordBuffer;
 class TAudioFile2;
 class TAudioRecord2;
 class TakeJournal;
-struct RecordingSettings;
 
 class RecordingSession : public QObject {
     Q_OBJECT
@@ -41,7 +40,7 @@ public:
     };
 
     RecordingSession(TAudioRecord2 &recorder, TAudioFile2 &probeFile, TAudioFile2 &outputFile,
-                     RecordingSettings &settings, QObject *parent = nullptr);
+                     QObject *parent = nullptr);
 
     State state() const { return state_; }
     bool isActive() const { return state_ != State::Idle; }
@@ -83,8 +82,9 @@ public:
     // the finished parts go back to zero. A failed last write is kept for takeFailureText().
     int Finish();
     // Like Finish, for a split: the device runs on, so that the next Begin goes on from the
-    // last frame of this part. After an auto split the finished parts count SplitTime more;
-    // after a full file the clock goes on counting this part's frames.
+    // last frame of this part. After a full file the clock goes on counting this part's
+    // frames; after an auto split it starts again, and the owner counts the finished parts in
+    // setEarlierPartsSeconds.
     int FinishPart(PartEnd reason = PartEnd::SplitTime);
     // Frames that did not fit into the last file and wait for the next part.
     bool hasOverflow() const { return !overflow_.isEmpty(); }
@@ -96,6 +96,10 @@ public:
     int writeOverflowPart(const QString &fileName);
     // A start that failed: closes the output file and removes it, and forgets the clock.
     void Abandon();
+
+    // Whole seconds of the auto-split parts finished before the current one; the elapsed
+    // time a tick reports adds them.
+    void setEarlierPartsSeconds(int seconds) { earlierPartsSeconds_ = seconds; }
 
     // Sample offset the clock adds to the recorder's position (0 after a stop).
     int StartSamples() const { return startSamples_; }
@@ -111,12 +115,9 @@ Q_SIGNALS:
     // Every tick of the recorder's timer while recording: the position in samples within
     // this part (offset included), the elapsed time of the whole recording in milliseconds
     // (finished parts included) and the levels.
+    // While the file can hold no more (hasOverflow()), a new part is to begin at a tick:
+    // FinishPart(PartEnd::FileFull), then Begin with `nextPart`.
     void clockTicked(int position, int elapsedMs, int leftLevel, int rightLevel);
-    // Emitted after a tick's clockTicked when the auto stop or auto split is due.
-    void limitReached(ClockAction action);
-    // Emitted at a tick without a limit while the file can hold no more: a new part is to
-    // begin (FinishPart(PartEnd::FileFull), then Begin with `nextPart`).
-    void fileFull();
     // The recording cannot go on (the file refused a block, or the device failed): the device
     // is stopped and what was written is kept. The window finishes the recording and shows
     // `message`.
@@ -142,7 +143,7 @@ private:
     TAudioRecord2 &recorder_;
     TAudioFile2 &probeFile_;
     TAudioFile2 &outputFile_;
-    RecordingSettings &settings_;
+    int earlierPartsSeconds_ = 0;
     State state_ = State::Idle;
     QString fileName_;
     int startSamples_ = 0;

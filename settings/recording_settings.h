@@ -26,14 +26,13 @@ struct RecordingSettings {
     int RecordTime = setupkeys::kTimeLimit.defaultValue;  // seconds; 0 or less: no auto stop
     bool flgSplit = false;                                // never persisted
     int SplitTime = 0;                                    // seconds; never persisted
-    int TotalFileTime = 0;  // seconds of the split parts already finished
     // What this run last read from setup.ini or wrote there; the saves below write only the
     // keys whose value differs from it. Never loaded (a fresh object): every key is written.
     StoredValues stored;
 };
 
 // Fills the persisted fields from the file and notes them in s.stored, with the Options
-// dialog's list rows; flgSplit, SplitTime and TotalFileTime are left alone. A key that is
+// dialog's list rows; flgSplit and SplitTime are left alone. A key that is
 // missing or empty, or holds a value its format's writer can't take, reads as its default.
 void LoadRecordingSettings(RecordingSettings &s, const QString &iniPath);
 

@@ -428,6 +428,13 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
     </message>
 </context>
 <context>
+    <name>RecordingController</name>
+    <message>
+        <source>The end of the recording was lost because no file could be made for it: %1</source>
+        <translation>Das Ende der Aufnahme ging verloren, weil keine Datei dafür angelegt werden konnte: %1</translation>
+    </message>
+</context>
+<context>
     <name>RecordingSession</name>
     <message>
         <source>The recording could not be started because %1 could not be created: %2</source>

@@ -157,7 +157,7 @@ TEST_F(CombinationTest, AnAbandonedSplitLeavesAnIdleWindowAndNoClockBehind) {
     settings.SavePath = dir_.filePath(QStringLiteral("blocker/rec/"));
     ASSERT_TRUE(waitUntil([&] { return !w.flgRecord && !messages_.isEmpty(); }, 3000));
     spin(200);
-    EXPECT_EQ(settings.TotalFileTime, 0);
+    EXPECT_EQ(w.recordingController().earlierPartsSeconds(), 0);
     EXPECT_EQ(shownMilliseconds(w), 0);
     EXPECT_EQ(w.NCTAmpBar1->Value(), 0);
     EXPECT_EQ(w.NCTAmpBar2->Value(), 0);

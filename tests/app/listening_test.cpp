@@ -142,6 +142,25 @@ TEST_F(ListeningTest, ShowingTheLevelWhileStoppedOpensTheInputWithoutWritingAnyt
     EXPECT_EQ(w.NCTAmpBar1->Value(), 0);
 }
 
+TEST_F(ListeningTest, ARecordThatCannotMakeItsFileLeavesTheLevelShownAsBefore) {
+    // The save folder's place is taken by a file.
+    QFile blocker(dir_.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    writeIni("[options]\nsaveformat=.wav\nsavepath=" +
+             dir_.filePath(QStringLiteral("blocker/rec/")).toUtf8() + "\n[capture]\nmonitor=1\n");
+    TForm1 &w = openWindow();
+    answerMessageBoxes(QMessageBox::Ok);
+    ASSERT_TRUE(w.isListening());
+    w.Record1Click();
+    ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }));
+    EXPECT_FALSE(w.flgRecord);
+    EXPECT_TRUE(w.isListening());
+    EXPECT_TRUE(w.AudioRecord1->isRunning());
+    EXPECT_EQ(w.statusPanel(0), QStringLiteral("Listening"));
+    w.NCTAmpBar1->setValue(0);
+    EXPECT_TRUE(waitUntil([&] { return w.NCTAmpBar1->Value() > 10000; }, 2000));
+}
+
 TEST_F(ListeningTest, PreRecordPutsTheLastSecondsBeforeTheLiveAudioWithoutAGapOrRepeat) {
     writeIni("[options]\nsaveformat=.wav\n[capture]\nprerecord=2\n");
     TForm1 &w = openWindow();

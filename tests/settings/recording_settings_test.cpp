@@ -73,7 +73,6 @@ TEST_F(RecordingSettingsTest, LoadsValuesAsStored) {
     RecordingSettings s;
     s.flgSplit = true;
     s.SplitTime = 60;
-    s.TotalFileTime = 120;
     LoadRecordingSettings(s, setupIniPath());
     EXPECT_EQ(s.ext, ".Wav");
     EXPECT_EQ(s.SavePath, executableDirectory() + "Recording/") << "empty reads as missing";
@@ -86,7 +85,6 @@ TEST_F(RecordingSettingsTest, LoadsValuesAsStored) {
     EXPECT_EQ(s.WMAProfile, -3);
     EXPECT_TRUE(s.flgSplit);
     EXPECT_EQ(s.SplitTime, 60);
-    EXPECT_EQ(s.TotalFileTime, 120);
 }
 
 // Hand-edited values no writer of the format can take read as the key's default; values a
