@@ -133,7 +133,8 @@ void ReadAhead::apply(const Request &request) {
                 finish(reason);
                 return;
             }
-            length_ = std::max<int64_t>(request.length, file_->nSamples());
+            // The length the owner shows; a file still being written may have grown since.
+            length_ = request.length > 0 ? request.length : file_->nSamples();
             done_ = false;
             position_ = file_->SeekFile(static_cast<int>(request.position), 3);
             return;
