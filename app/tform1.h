@@ -257,6 +257,7 @@ public:
     void AudioPlayer1Timer(int position, int leftLevel, int rightLevel);
     void AudioPlayer1DeviceError(const QString &reason);
     void AudioPlayer1StartFailed(const QString &message);
+    void AudioPlayer1ReadFailed(const QString &message);
     void NCTSliderB1MouseDown();
     void NCTSliderB1MouseUp();
     void NCTSliderB1ValueChange(int Value);

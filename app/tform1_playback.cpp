@@ -28,6 +28,12 @@ void TForm1::AudioPlayer1StartFailed(const QString &message) {
     reportLater(message);
 }
 
+// The file could not be read to its end: what was read has been heard.
+void TForm1::AudioPlayer1ReadFailed(const QString &message) {
+    StopPlay();
+    reportLater(message);
+}
+
 // `position` is the position in the file, the session's offset included.
 void TForm1::AudioPlayer1Timer(int position, int leftLevel, int rightLevel) {
     NCTAmpBar1->setValue(leftLevel);

@@ -42,6 +42,7 @@ void TForm1::connectTransportCommands() {
     connect(playback_.get(), &PlaybackSession::ended, this, &TForm1::AudioPlayer1EndPlay);
     connect(playback_.get(), &PlaybackSession::failed, this, &TForm1::AudioPlayer1DeviceError);
     connect(playback_.get(), &PlaybackSession::startFailed, this, &TForm1::AudioPlayer1StartFailed);
+    connect(playback_.get(), &PlaybackSession::readFailed, this, &TForm1::AudioPlayer1ReadFailed);
 
     connect(NCTSliderB1, &TNCTSliderB2::OnMouseDown, this, &TForm1::NCTSliderB1MouseDown);
     connect(NCTSliderB1, &TNCTSliderB2::OnMouseUp, this, &TForm1::NCTSliderB1MouseUp);

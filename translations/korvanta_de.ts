@@ -334,6 +334,10 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
         <source>%1 could not be played because the sound device could not be opened: %2</source>
         <translation>%1 konnte nicht abgespielt werden, weil das Audiogerät nicht geöffnet werden konnte: %2</translation>
     </message>
+    <message>
+        <source>%1 stopped playing early. %2</source>
+        <translation>Die Wiedergabe von %1 endete vorzeitig. %2</translation>
+    </message>
 </context>
 <context>
     <name>PosixFile</name>
@@ -425,6 +429,13 @@ Es wird mit dem Programm installiert (nach share/korvanta-recorder/manual/); ein
     <message>
         <source>The sound device &quot;%1&quot; is no longer available.</source>
         <translation>Das Audiogerät „%1“ ist nicht mehr verfügbar.</translation>
+    </message>
+</context>
+<context>
+    <name>ReadAhead</name>
+    <message>
+        <source>The file could not be read beyond %1 of %2; it may be damaged or cut short</source>
+        <translation>Die Datei konnte nicht über %1 von %2 hinaus gelesen werden; sie ist vielleicht beschädigt oder abgeschnitten</translation>
     </message>
 </context>
 <context>
