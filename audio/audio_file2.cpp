@@ -24,7 +24,7 @@ enum class OutputKind { Pcm, Mp3, Wma, Encoded };
 
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 48000;
-// How far background encoding may fall behind before WriteFile waits for it.
+// How far background encoding may fall behind before WriteFile drops frames.
 constexpr int kBackgroundSeconds = 5;
 
 int clampToInt(int64_t v) {
@@ -327,9 +327,18 @@ int TAudioFile2::nSamples() const {
         return clampToInt(d->reader->length());
     }
     if (d->background) {
-        d->background->drain();
+        return clampToInt(d->background->framesTaken());
     }
     return d->writer ? clampToInt(d->writer->framesWritten()) : 0;
+}
+
+std::vector<TAudioFile2::DroppedRun> TAudioFile2::DroppedRuns() const {
+    std::vector<DroppedRun> runs;
+    if (d->background) {
+        for (const BackgroundWriter::Loss &loss : d->background->losses())
+            runs.push_back({loss.at, loss.frames});
+    }
+    return runs;
 }
 
 int64_t TAudioFile2::FrameCapacity() const {
