@@ -24,8 +24,10 @@ enum class OutputKind { Pcm, Mp3, Wma, Encoded };
 
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 48000;
-// How far background encoding may fall behind before WriteFile drops frames.
-constexpr int kBackgroundSeconds = 5;
+// How far background encoding may fall behind before WriteFile drops frames: longer than the
+// recorder's 30-second ring, since after a stall of the GUI thread that the ring rode out the
+// whole backlog is handed over at once.
+constexpr int kBackgroundSeconds = 40;
 
 int clampToInt(int64_t v) {
     return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));

@@ -95,6 +95,13 @@ public:
 
     // Sample offset the clock adds to the recorder's position (0 after a stop).
     int StartSamples() const { return startSamples_; }
+    // The recording's elapsed time, as the clock shows it, at the recorder's frame `frame`
+    // of the current part.
+    int ClockMsAt(int64_t frame) const;
+    // Frames the output file dropped because its writer fell too far behind, over the
+    // session's whole life (a recording takes the difference), as gaps and frames.
+    int64_t writerGapCount() const { return writerGapCount_; }
+    int64_t writerGapFrames() const { return writerGapFrames_; }
     int BufferSize() const { return bufferSize_; }
     QString errorText() const { return errorText_; }
     // Why the last write inside a pause, a stop or a split failed, once; empty when it did
@@ -108,6 +115,10 @@ Q_SIGNALS:
     // this part (offset included), the elapsed time of the whole recording in milliseconds
     // (finished parts included) and the levels.
     void clockTicked(int position, int elapsedMs, int leftLevel, int rightLevel);
+    // The output file's writer fell behind and dropped `frames` frames at `atMs` of the
+    // recording: a gap, reported like those of the capture; with `continues` they lengthen
+    // the last such gap.
+    void writerGap(int atMs, qint64 frames, bool continues);
     // Emitted after a tick's clockTicked when the auto stop or auto split is due.
     void limitReached(ClockAction action);
     // Emitted at a tick without a limit while the file can hold no more: a new part is to
@@ -124,6 +135,7 @@ private:
     void writeBlock(int nBlock);
     bool write(const SampleArray &block);
     bool writeToFile(const SampleArray &block);
+    int64_t noteWriterGaps();  // the frames newly dropped
     bool writeOverflow();
     bool writePreRoll(int64_t fromFrame);
     void continueClock();
@@ -147,6 +159,10 @@ private:
     int64_t fullPartsFrames_ = 0;  // frames of the full files since the last auto split
     bool stoppingDevice_ = false;  // inside Pause/Finish: the last block is being written
     bool writeFailed_ = false;
+    size_t writerRunsSeen_ = 0;  // of the current file's DroppedRuns
+    int64_t writerLastRunFrames_ = 0;
+    int64_t writerGapCount_ = 0;
+    int64_t writerGapFrames_ = 0;
     QString errorText_;
     QString failureText_;
 };

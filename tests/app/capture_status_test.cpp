@@ -168,8 +168,8 @@ TEST_F(CaptureStatusTest, AnInjectedDropIsCountedInTheStatusBarAndSummedUpAfterT
     w.Stop1Click();
     ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }));
     EXPECT_EQ(messages_,
-              QStringList{QStringLiteral("1 gap in the recording, 0.10 s long: the sound was "
-                                         "lost there.")});
+              QStringList{QStringLiteral("1 gap in the recording at 0:00.40, 0.10 s long: the "
+                                         "sound was lost there.")});
     EXPECT_FALSE(captureText(w).contains(QStringLiteral("gap"))) << "the count goes with the take";
 
     // A clean recording afterwards reports nothing.
@@ -242,8 +242,8 @@ TEST_F(CaptureStatusTest, FramesTheRingCouldNotTakeAreOneGapOfTheirLengthInTheSt
     w.Stop1Click();
     ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }));
     EXPECT_EQ(messages_,
-              QStringList{QStringLiteral("1 gap in the recording, 1.50 s long: the sound was "
-                                         "lost there.")});
+              QStringList{QStringLiteral("1 gap in the recording at 0:30.00, 1.50 s long: the "
+                                         "sound was lost there.")});
 
     int channels = 0, frequency = 0;
     const auto samples =

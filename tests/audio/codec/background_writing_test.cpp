@@ -74,9 +74,9 @@ protected:
 };
 
 TEST_P(BackgroundWriting, GivesTheSameFileAndLengthsAsWritingInPlace) {
-    // Within the queue's five seconds, so that nothing is dropped however slow the encoder
-    // runs on a loaded machine; not a whole number of blocks.
-    const std::vector<int16_t> input = noise(2, 44100 * 4 + 17);
+    // Well within the queue, so that nothing is dropped however slowly the encoder runs on a
+    // loaded machine; not a whole number of blocks.
+    const std::vector<int16_t> input = noise(2, 44100 * 12 + 17);
     const std::vector<int> inPlace = write(QStringLiteral("in_place"), false, input, true);
     const std::vector<int> asked = write(QStringLiteral("asked"), true, input, true);
     const std::vector<int> behind = write(QStringLiteral("background"), true, input, false);
