@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 // It asks for no room of its own: the bar gives it what the other panels leave (it stretches),
@@ -38,6 +40,7 @@ CaptureStatus::CaptureStatus(TAudioRecord2 &recorder, RecordingSession &session,
     : QObject(window),
       recorder_(recorder),
       settings_(settings),
+      session_(session),
       window_(window),
       panel_(new CapturePanel(StatusPanel::Shortening::End)) {
     panel_->setObjectName(QStringLiteral("CaptureStatusPanel"));
@@ -46,6 +49,32 @@ CaptureStatus::CaptureStatus(TAudioRecord2 &recorder, RecordingSession &session,
     connect(&probe_, &FreeSpaceProbe::measured, this, &CaptureStatus::measured);
     // The gap count follows the recording clock; reading two counters is all it costs.
     connect(&session, &RecordingSession::clockTicked, this, &CaptureStatus::showCounts);
+    connect(&recorder, &TAudioRecord2::OnGap, this,
+            [this](qint64 atFrame, qint64 frames, bool continues) {
+                notePlace(session_.ClockMsAt(atFrame), frames, continues, &lastCapturePlace_);
+            });
+    connect(&session, &RecordingSession::writerGap, this,
+            [this](int atMs, qint64 frames, bool continues) {
+                notePlace(atMs, frames, continues, &lastWriterPlace_);
+            });
+}
+
+void CaptureStatus::notePlace(int atMs, int64_t frames, bool continues, int *last) {
+    if (!inTake_)
+        return;
+    if (continues && *last >= 0) {
+        places_[static_cast<size_t>(*last)].frames += frames;
+        return;
+    }
+    *last = static_cast<int>(places_.size());
+    places_.push_back({std::max(atMs, 0), frames});
+}
+
+std::vector<CaptureStatus::GapPlace> CaptureStatus::gapPlaces() const {
+    std::vector<GapPlace> sorted = places_;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const GapPlace &a, const GapPlace &b) { return a.atMs < b.atMs; });
+    return sorted;
 }
 
 void CaptureStatus::settingsChanged() {
@@ -57,6 +86,10 @@ void CaptureStatus::takeStarted() {
     warned_ = false;
     gapsAtStart_ = recorder_.captureGaps();
     clippedAtStart_ = recorder_.clippedSamples();
+    writerGapsAtStart_ = session_.writerGapCount();
+    writerFramesAtStart_ = session_.writerGapFrames();
+    places_.clear();
+    lastCapturePlace_ = lastWriterPlace_ = -1;
     shownGaps_ = 0;
     refresh_.start();
     measure();
@@ -69,10 +102,18 @@ QString CaptureStatus::takeFinished() {
     const int64_t clipped = clippedSamples();
     takeAbandoned();
 
+    const std::vector<GapPlace> places = gapPlaces();
     QStringList report;
-    if (lost.count == 1) {
+    if (lost.count == 1 && places.size() == 1) {
+        report << tr("1 gap in the recording at %1, %2 s long: the sound was lost there.")
+                      .arg(clockText(places.front().atMs), gapSeconds(lost.frames));
+    } else if (lost.count == 1) {
         report << tr("1 gap in the recording, %1 s long: the sound was lost there.")
                       .arg(gapSeconds(lost.frames));
+    } else if (lost.count > 1 && !places.empty()) {
+        report << tr("%1 gaps in the recording, %2 s in total: the sound was lost at %3.")
+                      .arg(lost.count)
+                      .arg(gapSeconds(lost.frames), placesText(places));
     } else if (lost.count > 1) {
         report << tr("%1 gaps in the recording, %2 s in total: the sound was lost there.")
                       .arg(lost.count)
@@ -99,7 +140,8 @@ TAudioRecord2::Gaps CaptureStatus::gaps() const {
     if (!inTake_)
         return {};
     const TAudioRecord2::Gaps now = recorder_.captureGaps();
-    return {now.count - gapsAtStart_.count, now.frames - gapsAtStart_.frames};
+    return {now.count - gapsAtStart_.count + session_.writerGapCount() - writerGapsAtStart_,
+            now.frames - gapsAtStart_.frames + session_.writerGapFrames() - writerFramesAtStart_};
 }
 
 int64_t CaptureStatus::clippedSamples() const {
@@ -159,6 +201,34 @@ void CaptureStatus::warnLowSpace(const QString &timeLeft) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
     box->show();
+}
+
+// A place on the recording's clock: minutes and seconds to the hundredth ("2:05.43"), hours
+// in front where there are any.
+QString CaptureStatus::clockText(int ms) {
+    const int hours = ms / 3600000;
+    const int minutes = ms / 60000 % 60;
+    const double seconds = (ms % 60000) / 1000.0;
+    QString secondsText = QLocale().toString(seconds, 'f', 2);
+    if (seconds < 10.0)
+        secondsText.prepend(QLatin1Char('0'));
+    if (hours > 0)
+        return QStringLiteral("%1:%2:%3")
+            .arg(hours)
+            .arg(minutes, 2, 10, QLatin1Char('0'))
+            .arg(secondsText);
+    return QStringLiteral("%1:%2").arg(minutes).arg(secondsText);
+}
+
+// The first few places with their lengths; the rest are only counted in the total.
+QString CaptureStatus::placesText(const std::vector<GapPlace> &places) const {
+    constexpr size_t kShown = 8;
+    QStringList parts;
+    for (size_t i = 0; i < places.size() && i < kShown; ++i)
+        parts << tr("%1 (%2 s)").arg(clockText(places[i].atMs), gapSeconds(places[i].frames));
+    if (places.size() > kShown)
+        parts << QStringLiteral("\u2026");
+    return parts.join(QStringLiteral(", "));
 }
 
 QString CaptureStatus::gapSeconds(int64_t frames) const {

@@ -2,7 +2,9 @@
 // much recording still fits on the disk of the save folder at the current format (while idle
 // and while recording), and during a recording the number of gaps the capture has had. It
 // warns once per recording when less than five minutes fit, and sums up after the stop what
-// the recording suffered: gaps and clipped samples.
+// the recording suffered: gaps, each with its place and length, and clipped samples. A gap is
+// sound the capture lost (the server, the stream or the recorder's ring) or the output file's
+// writer dropped because it fell too far behind.
 //
 // A recording (a take) runs from Record to Stop, split parts and pauses included; its counts
 // are the recorder's running counts taken at its start and at its end.
@@ -17,6 +19,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <vector>
 
 class RecordingSession;
 struct RecordingSettings;
@@ -51,16 +54,28 @@ public:
     // The recording has been warned about the disk filling up.
     bool lowSpaceWarned() const { return warned_; }
 
+    // Where the current take's gaps are, in the order of their places.
+    struct GapPlace {
+        int atMs = 0;  // on the recording's clock
+        int64_t frames = 0;
+    };
+    std::vector<GapPlace> gapPlaces() const;
+
 private:
     void measure();
+    // `last`: the index of the place a continued gap of this source lengthens.
+    void notePlace(int atMs, int64_t frames, bool continues, int *last);
     void measured(const QString &folder, qint64 freeBytes);
     void showCounts();
     void show();
     void warnLowSpace(const QString &timeLeft);
     QString gapSeconds(int64_t frames) const;
+    static QString clockText(int ms);
+    QString placesText(const std::vector<GapPlace> &places) const;
 
     TAudioRecord2 &recorder_;
     const RecordingSettings &settings_;
+    RecordingSession &session_;
     QPointer<QWidget> window_;
     StatusPanel *panel_;
     FreeSpaceProbe probe_;
@@ -69,6 +84,11 @@ private:
     bool warned_ = false;
     TAudioRecord2::Gaps gapsAtStart_;
     int64_t clippedAtStart_ = 0;
+    int64_t writerGapsAtStart_ = 0;
+    int64_t writerFramesAtStart_ = 0;
+    std::vector<GapPlace> places_;
+    int lastCapturePlace_ = -1;
+    int lastWriterPlace_ = -1;
     int64_t shownGaps_ = 0;
     QString timeLeft_;
 };

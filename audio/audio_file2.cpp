@@ -24,8 +24,10 @@ enum class OutputKind { Pcm, Mp3, Wma, Encoded };
 
 constexpr int kMinRate = 8000;
 constexpr int kMaxRate = 48000;
-// How far background encoding may fall behind before WriteFile waits for it.
-constexpr int kBackgroundSeconds = 5;
+// How far background encoding may fall behind before WriteFile drops frames: longer than the
+// recorder's 30-second ring, since after a stall of the GUI thread that the ring rode out the
+// whole backlog is handed over at once.
+constexpr int kBackgroundSeconds = 40;
 
 int clampToInt(int64_t v) {
     return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
@@ -338,9 +340,18 @@ int TAudioFile2::nSamples() const {
         return clampToInt(d->reader->length());
     }
     if (d->background) {
-        d->background->drain();
+        return clampToInt(d->background->framesTaken());
     }
     return d->writer ? clampToInt(d->writer->framesWritten()) : 0;
+}
+
+std::vector<TAudioFile2::DroppedRun> TAudioFile2::DroppedRuns() const {
+    std::vector<DroppedRun> runs;
+    if (d->background) {
+        for (const BackgroundWriter::Loss &loss : d->background->losses())
+            runs.push_back({loss.at, loss.frames});
+    }
+    return runs;
 }
 
 int64_t TAudioFile2::FrameCapacity() const {

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class TAudioFile2LameEnc;
 namespace korvanta::codec {
@@ -46,8 +47,9 @@ public:
 
     // With background writing on, files created from then on are encoded and written on a
     // thread of their own: WriteFile only queues the block, a failure shows in LastErrorNum at
-    // a later WriteFile (or once the queue is drained), and nSamples and CloseFile wait for
-    // the queue. Works the same for every output format.
+    // a later WriteFile (or once the queue is drained), and CloseFile waits for the queue.
+    // WriteFile never waits: frames that find the queue full (the writer fell seconds
+    // behind) are dropped and listed by DroppedRuns. Works the same for every output format.
     bool BackgroundWriting() const;
     void setBackgroundWriting(bool on);
 
@@ -63,8 +65,16 @@ public:
     // then covers them all. Returns at once without background writing.
     void FlushWrites();
 
-    // Length in frames: of the open file, of what was written so far, or 0.
+    // Length in frames: of the open file, of what was written so far (queued included), or 0.
+    // Never waits for the background writer.
     int nSamples() const;
+    // Runs of frames WriteFile had to drop since CreateFile because the background writer
+    // was too far behind: `at` is the file's length where they were to go.
+    struct DroppedRun {
+        int64_t at = 0;
+        int64_t frames = 0;
+    };
+    std::vector<DroppedRun> DroppedRuns() const;
     // The most frames the file being written can hold in all (a WAV's sizes are 32-bit), or
     // INT64_MAX where the format sets no such limit; 0 when no file is being written.
     int64_t FrameCapacity() const;

@@ -12,6 +12,8 @@ namespace {
 constexpr int kRingSeconds = 30;
 constexpr int kHistoryFrames = 16384;  // covers the largest spectrum request (2 x 4096)
 constexpr int kDefaultTickMs = 50;
+// Places of gaps not yet announced; more between two drains are counted, not placed.
+constexpr size_t kGapMarks = 256;
 
 }  // namespace
 
@@ -93,6 +95,10 @@ void TAudioRecord2::StartDevice() {
     dropped_ = 0;
     offeredFrames_ = 0;
     gapEnd_ = -1;
+    ringFrames_ = 0;
+    resetRing(gapMarks_, kGapMarks);
+    ringRead_ = 0;
+    partRingStart_ = 0;
     notifyPending_ = false;
     lastBlock_ = SampleArray();
     updateFilters();
@@ -135,6 +141,7 @@ bool TAudioRecord2::FinishCapture() {
 void TAudioRecord2::resumePart() {
     partEnded_ = false;
     framesCaptured_ = 0;
+    partRingStart_ = ringRead_;
     blockNumber_ = 0;
     peakLeft_ = peakRight_ = 0;
     lastBlock_ = SampleArray();
@@ -177,10 +184,11 @@ SampleArray TAudioRecord2::GetCurrentArray(int nSamples) const {
 void TAudioRecord2::captured(const int16_t *samples, int frames) {
     const size_t wanted = static_cast<size_t>(frames) * format_.channels;
     const size_t written = ring_->write(samples, wanted);
+    const int64_t kept = static_cast<int64_t>(written / format_.channels);
+    ringFrames_ += kept;
     if (written < wanted) {
-        const int64_t kept = static_cast<int64_t>(written / format_.channels);
         dropped_ += frames - kept;
-        noteGap(offeredFrames_ + kept, frames - kept);
+        noteGap(offeredFrames_ + kept, frames - kept, frames - kept, ringFrames_);
     }
     offeredFrames_ += frames;
     if (!drainOnDelivery_.load(std::memory_order_relaxed) && ring_->available() < backlogSamples_)
@@ -195,24 +203,40 @@ void TAudioRecord2::failed(const QString &reason) {
 
 // Audio thread: the next `frames` frames the stream offers stand in for lost ones.
 void TAudioRecord2::lostFrames(int frames) {
-    noteGap(offeredFrames_, frames);
+    noteGap(offeredFrames_, frames, frames, ringFrames_);
+}
+
+// Audio thread: frames that never came, before the one offered `framesAgo` frames back.
+void TAudioRecord2::missedFrames(int64_t frames, int64_t framesAgo) {
+    framesAgo = std::clamp<int64_t>(framesAgo, 0, offeredFrames_);
+    noteGap(offeredFrames_ - framesAgo, frames, 0, std::max<int64_t>(0, ringFrames_ - framesAgo));
 }
 
 // Audio thread. A loss that starts where (or before) the last one ended is the same gap.
-void TAudioRecord2::noteGap(int64_t start, int64_t frames) {
+// `span`: the offered frames it covers (none for frames that never came).
+void TAudioRecord2::noteGap(int64_t start, int64_t frames, int64_t span, int64_t ringAt) {
     if (frames <= 0)
         return;
-    const int64_t end = start + frames;
-    if (gapEnd_ >= 0 && start <= gapEnd_) {
-        if (end > gapEnd_) {
-            gapFrames_ += end - gapEnd_;
-            gapEnd_ = end;
-        }
+    const int64_t end = start + span;
+    const bool continues = gapEnd_ >= 0 && start <= gapEnd_;
+    // Offered frames reported lost twice count once.
+    const int64_t added = continues && span > 0 ? std::max<int64_t>(0, end - gapEnd_) : frames;
+    gapEnd_ = continues ? std::max(gapEnd_, end) : end;
+    if (added == 0)
         return;
-    }
-    gapFrames_ += frames;
-    ++gapCount_;
-    gapEnd_ = end;
+    if (!continues)
+        ++gapCount_;
+    gapFrames_ += added;
+    const GapMark mark{ringAt, added, continues};
+    gapMarks_->write(&mark, 1);
+}
+
+// GUI thread: the places of the gaps among the frames taken in.
+void TAudioRecord2::announceGaps() {
+    GapMark mark;
+    while (gapMarks_ && gapMarks_->read(&mark, 1) == 1)
+        Q_EMIT OnGap(std::max<int64_t>(0, mark.ringAt - partRingStart_), mark.frames,
+                     mark.continues);
 }
 
 void TAudioRecord2::drain() {
@@ -229,9 +253,11 @@ void TAudioRecord2::drain() {
         const size_t got = ring_->read(scratch_.data(), scratch_.size());
         if (got == 0)
             break;
+        ringRead_ += static_cast<int64_t>(got / channels);
         absorb(scratch_.data(), static_cast<int>(got / channels));
     }
     draining_ = false;
+    announceGaps();
 }
 
 void TAudioRecord2::absorb(int16_t *samples, int frames) {

@@ -11,8 +11,9 @@
 //
 // Two running counts describe how clean the capture was, over the component's whole life
 // (a recording takes the difference between its start and its end): gaps, where frames were
-// lost (the device or server reported a loss, or the ring was full), and clipped samples,
-// which reached full scale.
+// lost (the device or server reported a loss, the stream found frames missing, or the ring
+// was full), and clipped samples, which reached full scale. Each gap is also announced with
+// its place (OnGap), once the frames around it have been taken in.
 #pragma once
 
 #include "audio/audio_device2.h"
@@ -137,12 +138,17 @@ Q_SIGNALS:
     // Every stretch of frames as it is taken in (filtered, before it is cut into blocks);
     // `firstFrame` counts from the last StartDevice. Valid only during the call.
     void OnFrames(const int16_t *samples, int frames, qint64 firstFrame);
+    // Frames were lost before frame `atFrame` (counted like OnFrames' `firstFrame`); with
+    // `continues` they lengthen the gap announced last. GUI thread.
+    void OnGap(qint64 atFrame, qint64 frames, bool continues);
 
 private:
     void captured(const int16_t *samples, int frames) override;
     void failed(const QString &reason) override;
     void lostFrames(int frames) override;
-    void noteGap(int64_t start, int64_t frames);
+    void missedFrames(int64_t frames, int64_t framesAgo) override;
+    void noteGap(int64_t start, int64_t frames, int64_t span, int64_t ringAt);
+    void announceGaps();
 
     void drain();
     void resumePart();
@@ -172,9 +178,19 @@ private:
     std::atomic<int64_t> gapCount_{0};
     std::atomic<int64_t> gapFrames_{0};
     // Audio thread only (reset while no stream runs): frames the stream has offered, and where
-    // the last gap ended in them, so that a loss continuing it extends it.
+    // the last gap ended in them, so that a loss continuing it extends it; frames put into
+    // the ring.
     int64_t offeredFrames_ = 0;
     int64_t gapEnd_ = -1;
+    int64_t ringFrames_ = 0;
+    // Where gaps are, from the audio thread to the GUI thread: `ringAt` counts the frames put
+    // into the ring before the gap.
+    struct GapMark {
+        int64_t ringAt = 0;
+        int64_t frames = 0;
+        bool continues = false;
+    };
+    std::unique_ptr<SpscRing<GapMark>> gapMarks_;
 
     // GUI thread only.
     std::vector<int16_t> scratch_;
@@ -184,6 +200,8 @@ private:
     size_t historyPos_ = 0;
     int64_t framesCaptured_ = 0;
     int64_t framesDelivered_ = 0;
+    int64_t ringRead_ = 0;       // frames taken from the ring since StartDevice
+    int64_t partRingStart_ = 0;  // ringRead_ where this part's frames began
     int blockNumber_ = 0;
     int peakLeft_ = 0;
     int peakRight_ = 0;

@@ -48,6 +48,7 @@ bool RecordingSession::Begin(const QString &fileName, bool nextPart, int64_t pre
         return false;
     }
     framesWritten_ = 0;
+    writerRunsSeen_ = 0;
     if (!writeOverflow()) {
         errorText_ = takeFailureText();
         closeOutputFile();
@@ -193,6 +194,7 @@ int RecordingSession::writeOverflowPart(const QString &fileName) {
         return 0;
     }
     framesWritten_ = 0;
+    writerRunsSeen_ = 0;
     bool ok = writeOverflow();
     outputFile_.FlushWrites();
     if (ok && outputFile_.LastErrorNum() != 0) {
@@ -309,7 +311,7 @@ bool RecordingSession::writeToFile(const SampleArray &block) {
     outputFile_.WriteFile(block);
     // Also fails once the file was found deleted: writes into it would go into nothing.
     if (outputFile_.LastErrorNum() == 0) {
-        framesWritten_ += block.frames();
+        framesWritten_ += block.frames() - noteWriterGaps();
         return true;
     }
     writeFailed_ = true;
@@ -321,6 +323,35 @@ bool RecordingSession::writeToFile(const SampleArray &block) {
     recorder_.StopDevice();
     Q_EMIT failed(writeFailureMessage());
     return false;
+}
+
+// The writer was too far behind to take all of a block: what it dropped is a gap at its place
+// in the file, the file going on with the frames after it.
+int64_t RecordingSession::noteWriterGaps() {
+    const std::vector<TAudioFile2::DroppedRun> runs = outputFile_.DroppedRuns();
+    int64_t dropped = 0;
+    // The last run seen may have grown: the writer was still behind at this block.
+    for (size_t i = writerRunsSeen_ > 0 ? writerRunsSeen_ - 1 : 0; i < runs.size(); ++i) {
+        const bool continues = i + 1 == writerRunsSeen_;
+        const int64_t frames = runs[i].frames - (continues ? writerLastRunFrames_ : 0);
+        writerLastRunFrames_ = runs[i].frames;
+        if (frames <= 0)
+            continue;
+        writerGapCount_ += continues ? 0 : 1;
+        writerGapFrames_ += frames;
+        dropped += frames;
+        const int64_t frame = fullPartsFrames_ + runs[i].at;
+        Q_EMIT writerGap(ClockMilliseconds(recorder_.SamplesToSec(static_cast<int>(frame)),
+                                           settings_.TotalFileTime),
+                         frames, continues);
+    }
+    writerRunsSeen_ = runs.size();
+    return dropped;
+}
+
+int RecordingSession::ClockMsAt(int64_t frame) const {
+    return ClockMilliseconds(recorder_.SamplesToSec(static_cast<int>(frame + startSamples_)),
+                             settings_.TotalFileTime);
 }
 
 QString RecordingSession::writeFailureMessage() const {

@@ -103,6 +103,13 @@ public:
 
     // Sample offset the clock adds to the recorder's position (0 after a stop).
     int StartSamples() const { return startSamples_; }
+    // The recording's elapsed time, as the clock shows it, at the recorder's frame `frame`
+    // of the current part.
+    int ClockMsAt(int64_t frame) const;
+    // Frames the output file dropped because its writer fell too far behind, over the
+    // session's whole life (a recording takes the difference), as gaps and frames.
+    int64_t writerGapCount() const { return writerGapCount_; }
+    int64_t writerGapFrames() const { return writerGapFrames_; }
     int BufferSize() const { return bufferSize_; }
     QString errorText() const { return errorText_; }
     // Why the last write inside a pause, a stop or a split failed, once; empty when it did
@@ -118,6 +125,10 @@ Q_SIGNALS:
     // While the file can hold no more (hasOverflow()), a new part is to begin at a tick:
     // FinishPart(PartEnd::FileFull), then Begin with `nextPart`.
     void clockTicked(int position, int elapsedMs, int leftLevel, int rightLevel);
+    // The output file's writer fell behind and dropped `frames` frames at `atMs` of the
+    // recording: a gap, reported like those of the capture; with `continues` they lengthen
+    // the last such gap.
+    void writerGap(int atMs, qint64 frames, bool continues);
     // The recording cannot go on (the file refused a block, or the device failed): the device
     // is stopped and what was written is kept. The window finishes the recording and shows
     // `message`.
@@ -129,6 +140,7 @@ private:
     void writeBlock(int nBlock);
     bool write(const SampleArray &block);
     bool writeToFile(const SampleArray &block);
+    int64_t noteWriterGaps();  // the frames newly dropped
     bool writeOverflow();
     bool writePreRoll(int64_t fromFrame);
     void continueClock();
@@ -156,6 +168,10 @@ private:
     int64_t fullPartsFrames_ = 0;  // frames of the full files since the last auto split
     bool stoppingDevice_ = false;  // inside Pause/Finish: the last block is being written
     bool writeFailed_ = false;
+    size_t writerRunsSeen_ = 0;  // of the current file's DroppedRuns
+    int64_t writerLastRunFrames_ = 0;
+    int64_t writerGapCount_ = 0;
+    int64_t writerGapFrames_ = 0;
     QString errorText_;
     QString failureText_;
 };

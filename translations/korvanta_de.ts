@@ -49,6 +49,18 @@
         <translation>%1 Lücken in der Aufnahme, insgesamt %2 s: dort ging der Ton verloren.</translation>
     </message>
     <message>
+        <source>1 gap in the recording at %1, %2 s long: the sound was lost there.</source>
+        <translation>1 Lücke in der Aufnahme bei %1, %2 s lang: dort ging der Ton verloren.</translation>
+    </message>
+    <message>
+        <source>%1 gaps in the recording, %2 s in total: the sound was lost at %3.</source>
+        <translation>%1 Lücken in der Aufnahme, insgesamt %2 s: der Ton ging verloren bei %3.</translation>
+    </message>
+    <message>
+        <source>%1 (%2 s)</source>
+        <translation>%1 (%2 s)</translation>
+    </message>
+    <message>
         <source>1 sample reached full scale and is clipped.</source>
         <translation>1 Abtastwert erreichte die Vollaussteuerung und ist übersteuert.</translation>
     </message>

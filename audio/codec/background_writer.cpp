@@ -47,19 +47,30 @@ BackgroundWriter::~BackgroundWriter() {
 }
 
 bool BackgroundWriter::write(const int16_t *samples, int frames) {
-    size_t left = static_cast<size_t>(std::max(frames, 0)) * channels_;
-    while (left > 0 && !failed()) {
-        // Whole frames only, so that the worker never sees half of one.
-        const size_t room = ring_.capacity() - ring_.available();
-        const size_t put = ring_.write(samples, std::min(left, room - room % channels_));
-        samples += put;
-        left -= put;
-        queued_ += static_cast<int64_t>(put);
+    if (frames <= 0 || failed())
+        return !failed();
+    // Whole frames only, so that the worker never sees half of one.
+    const size_t room = (ring_.capacity() - ring_.available()) / channels_;
+    const int64_t taken = std::min<int64_t>(frames, static_cast<int64_t>(room));
+    const size_t put = ring_.write(samples, static_cast<size_t>(taken) * channels_);
+    queued_ += static_cast<int64_t>(put);
+    const int64_t before = takenFrames_.load(std::memory_order_relaxed);
+    takenFrames_.store(before + taken, std::memory_order_release);
+    if (taken > 0)
         sem_post(&work_);
-        if (left > 0)
-            waitOn(&progress_);  // the writer is a ring's length behind: let it catch up
+    if (taken < frames) {
+        // A loss that follows the last one with nothing taken between is the same gap.
+        const int64_t at = before + taken;
+        if (!losses_.empty() && losses_.back().at == at)
+            losses_.back().frames += frames - taken;
+        else
+            losses_.push_back({at, frames - taken});
     }
     return !failed();
+}
+
+int64_t BackgroundWriter::framesTaken() const {
+    return takenFrames_.load(std::memory_order_acquire) - refusedFrames_.load();
 }
 
 void BackgroundWriter::drain() {
@@ -84,11 +95,16 @@ void BackgroundWriter::pass() {
         const size_t got = ring_.read(chunk_.data(), chunk_.size());
         if (got == 0)
             break;
-        if (!failed()) {
-            if (!writer_.write(chunk_.data(), static_cast<int>(got / channels_)))
+        const int frames = static_cast<int>(got / channels_);
+        if (failed()) {
+            refusedFrames_ += frames;
+        } else {
+            const int64_t before = writer_.framesWritten();
+            if (!writer_.write(chunk_.data(), frames))
                 writerFailed_ = true;
             else if (!fileStillThere())
                 fileMissing_ = true;
+            refusedFrames_ += frames - (writer_.framesWritten() - before);
         }
         handled_ += static_cast<int64_t>(got);
         sem_post(&progress_);

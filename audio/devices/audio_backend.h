@@ -93,6 +93,14 @@ public:
     // the card dropped them); the stream delivers silence in their place through captured(),
     // so the timeline stays whole. Audio thread.
     virtual void lostFrames(int frames) { (void)frames; }
+    // `frames` frames never came: the stream found them missing (a server that dropped them
+    // while we did not read, a stream made again elsewhere) and nothing stands in for them.
+    // They were due before the frame that captured() handed on `framesAgo` frames before its
+    // latest one. Audio thread.
+    virtual void missedFrames(int64_t frames, int64_t framesAgo) {
+        (void)frames;
+        (void)framesAgo;
+    }
 };
 
 class PlaybackSource {

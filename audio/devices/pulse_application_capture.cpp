@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -116,6 +117,7 @@ void PulseApplicationCapture::follow() {
         }
     }
     const auto where = connection_->applicationStream(application_);
+    targetPlaying_ = where && where->playing;
     if (where != target_ || (!stream_ && where && nowUs() >= retryAtUs_)) {
         dropStream();
         if (where)
@@ -192,8 +194,12 @@ void PulseApplicationCapture::fillSilence() {
     if (silentUs < (awaitingData_ ? 0 : kGapUs))
         return;
     const int64_t due = silentUs * format_.frequency / 1000000;
-    if (due > silenceSinceData_)
-        deliverSilence(due - silenceSinceData_);
+    if (due <= silenceSinceData_)
+        return;
+    // The application plays, but nothing of it comes: lost, not quiet.
+    if (targetPlaying_ && !finished_ && finishAt_ < 0)
+        sink_->lostFrames(static_cast<int>(std::min<int64_t>(due - silenceSinceData_, INT32_MAX)));
+    deliverSilence(due - silenceSinceData_);
 }
 
 void PulseApplicationCapture::deliverSilence(int64_t frames) {

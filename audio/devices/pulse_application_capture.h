@@ -7,6 +7,10 @@
 // old one, the record stream is made again there. While nothing comes (the application
 // stopped, is paused, or the new record stream is still opening) silence is delivered in
 // real time from the moment the last data came, so the recording's clock and file go on.
+// Silence delivered while the application was playing (not paused) is sound that could not
+// be had, as while the record stream is made again after a move or a restart: it is reported
+// as lost frames. Moves and new streams are seen as the server announces them (PulseConnection
+// follows its sink inputs), at the next tick.
 // Only the loss of the server itself ends the capture through failed().
 //
 // finish() works as a device capture's does (see pulse_streams.h): what was captured up to
@@ -61,6 +65,7 @@ private:
     int64_t lastDataUs_ = 0;        // when data (or the start) came last
     int64_t silenceSinceData_ = 0;  // frames of silence delivered since then
     bool awaitingData_ = true;      // no record stream has delivered since the last switch
+    bool targetPlaying_ = false;    // the application plays (unpaused) where target_ is
     PulseTimeEvent tick_;
     bool failed_ = false;
     CaptureFrontier frontier_;

@@ -144,6 +144,7 @@ void PulseConnection::lost() {
         const bool hadSinks = sinks_.removeAll();
         const bool hadSources = sources_.removeAll();
         const bool hadApplications = applications_.removeAll();
+        corkedInputs_.clear();
         // Announced when the lists or unavailableReason() change, not on every retry.
         changed = hadSinks || hadSources || hadApplications || ready_ || !attemptDone_;
         ready_ = false;
@@ -228,6 +229,7 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
             {
                 std::lock_guard<std::mutex> lock(connection->mutex_);
                 changed = connection->applications_.remove(index);
+                connection->corkedInputs_.erase(index);
             }
             if (changed)
                 connection->notifyDevices();
@@ -328,6 +330,10 @@ void PulseConnection::receivedSinkInput(pa_context *context, const pa_sink_input
     {
         std::lock_guard<std::mutex> lock(mutex_);
         changed = applications_.update(info.index, name, binary, media, info.sink);
+        if (info.corked)
+            corkedInputs_.insert(info.index);
+        else
+            corkedInputs_.erase(info.index);
     }
     if (changed)
         notifyDevices();
@@ -429,7 +435,8 @@ std::optional<PulseConnection::ApplicationStream> PulseConnection::applicationSt
         return std::nullopt;
     for (const PulseDevice &sink : sinks_.all()) {
         if (sink.present && sink.serverIndex == input->sink && !sink.monitorSource.empty())
-            return ApplicationStream{input->index, sink.monitorSource};
+            return ApplicationStream{input->index, sink.monitorSource,
+                                     corkedInputs_.count(input->index) == 0};
     }
     return std::nullopt;
 }

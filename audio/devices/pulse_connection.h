@@ -27,6 +27,7 @@
 #include <list>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,7 @@ public:
     struct ApplicationStream {
         uint32_t sinkInput = PA_INVALID_INDEX;
         std::string monitorSource;
+        bool playing = true;  // not paused (corked); no part of the stream's identity
         bool operator==(const ApplicationStream &other) const {
             return sinkInput == other.sinkInput && monitorSource == other.monitorSource;
         }
@@ -156,6 +158,7 @@ private:
     PulseDeviceTable sinks_;
     PulseDeviceTable sources_;
     ApplicationTable applications_;
+    std::set<uint32_t> corkedInputs_;  // sink inputs paused by their application
     std::string defaultSink_;
     std::string defaultSource_;
 };

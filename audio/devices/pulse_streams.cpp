@@ -122,6 +122,7 @@ void PulseStream::close() {
     if (stream_) {
         pa_stream_set_state_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_read_callback(stream_.get(), nullptr, nullptr);
+        pa_stream_set_overflow_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_write_callback(stream_.get(), nullptr, nullptr);
         pa_stream_set_started_callback(stream_.get(), nullptr, nullptr);
         const pa_stream_state_t state = pa_stream_get_state(stream_.get());
@@ -192,7 +193,8 @@ PulseCaptureStream::PulseCaptureStream(std::shared_ptr<PulseConnection> connecti
     : PulseStream(std::move(connection), device, format),
       sink_(sink),
       silence_(static_cast<size_t>(kSilenceFrames) * format.channels, 0),
-      frontier_(format.frequency) {}
+      frontier_(format.frequency),
+      continuity_(format.frequency) {}
 
 PulseCaptureStream::~PulseCaptureStream() {
     {
@@ -207,6 +209,7 @@ bool PulseCaptureStream::start(QString *error) {
         "Recording",
         [this](pa_stream *stream, const char *device) {
             pa_stream_set_read_callback(stream, &PulseCaptureStream::onRead, this);
+            pa_stream_set_overflow_callback(stream, &PulseCaptureStream::onOverflow, this);
             const pa_sample_spec spec = sampleSpec(format_);
             pa_buffer_attr attributes;
             attributes.maxlength = static_cast<uint32_t>(-1);
@@ -297,10 +300,21 @@ void PulseCaptureStream::deliver(const int16_t *samples, int frames) {
         }
     }
     received_ += frames;
-    if (!finishing)
-        frontier_.arrived(received_, monotonicMicroseconds());
-    else if (received_ >= finishAt_)
-        completeFinish();
+    if (finishing) {
+        if (received_ >= finishAt_)
+            completeFinish();
+        return;
+    }
+    const int64_t now = monotonicMicroseconds();
+    frontier_.arrived(received_, now);
+    const CaptureContinuity::Loss loss = continuity_.arrived(received_, now);
+    if (loss.frames > 0)
+        sink_->missedFrames(loss.frames, loss.framesAgo);
+}
+
+// Mainloop thread: the server's buffer for us overflowed and it dropped frames.
+void PulseCaptureStream::onOverflow(pa_stream *, void *self) {
+    static_cast<PulseCaptureStream *>(self)->continuity_.overran();
 }
 
 // Playback

@@ -12,6 +12,10 @@
 // device: when their device disappears, or the server does, they fail and say so through
 // failed() rather than silently carrying on elsewhere.
 //
+// A capture also notices frames the server dropped without marking a hole (its buffer for us
+// overflowed while this process did not read): CaptureContinuity finds them from the arrivals,
+// sooner where the server announces an overflow, and the sink hears of them as missed frames.
+//
 // A capture's last fragment is still on its way when the recording stops, so finish()
 // reads on until the frames captured up to that moment have come (CaptureFrontier says
 // which), hands on those and no later ones, and says so; a server that holds them back
@@ -29,6 +33,7 @@
 #pragma once
 
 #include "audio/devices/audio_backend.h"
+#include "audio/devices/capture_continuity.h"
 #include "audio/devices/capture_frontier.h"
 #include "audio/devices/pulse_device_table.h"
 #include "audio/devices/pulse_handles.h"
@@ -102,6 +107,7 @@ private:
     static void onRead(pa_stream *stream, size_t bytes, void *self);
     static void onFinishTimeout(pa_mainloop_api *api, pa_time_event *event,
                                 const struct timeval *tv, void *self);
+    static void onOverflow(pa_stream *stream, void *self);
     void deliver(const int16_t *samples, int frames);
     void completeFinish();
     void lost(const QString &reason) override { sink_->failed(reason); }
@@ -110,6 +116,7 @@ private:
     std::vector<int16_t> silence_;  // stands in for holes the server reports
     // Mainloop lock.
     CaptureFrontier frontier_;
+    CaptureContinuity continuity_;
     int64_t received_ = 0;   // frames handed on, holes included
     int64_t finishAt_ = -1;  // finish(): the frames to hand on in all; -1 before
     bool finished_ = false;  // every frame up to the finish was handed on: no more

@@ -6,6 +6,7 @@
 #include "app/status_panel.h"
 #include "audio/audio_record2.h"
 #include "audio/devices/virtual_backend.h"
+#include "recording/recording_session.h"
 #include "tests/support/test_settings.h"
 #include "tests/support/window_fixture.h"
 #include "widgets/nct_amp_bar2.h"
@@ -169,8 +170,8 @@ TEST_F(CaptureStatusTest, AnInjectedDropIsCountedInTheStatusBarAndSummedUpAfterT
     w.Stop1Click();
     ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }));
     EXPECT_EQ(messages_,
-              QStringList{QStringLiteral("1 gap in the recording, 0.10 s long: the sound was "
-                                         "lost there.")});
+              QStringList{QStringLiteral("1 gap in the recording at 0:00.40, 0.10 s long: the "
+                                         "sound was lost there.")});
     EXPECT_FALSE(captureText(w).contains(QStringLiteral("gap"))) << "the count goes with the take";
 
     // A clean recording afterwards reports nothing.
@@ -181,6 +182,40 @@ TEST_F(CaptureStatusTest, AnInjectedDropIsCountedInTheStatusBarAndSummedUpAfterT
     w.Stop1Click();
     spin(200);
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join(u'|').toStdString();
+}
+
+// Each gap is named at its place on the recording's clock, with its length; a pause between
+// them does not move the later one off the clock.
+TEST_F(CaptureStatusTest, TheStopNamesEveryGapAtItsPlaceOnTheClock) {
+    const EnvGuard drop("KORVANTA_VIRTUAL_DROP", "300:100,900:50");
+    TForm1 &w = openWindow();
+    pretendFree(w, int64_t(1) << 40);
+    answerMessageBoxes(QMessageBox::Ok);
+    w.Record1Click();
+    ASSERT_TRUE(w.flgRecord);
+    ASSERT_TRUE(waitUntil([&] { return w.captureStatus().gaps().frames == 4410; }));
+    w.Pause1Click();
+    ASSERT_TRUE(w.flgPauseRecord);
+    const int pausedAt = w.recordingSession().StartSamples();  // frames
+    ASSERT_LT(pausedAt, 44100 * 9 / 10);
+    // The stream starts afresh at the resume: its second drop comes 900 ms into it.
+    w.Record1Click();
+    ASSERT_TRUE(waitUntil([&] { return w.captureStatus().gaps().frames == 4410 * 5 / 2; }, 5000));
+    EXPECT_EQ(w.captureStatus().gaps().count, 3);
+    w.Stop1Click();
+    ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }));
+    const auto place = [](int ms) {
+        return QStringLiteral("0:%1").arg(QLocale().toString(ms / 1000.0, 'f', 2), 5,
+                                          QLatin1Char('0'));
+    };
+    EXPECT_EQ(
+        messages_.join(u'|').toStdString(),
+        QStringList{QStringLiteral("3 gaps in the recording, 0.25 s in total: the sound "
+                                   "was lost at %1 (0.10 s), %2 (0.10 s), %3 (0.05 s).")
+                        .arg(place(300), place(w.AudioRecord1->SamplesToSec(pausedAt + 13230)),
+                             place(w.AudioRecord1->SamplesToSec(pausedAt + 39690)))}
+            .join(u'|')
+            .toStdString());
 }
 
 TEST_F(CaptureStatusTest, FullScaleLightsTheClipMarksAndTheStopCountsEveryClippedSample) {
@@ -243,8 +278,8 @@ TEST_F(CaptureStatusTest, FramesTheRingCouldNotTakeAreOneGapOfTheirLengthInTheSt
     w.Stop1Click();
     ASSERT_TRUE(waitUntil([&] { return !messages_.isEmpty(); }));
     EXPECT_EQ(messages_,
-              QStringList{QStringLiteral("1 gap in the recording, 1.50 s long: the sound was "
-                                         "lost there.")});
+              QStringList{QStringLiteral("1 gap in the recording at 0:30.00, 1.50 s long: the "
+                                         "sound was lost there.")});
 
     int channels = 0, frequency = 0;
     const auto samples =

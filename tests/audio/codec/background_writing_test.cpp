@@ -1,6 +1,7 @@
 // Encoding on a thread of its own: the same files, byte for byte, as encoding in the caller's
 // thread, the same lengths while writing, and failures that still reach the caller.
 #include "audio/audio_file2.h"
+#include "audio/codec/background_writer.h"
 #include "codec_test_support.h"
 
 #include <QFile>
@@ -8,6 +9,9 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
 
 #include <sys/resource.h>
 #include <csignal>
@@ -70,8 +74,8 @@ protected:
 };
 
 TEST_P(BackgroundWriting, GivesTheSameFileAndLengthsAsWritingInPlace) {
-    // Longer than the queue, so the caller also waits for the writer now and then; not a
-    // whole number of blocks.
+    // Well within the queue, so that nothing is dropped however slowly the encoder runs on a
+    // loaded machine; not a whole number of blocks.
     const std::vector<int16_t> input = noise(2, 44100 * 12 + 17);
     const std::vector<int> inPlace = write(QStringLiteral("in_place"), false, input, true);
     const std::vector<int> asked = write(QStringLiteral("asked"), true, input, true);
@@ -148,6 +152,89 @@ TEST(BackgroundWritingFailures, AFileDeletedWhileWrittenIsReported) {
 TEST(BackgroundWritingFailures, AFullDiskShowsAfterTheFlushWithWhatWentIn) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(fillTheDiskAfterTwoBlocks(), ::testing::ExitedWithCode(0), "");
+}
+
+// A disk that stalls: every write waits until the test opens the gate, and records what it got.
+class StalledWriter : public korvanta::codec::AudioWriter {
+public:
+    StalledWriter() : AudioWriter(8000, 2) {}
+    QString formatText() const override { return QStringLiteral("stalled"); }
+    bool write(const int16_t *samples, int frames) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        entered_ = true;
+        opened_.notify_all();
+        opened_.wait(lock, [this] { return open_; });
+        got_.insert(got_.end(), samples, samples + static_cast<size_t>(frames) * 2);
+        addFrames(frames);
+        return true;
+    }
+    bool finish() override { return true; }
+    void waitUntilEntered() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        opened_.wait(lock, [this] { return entered_; });
+    }
+    void openGate() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = true;
+        opened_.notify_all();
+    }
+    std::vector<int16_t> got_;
+
+private:
+    std::mutex mutex_;
+    std::condition_variable opened_;
+    bool open_ = false;
+    bool entered_ = false;
+};
+
+// Frame n carries n in both channels (mod 2^15), so a dropped run shows where it was.
+std::vector<int16_t> numbered(int64_t from, int frames) {
+    std::vector<int16_t> out(static_cast<size_t>(frames) * 2);
+    for (int i = 0; i < frames; ++i)
+        out[2 * i] = out[2 * i + 1] = static_cast<int16_t>((from + i) % 32768);
+    return out;
+}
+
+// The caller is never held up by a writer that fell behind: what finds no room is dropped,
+// listed with its place and length to the frame, and the file goes on with the frames after
+// it. A wait would hang here, since the writer is held until the end.
+TEST(BackgroundWritingFailures, AStalledWriterDropsWhatFindsNoRoomInsteadOfWaiting) {
+    StalledWriter writer;
+    std::vector<korvanta::codec::BackgroundWriter::Loss> losses;
+    int64_t taken = 0;
+    {
+        constexpr int kRoom = 8192 * 2;  // the queue's least capacity: two chunks of the worker
+        korvanta::codec::BackgroundWriter background(writer, QString(), kRoom);
+        // The worker takes the first block and stalls with it; then the queue's room is
+        // filled and the rest overflows, in one run.
+        EXPECT_TRUE(background.write(numbered(0, 1000).data(), 1000));
+        writer.waitUntilEntered();
+        int64_t offered = 1000;
+        for (int block = 1; block < 50; ++block) {
+            EXPECT_TRUE(background.write(numbered(offered, 1000).data(), 1000));
+            offered += 1000;
+        }
+        taken = background.framesTaken();
+        losses = background.losses();
+        ASSERT_EQ(losses.size(), 1u);
+        EXPECT_EQ(taken, 1000 + kRoom);
+        EXPECT_EQ(losses[0].at, taken);
+        EXPECT_EQ(losses[0].frames, offered - taken);
+
+        // Room again once the writer has caught up: the next frames follow the taken ones.
+        writer.openGate();
+        background.drain();
+        EXPECT_TRUE(background.write(numbered(offered, 500).data(), 500));
+        background.drain();
+        EXPECT_EQ(background.framesTaken(), taken + 500);
+        EXPECT_EQ(background.losses().size(), 1u);
+    }
+    ASSERT_EQ(writer.got_.size(), static_cast<size_t>(taken + 500) * 2);
+    for (int64_t f = 0; f < taken + 500; ++f) {
+        const int64_t expected = f < taken ? f : 50000 + (f - taken);
+        ASSERT_EQ(writer.got_[static_cast<size_t>(f) * 2], static_cast<int16_t>(expected % 32768))
+            << "frame " << f;
+    }
 }
 
 }  // namespace

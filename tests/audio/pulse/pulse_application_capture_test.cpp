@@ -29,6 +29,8 @@ public:
         std::lock_guard<std::mutex> lock(mutex_);
         failure_ = reason;
     }
+    void lostFrames(int frames) override { lost_ += frames; }
+    int64_t lost() const { return lost_.load(); }
     std::vector<int16_t> take() {
         std::lock_guard<std::mutex> lock(mutex_);
         return std::exchange(samples_, {});
@@ -42,7 +44,17 @@ private:
     std::mutex mutex_;
     std::vector<int16_t> samples_;
     QString failure_;
+    std::atomic<int64_t> lost_{0};
 };
+
+// Frames of digital silence in a stretch where a tone plays throughout: what a capture
+// delivered in place of sound it could not have.
+int64_t silentFrames(const std::vector<int16_t> &samples) {
+    int64_t silent = 0;
+    for (size_t i = 0; i + 1 < samples.size(); i += 2)
+        silent += samples[i] == 0 && samples[i + 1] == 0;
+    return silent;
+}
 
 double toneEnergy(const std::vector<int16_t> &samples, double hz) {
     const double coefficient = 2 * std::cos(2 * M_PI * hz / kRate);
@@ -173,12 +185,20 @@ TEST_F(PulseServerTest, RecordingOneApplicationGivesItsToneAloneWhereverItPlays)
     EXPECT_GE(separation, 40);
     EXPECT_GT(peak(both), 8000);
 
-    // Moved to another sink, the capture follows it there.
+    // Moved to another sink, the capture follows it there. What it could not have meanwhile
+    // (silence where the tone went on) is reported lost, to within a fragment.
     const QString input = low.sinkInput();
     ASSERT_FALSE(input.isEmpty());
+    collector.take();
+    const int64_t lostBefore = collector.lost();
     pactl({QStringLiteral("move-sink-input"), input, QStringLiteral("korvanta_other")});
     spin(1000);
-    collector.take();
+    const std::vector<int16_t> switching = collector.take();
+    const int64_t lostInMove = collector.lost() - lostBefore;
+    const int64_t silentInMove = silentFrames(switching);
+    std::printf("the move: %.3f s silent, %.3f s reported lost\n", silentInMove / double(kRate),
+                lostInMove / double(kRate));
+    EXPECT_LE(silentInMove, lostInMove + kRate / 25);
     spin(1500);
     const std::vector<int16_t> moved = collector.take();
     const double movedSeparation = separationDb(moved, 300, 2000);
