@@ -342,7 +342,7 @@ int64_t RecordingSession::noteWriterGaps() {
         dropped += frames;
         const int64_t frame = fullPartsFrames_ + runs[i].at;
         Q_EMIT writerGap(ClockMilliseconds(recorder_.SamplesToSec(static_cast<int>(frame)),
-                                           settings_.TotalFileTime),
+                                           earlierPartsSeconds_),
                          frames, continues);
     }
     writerRunsSeen_ = runs.size();
@@ -351,7 +351,7 @@ int64_t RecordingSession::noteWriterGaps() {
 
 int RecordingSession::ClockMsAt(int64_t frame) const {
     return ClockMilliseconds(recorder_.SamplesToSec(static_cast<int>(frame + startSamples_)),
-                             settings_.TotalFileTime);
+                             earlierPartsSeconds_);
 }
 
 QString RecordingSession::writeFailureMessage() const {
