@@ -29,3 +29,16 @@ function(korvanta_add_test name)
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVANTA_AUDIO=virtual" TIMEOUT 300)
     endif()
 endfunction()
+
+# korvanta_add_wayland_test(<name> [ARGS <arguments...>])
+# Runs the already added test <name> a second time, as <name>_wayland, as a native Wayland
+# client of a private headless compositor (scripts/with-weston.sh), on the virtual sound
+# card. A whole window behaves there as offscreen, but paints into the compositor's swapped
+# buffers; without weston the wrapper exits 77 and ctest reports a skip.
+function(korvanta_add_wayland_test name)
+    cmake_parse_arguments(ARG "" "" "ARGS" ${ARGN})
+    add_test(NAME ${name}_wayland COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/with-weston.sh
+                                          $<TARGET_FILE:${name}> ${ARG_ARGS})
+    set_tests_properties(${name}_wayland PROPERTIES
+        ENVIRONMENT "KORVANTA_AUDIO=virtual" SKIP_RETURN_CODE 77 TIMEOUT 300)
+endfunction()

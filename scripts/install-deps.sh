@@ -13,6 +13,7 @@ packages=(
     lame ffmpeg
     gstreamer1.0-tools gstreamer1.0-pulseaudio gstreamer1.0-plugins-good stress-ng
     pipewire pipewire-pulse wireplumber dbus
+    weston qt6-wayland
     sox musepack-tools vorbis-tools opus-tools flac id3v2 eyed3 python3-mutagen
     appstream desktop-file-utils dpkg-dev file gzip lintian man-db xdg-utils
 )

@@ -194,22 +194,11 @@ void TAudioVisualization2::placeSurface() {
 }
 
 void TAudioVisualization2::updatePlot(const QRegion &area) {
-    wholeAreaDirty_ = true;
     surface_->update(area.translated(-surface_->pos()));
 }
 
 void TAudioVisualization2::updateStrips() {
-    // Paints can wait (a compositor holds them back for a window nobody sees): past a few
-    // frames' worth the list goes, and the next paint copies the whole rectangle instead.
-    if (unpaintedStrips_.size() > 4 * levels_.size())
-        wholeAreaDirty_ = true;
-    if (wholeAreaDirty_)
-        unpaintedStrips_.clear();
-    else
-        unpaintedStrips_.insert(unpaintedStrips_.end(), synced_.begin(), synced_.end());
-    const QRect area = changedStrips();
-    unpaintedBounds_ |= area;
-    surface_->update(area.translated(-surface_->pos()));
+    surface_->update(changedStrips().translated(-surface_->pos()));
 }
 
 void TAudioVisualization2::drawFrom(QPainter &p, const QImage &picture, const QRect &area) {
@@ -228,6 +217,8 @@ void TAudioVisualization2::drawFrame(QPainter &p, const QRect &area) {
     const int floor = spectrumpaint::normalBarTop(plot, 0.0f);
     for (int i = 0; i < n; ++i) {
         const QRect span = spectrumpaint::normalBarSpan(plot, n, i);
+        if (span.left() > area.right())
+            break;  // the columns run left to right
         const int top = frameTops_[static_cast<size_t>(i)];
         const QRect bar = QRect(span.left(), top, span.width(), floor - top) & area;
         if (!bar.isEmpty())
@@ -247,15 +238,9 @@ QRect TAudioVisualization2::changedStrips() const {
 void TAudioVisualization2::paintSurface(QPainter &p, const QRegion &region) {
     p.translate(-surface_->pos());
     background();  // anew if the pixel ratio changed
-    const QRect dirty = region.boundingRect().translated(surface_->pos());
-    // Nothing but the strips asked for this paint: everything else in it is on screen still.
-    const bool onlyStrips = !wholeAreaDirty_ && dirty == unpaintedBounds_;
-    paintingStrips_.swap(unpaintedStrips_);
-    unpaintedStrips_.clear();
-    unpaintedBounds_ = QRect();
-    wholeAreaDirty_ = false;
+    const QRegion dirty = region.translated(surface_->pos());
     if (visType_ != TVisType::vtFFTNormal) {
-        paintPlot(p, dirty);
+        paintPlot(p, dirty.boundingRect());
         return;
     }
     // A view shown again catches up with the block kept meanwhile; whatever that changed
@@ -263,14 +248,10 @@ void TAudioVisualization2::paintSurface(QPainter &p, const QRegion &region) {
     analysePending();
     if (!syncFrame().empty())
         updatePlot(changedStrips());
-    if (onlyStrips) {
-        const QImage &under = plotBackground();
-        const QImage &lit = litBars();
-        for (const Strip &strip : paintingStrips_)
-            drawFrom(p, strip.lit ? lit : under, strip.area);
-    } else {
-        drawFrame(p, dirty);  // one copy; the region, however many pieces, clips it
-    }
+    // Every pixel of the region is painted: the buffer under it may hold any earlier frame
+    // (compositors swap between buffers), not the one before this paint.
+    for (const QRect &area : dirty)
+        drawFrame(p, area);
 }
 
 const std::vector<TAudioVisualization2::Strip> &TAudioVisualization2::syncFrame() {

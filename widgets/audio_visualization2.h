@@ -7,9 +7,9 @@
 //
 // Cost: while the view is on screen, each block gets one FFT and repaints only the columns
 // that changed over a background (panel, grid, labels) drawn once per size and look. Plain
-// bars keep a picture of the plot as shown, in which a block copies anew only the rows
-// between each column's old and new top (from the background and from a picture of all bars
-// lit), and repaint one rectangle around those rows with a single copy. The
+// bars ask for a paint of the rectangle around the rows between each column's old and new
+// top; a paint fills every pixel of its region, copied from the background and from a
+// picture of all bars lit, since the window's buffer may hold any earlier frame. The
 // columns are painted by an opaque child covering the plot, so that the window behind the
 // view's rounded panel is not repainted with them. While the view is not on screen (a hidden
 // tab, a minimised window), a block is only kept: it is analysed when someone asks for the
@@ -126,9 +126,9 @@ private:
     // The rectangle around the strips the last sync found.
     QRect changedStrips() const;
     void placeSurface();
-    // Asks for a paint of `area`, which is repainted whole.
+    // Asks for a paint of `area`; a paint repaints every pixel of its region.
     void updatePlot(const QRegion &area);
-    // Asks for a paint of the strips the last sync found, which alone need copying out.
+    // Asks for a paint of the strips the last sync found.
     void updateStrips();
     // Copies `area` (view coordinates) of the picture of the plot to the screen.
     void drawFrame(QPainter &p, const QRect &area);
@@ -175,11 +175,4 @@ private:
     QSize framedSize_;
     qreal framedRatio_ = 0.0;
     std::vector<Strip> synced_;
-    // The strips synced since the last paint and the rectangle around them: a paint of just
-    // that rectangle copies the strips alone. Noisy sound moves columns all over the plot, and
-    // copying every row of the rectangle touched most of the picture at every frame.
-    std::vector<Strip> unpaintedStrips_;
-    std::vector<Strip> paintingStrips_;
-    QRect unpaintedBounds_;
-    bool wholeAreaDirty_ = false;
 };

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using testsignals::sine;
 
@@ -416,6 +417,74 @@ TEST(Repaint, PlainBarsOnScreenMatchAFullPaint) {
         v.SendArray(testsignals::noise(2048, 100 + block));
     QTest::qWait(30);
     EXPECT_EQ(difference(v.screen()->grabWindow(v.winId()).toImage(), v.grab().toImage()), "");
+}
+
+// A compositor that swaps buffers (Wayland's shared memory ones) hands a paint a buffer that
+// holds an older frame, or anything: every pixel of a paint's region must be painted, none
+// kept from the frame before. The plot's paint events are taken from the toolkit and painted
+// again into a magenta buffer, of which the event's region lands on a kept picture; that
+// picture must match a full paint after every frame of noisy sound.
+TEST(Repaint, PlainBarsPaintTheirWholeRegionOverAnyBuffer) {
+    class SwappedBuffers : public QObject {
+    public:
+        // `shown`: the plot as on screen now.
+        SwappedBuffers(QWidget &plot, const QImage &shown) : plot_(plot), screen_(shown) {
+            plot_.installEventFilter(this);
+        }
+        // Paints the taken events' regions over garbage onto the picture.
+        void paintTaken() {
+            for (const QRegion &region : taken_) {
+                QImage buffer(plot_.size(), QImage::Format_ARGB32_Premultiplied);
+                buffer.fill(Qt::magenta);
+                replaying_ = true;
+                // The region's corner lands at the given offset.
+                plot_.render(&buffer, region.boundingRect().topLeft(), region,
+                             QWidget::RenderFlags());
+                replaying_ = false;
+                QPainter p(&screen_);
+                p.setCompositionMode(QPainter::CompositionMode_Source);
+                p.setClipRegion(region);
+                p.drawImage(0, 0, buffer);
+            }
+            taken_.clear();
+        }
+        const QImage &screen() const { return screen_; }
+        // The plot's part of a full paint of `view`, the plot's parent.
+        QImage fullPaint(QWidget &view) {
+            replaying_ = true;
+            const QImage full = view.grab().toImage().copy(plot_.geometry());
+            replaying_ = false;
+            return full;
+        }
+
+    protected:
+        bool eventFilter(QObject *, QEvent *event) override {
+            if (event->type() != QEvent::Paint || replaying_)
+                return false;
+            taken_.push_back(static_cast<QPaintEvent *>(event)->region());
+            return true;
+        }
+
+    private:
+        QWidget &plot_;
+        QImage screen_;
+        std::vector<QRegion> taken_;
+        bool replaying_ = false;
+    };
+
+    TAudioVisualization2 v;
+    showAndWait(v, QSize(360, 220));
+    QTest::qWait(30);
+    QWidget *plot = v.findChild<QWidget *>();
+    ASSERT_NE(plot, nullptr);
+    SwappedBuffers buffers(*plot, v.grab().toImage().copy(plot->geometry()));
+    for (unsigned block = 0; block < 24; ++block) {
+        v.SendArray(block % 8 == 7 ? testsignals::silence(2048) : testsignals::noise(2048, block));
+        QTest::qWait(30);
+        buffers.paintTaken();
+        const QImage full = buffers.fullPaint(v);
+        ASSERT_EQ(difference(buffers.screen(), full), "") << "block " << block;
+    }
 }
 
 // The readout's digits come from pictures made of them; every digit in every place, lit or
