@@ -41,6 +41,18 @@ public:
     virtual void serverMixerChanged(Direction direction, int number) = 0;
 };
 
+// What passed between the server and this connection about devices and defaults, so that a
+// test that misses a change can say whether the server's news or an answer went missing.
+struct PulseTraffic {
+    int deviceEvents = 0;    // sink and source news
+    int serverEvents = 0;    // news of the server itself (the defaults among it)
+    int defaultsAsked = 0;   // questions for the defaults
+    int defaultsAnswered = 0;
+    int defaultsFailed = 0;  // questions answered with an error
+    std::string defaultSink;  // the names in the last answer
+    std::string defaultSource;
+};
+
 class PulseConnection {
 public:
     explicit PulseConnection(PulseConnectionListener *listener = nullptr);
@@ -58,8 +70,10 @@ public:
 
     std::vector<PulseDevice> devices(Direction direction) const;
     std::optional<PulseDevice> device(Direction direction, int number) const;
-    // The number of the server's default sink or source; 0 when unknown.
+    // The number of the server's default sink or source; -1 while the server names none or
+    // one not (yet) listed.
     int defaultDevice(Direction direction) const;
+    PulseTraffic traffic() const;
 
     // `change` computes the new volume from the cached state. Absent devices are left alone.
     void changeVolume(Direction direction, int number,
@@ -120,7 +134,11 @@ private:
     void scheduleRetry(pa_usec_t delayUs);
     // Mainloop thread: a device as the server reported it.
     void received(Direction direction, PulseDevice device);
+    // Asks the server for its defaults again; the answer goes to onDefaultsChanged.
+    void askDefaults();
     void takeDefaults(const pa_server_info &info);
+    // A question for the defaults was answered with an error.
+    void defaultsFailed();
     void refresh(Direction direction, int number);
     bool writing(Direction direction, int number, MixerField field) const;
     // With the lock held: a present device's server name, or empty.
@@ -147,6 +165,7 @@ private:
     PulseContextPtr context_;
     PulseTimeEvent retry_;
     int listsPending_ = 0;
+    int defaultsFailedInRow_ = 0;
     std::list<PendingWrite> writes_;
 
     // Cache mutex.
@@ -158,4 +177,5 @@ private:
     ApplicationTable applications_;
     std::string defaultSink_;
     std::string defaultSource_;
+    PulseTraffic traffic_;
 };
