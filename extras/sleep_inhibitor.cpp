@@ -68,13 +68,13 @@ private:
     }
 
     void await(const QDBusPendingCall &pending,
-               void (Grant::*answered)(QDBusPendingCallWatcher &)) {
+               void (Grant::*handler)(QDBusPendingCallWatcher &)) {
         waiting_ = true;
         auto *watcher = new QDBusPendingCallWatcher(pending, this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                [this, answered](QDBusPendingCallWatcher *w) {
+                [this, handler](QDBusPendingCallWatcher *w) {
                     w->deleteLater();
-                    (this->*answered)(*w);
+                    (this->*handler)(*w);
                 });
     }
 
