@@ -67,8 +67,7 @@ private:
         await(bus.asyncCall(call), &Grant::loginManagerAnswered);
     }
 
-    void await(const QDBusPendingCall &pending,
-               void (Grant::*handler)(QDBusPendingCallWatcher &)) {
+    void await(const QDBusPendingCall &pending, void (Grant::*handler)(QDBusPendingCallWatcher &)) {
         waiting_ = true;
         auto *watcher = new QDBusPendingCallWatcher(pending, this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this,

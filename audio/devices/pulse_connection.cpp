@@ -7,6 +7,8 @@ namespace {
 constexpr pa_usec_t kRetryDelayUs = 2 * PA_USEC_PER_SEC;
 // Failed questions for the defaults asked again at once; after that the next news asks.
 constexpr int kDefaultsRetries = 3;
+// How long after news of devices or the server the defaults are read once more.
+constexpr pa_usec_t kDefaultsRecheckUs = 300 * PA_USEC_PER_MSEC;
 constexpr const char *kApplicationName = "Korvanta Sound Recorder";
 
 QString text(const char *utf8) {
@@ -69,6 +71,7 @@ PulseConnection::~PulseConnection() {
         PulseLock lock(mainloop_.get());
         listener_ = nullptr;
         retry_.reset();
+        recheck_.reset();
         dropContext();
     }
     mainloop_.reset();  // joins the mainloop's thread
@@ -202,6 +205,23 @@ void PulseConnection::askDefaults() {
     forgetOperation(pa_context_get_server_info(context, &PulseConnection::onDefaultsChanged, this));
 }
 
+void PulseConnection::recheckDefaultsSoon() {
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop_.get());
+    struct timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), kDefaultsRecheckUs);
+    if (recheck_.get())
+        api->time_restart(recheck_.get(), &when);
+    else
+        recheck_ =
+            PulseTimeEvent(api, api->time_new(api, &when, &PulseConnection::onRecheck, this));
+}
+
+void PulseConnection::onRecheck(pa_mainloop_api *api, pa_time_event *event, const struct timeval *,
+                                void *self) {
+    api->time_restart(event, nullptr);  // disarmed until the next news
+    static_cast<PulseConnection *>(self)->askDefaults();
+}
+
 void PulseConnection::defaultsFailed() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -254,6 +274,7 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
         // its own news for that (or send it before the move is visible): the defaults are
         // read again after every device's news. The answer comes after the device's.
         connection->askDefaults();
+        connection->recheckDefaultsSoon();
     } else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT) {
         if (removed) {
             bool changed = false;
@@ -272,6 +293,7 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
         // The default sink or source may have changed. This answer does not count towards
         // the first load, which is over by then.
         connection->askDefaults();
+        connection->recheckDefaultsSoon();
     }
 }
 

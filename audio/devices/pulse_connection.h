@@ -44,11 +44,11 @@ public:
 // What passed between the server and this connection about devices and defaults, so that a
 // test that misses a change can say whether the server's news or an answer went missing.
 struct PulseTraffic {
-    int deviceEvents = 0;    // sink and source news
-    int serverEvents = 0;    // news of the server itself (the defaults among it)
-    int defaultsAsked = 0;   // questions for the defaults
+    int deviceEvents = 0;   // sink and source news
+    int serverEvents = 0;   // news of the server itself (the defaults among it)
+    int defaultsAsked = 0;  // questions for the defaults
     int defaultsAnswered = 0;
-    int defaultsFailed = 0;  // questions answered with an error
+    int defaultsFailed = 0;   // questions answered with an error
     std::string defaultSink;  // the names in the last answer
     std::string defaultSource;
 };
@@ -125,6 +125,8 @@ private:
     static void onWriteDone(pa_context *context, int success, void *write);
     static void onRetry(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
                         void *self);
+    static void onRecheck(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
+                          void *self);
 
     void connect();
     void dropContext();
@@ -136,6 +138,9 @@ private:
     void received(Direction direction, PulseDevice device);
     // Asks the server for its defaults again; the answer goes to onDefaultsChanged.
     void askDefaults();
+    // Asks once more a moment after the last news of a burst: a server may announce a new
+    // default before its answers show it, and send nothing after.
+    void recheckDefaultsSoon();
     void takeDefaults(const pa_server_info &info);
     // A question for the defaults was answered with an error.
     void defaultsFailed();
@@ -164,6 +169,7 @@ private:
     PulseConnectionListener *listener_;
     PulseContextPtr context_;
     PulseTimeEvent retry_;
+    PulseTimeEvent recheck_;
     int listsPending_ = 0;
     int defaultsFailedInRow_ = 0;
     std::list<PendingWrite> writes_;
