@@ -191,36 +191,6 @@ TEST_F(PulseServerTest, DefaultDeviceChangesAreAnnounced) {
                   << trafficOf(fresh) << ")";
 }
 
-// With every device gone the server names no default, or one that is no longer there; the
-// backend must not point at a device that is not present (the first number, once).
-TEST_F(PulseServerTest, ADefaultThatIsNotPresentIsNone) {
-    const int sink = deviceNumber(*backend, Direction::Output, kSink);
-    ASSERT_GE(sink, 0);
-    ASSERT_EQ(backend->defaultDevice(Direction::Output), sink) << trafficOf(*backend);
-    pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-sink")});
-    const auto present = [&](Direction direction, int number) {
-        const std::vector<DeviceInfo> devices = backend->devices(direction);
-        return number >= 0 && number < static_cast<int>(devices.size()) &&
-               devices[static_cast<size_t>(number)].hasMixer;
-    };
-    const bool gone = waitUntil([&] {
-        return !present(Direction::Output, sink) &&
-               !present(Direction::Input, deviceNumber(*backend, Direction::Input, kMonitor));
-    });
-    EXPECT_TRUE(gone);
-    for (const Direction direction : {Direction::Output, Direction::Input}) {
-        const int number = backend->defaultDevice(direction);
-        EXPECT_TRUE(number == -1 || present(direction, number))
-            << "default " << number << " is not a present device; " << trafficOf(*backend);
-    }
-    // The wrapper's sink back for the tests after this one; it keeps its number.
-    pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-           QStringLiteral("sink_name=korvanta_test"),
-           QStringLiteral("sink_properties=device.description=KorvantaTest")});
-    EXPECT_TRUE(waitUntil([&] { return backend->defaultDevice(Direction::Output) == sink; }))
-        << trafficOf(*backend);
-}
-
 TEST_F(PulseServerTest, MixerChangesMadeElsewhereAreAnnouncedAndReadBack) {
     const int sink = deviceNumber(*backend, Direction::Output, kSink);
     const int monitor = deviceNumber(*backend, Direction::Input, kMonitor);
@@ -322,4 +292,34 @@ TEST_F(PulseServerTest, ServerLossAndReturnAndALateServerFillTheLists) {
     recorder.StartDevice();
     EXPECT_EQ(recorder.LastErrorNum(), 0) << recorder.LastErrorText().toStdString();
     EXPECT_TRUE(waitUntil([&] { return recorder.nSamplesCurrent() > 0; }, 2000));
+}
+
+// With every device gone the server names no default, or one that is no longer there; the
+// backend must not point at a device that is not present (the first number, once).
+TEST_F(PulseServerTest, ADefaultThatIsNotPresentIsNone) {
+    const int sink = deviceNumber(*backend, Direction::Output, kSink);
+    ASSERT_GE(sink, 0);
+    ASSERT_EQ(backend->defaultDevice(Direction::Output), sink) << trafficOf(*backend);
+    pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-sink")});
+    const auto present = [&](Direction direction, int number) {
+        const std::vector<DeviceInfo> devices = backend->devices(direction);
+        return number >= 0 && number < static_cast<int>(devices.size()) &&
+               devices[static_cast<size_t>(number)].hasMixer;
+    };
+    const bool gone = waitUntil([&] {
+        return !present(Direction::Output, sink) &&
+               !present(Direction::Input, deviceNumber(*backend, Direction::Input, kMonitor));
+    });
+    EXPECT_TRUE(gone);
+    for (const Direction direction : {Direction::Output, Direction::Input}) {
+        const int number = backend->defaultDevice(direction);
+        EXPECT_TRUE(number == -1 || present(direction, number))
+            << "default " << number << " is not a present device; " << trafficOf(*backend);
+    }
+    // The wrapper's sink back for the tests after this one; it keeps its number.
+    pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+           QStringLiteral("sink_name=korvanta_test"),
+           QStringLiteral("sink_properties=device.description=KorvantaTest")});
+    EXPECT_TRUE(waitUntil([&] { return backend->defaultDevice(Direction::Output) == sink; }))
+        << trafficOf(*backend);
 }
