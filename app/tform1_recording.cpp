@@ -133,11 +133,11 @@ bool TForm1::CreateNewFile() {
     AudioFileProbe->CreateFile(currentFileName(), 0);
     // A folder that takes no new files would otherwise record into nothing.
     if (AudioFileProbe->LastErrorNum() != 0) {
-        const QString error = AudioFileProbe->LastErrorText();
+        const QString reason = AudioFileProbe->LastErrorText();
         AudioFileProbe->CloseFile();
         // The name was free: whatever the failed creation left there is ours to remove.
         QFile::remove(CurrentFileName);
-        QMessageBox::critical(this, QApplication::applicationDisplayName(), error);
+        QMessageBox::critical(this, QApplication::applicationDisplayName(), reason);
         return false;
     }
     // What is being recorded, as the writer describes it: an empty file can't tell a

@@ -16,8 +16,9 @@ int64_t reachedAfter(double level, int64_t stepMs) {
             hold.level(level, false, now);
         else
             hold.advance(now);
-        if (now <= 1000)
+        if (now <= 1000) {
             EXPECT_DOUBLE_EQ(hold.peak(), 1.0) << "held at " << now << " ms";
+        }
         if (hold.peak() == level)
             return now;
         EXPECT_TRUE(hold.falling());
