@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -91,7 +92,8 @@ LiveDeviceList::Outcome LiveDeviceList::refresh() {
         }
     }
     const bool keep = userChose_ && listing.listed(inUse);
-    int cursor = keep ? inUse : backend_.defaultDevice(side_.direction);
+    // Without a default the system names, the list starts at its first device.
+    int cursor = keep ? inUse : std::max(backend_.defaultDevice(side_.direction), 0);
     int wanted =
         FillDeviceList(side_.combo, snapshotAccess(devices, &cursor), listing.applications);
     Outcome outcome;

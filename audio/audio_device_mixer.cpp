@@ -19,7 +19,9 @@ std::optional<ApplicationInfo> applicationOf(AudioBackend &backend, int device) 
 }
 
 AudioDeviceMixer::AudioDeviceMixer(AudioBackend &backend, Direction direction)
-    : backend_(backend), direction_(direction), device_(backend.defaultDevice(direction)) {}
+    : backend_(backend),
+      direction_(direction),
+      device_(std::max(backend.defaultDevice(direction), 0)) {}
 
 int AudioDeviceMixer::deviceCount() const {
     return static_cast<int>(backend_.devices(direction_).size()) - 1;

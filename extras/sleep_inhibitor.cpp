@@ -67,14 +67,13 @@ private:
         await(bus.asyncCall(call), &Grant::loginManagerAnswered);
     }
 
-    void await(const QDBusPendingCall &pending,
-               void (Grant::*answered)(QDBusPendingCallWatcher &)) {
+    void await(const QDBusPendingCall &pending, void (Grant::*handler)(QDBusPendingCallWatcher &)) {
         waiting_ = true;
         auto *watcher = new QDBusPendingCallWatcher(pending, this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this,
-                [this, answered](QDBusPendingCallWatcher *w) {
+                [this, handler](QDBusPendingCallWatcher *w) {
                     w->deleteLater();
-                    (this->*answered)(*w);
+                    (this->*handler)(*w);
                 });
     }
 

@@ -15,12 +15,19 @@
 # KORVANTA_TEST_SERVER_START, a command that starts pipewire-pulse again (with the null
 # sink) after it was killed. Every process is stopped by its PID when the command ends,
 # however it ends, and the exit code is the command's. Where PipeWire is not installed or
-# cannot start, the script says why and exits 77, which ctest reports as skipped.
+# cannot start, the script says why and exits 77, which ctest reports as skipped; with
+# KORVANTA_REQUIRE_SERVERS=1 (as in CI) it exits 1 instead.
 set -uo pipefail
 
 script=$(readlink -f "$0")
 
+# A missing or broken server is a skip (77), unless KORVANTA_REQUIRE_SERVERS=1 says the
+# servers must be there (CI sets it), where it is a failure.
 skip() {
+    if [ "${KORVANTA_REQUIRE_SERVERS:-0}" = 1 ]; then
+        echo "FAILED: $* (KORVANTA_REQUIRE_SERVERS=1: the servers must be there)"
+        exit 1
+    fi
     echo "skipped: $*"
     exit 77
 }

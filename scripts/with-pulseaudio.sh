@@ -10,7 +10,8 @@
 # command that starts the server again after it was killed. Every server is stopped by its
 # PID when the command ends, however it ends, and the exit code is the command's. Without
 # the pulseaudio program the command is not run and the exit code is 77, which ctest
-# reports as skipped. scripts/with-pipewire.sh does the same with PipeWire.
+# reports as skipped; with KORVANTA_REQUIRE_SERVERS=1 (as in CI) it is 1, a failure.
+# scripts/with-pipewire.sh does the same with PipeWire.
 set -uo pipefail
 
 script=$(readlink -f "$0")
@@ -48,6 +49,10 @@ if [ "${1:-}" = "--start-server" ]; then
 fi
 
 if ! command -v pulseaudio >/dev/null 2>&1; then
+    if [ "${KORVANTA_REQUIRE_SERVERS:-0}" = 1 ]; then
+        echo "FAILED: no PulseAudio (KORVANTA_REQUIRE_SERVERS=1: the servers must be there)"
+        exit 1
+    fi
     echo "skipped: no PulseAudio (the pulseaudio program is not installed)"
     exit 77
 fi

@@ -13,13 +13,10 @@
 
 namespace {
 
-constexpr int kHoldMs = 1200;
-// The marker falls by this much of the bar per millisecond once its hold is over. Values
-// that keep coming move it as they arrive; a timer moves it in steps of kDecayIntervalMs
-// only while none come for kValuesGapMs (after a stop, or from a slow source), so a bar fed
-// every 80 ms does not wake the window thread in between.
+// Values that keep coming move the falling marker as they arrive; a timer moves it in steps
+// of kDecayIntervalMs only while none come for kValuesGapMs (after a stop, or from a slow
+// source), so a bar fed every 80 ms does not wake the window thread in between.
 constexpr int kDecayIntervalMs = 40;
-constexpr double kDecayPerMs = 0.025 / kDecayIntervalMs;
 constexpr int kValuesGapMs = 150;
 // Re-arming the timer at every value cost more than the rest of a value's work; it is armed
 // this much longer and re-armed only when less than the gap is left.
@@ -84,27 +81,19 @@ double TNCTAmpBar2::toFraction(int value) {
 void TNCTAmpBar2::setValue(int Value) {
     Value = std::clamp(Value, 0, kMaxValue);
     lastValueMs_ = clock_.elapsed();
-    if (Value == kMaxValue) {
-        // Held from the last clipped level on. Loud sound clips at every tick: the timer is
-        // moved on when it fires, not restarted at every clip.
-        clipHoldUntilMs_ = lastValueMs_ + kClipHoldMs;
-        if (!clipHold_.isActive()) {
-            clipHold_.start(kClipHoldMs);
-            update();
-        }
-    }
+    const bool clipped = Value == kMaxValue;
     const double fraction = Value == value_ ? fraction_ : toFraction(Value);
-    if (fraction >= peak_) {
-        peak_ = fraction;
-        peakAge_.start();
-        fallenAtMs_ = 0;
-        // A decay timer already armed stays: stopping it at every rise and starting it at
-        // the next fall cost more than its one late tick, which finds nothing to do.
-    } else {
-        fallPeak(fraction);
-        if (peak_ > fraction)
-            armDecay();
+    hold_.level(fraction, clipped, lastValueMs_);
+    // Loud sound clips at every tick: the clip timer is moved on when it fires, not
+    // restarted at every clip.
+    if (clipped && !clipHold_.isActive()) {
+        clipHold_.start(kClipHoldMs);
+        update();
     }
+    // A decay timer already armed stays when the level rises: stopping it at every rise and
+    // starting it at the next fall cost more than its one late tick, which finds nothing to do.
+    if (hold_.falling())
+        armDecay();
     if (Value == value_) {
         repaintChanges();  // the marker may have moved
         return;
@@ -118,7 +107,7 @@ void TNCTAmpBar2::setValue(int Value) {
 }
 
 void TNCTAmpBar2::clipHoldEnded() {
-    const qint64 left = clipHoldUntilMs_ - clock_.elapsed();
+    const qint64 left = hold_.clipUntilMs() - clock_.elapsed();
     if (left > 0)
         clipHold_.start(static_cast<int>(left));
     else
@@ -134,26 +123,14 @@ void TNCTAmpBar2::armDecay() {
     decayTimer_.start(kValuesGapMs + kDecayArmSlackMs);
 }
 
-void TNCTAmpBar2::fallPeak(double level) {
-    if (!peakAge_.isValid())
-        return;
-    const qint64 now = peakAge_.elapsed();
-    if (now <= kHoldMs)
-        return;
-    const qint64 from = std::max<qint64>(kHoldMs, fallenAtMs_);
-    peak_ = std::max(level, peak_ - kDecayPerMs * static_cast<double>(now - from));
-    fallenAtMs_ = now;
-}
-
 void TNCTAmpBar2::decayPeak() {
     if (decayTimer_.interval() != kDecayIntervalMs &&
         clock_.elapsed() - lastValueMs_ < kValuesGapMs) {
         armDecay();  // values still come and move the marker themselves
         return;
     }
-    const double level = fraction_;
-    fallPeak(level);
-    if (peak_ <= level)
+    hold_.advance(clock_.elapsed());
+    if (!hold_.falling())
         decayTimer_.stop();
     else
         decayTimer_.setInterval(kDecayIntervalMs);
@@ -174,13 +151,14 @@ TNCTAmpBar2::Layout TNCTAmpBar2::layout() const {
 
 TNCTAmpBar2::Lit TNCTAmpBar2::litFor(const Layout &l) const {
     const double level = fraction_;
+    const double peak = hold_.peak();
     Lit lit;
     // Segment i is lit when its start i / segments lies below the level.
     if (value_ > 0)
         lit.count = std::clamp(static_cast<int>(std::ceil(level * l.segments)), 0, l.segments);
     const int peakSegment =
-        peak_ > 0.0 ? std::min(l.segments - 1, static_cast<int>(peak_ * l.segments)) : -1;
-    if (peakSegment >= lit.count && peak_ > level)
+        peak > 0.0 ? std::min(l.segments - 1, static_cast<int>(peak * l.segments)) : -1;
+    if (peakSegment >= lit.count && peak > level)
         lit.peak = peakSegment;
     return lit;
 }

@@ -4,12 +4,15 @@
 // The bar shows it on a dBFS scale from kMinDb to 0 with green, yellow and red zones, and
 // holds the highest recent level as a thin marker that falls back after a moment. A level of
 // full scale (32767: a sample reached the limit and was clipped) lights a clip mark at the
-// bar's end, held for kClipHoldMs after the last such level.
+// bar's end, held for kClipHoldMs after the last such level. The marker's and the mark's
+// timing is PeakHold's (audio/dsp/peak_hold.h); the bar only wakes to show it.
 //
 // Cost: the bar is drawn from two pictures made once per size, all segments dark and all
 // lit; a change repaints only the segments that went on or off, and a value that lights the
 // same segments repaints nothing.
 #pragma once
+
+#include "audio/dsp/peak_hold.h"
 
 #include <QElapsedTimer>
 #include <QPixmap>
@@ -26,7 +29,7 @@ public:
     static constexpr double kMinDb = -60.0;
     static constexpr double kYellowDb = -12.0;
     static constexpr double kRedDb = -3.0;
-    static constexpr int kClipHoldMs = 2000;
+    static constexpr int kClipHoldMs = static_cast<int>(PeakHold::kClipHoldMs);
 
     explicit TNCTAmpBar2(QWidget *parent = nullptr);
 
@@ -40,7 +43,7 @@ public:
     // The fill as a whole percentage of the bar: what assistive technology reads.
     static int percent(int value);
     // The held peak marker as a fraction of the bar, 0 when none is shown.
-    double peakFraction() const { return peak_; }
+    double peakFraction() const { return hold_.peak(); }
     // The clip mark is lit.
     bool clipLit() const { return clipHold_.isActive(); }
 
@@ -68,9 +71,6 @@ private:
     void decayPeak();
     void armDecay();
     void clipHoldEnded();
-    // Lowers the held peak towards `level` by the time passed since its hold ended or it
-    // last fell.
-    void fallPeak(double level);
     void paintClipMark(QPainter &p, const QRect &bar);
     Layout layout() const;
     Lit litFor(const Layout &l) const;
@@ -82,16 +82,13 @@ private:
 
     int value_ = 0;
     double fraction_ = 0.0;  // of value_
-    double peak_ = 0.0;
-    QElapsedTimer peakAge_;
-    qint64 fallenAtMs_ = 0;  // peakAge_ when the peak last fell
+    PeakHold hold_;          // on clock_
     QTimer decayTimer_;
     QElapsedTimer clock_;
     qint64 decayDueMs_ = 0;   // clock_ when decayTimer_ fires, while it runs for a gap
     qint64 lastValueMs_ = 0;  // clock_ at the last setValue
-    QTimer clipHold_;
-    qint64 clipHoldUntilMs_ = 0;  // on clock_
-    Lit shown_;                   // what the last repaint asked for shows
+    QTimer clipHold_;         // runs while the clip mark is lit
+    Lit shown_;               // what the last repaint asked for shows
     QPixmap dark_;
     QPixmap bright_;
 };

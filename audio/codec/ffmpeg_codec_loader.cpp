@@ -1,5 +1,6 @@
-// Loads korvanta-ffmpeg.so on first use: from the program's own folder, or else from the
-// build folder it was made in (tests and benchmarks run from sub-folders of it).
+// Loads korvanta-ffmpeg.so on first use: from the modules/ folder beside the program (where
+// it is installed), the program's own folder (a build folder), or else from the build folder
+// it was made in (tests and benchmarks run from sub-folders of it).
 #include "audio/codec/ffmpeg_codec.h"
 
 #include <QByteArray>
@@ -25,7 +26,9 @@ QStringList candidatePaths() {
     QStringList paths;
     const QFileInfo program(QStringLiteral("/proc/self/exe"));
     if (const QString exe = program.symLinkTarget(); !exe.isEmpty()) {
-        paths << QFileInfo(exe).absolutePath() + QLatin1Char('/') + QLatin1String(kModuleName);
+        const QString folder = QFileInfo(exe).absolutePath();
+        paths << folder + QStringLiteral("/modules/") + QLatin1String(kModuleName)
+              << folder + QLatin1Char('/') + QLatin1String(kModuleName);
     }
     const QString built = QStringLiteral(KORVANTA_FFMPEG_MODULE_PATH);
     if (!paths.contains(built)) {

@@ -28,8 +28,12 @@ const Loaded &loaded() {
     static const Loaded result = [] {
         QStringList paths;
         const QFileInfo program(QStringLiteral("/proc/self/exe"));
-        if (const QString exe = program.symLinkTarget(); !exe.isEmpty())
-            paths << QFileInfo(exe).absolutePath() + QLatin1Char('/') + QLatin1String(kModuleName);
+        if (const QString exe = program.symLinkTarget(); !exe.isEmpty()) {
+            // Installed in modules/ beside the program; in a build folder, beside it.
+            const QString folder = QFileInfo(exe).absolutePath();
+            paths << folder + QStringLiteral("/modules/") + QLatin1String(kModuleName)
+                  << folder + QLatin1Char('/') + QLatin1String(kModuleName);
+        }
         const QString built = QStringLiteral(KORVANTA_TAG_MODULE_PATH);
         if (!paths.contains(built))
             paths << built;

@@ -155,7 +155,8 @@ public:
 
     // Devices in a stable order: the index is the device number.
     virtual std::vector<DeviceInfo> devices(Direction direction) = 0;
-    // The device the system would use by default (an index into devices()).
+    // The device the system would use by default (an index into devices()); -1 when the
+    // system names none, or one that is not listed.
     virtual int defaultDevice(Direction direction) = 0;
 
     // Mixer lines of a device; empty when it has none.

@@ -30,6 +30,8 @@ public:
 
     std::vector<DeviceInfo> devices(Direction direction) override;
     int defaultDevice(Direction direction) override;
+    // What the connection heard and asked, for the messages of tests that miss a change.
+    PulseTraffic traffic() const { return connection_->traffic(); }
 
     std::vector<MixerLine> mixerLines(Direction direction, int device) override;
     void setLineVolume(Direction direction, int device, int line, int volume) override;

@@ -5,6 +5,10 @@
 namespace {
 
 constexpr pa_usec_t kRetryDelayUs = 2 * PA_USEC_PER_SEC;
+// Failed questions for the defaults asked again at once; after that the next news asks.
+constexpr int kDefaultsRetries = 3;
+// How long after news of devices or the server the defaults are read once more.
+constexpr pa_usec_t kDefaultsRecheckUs = 300 * PA_USEC_PER_MSEC;
 constexpr const char *kApplicationName = "Korvanta Sound Recorder";
 
 QString text(const char *utf8) {
@@ -67,6 +71,7 @@ PulseConnection::~PulseConnection() {
         PulseLock lock(mainloop_.get());
         listener_ = nullptr;
         retry_.reset();
+        recheck_.reset();
         dropContext();
     }
     mainloop_.reset();  // joins the mainloop's thread
@@ -190,6 +195,43 @@ void PulseConnection::loadEverything() {
         pa_context_get_sink_input_info_list(context, &PulseConnection::onSinkInputList, this));
 }
 
+void PulseConnection::askDefaults() {
+    pa_context *context = context_.get();
+    if (!context || pa_context_get_state(context) != PA_CONTEXT_READY)
+        return;  // a new connection reads them with everything else
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++traffic_.defaultsAsked;
+    }
+    forgetOperation(pa_context_get_server_info(context, &PulseConnection::onDefaultsChanged, this));
+}
+
+void PulseConnection::recheckDefaultsSoon() {
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(mainloop_.get());
+    struct timeval when;
+    pa_timeval_add(pa_gettimeofday(&when), kDefaultsRecheckUs);
+    if (recheck_.get())
+        api->time_restart(recheck_.get(), &when);
+    else
+        recheck_ =
+            PulseTimeEvent(api, api->time_new(api, &when, &PulseConnection::onRecheck, this));
+}
+
+void PulseConnection::onRecheck(pa_mainloop_api *api, pa_time_event *event, const struct timeval *,
+                                void *self) {
+    api->time_restart(event, nullptr);  // disarmed until the next news
+    static_cast<PulseConnection *>(self)->askDefaults();
+}
+
+void PulseConnection::defaultsFailed() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++traffic_.defaultsFailed;
+    }
+    if (++defaultsFailedInRow_ <= kDefaultsRetries)
+        askDefaults();
+}
+
 void PulseConnection::listDone() {
     if (listsPending_ == 0 || --listsPending_ > 0)
         return;
@@ -206,7 +248,13 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
     auto *connection = static_cast<PulseConnection *>(self);
     const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     const bool removed = (type & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE;
-    if (facility == PA_SUBSCRIPTION_EVENT_SINK || facility == PA_SUBSCRIPTION_EVENT_SOURCE) {
+    const bool deviceNews =
+        facility == PA_SUBSCRIPTION_EVENT_SINK || facility == PA_SUBSCRIPTION_EVENT_SOURCE;
+    if (deviceNews || facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+        std::lock_guard<std::mutex> lock(connection->mutex_);
+        ++(deviceNews ? connection->traffic_.deviceEvents : connection->traffic_.serverEvents);
+    }
+    if (deviceNews) {
         const bool sink = facility == PA_SUBSCRIPTION_EVENT_SINK;
         if (removed) {
             int number = -1;
@@ -223,6 +271,11 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
             forgetOperation(pa_context_get_source_info_by_index(
                 context, index, &PulseConnection::onSourceInfo, self));
         }
+        // A device coming or going often moves a default, and a sound server may not send
+        // its own news for that (or send it before the move is visible): the defaults are
+        // read again after every device's news. The answer comes after the device's.
+        connection->askDefaults();
+        connection->recheckDefaultsSoon();
     } else if (facility == PA_SUBSCRIPTION_EVENT_SINK_INPUT) {
         if (removed) {
             bool changed = false;
@@ -241,16 +294,20 @@ void PulseConnection::onEvent(pa_context *context, pa_subscription_event_type_t 
     } else if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
         // The default sink or source may have changed. This answer does not count towards
         // the first load, which is over by then.
-        forgetOperation(
-            pa_context_get_server_info(context, &PulseConnection::onDefaultsChanged, self));
+        connection->askDefaults();
+        connection->recheckDefaultsSoon();
     }
 }
 
 void PulseConnection::takeDefaults(const pa_server_info &info) {
     const std::string sink = info.default_sink_name ? info.default_sink_name : "";
     const std::string source = info.default_source_name ? info.default_source_name : "";
+    defaultsFailedInRow_ = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        ++traffic_.defaultsAnswered;
+        traffic_.defaultSink = sink;
+        traffic_.defaultSource = source;
         if (sink == defaultSink_ && source == defaultSource_)
             return;
         defaultSink_ = sink;
@@ -263,12 +320,17 @@ void PulseConnection::onServerInfo(pa_context *, const pa_server_info *info, voi
     auto *connection = static_cast<PulseConnection *>(self);
     if (info)
         connection->takeDefaults(*info);
+    else
+        connection->defaultsFailed();
     connection->listDone();
 }
 
 void PulseConnection::onDefaultsChanged(pa_context *, const pa_server_info *info, void *self) {
+    auto *connection = static_cast<PulseConnection *>(self);
     if (info)
-        static_cast<PulseConnection *>(self)->takeDefaults(*info);
+        connection->takeDefaults(*info);
+    else
+        connection->defaultsFailed();
 }
 
 bool PulseConnection::writing(Direction direction, int number, MixerField field) const {
@@ -311,8 +373,10 @@ void PulseConnection::onSinkList(pa_context *, const pa_sink_info *info, int eol
 }
 
 void PulseConnection::onSinkInfo(pa_context *, const pa_sink_info *info, int eol, void *self) {
+    if (eol < 0)  // gone again before the answer came, and maybe a default with it
+        static_cast<PulseConnection *>(self)->askDefaults();
     if (eol != 0 || !info)
-        return;  // gone again before the answer came
+        return;
     static_cast<PulseConnection *>(self)->received(Direction::Output, sinkFrom(*info));
 }
 
@@ -368,6 +432,8 @@ void PulseConnection::onSourceList(pa_context *, const pa_source_info *info, int
 }
 
 void PulseConnection::onSourceInfo(pa_context *, const pa_source_info *info, int eol, void *self) {
+    if (eol < 0)
+        static_cast<PulseConnection *>(self)->askDefaults();
     if (eol != 0 || !info)
         return;
     PulseDevice device = deviceFrom(*info);
@@ -445,7 +511,13 @@ int PulseConnection::defaultDevice(Direction direction) const {
     std::lock_guard<std::mutex> lock(mutex_);
     const int number =
         table(direction).find(direction == Direction::Output ? defaultSink_ : defaultSource_);
-    return number < 0 ? 0 : number;
+    const PulseDevice *device = table(direction).at(number);
+    return device && device->present ? number : -1;
+}
+
+PulseTraffic PulseConnection::traffic() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return traffic_;
 }
 
 std::string PulseConnection::presentName(Direction direction, int number) const {

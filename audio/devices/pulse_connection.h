@@ -42,6 +42,18 @@ public:
     virtual void serverMixerChanged(Direction direction, int number) = 0;
 };
 
+// What passed between the server and this connection about devices and defaults, so that a
+// test that misses a change can say whether the server's news or an answer went missing.
+struct PulseTraffic {
+    int deviceEvents = 0;   // sink and source news
+    int serverEvents = 0;   // news of the server itself (the defaults among it)
+    int defaultsAsked = 0;  // questions for the defaults
+    int defaultsAnswered = 0;
+    int defaultsFailed = 0;   // questions answered with an error
+    std::string defaultSink;  // the names in the last answer
+    std::string defaultSource;
+};
+
 class PulseConnection {
 public:
     explicit PulseConnection(PulseConnectionListener *listener = nullptr);
@@ -59,8 +71,10 @@ public:
 
     std::vector<PulseDevice> devices(Direction direction) const;
     std::optional<PulseDevice> device(Direction direction, int number) const;
-    // The number of the server's default sink or source; 0 when unknown.
+    // The number of the server's default sink or source; -1 while the server names none or
+    // one not (yet) listed.
     int defaultDevice(Direction direction) const;
+    PulseTraffic traffic() const;
 
     // `change` computes the new volume from the cached state. Absent devices are left alone.
     void changeVolume(Direction direction, int number,
@@ -113,6 +127,8 @@ private:
     static void onWriteDone(pa_context *context, int success, void *write);
     static void onRetry(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
                         void *self);
+    static void onRecheck(pa_mainloop_api *api, pa_time_event *event, const struct timeval *tv,
+                          void *self);
 
     void connect();
     void dropContext();
@@ -122,7 +138,14 @@ private:
     void scheduleRetry(pa_usec_t delayUs);
     // Mainloop thread: a device as the server reported it.
     void received(Direction direction, PulseDevice device);
+    // Asks the server for its defaults again; the answer goes to onDefaultsChanged.
+    void askDefaults();
+    // Asks once more a moment after the last news of a burst: a server may announce a new
+    // default before its answers show it, and send nothing after.
+    void recheckDefaultsSoon();
     void takeDefaults(const pa_server_info &info);
+    // A question for the defaults was answered with an error.
+    void defaultsFailed();
     void refresh(Direction direction, int number);
     bool writing(Direction direction, int number, MixerField field) const;
     // With the lock held: a present device's server name, or empty.
@@ -148,7 +171,9 @@ private:
     PulseConnectionListener *listener_;
     PulseContextPtr context_;
     PulseTimeEvent retry_;
+    PulseTimeEvent recheck_;
     int listsPending_ = 0;
+    int defaultsFailedInRow_ = 0;
     std::list<PendingWrite> writes_;
 
     // Cache mutex.
@@ -161,4 +186,5 @@ private:
     std::set<uint32_t> corkedInputs_;  // sink inputs paused by their application
     std::string defaultSink_;
     std::string defaultSource_;
+    PulseTraffic traffic_;
 };

@@ -72,6 +72,16 @@ double gainFactor() {
     return ok && factor > 0.0 ? factor : 1.0;
 }
 
+// KORVANTA_VIRTUAL_PACE: how many seconds of sound the card delivers and takes per second of
+// the clock (1, real time, when unset or below 1; at most 100). Tests that only check what
+// was recorded or played speed it up; the program handles the frames as it always does.
+std::chrono::microseconds chunkPeriod() {
+    bool ok = false;
+    const double pace = qEnvironmentVariable("KORVANTA_VIRTUAL_PACE").toDouble(&ok);
+    const double factor = ok && pace >= 1.0 ? std::min(pace, 100.0) : 1.0;
+    return std::chrono::microseconds(std::llround(1e6 / kChunksPerSecond / factor));
+}
+
 const QString kFailedAtStart = QStringLiteral("The virtual device failed to start.");
 const QString kFailedOnClose = QStringLiteral("The virtual device failed while closing.");
 
@@ -93,7 +103,7 @@ public:
           drops_(dropSpans(format.frequency)),
           gainFactor_(gainFactor()),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
-          thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+          thread_(chunkPeriod(), [this] { step(); }) {}
     ~VirtualCaptureStream() override {
         if (fault_ == StreamFault::FailOnClose)
             sink_->failed(kFailedOnClose);  // while the thread still runs, as a late callback
@@ -188,7 +198,7 @@ public:
           sink_(sink),
           toneHz_(std::move(toneHz)),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
-          thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+          thread_(chunkPeriod(), [this] { step(); }) {}
 
 private:
     void step() {
@@ -229,7 +239,7 @@ public:
           sink_(std::move(sink)),
           sinkMutex_(sinkMutex),
           buffer_(static_cast<size_t>(format.frequency / kChunksPerSecond + 1) * format.channels),
-          thread_(std::chrono::microseconds(1000000 / kChunksPerSecond), [this] { step(); }) {}
+          thread_(chunkPeriod(), [this] { step(); }) {}
     ~VirtualPlaybackStream() override {
         if (fault_ == StreamFault::FailOnClose)
             source_->failed(kFailedOnClose);

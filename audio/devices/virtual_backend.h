@@ -1,4 +1,5 @@
-// The virtual sound card: deterministic devices and mixer lines, paced in real time.
+// The virtual sound card: deterministic devices and mixer lines, paced in real time (or
+// KORVANTA_VIRTUAL_PACE times faster, for tests that only look at what was recorded or played).
 //
 // Inputs "Virtual Microphone" (lines "Microphone", "Line In", "Stereo Mix") and "Virtual
 // Line In" (no lines); outputs "Virtual Speakers" (lines "Master", "Wave") and "Virtual

@@ -140,8 +140,8 @@ TEST_P(EncodedRecordingTest, TheTagEditorWritesAndReadsTheFinishedFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EncodedRecordingTest, ::testing::ValuesIn(kFormats),
-                         [](const ::testing::TestParamInfo<Recorded> &info) {
-                             return std::string(info.param.ext + 1);
+                         [](const ::testing::TestParamInfo<Recorded> &tested) {
+                             return std::string(tested.param.ext + 1);
                          });
 
 // The status bar describes what is being recorded for every format while it records.

@@ -246,9 +246,9 @@ TEST_P(LargerFontTest, EveryCaptionOfTheDialogsHasItsRoom) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, LargerFontTest, ::testing::Values(1.0, 1.25),
-                         [](const ::testing::TestParamInfo<double> &info) {
-                             return info.param == 1.0 ? std::string("DesktopFont")
-                                                      : std::string("Font125Percent");
+                         [](const ::testing::TestParamInfo<double> &tested) {
+                             return tested.param == 1.0 ? std::string("DesktopFont")
+                                                        : std::string("Font125Percent");
                          });
 
 // The compact tabs under each style the desktop may choose: icon and caption side by side,

@@ -219,6 +219,6 @@ TEST_P(KilledRecordingTest, LeavesAFileThatDecodesWithAllButTheLastSecond) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, KilledRecordingTest,
                          ::testing::Values(".wav", ".mp3", ".flac", ".opus", ".ogg", ".wma"),
-                         [](const ::testing::TestParamInfo<const char *> &info) {
-                             return std::string(info.param + 1);
+                         [](const ::testing::TestParamInfo<const char *> &tested) {
+                             return std::string(tested.param + 1);
                          });

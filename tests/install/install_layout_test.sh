@@ -25,8 +25,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 [ -L "$prefix/bin/korvanta-recorder" ] || fail "bin/korvanta-recorder is not a link"
 [ -x "$prefix/bin/korvanta-recorder" ] || fail "bin/korvanta-recorder does not run"
 expect_file lib/korvanta-recorder/korvanta-recorder
-expect_file lib/korvanta-recorder/korvanta-ffmpeg.so
-expect_file lib/korvanta-recorder/korvanta-tags.so
+expect_file lib/korvanta-recorder/modules/korvanta-ffmpeg.so
+expect_file lib/korvanta-recorder/modules/korvanta-tags.so
 for f in tips.txt tips_de.txt support.ini manual/index.html manual/manual.css manual/de/index.html \
     translations/korvanta_de.qm; do
     expect_file "share/korvanta-recorder/$f"
@@ -38,8 +38,8 @@ expect_file share/icons/hicolor/scalable/apps/korvanta-recorder.svg
 expect_file share/man/man1/korvanta-recorder.1.gz
 expect_file share/doc/korvanta-recorder/copyright
 expect_file share/doc/korvanta-recorder/changelog.gz
-# Nothing beside the program but the program and its codec module.
-extra=$(ls "$prefix/lib/korvanta-recorder" | grep -v -x -e korvanta-recorder -e korvanta-ffmpeg.so -e korvanta-tags.so || true)
+# Nothing beside the program but the program and its modules.
+extra=$(ls "$prefix/lib/korvanta-recorder" | grep -v -x -e korvanta-recorder -e modules || true)
 [ -z "$extra" ] || fail "unexpected files beside the program: $extra"
 # Every picture the manual shows is installed with it (a sanitizer build takes none).
 if [ -d "$prefix/share/korvanta-recorder/manual/images" ]; then
@@ -90,6 +90,18 @@ env -u XDG_CONFIG_HOME -u XDG_MUSIC_DIR -u XDG_DATA_HOME HOME="$home" \
 [ -s "$home/Music/Recordings/Untitled1.mp3" ] || fail "no recording in ~/Music/Recordings"
 grep -q '^timelimit=' "$home/.config/korvanta-recorder/setup.ini" 2>/dev/null ||
     fail "no timelimit in ~/.config/korvanta-recorder/setup.ini"
+# A FLAC recording needs the FFmpeg module: the installed program loads the installed one
+# (not the build folder's, which it would also find).
+flac_home=$scratch/flac-home
+mkdir -p "$flac_home/.config/korvanta-recorder"
+printf '[options]\nsaveformat=.flac\n' >"$flac_home/.config/korvanta-recorder/setup.ini"
+env -u XDG_CONFIG_HOME -u XDG_MUSIC_DIR -u XDG_DATA_HOME HOME="$flac_home" LD_DEBUG=files \
+    QT_QPA_PLATFORM=offscreen KORVANTA_AUDIO=virtual KORVANTA_RECORD_AND_CLOSE=1 \
+    timeout 60 "$prefix/bin/korvanta-recorder" >"$scratch/flac.log" 2>&1 ||
+    fail "the installed program failed to record FLAC: $(grep -v '^ *[0-9]*:' "$scratch/flac.log")"
+[ -s "$flac_home/Music/Recordings/Untitled1.flac" ] || fail "no FLAC recording"
+grep -q "file=$prefix/lib/korvanta-recorder/modules/korvanta-ffmpeg.so" "$scratch/flac.log" ||
+    fail "the installed program did not load its installed FFmpeg module"
 [ ! -e "$prefix/lib/korvanta-recorder/setup.ini" ] || fail "setup.ini written beside the program"
 [ ! -e "$prefix/lib/korvanta-recorder/Recording" ] || fail "Recording/ made beside the program"
 

@@ -7,15 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QThreadPool>
 
 #include <atomic>
 #include <cstdlib>
+#include <future>
 #include <memory>
 
-using testsupport::spin;
 using testsupport::waitUntil;
 
 TEST(TimeLeft, ByteRateIsTheFormatsOwnAndAnUnknownFormatIsAnEstimate) {
@@ -105,7 +107,6 @@ TEST(FreeSpaceProbe, AnswersOffTheCallersThreadAndKeepsOnlyTheLatestQuestion) {
         ++asked;
         if (QThread::currentThread() == caller)
             onCaller = true;
-        QThread::msleep(50);
         return folder.size();
     });
     QStringList answered;
@@ -114,27 +115,33 @@ TEST(FreeSpaceProbe, AnswersOffTheCallersThreadAndKeepsOnlyTheLatestQuestion) {
                          EXPECT_EQ(bytes, folder.size());
                          answered << folder;
                      });
+    // The later questions come while the first is out: only the latest is asked next.
     probe.request(QStringLiteral("/a"));
     probe.request(QStringLiteral("/bb"));
     probe.request(QStringLiteral("/ccc"));
     ASSERT_TRUE(waitUntil([&] { return answered.size() == 2; }));
-    spin(150);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
     EXPECT_EQ(answered, (QStringList{QStringLiteral("/a"), QStringLiteral("/ccc")}));
     EXPECT_EQ(asked.load(), 2);
     EXPECT_FALSE(onCaller.load());
 }
 
 TEST(FreeSpaceProbe, AnAnswerAfterTheProbeWentAwayReachesNobody) {
-    std::atomic<bool> finished{false};
+    std::promise<void> gate;
+    const std::shared_future<void> opened = gate.get_future().share();
+    int delivered = 0;
     {
         FreeSpaceProbe probe;
-        probe.setQuery([&](const QString &) -> int64_t {
-            QThread::msleep(100);
-            finished = true;
+        QObject::connect(&probe, &FreeSpaceProbe::measured, [&] { ++delivered; });
+        probe.setQuery([opened](const QString &) -> int64_t {
+            opened.wait();  // answers only once the probe is gone
             return 1;
         });
         probe.request(QStringLiteral("/slow"));
     }
-    ASSERT_TRUE(waitUntil([&] { return finished.load(); }));
-    spin(50);  // the late answer must not be delivered to the destroyed probe
+    gate.set_value();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();  // what the worker posted, if anything
+    EXPECT_EQ(delivered, 0);
 }

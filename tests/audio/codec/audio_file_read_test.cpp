@@ -200,8 +200,8 @@ TEST_P(ReadKind, OpensDecodesAndSeeksExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ReadKind, ::testing::ValuesIn(kKinds),
-                         [](const ::testing::TestParamInfo<Kind> &info) {
-                             return QString::fromLatin1(info.param.file)
+                         [](const ::testing::TestParamInfo<Kind> &tested) {
+                             return QString::fromLatin1(tested.param.file)
                                  .replace(QLatin1Char('.'), QLatin1Char('_'))
                                  .replace(QLatin1Char('+'), QLatin1Char('p'))
                                  .toStdString();

@@ -308,8 +308,8 @@ TEST_P(EncodedWriteTest, AnUnfinishedFileReadsUpToItsLastCompleteBlock) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EncodedWriteTest, ::testing::ValuesIn(kSettings),
-                         [](const ::testing::TestParamInfo<Setting> &info) {
-                             return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<Setting> &tested) {
+                             return std::string(tested.param.name);
                          });
 
 TEST(EncodedFormatChoice, FormatsThatCantBeWrittenAreRefusedAndTheOldOneStays) {
@@ -441,6 +441,6 @@ print(json.dumps({k.lower(): v[0] for k, v in f.tags.as_dict().items()}))
 
 INSTANTIATE_TEST_SUITE_P(Formats, EncodedTagTest,
                          ::testing::Values(Kind::Flac, Kind::Opus, Kind::Vorbis),
-                         [](const ::testing::TestParamInfo<Kind> &info) {
-                             return std::string(extensionOf(info.param) + 1);
+                         [](const ::testing::TestParamInfo<Kind> &tested) {
+                             return std::string(extensionOf(tested.param) + 1);
                          });

@@ -111,8 +111,8 @@ TEST_P(MpegDecoders, LibmpgAndFfmpegReadTheSameSound) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MpegDecoders, ::testing::ValuesIn(kKinds),
-                         [](const ::testing::TestParamInfo<MpegKind> &info) {
-                             return QString::fromLatin1(info.param.file)
+                         [](const ::testing::TestParamInfo<MpegKind> &tested) {
+                             return QString::fromLatin1(tested.param.file)
                                  .replace(QLatin1Char('.'), QLatin1Char('_'))
                                  .replace(QLatin1Char('-'), QLatin1Char('_'))
                                  .toStdString();

@@ -287,8 +287,8 @@ TEST(ReferenceDecodeDamage, MusepackWithDamagedChunks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Encoders, ReferenceDecode, ::testing::ValuesIn(kKinds),
-                         [](const ::testing::TestParamInfo<EncodedKind> &info) {
-                             return QString::fromLatin1(info.param.file)
+                         [](const ::testing::TestParamInfo<EncodedKind> &tested) {
+                             return QString::fromLatin1(tested.param.file)
                                  .replace(QLatin1Char('.'), QLatin1Char('_'))
                                  .replace(QLatin1Char('+'), QLatin1Char('p'))
                                  .replace(QLatin1Char('-'), QLatin1Char('_'))

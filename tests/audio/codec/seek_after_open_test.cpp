@@ -213,8 +213,8 @@ TEST_P(SeekAfterOpen, SeeksAfterReadingTwiceInARowAndPastTheEndLandOnTheTarget) 
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, SeekAfterOpen, ::testing::ValuesIn(kKinds),
-                         [](const ::testing::TestParamInfo<Kind> &info) {
-                             return QString::fromLatin1(info.param.file)
+                         [](const ::testing::TestParamInfo<Kind> &tested) {
+                             return QString::fromLatin1(tested.param.file)
                                  .replace(QLatin1Char('.'), QLatin1Char('_'))
                                  .toStdString();
                          });

@@ -40,6 +40,17 @@ QString defaultNames(AudioBackend &backend) {
     return name(Direction::Output) + QStringLiteral(", ") + name(Direction::Input);
 }
 
+// What the backend's connection heard and asked: tells a change the server never announced
+// from an answer that went missing or was not taken.
+std::string trafficOf(const PulseBackend &backend) {
+    const PulseTraffic t = backend.traffic();
+    return "device news " + std::to_string(t.deviceEvents) + ", server news " +
+           std::to_string(t.serverEvents) + ", defaults asked " + std::to_string(t.defaultsAsked) +
+           ", answered " + std::to_string(t.defaultsAnswered) + ", failed " +
+           std::to_string(t.defaultsFailed) + ", last answer \"" + t.defaultSink + "\" \"" +
+           t.defaultSource + "\"";
+}
+
 // Counts the signals of a backend.
 struct Announcements {
     explicit Announcements(AudioBackend &backend) {
@@ -175,8 +186,9 @@ TEST_F(PulseServerTest, DefaultDeviceChangesAreAnnounced) {
     ADD_FAILURE() << "the backend should show " << wantedNames.toStdString()
                   << " once the server reports " << wanted.toStdString()
                   << "; server / backend seen: " << history.join("; ").toStdString()
-                  << "; announcements " << announced.devices << "; a new connection shows "
-                  << defaultNames(fresh).toStdString();
+                  << "; announcements " << announced.devices << "; " << trafficOf(*backend)
+                  << "; a new connection shows " << defaultNames(fresh).toStdString() << " ("
+                  << trafficOf(fresh) << ")";
 }
 
 TEST_F(PulseServerTest, MixerChangesMadeElsewhereAreAnnouncedAndReadBack) {
@@ -279,5 +291,38 @@ TEST_F(PulseServerTest, ServerLossAndReturnAndALateServerFillTheLists) {
     recorder.setDevInput(deviceNumber(late, Direction::Input, kMonitor));
     recorder.StartDevice();
     EXPECT_EQ(recorder.LastErrorNum(), 0) << recorder.LastErrorText().toStdString();
-    EXPECT_TRUE(waitUntil([&] { return recorder.nSamplesCurrent() > 0; }, 2000));
+    // A server that has just started may take a while for its first fragment on a busy
+    // machine; what counts is that the recording runs.
+    EXPECT_TRUE(waitUntil([&] { return recorder.nSamplesCurrent() > 0; }, 10000))
+        << trafficOf(late);
+}
+
+// With every device gone the server names no default, or one that is no longer there; the
+// backend must not point at a device that is not present (the first number, once).
+TEST_F(PulseServerTest, ADefaultThatIsNotPresentIsNone) {
+    const int sink = deviceNumber(*backend, Direction::Output, kSink);
+    ASSERT_GE(sink, 0);
+    ASSERT_EQ(backend->defaultDevice(Direction::Output), sink) << trafficOf(*backend);
+    pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-sink")});
+    const auto present = [&](Direction direction, int number) {
+        const std::vector<DeviceInfo> devices = backend->devices(direction);
+        return number >= 0 && number < static_cast<int>(devices.size()) &&
+               devices[static_cast<size_t>(number)].hasMixer;
+    };
+    const bool gone = waitUntil([&] {
+        return !present(Direction::Output, sink) &&
+               !present(Direction::Input, deviceNumber(*backend, Direction::Input, kMonitor));
+    });
+    EXPECT_TRUE(gone);
+    for (const Direction direction : {Direction::Output, Direction::Input}) {
+        const int number = backend->defaultDevice(direction);
+        EXPECT_TRUE(number == -1 || present(direction, number))
+            << "default " << number << " is not a present device; " << trafficOf(*backend);
+    }
+    // The wrapper's sink back for the tests after this one; it keeps its number.
+    pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+           QStringLiteral("sink_name=korvanta_test"),
+           QStringLiteral("sink_properties=device.description=KorvantaTest")});
+    EXPECT_TRUE(waitUntil([&] { return backend->defaultDevice(Direction::Output) == sink; }))
+        << trafficOf(*backend);
 }
