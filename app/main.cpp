@@ -8,6 +8,8 @@
 #include "app/ui_language.h"
 #include "app/window_commands.h"
 #include "audio/devices/audio_backend.h"
+#include "extras/desktop_notifier.h"
+#include "extras/show_in_folder.h"
 #include "extras/sleep_inhibitor.h"
 #include "files/rename_form.h"
 #include "mixer/eq_form.h"
@@ -18,8 +20,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDesktopServices>
 #include <QDir>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
@@ -132,6 +136,13 @@ int main(int argc, char **argv) {
         }
     }
     window.setSleepInhibitor(&sleepInhibitor);
+    // A take that ends by itself behind other windows is told to the desktop; files are shown
+    // in the file manager.
+    DesktopNotifier notifier([] { return QDBusConnection::sessionBus(); });
+    FolderShower folders(
+        [] { return QDBusConnection::sessionBus(); },
+        [](const QString &folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); });
+    window.setDesktopServices(&notifier, &folders);
     // The equaliser, recording filter and rename dialogs are built once the window is on the
     // screen; until then the commands that open them do nothing.
     std::unique_ptr<TfrmEQ> eqForm;

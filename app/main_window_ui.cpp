@@ -443,6 +443,8 @@ void MainWindowUi::buildFileInfoPage(TForm1 &w) {
     c.PopupMenu1 = new QMenu(&w);
     c.Play2 = c.PopupMenu1->addAction(korvantaIcon("media-playback-start"), TForm1::tr("&Play"));
     c.Rename1 = c.PopupMenu1->addAction(korvantaIcon("edit-rename"), TForm1::tr("&Rename"));
+    c.ShowInFolder =
+        c.PopupMenu1->addAction(korvantaIcon("folder-open"), TForm1::tr("Show in &folder"));
     c.Delete2 =
         c.PopupMenu1->addAction(korvantaIcon("list-remove"), TForm1::tr("Delete from &list box"));
     c.Delete1 =

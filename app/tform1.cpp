@@ -12,6 +12,8 @@
 #include "audio/devices/audio_backend.h"
 #include "audio/units.h"
 #include "extras/about_box.h"
+#include "extras/desktop_notifier.h"
+#include "extras/show_in_folder.h"
 #include "extras/sleep_inhibitor.h"
 #include "extras/tip_form.h"
 #include "files/current_file.h"
@@ -334,4 +336,17 @@ void TForm1::TabSheet3Resize() {
 
 void TForm1::TabSheet4Resize() {
     MainWindowUi::placePlaybackControlsRow(*this);
+}
+
+void TForm1::setDesktopServices(DesktopNotifier *notifier, FolderShower *folders) {
+    notifier_ = notifier;
+    folderShower_ = folders;
+    if (notifier_) {
+        connect(notifier_, &DesktopNotifier::playRequested, this, &TForm1::playFromOutside);
+        connect(notifier_, &DesktopNotifier::showInFolderRequested, this,
+                [this](const QString &path) {
+                    if (folderShower_)
+                        folderShower_->show(path);
+                });
+    }
 }

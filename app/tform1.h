@@ -56,6 +56,8 @@ class TNCTSliderB2;
 class TNCTTimeDisplay2;
 class RecordingSession;
 class SleepInhibitor;
+class DesktopNotifier;
+class FolderShower;
 class PlaybackSession;
 class StatusPanel;
 class CurrentFile;
@@ -72,6 +74,9 @@ public:
     AudioBackend &backend() const { return backend_; }
     // Keeps the computer awake while a take runs or waits for sound; none, nothing is held.
     void setSleepInhibitor(SleepInhibitor *inhibitor) { sleepInhibitor_ = inhibitor; }
+    // Tells the desktop about a take that ended by itself while the window was not in use,
+    // and shows files in the file manager; none, neither happens.
+    void setDesktopServices(DesktopNotifier *notifier, FolderShower *folders);
     // The equaliser, recording filter and rename dialogs, built by main once the window is on
     // the screen; until they are set, the commands that open them do nothing. Their owner
     // keeps them; the window lets go of one that is destroyed.
@@ -170,6 +175,7 @@ public:
     QAction *Rename1() { return fileInfo().Rename1; }
     QAction *Delete2() { return fileInfo().Delete2; }  // "Delete from list box"
     QAction *Delete1() { return fileInfo().Delete1; }  // "Delete from hard disk"
+    QAction *ShowInFolder() { return fileInfo().ShowInFolder; }
     QLineEdit *infoTitle() { return fileInfo().infoTitle; }
     QLineEdit *infoArtist() { return fileInfo().infoArtist; }
     QLineEdit *infoAlbum() { return fileInfo().infoAlbum; }
@@ -279,6 +285,11 @@ public:
     void ListView1RowClicked(QTreeWidgetItem *row);
     void Play2Click();
     void Rename1Click();
+    // The selected row's file in the file manager.
+    void ShowInFolderClick();
+    // A file named from outside the window (a notification's Play): its row becomes current
+    // and it plays, with the window brought to the front.
+    void playFromOutside(const QString &path);
     void Delete2Click();
     void Delete1Click();
 
@@ -335,6 +346,7 @@ private:
         QAction *Rename1 = nullptr;
         QAction *Delete2 = nullptr;
         QAction *Delete1 = nullptr;
+        QAction *ShowInFolder = nullptr;
         QLineEdit *infoTitle = nullptr;
         QLineEdit *infoArtist = nullptr;
         QLineEdit *infoAlbum = nullptr;
@@ -450,6 +462,10 @@ private:
     // The buttons of RadioGroup1, by display type.
     QButtonGroup *RadioGroup1Buttons = nullptr;
     SleepInhibitor *sleepInhibitor_ = nullptr;
+    DesktopNotifier *notifier_ = nullptr;
+    FolderShower *folderShower_ = nullptr;
+    // After a take that ended by itself: a notification when the window is not in use.
+    void notifyTakeEnded(const QString &path, const QString &failure);
     QPointer<TfrmEQ> frmEQ;
     QPointer<TfrmRecFlt> frmRecFlt;
     QPointer<TRenameForm> RenameForm;

@@ -6,6 +6,7 @@
 #include "audio/audio_information2.h"
 #include "audio/codec/posix_file.h"
 #include "extras/korvanta_icons.h"
+#include "extras/show_in_folder.h"
 #include "files/current_file.h"
 #include "files/rename_form.h"
 #include "files/tag_editor.h"
@@ -122,6 +123,7 @@ void TForm1::connectFileInfoCommands() {
     connect(Rename1(), &QAction::triggered, this, &TForm1::Rename1Click);
     connect(Delete2(), &QAction::triggered, this, &TForm1::Delete2Click);
     connect(Delete1(), &QAction::triggered, this, &TForm1::Delete1Click);
+    connect(ShowInFolder(), &QAction::triggered, this, &TForm1::ShowInFolderClick);
 }
 
 void TForm1::Open1Click() {
@@ -271,14 +273,14 @@ void TForm1::showRows() {
             list->setCurrentItem(list->topLevelItem(selected));
         }
     }
-    for (QAction *a : {Play2(), Rename1(), Delete2(), Delete1()})
+    for (QAction *a : {Play2(), Rename1(), ShowInFolder(), Delete2(), Delete1()})
         a->setEnabled(selected >= 0);
 }
 
 void TForm1::ListView1SelectItem() {
     files_->select(selectedListRow());
     const bool selected = files_->selectedRow() >= 0;
-    for (QAction *a : {Play2(), Rename1(), Delete2(), Delete1()})
+    for (QAction *a : {Play2(), Rename1(), ShowInFolder(), Delete2(), Delete1()})
         a->setEnabled(selected);
     if (!selected)
         return;
@@ -383,4 +385,26 @@ void TForm1::Delete1Click() {
     }
     // Tags can no longer be written into a file that is gone.
     updateApplyEnabled();
+}
+
+void TForm1::ShowInFolderClick() {
+    const int row = selectedListRow();
+    if (row < 0 || !folderShower_)
+        return;
+    folderShower_->show(files_->rows()[row].path());
+}
+
+void TForm1::playFromOutside(const QString &path) {
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    const QVector<FileRow> &rows = files_->rows();
+    for (int i = 0; i < rows.size(); ++i)
+        if (rows[i].path() == path) {
+            ListView1RowClicked(ListView1()->topLevelItem(i));
+            ListView1()->setCurrentItem(ListView1()->topLevelItem(i));
+            Play2Click();
+            return;
+        }
 }

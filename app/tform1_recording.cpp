@@ -7,6 +7,7 @@
 #include "audio/audio_information2.h"
 #include "audio/audio_record2.h"
 #include "audio/units.h"
+#include "extras/desktop_notifier.h"
 #include "extras/korvanta_icons.h"
 #include "files/current_file.h"
 #include "playback/format_text.h"
@@ -162,6 +163,7 @@ void TForm1::recordingTakeFinished(const QString &path, int samples, const QStri
     }
     PageControl1->setCurrentIndex(3);
     updateApplyEnabled();
+    notifyTakeEnded(path, failure);
     if (!failure.isEmpty())
         reportLater(failure);
     if (const QString summary = captureStatus_->takeFinished(); !summary.isEmpty())
@@ -205,4 +207,21 @@ void TForm1::AudioRecord1Timer(int position, int elapsedMs, int leftLevel, int r
             AudioRecord1->GetCurrentArray(2 * AudioVisualization1->WindowArraySize()));
     if (!SliderBusy)
         NCTSliderB1->setValue(std::min(1000, MulDiv(position, 1000, AudioFileProbe->nSamples())));
+}
+
+// Nobody is told of a take the user stopped, nor of one that ended while the window was in
+// front of them: the window says so itself.
+void TForm1::notifyTakeEnded(const QString &path, const QString &failure) {
+    using TakeEnd = RecordingController::TakeEnd;
+    const TakeEnd end = recordingController_->lastTakeEnd();
+    if (!notifier_ || end == TakeEnd::Stopped || isActiveWindow() || !QFileInfo::exists(path))
+        return;
+    const QString summary =
+        end == TakeEnd::TimeLimit
+            ? tr("Recording stopped: time limit reached")
+            : tr("Recording stopped: %1").arg(failure.section(QLatin1Char('\n'), 0, 0));
+    const ListRowTexts texts =
+        MakeListRowTexts(path, AudioInformation1->Size(), AudioInformation1->Duration());
+    notifier_->notifyAboutFile(summary, tr("%1, %2").arg(QFileInfo(path).fileName(), texts.time),
+                               path);
 }

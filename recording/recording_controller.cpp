@@ -279,6 +279,9 @@ void RecordingController::finishTake(const QString &message, int closedSamples) 
     }
     const QString failure = joined(joined(session_->takeFailureText(), message), lost);
     earlierPartsSeconds_ = 0;
+    lastTakeEnd_ = !failure.isEmpty()                        ? TakeEnd::Failed
+                   : std::exchange(timeLimitReached_, false) ? TakeEnd::TimeLimit
+                                                             : TakeEnd::Stopped;
     setState(State::Idle);
     Q_EMIT takeFinished(fileName_, samples, failure);
     updateListening();
@@ -318,6 +321,7 @@ void RecordingController::tick(int position, int elapsedMs, int leftLevel, int r
                              earlierPartsSeconds_};
     switch (EvaluateClock(limits, shown / 3600000, shown / 60000 % 60, shown / 1000 % 60)) {
         case ClockAction::AutoStop:
+            timeLimitReached_ = true;
             finishTake();
             break;
         case ClockAction::Split:

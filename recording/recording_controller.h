@@ -80,6 +80,10 @@ public:
     // The capture options or the input format changed: listening starts afresh.
     void restartListening() { updateListening(true); }
 
+    // How the last take ended: stopped by the user, by the time limit, or by a failure.
+    enum class TakeEnd { Stopped, TimeLimit, Failed };
+    TakeEnd lastTakeEnd() const { return lastTakeEnd_; }
+
 Q_SIGNALS:
     void stateChanged(RecordingController::State state);
     // The input began or ceased to be captured while no take runs.
@@ -150,4 +154,6 @@ private:
     int64_t pressFrame_ = 0;  // stream frame at the last Record press
     int64_t voiceFrame_ = 0;  // stream frame of the last voice event
     int voiceStartDelayMs_ = -1;
+    TakeEnd lastTakeEnd_ = TakeEnd::Stopped;
+    bool timeLimitReached_ = false;  // the take being finished reached the auto stop
 };

@@ -31,7 +31,10 @@ desktop=/usr/share/applications/korvanta-recorder.desktop
 desktop-file-validate "$desktop"
 appstreamcli validate --no-net /usr/share/metainfo/*.metainfo.xml
 # The menu entry's command as the launcher runs it without files: the %F for them dropped.
-exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+# The first Exec is the entry's own; those after it belong to its actions.
+exec_line=$(sed -n 's/^Exec=//p' "$desktop" | head -n 1)
+grep -q "^Exec=.* --record$" "$desktop" && grep -q "^Exec=.* --stop$" "$desktop" ||
+    { echo "FAIL: the menu entry lacks its New Recording and Stop Recording actions"; exit 1; }
 exec_line=${exec_line% %F}
 echo "Installed; the menu entry runs: $exec_line"
 # The package's install updated the desktop database (desktop-file-utils' trigger), so

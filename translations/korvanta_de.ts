@@ -590,6 +590,22 @@ Alles bis dahin Aufgenommene wurde in %2 behalten.</translation>
 <context>
     <name>TForm1</name>
     <message>
+        <source>Show in &amp;folder</source>
+        <translation>Im &amp;Ordner anzeigen</translation>
+    </message>
+    <message>
+        <source>Recording stopped: time limit reached</source>
+        <translation>Aufnahme beendet: Zeitlimit erreicht</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %1</source>
+        <translation>Aufnahme beendet: %1</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
         <source>The program ended during a recording last time. These files were repaired and keep what reached the disk:
 %1</source>
         <translation>Das Programm wurde beim letzten Mal während einer Aufnahme beendet. Diese Dateien wurden repariert und behalten, was auf die Festplatte gelangt war:
@@ -1657,6 +1673,17 @@ Wählen Sie ID3v2, um den vollständigen Text zu behalten.</translation>
     <message>
         <source>Closing the WMA file</source>
         <translation>Das Schließen der WMA-Datei</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotifier</name>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Show in folder</source>
+        <translation>Im Ordner anzeigen</translation>
     </message>
 </context>
 </TS>
