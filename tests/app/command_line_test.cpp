@@ -1,13 +1,14 @@
 // The built program answers --help and --version on the terminal and exits without a window,
 // even where no display is available; files named on its command line (as a file manager's
 // "Open with" names them) open one row each, also under a name that is not valid UTF-8.
+#include "tests/support/short_wav.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <cstdio>
 
@@ -59,26 +60,6 @@ TEST(CommandLineTest, VersionPrintsNameAndProjectVersion) {
     EXPECT_EQ(run.out, QStringLiteral("korvanta-recorder " KORVANTA_VERSION "\n"));
 }
 
-template <typename T>
-void append(QByteArray &bytes, T value) {
-    const T little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char *>(&little), sizeof little);
-}
-
-// A tenth of a second of silence, 44.1 kHz stereo 16-bit.
-QByteArray shortWav() {
-    const uint32_t dataBytes = 4410 * 4;
-    QByteArray bytes("RIFF");
-    append<uint32_t>(bytes, 36 + dataBytes);
-    bytes += "WAVEfmt ";
-    for (const uint32_t v : {16u, 0x00020001u, 44100u, 44100u * 4, 0x00100004u})
-        append<uint32_t>(bytes, v);
-    bytes += "data";
-    append<uint32_t>(bytes, dataBytes);
-    bytes += QByteArray(dataBytes, '\0');
-    return bytes;
-}
-
 // As a file manager starts the program: two names relative to the folder it runs in, the
 // second in Latin-1 bytes, which the shell passes on as they are. The program's test switch
 // KORVANTA_REPORT_LIST prints the list's rows once the files are open, and leaves.
@@ -90,7 +71,7 @@ TEST(CommandLineTest, NamedFilesOpenOneRowEachTheLastCurrent) {
     for (const QByteArray &name : {folder + "first.wav", latin1}) {
         std::FILE *f = std::fopen(name.constData(), "wb");
         ASSERT_NE(f, nullptr);
-        const QByteArray wav = shortWav();
+        const QByteArray wav = testsupport::shortWav();
         EXPECT_EQ(std::fwrite(wav.constData(), 1, size_t(wav.size()), f), size_t(wav.size()));
         std::fclose(f);
     }

@@ -4,6 +4,8 @@
 // start runs on its own.
 #include "tests/support/fake_sleep_services.h"
 
+#include "tests/support/short_wav.h"
+
 #include <gtest/gtest.h>
 
 #include <QDBusConnectionInterface>
@@ -105,26 +107,6 @@ protected:
     std::vector<std::unique_ptr<QProcess>> running_;
 };
 
-template <typename T>
-void append(QByteArray &bytes, T value) {
-    const T little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char *>(&little), sizeof little);
-}
-
-// A tenth of a second of silence, 44.1 kHz stereo 16-bit.
-QByteArray shortWav() {
-    const uint32_t dataBytes = 4410 * 4;
-    QByteArray bytes("RIFF");
-    append<uint32_t>(bytes, 36 + dataBytes);
-    bytes += "WAVEfmt ";
-    for (const uint32_t v : {16u, 0x00020001u, 44100u, 44100u * 4, 0x00100004u})
-        append<uint32_t>(bytes, v);
-    bytes += "data";
-    append<uint32_t>(bytes, dataBytes);
-    bytes += QByteArray(dataBytes, '\0');
-    return bytes;
-}
-
 // The length in seconds of a WAV file the program wrote, from its chunks.
 double wavSeconds(const QString &path) {
     QFile file(path);
@@ -149,7 +131,7 @@ TEST_F(SingleInstanceTest, ASecondStartHandsItsFileToTheFirstAndLeaves) {
     const QString song = home_.filePath(QStringLiteral("song.wav"));
     QFile file(song);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(shortWav());
+    file.write(testsupport::shortWav());
     file.close();
 
     const Answer second = run({QStringLiteral("song.wav")});
